@@ -1,0 +1,38 @@
+# Every unit folder is one library made of the .cpp files it holds, so that a
+# new unit needs no build edit. A folder without sources yet is an interface
+# library, so dependants link against it all the same.
+function(wt_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}")
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One test program per test folder, made of its *_test.cpp files; every test
+# carries the folder's area label so that `ctest -L AREA` runs one area.
+function(wt_add_test_dir name label)
+  cmake_parse_arguments(ARG "" "" "DEPS;ENV" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    WT_CORPUS_DIR="${WT_CORPUS_DIR}"
+    WT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    WT_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    WT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${label}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+endfunction()

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program and the tests need.
+# Idempotent and non-interactive: packages already present are skipped.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libpcre3-dev libcrypto++-dev libjpeg62-turbo-dev zlib1g-dev duktape-dev
+  qt6-base-dev libasound2-dev libfontconfig-dev
+  fonts-liberation fonts-dejavu-core
+  nginx tinyproxy
+  xvfb xauth x11-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+# Package scripts must not start the system-wide nginx or tinyproxy: the tests
+# run their own instances on loopback ports.
+policy=/usr/sbin/policy-rc.d
+created_policy=0
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$policy" >/dev/null
+  $SUDO chmod +x "$policy"
+  created_policy=1
+fi
+trap '[ $created_policy -eq 1 ] && $SUDO rm -f "$policy"' EXIT
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

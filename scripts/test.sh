@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test: once in a plain build,
+# once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+# The tests that need a real X server find it through WT_X_DISPLAY.
+source scripts/xvfb.sh
+start_xvfb
+
+jobs=$(nproc)
+run_suite() {
+  local dir=$1
+  shift
+  bash scripts/build.sh "$dir" "$@"
+  (cd "$dir" && ctest -j "$jobs" --output-on-failure --timeout 300)
+}
+
+run_suite build
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite build-asan -DWT_SANITIZE=address,undefined
