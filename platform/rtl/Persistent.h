@@ -1,7 +1,10 @@
 #pragma once
 // The root of every object that can copy itself from another and be stored in
 // a layout: fonts, bitmaps, pictures, string lists and components.
+#include "platform/rtl/System.h"
 #include "platform/rtl/Sysutils.h"
+
+#include <typeinfo>
 
 class TFiler;
 
@@ -18,10 +21,8 @@ public:
   EInvalidCast() : Exception("Invalid class typecast") {}
 };
 
-class TPersistent {
+class TPersistent : public TObject {
 public:
-  virtual ~TPersistent() = default;
-
   // Copies Source into this object. A class that knows Source overrides
   // Assign; otherwise Source may know how to copy itself here (AssignTo);
   // otherwise EConvertError "Cannot assign a X to a Y".
