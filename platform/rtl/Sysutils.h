@@ -21,3 +21,31 @@ public:
   const char* what() const noexcept override { return Message.c_str(); }
   AnsiString Message;
 };
+
+// Day-count times. Dates run from 1 January 1 to 31 December 9999; a value
+// outside raises EConvertError.
+using Word = unsigned short;
+
+class EConvertError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+constexpr int HoursPerDay = 24;
+constexpr int MinsPerDay = 24 * 60;
+constexpr int SecsPerDay = 24 * 60 * 60;
+constexpr int MSecsPerDay = SecsPerDay * 1000;
+
+// Local date and time.
+TDateTime Now();
+TDateTime Date();
+TDateTime EncodeDate(Word year, Word month, Word day);
+TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);
+void DecodeDate(TDateTime dateTime, Word& year, Word& month, Word& day);
+void DecodeTime(TDateTime dateTime, Word& hour, Word& min, Word& sec, Word& msec);
+bool IsLeapYear(Word year);
+// The default forms: short date "dd/mm/yyyy", long time "hh:nn:ss". The date
+// and time form leaves the time out when it is exactly midnight.
+AnsiString DateToStr(TDateTime dateTime);
+AnsiString TimeToStr(TDateTime dateTime);
+AnsiString DateTimeToStr(TDateTime dateTime);

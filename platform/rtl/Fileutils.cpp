@@ -1,0 +1,156 @@
+#include "platform/rtl/Fileutils.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool StatIs(const AnsiString& path, mode_t type) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// Position just after the folder part of a path.
+size_t NameStart(const AnsiString& fileName) {
+  const size_t slash = fileName.rfind(PathDelim);
+  return slash == AnsiString::npos ? 0 : slash + 1;
+}
+
+bool MaskAt(const char* name, const char* mask) {
+  for (; *mask; ++mask, ++name) {
+    if (*mask == '*') {
+      while (mask[1] == '*')
+        ++mask;
+      for (const char* rest = name;; ++rest) {
+        if (MaskAt(rest, mask + 1))
+          return true;
+        if (!*rest)
+          return false;
+      }
+    }
+    if (!*name)
+      return false;
+    if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) !=
+                            std::tolower(static_cast<unsigned char>(*name)))
+      return false;
+  }
+  return !*name;
+}
+
+} // namespace
+
+bool FileExists(const AnsiString& fileName) {
+  return StatIs(fileName, S_IFREG);
+}
+
+bool DirectoryExists(const AnsiString& folder) {
+  return StatIs(folder, S_IFDIR);
+}
+
+bool DeleteFile(const AnsiString& fileName) {
+  return !fileName.empty() && (unlink(fileName.c_str()) == 0 || errno == ENOENT) &&
+         !FileExists(fileName);
+}
+
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {
+  return std::rename(oldName.c_str(), newName.c_str()) == 0;
+}
+
+bool CreateDir(const AnsiString& folder) {
+  return !folder.empty() && mkdir(folder.c_str(), 0777) == 0;
+}
+
+bool ForceDirectories(const AnsiString& folder) {
+  const AnsiString dir = ExcludeTrailingPathDelimiter(folder);
+  if (dir.empty())
+    return false;
+  if (DirectoryExists(dir))
+    return true;
+  const AnsiString parent = ExtractFileDir(dir);
+  if (!parent.empty() && parent != dir && !ForceDirectories(parent))
+    return false;
+  return CreateDir(dir) || DirectoryExists(dir);
+}
+
+AnsiString GetCurrentDir() {
+  char buf[PATH_MAX];
+  return getcwd(buf, sizeof buf) ? AnsiString(buf) : AnsiString();
+}
+
+AnsiString ExtractFilePath(const AnsiString& fileName) {
+  return fileName.substr(0, NameStart(fileName));
+}
+
+AnsiString ExtractFileDir(const AnsiString& fileName) {
+  const size_t start = NameStart(fileName);
+  if (start == 0)
+    return "";
+  return start == 1 ? fileName.substr(0, 1) : fileName.substr(0, start - 1);
+}
+
+AnsiString ExtractFileName(const AnsiString& fileName) {
+  return fileName.substr(NameStart(fileName));
+}
+
+AnsiString ExtractFileExt(const AnsiString& fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == AnsiString::npos || dot < NameStart(fileName))
+    return "";
+  return fileName.substr(dot);
+}
+
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == AnsiString::npos || dot < NameStart(fileName))
+    return fileName + extension;
+  return fileName.substr(0, dot) + extension;
+}
+
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& folder) {
+  if (!folder.empty() && folder.back() == PathDelim)
+    return folder;
+  return folder + PathDelim;
+}
+
+AnsiString ExcludeTrailingPathDelimiter(const AnsiString& folder) {
+  if (folder.size() > 1 && folder.back() == PathDelim)
+    return folder.substr(0, folder.size() - 1);
+  return folder;
+}
+
+AnsiString ParamStr(int index) {
+  if (index != 0)
+    return "";
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? AnsiString(buf, static_cast<size_t>(n)) : AnsiString();
+}
+
+bool MatchesMask(const AnsiString& name, const AnsiString& mask) {
+  return MaskAt(name.c_str(), mask.c_str());
+}
+
+std::vector<AnsiString> FindFiles(const AnsiString& folder, const AnsiString& mask,
+                                  bool includeFolders) {
+  std::vector<AnsiString> names;
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir)
+    return names;
+  const AnsiString prefix = folder.empty() ? "" : IncludeTrailingPathDelimiter(folder);
+  while (const dirent* entry = readdir(dir)) {
+    const AnsiString name = entry->d_name;
+    if (name == "." || name == ".." || !MatchesMask(name, mask))
+      continue;
+    const AnsiString path = prefix + name;
+    if (FileExists(path) || (includeFolders && DirectoryExists(path)))
+      names.push_back(name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// File and folder helpers of the class library. Paths use '/'; a folder path
+// from ExtractFilePath keeps its trailing '/'.
+#include <vector>
+
+#include "platform/rtl/Sysutils.h"
+
+constexpr char PathDelim = '/';
+
+bool FileExists(const AnsiString& fileName); // a regular file, or a link to one
+bool DirectoryExists(const AnsiString& folder);
+bool DeleteFile(const AnsiString& fileName); // true when the file is gone now
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
+bool CreateDir(const AnsiString& folder);        // the parent must exist
+bool ForceDirectories(const AnsiString& folder); // creates the missing parents too
+AnsiString GetCurrentDir();
+
+// "dir/name.ext" -> "dir/"; "name.ext" -> "".
+AnsiString ExtractFilePath(const AnsiString& fileName);
+// "dir/name.ext" -> "dir"; a root folder keeps its '/'.
+AnsiString ExtractFileDir(const AnsiString& fileName);
+AnsiString ExtractFileName(const AnsiString& fileName);
+// The extension with its dot, "" when the name has none.
+AnsiString ExtractFileExt(const AnsiString& fileName);
+// Replaces the extension of the name (or appends it); extension holds the dot.
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
+AnsiString IncludeTrailingPathDelimiter(const AnsiString& folder);
+AnsiString ExcludeTrailingPathDelimiter(const AnsiString& folder);
+
+// Index 0: the full path of the running executable. The command line is not
+// used by the system, so other indexes give "".
+AnsiString ParamStr(int index);
+
+// A file-name mask of '*' (any run of characters) and '?' (any one character),
+// matched without regard to ASCII case like the platform's file names.
+bool MatchesMask(const AnsiString& name, const AnsiString& mask);
+
+// The names (without folder) of the regular files in folder that match mask,
+// sorted by name; with includeFolders, sub-folders are listed too ("." and ".."
+// never). An unreadable or missing folder gives an empty list.
+std::vector<AnsiString> FindFiles(const AnsiString& folder, const AnsiString& mask,
+                                  bool includeFolders = false);
