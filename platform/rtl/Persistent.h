@@ -8,12 +8,6 @@
 
 class TFiler;
 
-// Raised when one object cannot take the value of another.
-class EConvertError : public Exception {
-public:
-  using Exception::Exception;
-};
-
 // Raised when an object is taken as a class it is not.
 class EInvalidCast : public Exception {
 public:

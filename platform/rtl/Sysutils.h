@@ -23,7 +23,8 @@ public:
 };
 
 // Day-count times. Dates run from 1 January 1 to 31 December 9999; a value
-// outside raises EConvertError.
+// outside raises EConvertError, the error of a value that cannot be converted
+// (also raised when one object cannot take the value of another).
 using Word = unsigned short;
 
 class EConvertError : public Exception {
