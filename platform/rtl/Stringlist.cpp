@@ -1,9 +1,9 @@
 #include "platform/rtl/Stringlist.h"
 
+#include "platform/rtl/Streams.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -170,12 +170,17 @@ void TStrings::AddStrings(const TStrings& strings) {
   EndUpdate();
 }
 
-void TStrings::Assign(const TStrings& source) {
-  if (&source == this)
+void TStrings::Assign(const TPersistent* Source) {
+  const auto* source = dynamic_cast<const TStrings*>(Source);
+  if (source == nullptr) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  if (source == this)
     return;
   BeginUpdate();
   Clear();
-  AddStrings(source);
+  AddStrings(*source);
   EndUpdate();
 }
 
@@ -317,22 +322,26 @@ void TStrings::EndUpdate() {
 
 void TStrings::SetUpdateState(bool) {}
 
+void TStrings::LoadFromStream(TStream& stream) {
+  const int64_t size = stream.Size() - stream.Position();
+  AnsiString text(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  stream.ReadBuffer(text.data(), static_cast<int>(text.size()));
+  SetText(text);
+}
+
+void TStrings::SaveToStream(TStream& stream) const {
+  const AnsiString text = Text();
+  stream.WriteBuffer(text.data(), static_cast<int>(text.size()));
+}
+
 void TStrings::LoadFromFile(const AnsiString& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in)
-    throw Exception("Cannot open file \"" + fileName + "\"");
-  SetText(AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(stream);
 }
 
 void TStrings::SaveToFile(const AnsiString& fileName) const {
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  if (!out)
-    throw Exception("Cannot create file \"" + fileName + "\"");
-  const AnsiString text = Text();
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out)
-    throw Exception("Cannot write file \"" + fileName + "\"");
+  TFileStream stream(fileName, fmCreate);
+  SaveToStream(stream);
 }
 
 // ---- TStringList

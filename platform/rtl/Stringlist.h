@@ -1,7 +1,7 @@
 #pragma once
 // The class library's string lists: TStrings is the interface that controls
 // expose for their lines and items, TStringList the list that stores them.
-#include "platform/rtl/System.h"
+#include "platform/rtl/Persistent.h"
 #include "platform/rtl/Sysutils.h"
 
 #include <vector>
@@ -18,7 +18,9 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 int AnsiCompareText(const AnsiString& a, const AnsiString& b);
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
 
-class TStrings : public TObject {
+class TStream;
+
+class TStrings : public TPersistent {
 public:
   ~TStrings() override = default;
 
@@ -46,8 +48,9 @@ public:
 
   void Append(const AnsiString& s) { Add(s); }
   void AddStrings(const TStrings& strings);
-  // Replaces the contents with a copy of source's strings and objects.
-  void Assign(const TStrings& source);
+  // A string list source replaces the contents with a copy of its strings
+  // and objects; other sources go to the inherited assignment.
+  void Assign(const TPersistent* Source) override;
   bool Equals(const TStrings& other) const;
   int IndexOfName(const AnsiString& name) const;
   int IndexOfObject(const TObject* object) const;
@@ -70,7 +73,11 @@ public:
   void EndUpdate();
   int UpdateCount() const { return updateCount; }
 
-  // The file's bytes as they are (Windows-1252); errors raise Exception.
+  // The bytes as they are (Windows-1252), the rest of a stream from its
+  // position; the stream and file errors propagate and a failed load keeps
+  // the contents.
+  void LoadFromStream(TStream& stream);
+  void SaveToStream(TStream& stream) const;
   void LoadFromFile(const AnsiString& fileName);
   void SaveToFile(const AnsiString& fileName) const;
 

@@ -1,5 +1,7 @@
 #include "platform/rtl/Stringlist.h"
 
+#include "platform/rtl/Streams.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -155,7 +157,8 @@ TEST(StringList, ObjectsTravelWithTheirStrings) {
 
   TStringList copy;
   copy.Add("old");
-  copy.Assign(list);
+  copy.Assign(&list);
+  EXPECT_THROW(copy.Assign(nullptr), EConvertError);
   EXPECT_EQ(Lines(copy), std::vector<AnsiString>{"b"});
   EXPECT_EQ(copy.Objects(0), &two);
 }
@@ -233,8 +236,22 @@ TEST(StringList, FileRoundTripKeepsBytes) {
   back.LoadFromFile(path);
   EXPECT_TRUE(back.Equals(list));
 
-  EXPECT_THROW(back.LoadFromFile((dir / "missing.txt").string()), Exception);
+  EXPECT_THROW(back.LoadFromFile((dir / "missing.txt").string()), EFOpenError);
   EXPECT_EQ(back.Count(), 3); // a failed load keeps the contents
-  EXPECT_THROW(list.SaveToFile((dir / "no" / "such" / "x.txt").string()), Exception);
+  EXPECT_THROW(list.SaveToFile((dir / "no" / "such" / "x.txt").string()), EFCreateError);
   std::filesystem::remove_all(dir);
+}
+
+TEST(StringList, StreamsReadFromTheirPosition) {
+  TMemoryStream stream;
+  const std::string bytes = "skip|one\ntwo\r\n";
+  stream.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  stream.SetPosition(5);
+  TStringList list;
+  list.LoadFromStream(stream);
+  EXPECT_EQ(Lines(list), (std::vector<AnsiString>{"one", "two"}));
+
+  TMemoryStream out;
+  list.SaveToStream(out);
+  EXPECT_EQ(out.Size(), 10);
 }
