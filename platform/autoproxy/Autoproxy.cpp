@@ -1,0 +1,211 @@
+#include "platform/autoproxy/Autoproxy.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/autoproxy/Pacscript.h"
+#include "platform/rtl/Lasterror.h"
+
+namespace {
+
+// The script loaded by the last initialisation, with the host's services.
+struct TLoadedScript {
+  std::string Text;
+  TAutoProxyHelpers Helpers;
+};
+std::optional<TLoadedScript> Loaded;
+
+bool Fail(uint32_t code) {
+  SetLastError(code);
+  return false;
+}
+
+void WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0)
+      return;
+    done += static_cast<size_t>(written);
+  }
+}
+
+// Reads the child's answer until it closes the pipe or the time limit passes.
+bool ReadAnswer(int fd, std::string& answer) {
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(AutoProxyScriptTimeLimitMs);
+  char buffer[4096];
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0)
+      return false;
+    pollfd poller{fd, POLLIN, 0};
+    int ready = poll(&poller, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR)
+      continue;
+    if (ready <= 0)
+      return false;
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      return true;
+    answer.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+// A script may throw, loop or exhaust its memory: it runs in a child process
+// that is killed when its time is up, so only a sound answer comes back.
+bool RunBounded(const TLoadedScript& script, const std::string& url, const std::string& host,
+                std::string& answer) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0)
+    return false;
+  pid_t child = fork();
+  if (child < 0) {
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    return false;
+  }
+  if (child == 0) {
+    close(pipeEnds[0]);
+    rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::string result, error;
+    if (!RunProxyScript(script.Text, url, host, script.Helpers, result, error))
+      _exit(1);
+    WriteAll(pipeEnds[1], result);
+    _exit(0);
+  }
+  close(pipeEnds[1]);
+  bool complete = ReadAnswer(pipeEnds[0], answer);
+  close(pipeEnds[0]);
+  if (!complete)
+    kill(child, SIGKILL);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return complete && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool Resolves(const std::string& host) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0)
+    return false;
+  freeaddrinfo(found);
+  return true;
+}
+
+// The domain of this machine: what follows the first dot of its full name.
+std::string LocalDomain() {
+  char name[256] = "";
+  if (gethostname(name, sizeof name - 1) != 0)
+    return "";
+  std::string full = name;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_flags = AI_CANONNAME;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &found) == 0) {
+    if (found->ai_canonname != nullptr)
+      full = found->ai_canonname;
+    freeaddrinfo(found);
+  }
+  size_t dot = full.find('.');
+  return dot == std::string::npos ? "" : full.substr(dot + 1);
+}
+
+} // namespace
+
+bool InternetInitializeAutoProxyDll(uint32_t, const char* downloadedTempFile, const char*,
+                                    const TAutoProxyHelpers* helpers, void*) {
+  Loaded.reset();
+  if (downloadedTempFile == nullptr || helpers == nullptr)
+    return Fail(apeInvalidParameter);
+  std::ifstream file(downloadedTempFile, std::ios::binary);
+  if (!file)
+    return Fail(apeFileNotFound);
+  std::ostringstream text;
+  text << file.rdbuf();
+  Loaded = TLoadedScript{text.str(), *helpers};
+  return true;
+}
+
+bool InternetDeInitializeAutoProxyDll(const char*, uint32_t) {
+  Loaded.reset();
+  return true;
+}
+
+bool InternetGetProxyInfo(const char* url, uint32_t urlLength, const char* hostName,
+                          uint32_t hostNameLength, std::unique_ptr<char[]>& answer,
+                          uint32_t& answerLength) {
+  answer.reset();
+  answerLength = 0;
+  if (url == nullptr || hostName == nullptr || urlLength == 0 || hostNameLength == 0)
+    return Fail(apeInvalidParameter);
+  if (!Loaded)
+    return Fail(apeBadScript);
+  // The lengths count the closing NUL.
+  std::string urlText(url, strnlen(url, urlLength - 1));
+  std::string hostText(hostName, strnlen(hostName, hostNameLength - 1));
+  std::string result;
+  if (!RunBounded(*Loaded, urlText, hostText, result))
+    return Fail(apeBadScript);
+  answerLength = static_cast<uint32_t>(result.size());
+  answer.reset(new char[result.size() + 1]);
+  std::memcpy(answer.get(), result.c_str(), result.size() + 1);
+  return true;
+}
+
+std::vector<std::string> WpadCandidates(const std::string& domain) {
+  std::vector<std::string> names;
+  std::string rest = domain;
+  while (!rest.empty() && rest.back() == '.')
+    rest.pop_back();
+  if (rest.empty())
+    return names;
+  names.push_back("wpad." + rest);
+  // A top-level domain alone is never tried: its wpad host is anybody's.
+  for (size_t dot = rest.find('.'); dot != std::string::npos; dot = rest.find('.')) {
+    rest = rest.substr(dot + 1);
+    if (rest.find('.') == std::string::npos)
+      break;
+    names.push_back("wpad." + rest);
+  }
+  return names;
+}
+
+bool DetectAutoProxyUrl(char* buffer, uint32_t size, uint32_t detectFlags) {
+  if (buffer == nullptr || size == 0)
+    return Fail(apeInvalidParameter);
+  buffer[0] = '\0';
+  if ((detectFlags & apdDns) == 0)
+    return Fail(apeDetectionFailed);
+  for (const std::string& host : WpadCandidates(LocalDomain())) {
+    if (!Resolves(host))
+      continue;
+    std::string url = "http://" + host + "/wpad.dat";
+    if (url.size() + 1 > size)
+      return Fail(apeInsufficientBuffer);
+    std::memcpy(buffer, url.c_str(), url.size() + 1);
+    return true;
+  }
+  return Fail(apeDetectionFailed);
+}

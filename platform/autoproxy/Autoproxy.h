@@ -1,0 +1,51 @@
+#pragma once
+// Our proxy auto-configuration library: runs a downloaded script's
+// FindProxyForURL and discovers a script on the local network. Failures set
+// the thread's last error (platform/rtl/Lasterror.h).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The caller's host services a script calls, in this order. Buffers are
+// filled with at most *size - 1 characters and a NUL.
+struct TAutoProxyHelpers {
+  bool (*IsResolvable)(const char* host);
+  // 0 on success.
+  uint32_t (*GetIPAddress)(char* buffer, uint32_t* size);
+  // 0 on success.
+  uint32_t (*ResolveHostName)(const char* host, char* buffer, uint32_t* size);
+  bool (*IsInNet)(const char* address, const char* network, const char* mask);
+};
+
+// Error codes set by the library.
+enum : uint32_t {
+  apeFileNotFound = 2,
+  apeInvalidParameter = 87,
+  apeInsufficientBuffer = 122,
+  apeBadScript = 12166,
+  apeDetectionFailed = 12180,
+};
+
+// Discovery methods of DetectAutoProxyUrl.
+enum : uint32_t { apdDhcp = 1, apdDns = 2 };
+
+// How long one evaluation of a script may run before it counts as failed.
+const int AutoProxyScriptTimeLimitMs = 3000;
+
+// Loads the script file that later InternetGetProxyInfo calls evaluate.
+bool InternetInitializeAutoProxyDll(uint32_t version, const char* downloadedTempFile,
+                                    const char* mimeType, const TAutoProxyHelpers* helpers,
+                                    void* scriptBuffer);
+bool InternetDeInitializeAutoProxyDll(const char* mimeType, uint32_t reserved);
+// Runs FindProxyForURL(url, host) of the loaded script. The answer is the
+// script's text ("DIRECT", "PROXY host:port; ...") with its length.
+bool InternetGetProxyInfo(const char* url, uint32_t urlLength, const char* hostName,
+                          uint32_t hostNameLength, std::unique_ptr<char[]>& answer,
+                          uint32_t& answerLength);
+// Finds the script URL of the local network; only discovery by DNS exists
+// here, so apdDhcp alone always fails.
+bool DetectAutoProxyUrl(char* buffer, uint32_t size, uint32_t detectFlags);
+
+// The host names that discovery by DNS tries for a domain, nearest first.
+std::vector<std::string> WpadCandidates(const std::string& domain);

@@ -1,0 +1,173 @@
+#include "engine/Chttpdecoder_wip.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace {
+
+std::string ReadCorpusPage(const std::string& name) {
+  std::ifstream in(std::string(WT_CORPUS_DIR) + "/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// windowBits 16+15 makes a gzip member, -15 a raw deflate stream, 15 the
+// two-byte zlib wrapping.
+std::string Compress(const std::string& data, int windowBits, int level = 6) {
+  z_stream stream{};
+  EXPECT_EQ(deflateInit2(&stream, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&stream, data.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  stream.avail_in = static_cast<uInt>(data.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+const int GzipBits = 16 + 15;
+const int RawBits = -15;
+const int ZlibBits = 15;
+
+struct TDecoded {
+  int Result;
+  std::string Text;
+};
+
+TDecoded Decode(int coding, const std::string& body) {
+  std::unique_ptr<char[]> output;
+  int length = -7;
+  CHttpDecompressor decompressor;
+  int result = decompressor.DecodeContent(coding, body.data(), static_cast<int>(body.size()),
+                                          output, length);
+  EXPECT_GE(length, 0);
+  if (length > 0) {
+    EXPECT_EQ(output[length], '\0') << "decoded output must read as a C string";
+  }
+  return {result, length > 0 ? std::string(output.get(), static_cast<size_t>(length)) : ""};
+}
+
+TEST(ContentDecoding, GzipAndRawDeflateBodiesOfCorpusPagesDecodeToThePage) {
+  for (const char* name : {"005-unescape-html-entities.html", "webmd-2.html", "yahoo-2.html"}) {
+    SCOPED_TRACE(name);
+    std::string page = ReadCorpusPage(name);
+    ASSERT_FALSE(page.empty());
+    TDecoded gzip = Decode(ccGzip, Compress(page, GzipBits));
+    EXPECT_EQ(gzip.Result, 0);
+    EXPECT_TRUE(gzip.Text == page);
+    TDecoded deflate = Decode(ccDeflate, Compress(page, RawBits));
+    EXPECT_EQ(deflate.Result, 0);
+    EXPECT_TRUE(deflate.Text == page);
+  }
+}
+
+// Stored (uncompressed) blocks let the body length be chosen exactly, so the
+// last 256-byte piece is full and the end of the message comes after feeding.
+TEST(ContentDecoding, BodiesOfWholeFeedPiecesDecodeCompletely) {
+  std::string page = ReadCorpusPage("webmd-2.html");
+  for (size_t target : {256u, 512u, 1024u, 4096u}) {
+    SCOPED_TRACE(target);
+    std::string body, text;
+    for (size_t n = target; n > 0 && body.size() != target; --n) {
+      text = page.substr(0, n);
+      body = Compress(text, GzipBits, 0);
+    }
+    ASSERT_EQ(body.size(), target);
+    std::unique_ptr<char[]> output;
+    int length = 0;
+    bool success = false;
+    GunzipBuffer(reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()),
+                 output, length, success);
+    EXPECT_TRUE(success);
+    ASSERT_EQ(static_cast<size_t>(length), text.size());
+    EXPECT_EQ(std::string(output.get()), text);
+  }
+}
+
+TEST(ContentDecoding, BodiesThatYieldNothingFail) {
+  std::string page = ReadCorpusPage("webmd-2.html");
+  struct {
+    const char* Name;
+    int Coding;
+    std::string Body;
+  } cases[] = {
+      {"empty gzip", ccGzip, ""},
+      {"empty deflate", ccDeflate, ""},
+      {"not compressed at all", ccGzip, page.substr(0, 3000)},
+      {"gzip magic with garbage", ccGzip,
+       std::string("\x1f\x8b\x08\0\0\0\0\0\0\0", 10) + "\xff\xfe\xfd"},
+      {"deflate in the zlib wrapping", ccDeflate, Compress(page, ZlibBits)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDecoded decoded = Decode(c.Coding, c.Body);
+    EXPECT_EQ(decoded.Result, -1);
+    EXPECT_TRUE(decoded.Text.empty());
+  }
+}
+
+TEST(ContentDecoding, TruncatedGzipKeepsTheBytesDecodedBeforeTheError) {
+  std::string page = ReadCorpusPage("webmd-2.html");
+  std::string body = Compress(page, GzipBits);
+  body.resize(body.size() / 2);
+  std::unique_ptr<char[]> output;
+  int length = 0;
+  bool success = true;
+  GunzipBuffer(reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()),
+               output, length, success);
+  EXPECT_FALSE(success);
+  ASSERT_GT(length, 0);
+  EXPECT_LT(static_cast<size_t>(length), page.size());
+  EXPECT_EQ(page.compare(0, static_cast<size_t>(length), output.get(), static_cast<size_t>(length)),
+            0);
+
+  TDecoded decoded = Decode(ccGzip, body);
+  EXPECT_EQ(decoded.Result, 0);
+  EXPECT_EQ(decoded.Text.size(), static_cast<size_t>(length));
+}
+
+TEST(ContentDecoding, OtherCodingsAreCopiedUnchanged) {
+  std::string body("plain\0body", 10);
+  for (int coding : {int(ccIdentity), int(ccUnknown), 5}) {
+    SCOPED_TRACE(coding);
+    TDecoded decoded = Decode(coding, body);
+    EXPECT_EQ(decoded.Result, 0);
+    EXPECT_EQ(decoded.Text, body);
+  }
+}
+
+TEST(ContentDecoding, ContentEncodingOfHeaderBlocks) {
+  struct {
+    const char* Header;
+    int Expected;
+  } cases[] = {
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\nContent-Type: text/html", ccGzip},
+      {"HTTP/1.0 200 OK\r\ncontent-encoding:GZip", ccGzip},
+      {"HTTP/1.0 200 OK\r\nCONTENT-ENCODING:   x-gzip\r\n", ccGzip},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n", ccDeflate},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: gzip, deflate\r\n", ccDeflate},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: identity\r\n", ccUnknown},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: identity\r\nX-Note: gzip\r\n", ccUnknown},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: br\nX-Was: gzip", ccUnknown},
+      {"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Note: gzip\r\n", ccIdentity},
+      {"", ccIdentity},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Header);
+    EXPECT_EQ(GetContentEncoding(c.Header, static_cast<int>(std::strlen(c.Header))), c.Expected);
+  }
+  EXPECT_EQ(GetContentEncoding(nullptr, 10), ccIdentity);
+  // Only the given length of the block counts.
+  const char* header = "HTTP/1.0 200 OK\r\nX: y\r\nContent-Encoding: gzip\r\n";
+  EXPECT_EQ(GetContentEncoding(header, 20), ccIdentity);
+}
+
+} // namespace

@@ -1,0 +1,269 @@
+#include "platform/autoproxy/Autoproxy.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/rtl/Lasterror.h"
+
+namespace {
+
+// Host services of a small fixed network: "intranet" and "gateway" resolve,
+// nothing else does; this machine is 10.1.2.7.
+uint32_t FakeResolve(const char* host, char* buffer, uint32_t* size) {
+  const char* address = nullptr;
+  if (std::strcmp(host, "intranet") == 0)
+    address = "10.1.2.3";
+  if (std::strcmp(host, "gateway") == 0)
+    address = "192.168.0.1";
+  if (address == nullptr || std::strlen(address) + 1 > *size) {
+    buffer[0] = '\0';
+    return 1;
+  }
+  std::strcpy(buffer, address);
+  return 0;
+}
+
+bool FakeIsResolvable(const char* host) {
+  char buffer[64];
+  uint32_t size = sizeof buffer;
+  return FakeResolve(host, buffer, &size) == 0;
+}
+
+uint32_t FakeLocalAddress(char* buffer, uint32_t* size) {
+  std::strncpy(buffer, "10.1.2.7", *size - 1);
+  buffer[*size - 1] = '\0';
+  return 0;
+}
+
+bool FakeIsInNet(const char* address, const char* network, const char* mask) {
+  in_addr a, n, m;
+  return inet_pton(AF_INET, address, &a) == 1 && inet_pton(AF_INET, network, &n) == 1 &&
+         inet_pton(AF_INET, mask, &m) == 1 && (a.s_addr & m.s_addr) == n.s_addr;
+}
+
+const TAutoProxyHelpers FakeHelpers = {FakeIsResolvable, FakeLocalAddress, FakeResolve,
+                                       FakeIsInNet};
+
+class AutoProxyScript : public testing::Test {
+protected:
+  void SetUp() override {
+    Dir = std::filesystem::temp_directory_path() /
+          ("wt-autoproxy-" + std::to_string(getpid()) + "-" +
+           testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(Dir);
+  }
+  void TearDown() override {
+    InternetDeInitializeAutoProxyDll(nullptr, 0);
+    std::filesystem::remove_all(Dir);
+  }
+
+  // Loads the script and asks it about url; false when the library refused.
+  bool Ask(const std::string& script, std::string& answer,
+           const std::string& url = "http://www.example.com/a/b.html",
+           const std::string& host = "www.example.com") {
+    std::string path = (Dir / "proxy.pac").string();
+    std::ofstream(path) << script;
+    answer.clear();
+    if (!InternetInitializeAutoProxyDll(0, path.c_str(), nullptr, &FakeHelpers, nullptr))
+      return false;
+    std::unique_ptr<char[]> text;
+    uint32_t length = 0;
+    if (!InternetGetProxyInfo(url.c_str(), static_cast<uint32_t>(url.size() + 1), host.c_str(),
+                              static_cast<uint32_t>(host.size() + 1), text, length))
+      return false;
+    answer.assign(text.get(), length);
+    EXPECT_EQ(std::strlen(text.get()), length);
+    return true;
+  }
+
+  // The value of one expression of the helper functions, as text.
+  std::string Value(const std::string& expression, const std::string& host = "www.example.com") {
+    std::string answer;
+    EXPECT_TRUE(Ask("function FindProxyForURL(url, host) { return String(" + expression + "); }",
+                    answer, "http://" + host + "/", host))
+        << expression;
+    return answer;
+  }
+
+  std::filesystem::path Dir;
+};
+
+TEST_F(AutoProxyScript, AnswersWhatFindProxyForUrlReturns) {
+  std::string answer;
+  ASSERT_TRUE(Ask("function FindProxyForURL(url, host) {\n"
+                  "  if (host == 'www.example.com' && url.indexOf('/a/') > 0)\n"
+                  "    return 'PROXY p:3128; DIRECT';\n"
+                  "  return 'DIRECT';\n"
+                  "}",
+                  answer));
+  EXPECT_EQ(answer, "PROXY p:3128; DIRECT");
+  ASSERT_TRUE(Ask("function FindProxyForURL(url, host) { return 'DIRECT'; }", answer,
+                  "http://other/", "other"));
+  EXPECT_EQ(answer, "DIRECT");
+}
+
+TEST_F(AutoProxyScript, HelperFunctionsWithoutTheHost) {
+  struct {
+    const char* Expression;
+    const char* Host;
+    const char* Expected;
+  } cases[] = {
+      {"isPlainHostName(host)", "intranet", "true"},
+      {"isPlainHostName(host)", "www.example.com", "false"},
+      {"dnsDomainIs(host, '.example.com')", "www.example.com", "true"},
+      {"dnsDomainIs(host, '.example.com')", "www.example.org", "false"},
+      {"dnsDomainIs(host, '.example.com')", "com", "false"},
+      {"localHostOrDomainIs(host, 'www.example.com')", "www.example.com", "true"},
+      {"localHostOrDomainIs(host, 'www.example.com')", "www", "true"},
+      {"localHostOrDomainIs(host, 'www.example.com')", "www.example.org", "false"},
+      {"localHostOrDomainIs(host, 'www.example.com')", "home", "false"},
+      {"dnsDomainLevels(host)", "www.example.com", "2"},
+      {"dnsDomainLevels(host)", "intranet", "0"},
+      {"shExpMatch(host, '*.example.*')", "www.example.com", "true"},
+      {"shExpMatch(host, '*.example.*')", "www.exampleXcom", "false"},
+      {"shExpMatch(host, 'w?w.*')", "www.example.com", "true"},
+      {"shExpMatch(host, 'w?w.*')", "ww.example.com", "false"},
+      {"shExpMatch('a+b(c)', 'a+b(*)')", "x", "true"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Value(c.Expression, c.Host), c.Expected) << c.Expression << " for " << c.Host;
+}
+
+TEST_F(AutoProxyScript, HelperFunctionsCallTheHostServices) {
+  struct {
+    const char* Expression;
+    const char* Expected;
+  } cases[] = {
+      {"isResolvable('intranet')", "true"},
+      {"isResolvable('nowhere')", "false"},
+      {"dnsResolve('gateway')", "192.168.0.1"},
+      {"dnsResolve('nowhere')", "null"},
+      {"myIpAddress()", "10.1.2.7"},
+      {"isInNet('intranet', '10.1.0.0', '255.255.0.0')", "true"},
+      {"isInNet('gateway', '10.1.0.0', '255.255.0.0')", "false"},
+      {"isInNet('10.1.9.9', '10.1.0.0', '255.255.0.0')", "true"},
+      {"isInNet('nowhere', '0.0.0.0', '0.0.0.0')", "false"},
+      {"isInNet(myIpAddress(), '10.1.2.0', '255.255.255.0')", "true"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Value(c.Expression), c.Expected) << c.Expression;
+}
+
+TEST_F(AutoProxyScript, TimeHelpersFollowTheClock) {
+  static const char* Days[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+  static const char* Months[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  // Near midnight the day may turn between here and the script.
+  if (local.tm_hour == 23 && local.tm_min == 59)
+    GTEST_SKIP() << "the day is about to change";
+  auto day = [&](int offset) {
+    return std::string("'") + Days[(local.tm_wday + offset) % 7] + "'";
+  };
+  std::string year = std::to_string(local.tm_year + 1900);
+  std::string nextYear = std::to_string(local.tm_year + 1901);
+  std::string month = std::string("'") + Months[local.tm_mon] + "'";
+  std::string today = std::to_string(local.tm_mday);
+  std::string hour = std::to_string(local.tm_hour);
+  std::string nextHour = std::to_string((local.tm_hour + 1) % 24);
+  struct {
+    std::string Expression;
+    const char* Expected;
+  } cases[] = {
+      {"weekdayRange(" + day(0) + ")", "true"},
+      {"weekdayRange(" + day(1) + ")", "false"},
+      {"weekdayRange(" + day(1) + ", " + day(0) + ")", "true"},
+      {"weekdayRange(" + day(1) + ", " + day(6) + ")", "false"},
+      {"weekdayRange('XYZ')", "false"},
+      {"dateRange(" + year + ")", "true"},
+      {"dateRange(" + nextYear + ")", "false"},
+      {"dateRange(" + month + ")", "true"},
+      {"dateRange(" + today + ")", "true"},
+      {"dateRange(1, 'JAN', " + year + ", 31, 'DEC', " + year + ")", "true"},
+      {"dateRange(1, 'JAN', " + nextYear + ", 31, 'DEC', " + nextYear + ")", "false"},
+      {"dateRange('JAN', " + year + ", 'DEC', " + year + ")", "true"},
+      {"dateRange(1, 2, 3)", "false"},
+      {"timeRange(" + hour + ")", "true"},
+      {"timeRange(" + nextHour + ")", "false"},
+      {"timeRange(0, 23)", "true"},
+      {"timeRange(0, 0, 0, 23, 59, 59)", "true"},
+      {"timeRange(" + nextHour + ", 0, " + nextHour + ", 59)", "false"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Value(c.Expression), c.Expected) << c.Expression;
+}
+
+TEST_F(AutoProxyScript, BrokenScriptsFail) {
+  struct {
+    const char* Name;
+    const char* Script;
+  } cases[] = {
+      {"throws", "function FindProxyForURL(url, host) { throw new Error('no'); }"},
+      {"returns a number", "function FindProxyForURL(url, host) { return 42; }"},
+      {"returns nothing", "function FindProxyForURL(url, host) { }"},
+      {"has no entry", "function FindProxy(url, host) { return 'DIRECT'; }"},
+      {"does not parse", "function FindProxyForURL(url, host) { return 'DIRECT' "},
+      {"exhausts memory",
+       "function FindProxyForURL(url, host) { var s = 'x'; for (;;) s = s + s; }"},
+      {"never returns", "function FindProxyForURL(url, host) { for (;;) {} }"},
+      {"loops while loading", "for (;;) {} function FindProxyForURL(u, h) { return 'DIRECT'; }"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    SetLastError(0);
+    auto start = std::chrono::steady_clock::now();
+    std::string answer;
+    EXPECT_FALSE(Ask(c.Script, answer));
+    EXPECT_EQ(GetLastError(), apeBadScript);
+    EXPECT_TRUE(answer.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(AutoProxyScriptTimeLimitMs + 2000));
+  }
+}
+
+TEST_F(AutoProxyScript, MissingScriptFileOrNoInitialisationFails) {
+  std::string missing = (Dir / "absent.pac").string();
+  SetLastError(0);
+  EXPECT_FALSE(InternetInitializeAutoProxyDll(0, missing.c_str(), nullptr, &FakeHelpers, nullptr));
+  EXPECT_EQ(GetLastError(), apeFileNotFound);
+  std::unique_ptr<char[]> answer;
+  uint32_t length = 7;
+  EXPECT_FALSE(InternetGetProxyInfo("http://a/", 10, "a", 2, answer, length));
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(answer, nullptr);
+}
+
+TEST(AutoProxyDiscovery, TriesTheDomainAndItsParentsBelowTheTopLevel) {
+  struct {
+    const char* Domain;
+    std::vector<std::string> Expected;
+  } cases[] = {
+      {"eng.corp.example.com",
+       {"wpad.eng.corp.example.com", "wpad.corp.example.com", "wpad.example.com"}},
+      {"example.com.", {"wpad.example.com"}},
+      {"lan", {"wpad.lan"}},
+      {"", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WpadCandidates(c.Domain), c.Expected) << c.Domain;
+}
+
+TEST(AutoProxyDiscovery, DiscoveryByDhcpAloneFindsNothing) {
+  char buffer[256] = "stale";
+  SetLastError(0);
+  EXPECT_FALSE(DetectAutoProxyUrl(buffer, sizeof buffer, apdDhcp));
+  EXPECT_EQ(GetLastError(), apeDetectionFailed);
+  EXPECT_STREQ(buffer, "");
+}
+
+} // namespace
