@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include "platform/autoproxy/Pacscript.h"
-#include "platform/rtl/Lasterror.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ struct TLoadedScript {
 };
 std::optional<TLoadedScript> Loaded;
 
-bool Fail(uint32_t code) {
+bool Fail(DWORD code) {
   SetLastError(code);
   return false;
 }
@@ -138,10 +137,10 @@ bool InternetInitializeAutoProxyDll(uint32_t, const char* downloadedTempFile, co
                                     const TAutoProxyHelpers* helpers, void*) {
   Loaded.reset();
   if (downloadedTempFile == nullptr || helpers == nullptr)
-    return Fail(apeInvalidParameter);
+    return Fail(ERROR_INVALID_PARAMETER);
   std::ifstream file(downloadedTempFile, std::ios::binary);
   if (!file)
-    return Fail(apeFileNotFound);
+    return Fail(ERROR_FILE_NOT_FOUND);
   std::ostringstream text;
   text << file.rdbuf();
   Loaded = TLoadedScript{text.str(), *helpers};
@@ -159,15 +158,15 @@ bool InternetGetProxyInfo(const char* url, uint32_t urlLength, const char* hostN
   answer.reset();
   answerLength = 0;
   if (url == nullptr || hostName == nullptr || urlLength == 0 || hostNameLength == 0)
-    return Fail(apeInvalidParameter);
+    return Fail(ERROR_INVALID_PARAMETER);
   if (!Loaded)
-    return Fail(apeBadScript);
+    return Fail(ERROR_INTERNET_BAD_AUTO_PROXY_SCRIPT);
   // The lengths count the closing NUL.
   std::string urlText(url, strnlen(url, urlLength - 1));
   std::string hostText(hostName, strnlen(hostName, hostNameLength - 1));
   std::string result;
   if (!RunBounded(*Loaded, urlText, hostText, result))
-    return Fail(apeBadScript);
+    return Fail(ERROR_INTERNET_BAD_AUTO_PROXY_SCRIPT);
   answerLength = static_cast<uint32_t>(result.size());
   answer.reset(new char[result.size() + 1]);
   std::memcpy(answer.get(), result.c_str(), result.size() + 1);
@@ -194,18 +193,18 @@ std::vector<std::string> WpadCandidates(const std::string& domain) {
 
 bool DetectAutoProxyUrl(char* buffer, uint32_t size, uint32_t detectFlags) {
   if (buffer == nullptr || size == 0)
-    return Fail(apeInvalidParameter);
+    return Fail(ERROR_INVALID_PARAMETER);
   buffer[0] = '\0';
-  if ((detectFlags & apdDns) == 0)
-    return Fail(apeDetectionFailed);
+  if ((detectFlags & PROXY_AUTO_DETECT_TYPE_DNS_A) == 0)
+    return Fail(ERROR_INTERNET_AUTODETECTION_FAILED);
   for (const std::string& host : WpadCandidates(LocalDomain())) {
     if (!Resolves(host))
       continue;
     std::string url = "http://" + host + "/wpad.dat";
     if (url.size() + 1 > size)
-      return Fail(apeInsufficientBuffer);
+      return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(buffer, url.c_str(), url.size() + 1);
     return true;
   }
-  return Fail(apeDetectionFailed);
+  return Fail(ERROR_INTERNET_AUTODETECTION_FAILED);
 }

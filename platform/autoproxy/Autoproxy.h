@@ -1,11 +1,13 @@
 #pragma once
 // Our proxy auto-configuration library: runs a downloaded script's
 // FindProxyForURL and discovers a script on the local network. Failures set
-// the thread's last error (platform/rtl/Lasterror.h).
+// the thread's last error.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/rtl/Handles.h"
 
 // The caller's host services a script calls, in this order. Buffers are
 // filled with at most *size - 1 characters and a NUL.
@@ -18,17 +20,14 @@ struct TAutoProxyHelpers {
   bool (*IsInNet)(const char* address, const char* network, const char* mask);
 };
 
-// Error codes set by the library.
-enum : uint32_t {
-  apeFileNotFound = 2,
-  apeInvalidParameter = 87,
-  apeInsufficientBuffer = 122,
-  apeBadScript = 12166,
-  apeDetectionFailed = 12180,
-};
+// Error codes of the library beside those of Handles.h.
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INTERNET_BAD_AUTO_PROXY_SCRIPT = 12166;
+constexpr DWORD ERROR_INTERNET_AUTODETECTION_FAILED = 12180;
 
 // Discovery methods of DetectAutoProxyUrl.
-enum : uint32_t { apdDhcp = 1, apdDns = 2 };
+constexpr DWORD PROXY_AUTO_DETECT_TYPE_DHCP = 1;
+constexpr DWORD PROXY_AUTO_DETECT_TYPE_DNS_A = 2;
 
 // How long one evaluation of a script may run before it counts as failed.
 const int AutoProxyScriptTimeLimitMs = 3000;

@@ -4,14 +4,11 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/Lasterror.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -54,23 +51,13 @@ const TAutoProxyHelpers FakeHelpers = {FakeIsResolvable, FakeLocalAddress, FakeR
 
 class AutoProxyScript : public testing::Test {
 protected:
-  void SetUp() override {
-    Dir = std::filesystem::temp_directory_path() /
-          ("wt-autoproxy-" + std::to_string(getpid()) + "-" +
-           testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(Dir);
-  }
-  void TearDown() override {
-    InternetDeInitializeAutoProxyDll(nullptr, 0);
-    std::filesystem::remove_all(Dir);
-  }
+  void TearDown() override { InternetDeInitializeAutoProxyDll(nullptr, 0); }
 
   // Loads the script and asks it about url; false when the library refused.
   bool Ask(const std::string& script, std::string& answer,
            const std::string& url = "http://www.example.com/a/b.html",
            const std::string& host = "www.example.com") {
-    std::string path = (Dir / "proxy.pac").string();
-    std::ofstream(path) << script;
+    std::string path = Dir.Write("proxy.pac", script);
     answer.clear();
     if (!InternetInitializeAutoProxyDll(0, path.c_str(), nullptr, &FakeHelpers, nullptr))
       return false;
@@ -93,7 +80,7 @@ protected:
     return answer;
   }
 
-  std::filesystem::path Dir;
+  TTempDir Dir;
 };
 
 TEST_F(AutoProxyScript, AnswersWhatFindProxyForUrlReturns) {
@@ -224,7 +211,7 @@ TEST_F(AutoProxyScript, BrokenScriptsFail) {
     auto start = std::chrono::steady_clock::now();
     std::string answer;
     EXPECT_FALSE(Ask(c.Script, answer));
-    EXPECT_EQ(GetLastError(), apeBadScript);
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_BAD_AUTO_PROXY_SCRIPT);
     EXPECT_TRUE(answer.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start,
               std::chrono::milliseconds(AutoProxyScriptTimeLimitMs + 2000));
@@ -232,10 +219,10 @@ TEST_F(AutoProxyScript, BrokenScriptsFail) {
 }
 
 TEST_F(AutoProxyScript, MissingScriptFileOrNoInitialisationFails) {
-  std::string missing = (Dir / "absent.pac").string();
+  std::string missing = Dir.File("absent.pac");
   SetLastError(0);
   EXPECT_FALSE(InternetInitializeAutoProxyDll(0, missing.c_str(), nullptr, &FakeHelpers, nullptr));
-  EXPECT_EQ(GetLastError(), apeFileNotFound);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   std::unique_ptr<char[]> answer;
   uint32_t length = 7;
   EXPECT_FALSE(InternetGetProxyInfo("http://a/", 10, "a", 2, answer, length));
@@ -261,8 +248,8 @@ TEST(AutoProxyDiscovery, TriesTheDomainAndItsParentsBelowTheTopLevel) {
 TEST(AutoProxyDiscovery, DiscoveryByDhcpAloneFindsNothing) {
   char buffer[256] = "stale";
   SetLastError(0);
-  EXPECT_FALSE(DetectAutoProxyUrl(buffer, sizeof buffer, apdDhcp));
-  EXPECT_EQ(GetLastError(), apeDetectionFailed);
+  EXPECT_FALSE(DetectAutoProxyUrl(buffer, sizeof buffer, PROXY_AUTO_DETECT_TYPE_DHCP));
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_AUTODETECTION_FAILED);
   EXPECT_STREQ(buffer, "");
 }
 
