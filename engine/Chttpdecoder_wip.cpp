@@ -28,7 +28,9 @@ struct TDecodedOutput {
     size_t length = static_cast<size_t>(Length);
     // One byte beyond the data is always kept free for the closing NUL.
     if (length + queued + 1 > Allocated) {
-      size_t allocated = length + queued + GrowthSlack;
+      // Growing by at least the size already held keeps big pages from being
+      // copied over and over, one move at a time.
+      size_t allocated = std::max(length + queued + GrowthSlack, 2 * Allocated);
       std::unique_ptr<char[]> grown(new char[allocated]);
       if (length > 0)
         std::memcpy(grown.get(), Buffer.get(), length);

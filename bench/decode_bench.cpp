@@ -1,0 +1,132 @@
+// Gzip decoding by the content decoder next to zlib's own inflate of the same
+// bytes, and page fingerprinting, in MB/s of page text for every corpus page.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <crypto++/gzip.h>
+#include <crypto++/queue.h>
+#include <zlib.h>
+
+#include "engine/Chttpdecoder_wip.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string Gzip(const std::string& data) {
+  z_stream stream{};
+  deflateInit2(&stream, 6, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, data.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  stream.avail_in = static_cast<uInt>(data.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+size_t ZlibInflate(const std::string& body, size_t pageSize) {
+  std::unique_ptr<char[]> out(new char[pageSize + 1]);
+  z_stream stream{};
+  inflateInit2(&stream, 16 + 15);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
+  stream.avail_in = static_cast<uInt>(body.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.get());
+  stream.avail_out = static_cast<uInt>(pageSize + 1);
+  inflate(&stream, Z_FINISH);
+  size_t produced = stream.total_out;
+  inflateEnd(&stream);
+  return produced;
+}
+
+size_t DecoderInflate(const std::string& body) {
+  std::unique_ptr<char[]> out;
+  int length = 0;
+  CHttpDecompressor().DecodeContent(ccGzip, body.data(), static_cast<int>(body.size()), out,
+                                    length);
+  return static_cast<size_t>(length);
+}
+
+// The inflater the decoder is built on, alone: how much of the decoder's time
+// is the library's own.
+size_t LibraryInflate(const std::string& body) {
+  auto* queue = new CryptoPP::ByteQueue();
+  CryptoPP::Gunzip filter(queue);
+  const size_t piece = 4096;
+  for (size_t offset = 0; offset < body.size(); offset += piece)
+    filter.Put(reinterpret_cast<const CryptoPP::byte*>(body.data()) + offset,
+               std::min(piece, body.size() - offset));
+  filter.MessageEnd();
+  return static_cast<size_t>(queue->MaxRetrievable());
+}
+
+// Seconds per run of work, repeated until a tenth of a second has passed.
+template <class TWork> double SecondsPerRun(TWork work) {
+  int runs = 0;
+  auto start = TClock::now();
+  std::chrono::duration<double> spent{};
+  do {
+    work();
+    ++runs;
+    spent = TClock::now() - start;
+  } while (spent.count() < 0.1);
+  return spent.count() / runs;
+}
+
+double MBps(size_t bytes, double seconds) {
+  return bytes / seconds / 1e6;
+}
+
+} // namespace
+
+int main() {
+  std::vector<std::filesystem::path> pages;
+  for (const auto& entry : std::filesystem::directory_iterator(WT_CORPUS_DIR))
+    pages.push_back(entry.path());
+  std::sort(pages.begin(), pages.end());
+  std::printf("%-44s %9s %9s %9s %9s %6s %6s\n", "page", "bytes", "zlib", "library", "decoder",
+              "dec/z", "lib/z");
+  double zlibTotal = 0, libraryTotal = 0, decoderTotal = 0;
+  size_t bytesTotal = 0;
+  bool sound = true;
+  for (const auto& path : pages) {
+    std::string page = ReadFile(path);
+    if (page.empty())
+      continue;
+    std::string body = Gzip(page);
+    sound = sound && ZlibInflate(body, page.size()) == page.size() &&
+            DecoderInflate(body) == page.size();
+    double zlib = SecondsPerRun([&] { ZlibInflate(body, page.size()); });
+    double library = SecondsPerRun([&] { LibraryInflate(body); });
+    double decoder = SecondsPerRun([&] { DecoderInflate(body); });
+    zlibTotal += zlib;
+    libraryTotal += library;
+    decoderTotal += decoder;
+    bytesTotal += page.size();
+    std::printf("%-44s %9zu %9.1f %9.1f %9.1f %6.2f %6.2f\n", path.filename().c_str(), page.size(),
+                MBps(page.size(), zlib), MBps(page.size(), library), MBps(page.size(), decoder),
+                decoder / zlib, library / zlib);
+  }
+  std::printf("%-44s %9zu %9.1f %9.1f %9.1f %6.2f %6.2f\n", "all pages", bytesTotal,
+              MBps(bytesTotal, zlibTotal), MBps(bytesTotal, libraryTotal),
+              MBps(bytesTotal, decoderTotal), decoderTotal / zlibTotal, libraryTotal / zlibTotal);
+  std::printf("gzip decoding in MB/s of page text: zlib's inflate, the library's inflate "
+              "alone, the content decoder\n");
+  std::printf("decoded every page whole: %s\n", sound ? "yes" : "NO");
+  std::printf("decoder within 3x zlib's time: %s\n", decoderTotal <= 3 * zlibTotal ? "yes" : "NO");
+  return sound ? 0 : 1;
+}
