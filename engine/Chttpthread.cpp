@@ -1,0 +1,698 @@
+#include "engine/Chttpthread.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/rtl/Kernel.h"
+#include "platform/rtl/Syncobjs.h"
+
+using namespace Winsock;
+
+namespace {
+
+struct THttpStatus {
+  int Class;
+  int Code;
+  const char* Text;
+};
+
+const THttpStatus HttpStatusTable[] = {
+    {10, 100, "Continue"},
+    {10, 101, "Switching Protocols"},
+    {0, 200, "OK"},
+    {10, 201, "Created"},
+    {10, 202, "Accepted"},
+    {10, 203, "Non-Authoritative Information"},
+    {10, 204, "No Content"},
+    {10, 205, "Reset Content"},
+    {10, 206, "Partial Content"},
+    {10, 300, "Multiple Choices"},
+    {0, 301, "Moved Permanently"},
+    {0, 302, "Moved Temporarily"},
+    {10, 303, "See Other"},
+    {10, 304, "Not Modified"},
+    {10, 305, "Use Proxy"},
+    {11, 400, "Bad Request"},
+    {11, 401, "Unauthorized"},
+    {11, 402, "Payment Required"},
+    {11, 403, "Forbidden"},
+    {11, 404, "Not Found"},
+    {11, 405, "Method Not Allowed"},
+    {11, 406, "Not Acceptable"},
+    {11, 407, "Proxy Authentication Required"},
+    {11, 408, "Request Time-out"},
+    {11, 409, "Conflict"},
+    {11, 410, "Gone"},
+    {11, 411, "Length Required"},
+    {11, 412, "Precondition Failed"},
+    {11, 413, "Request Entity Too Large"},
+    {11, 414, "Request-URI Too Large"},
+    {11, 415, "Unsupported Media Type"},
+    {11, 500, "Internal Server Error"},
+    {11, 501, "Not Implemented"},
+    {11, 502, "Bad Gateway"},
+    {11, 503, "Service Unavailable"},
+    {11, 504, "Gateway Time-out"},
+    {11, 505, "HTTP Version not supported"},
+    {11, 0, "Extension Code"},
+};
+
+struct TWsaErrorName {
+  int Code;
+  const char* Name;
+};
+
+const TWsaErrorName WsaErrorNames[] = {
+    {10093, "WSANOTINITIALISED"}, {10050, "WSAENETDOWN"},     {10014, "WSAEFAULT"},
+    {10057, "WSAENOTCONN"},       {10004, "WSAEINTR"},        {10036, "WSAEINPROGRESS"},
+    {10052, "WSAENETRESET"},      {10038, "WSAENOTSOCK"},     {10045, "WSAEOPNOTSUPP"},
+    {10058, "WSAESHUTDOWN"},      {10035, "WSAEWOULDBLOCK"},  {10040, "WSAEMSGSIZE"},
+    {10022, "WSAEINVAL"},         {10053, "WSAECONNABORTED"}, {10060, "WSAETIMEDOUT"},
+    {10054, "WSAECONNRESET"},
+};
+
+// The system error of a failed allocation, as the platform numbers it.
+constexpr int NotEnoughMemory = 8;
+constexpr int ReceivePieceLength = 1023;
+
+TCriticalSection PoolLock;
+CHTTPTransaction* Pool[TransactionPoolSize] = {};
+int TransactionCount = 0;
+
+const THttpStatus* FindHttpStatus(int code) {
+  for (const THttpStatus& row : HttpStatusTable)
+    if (row.Code == code)
+      return &row;
+  return nullptr;
+}
+
+// Copies text into a field of capacity + 1 bytes; false (field left empty)
+// when it does not fit.
+bool CopyField(char* field, size_t capacity, const char* text) {
+  field[0] = '\0';
+  if (std::strlen(text) > capacity)
+    return false;
+  std::strcpy(field, text);
+  return true;
+}
+
+// The first occurrence of needle in the length bytes at data, or null.
+const char* FindBytes(const char* data, size_t length, const char* needle) {
+  const size_t n = std::strlen(needle);
+  for (size_t i = 0; i + n <= length; ++i)
+    if (std::memcmp(data + i, needle, n) == 0)
+      return data + i;
+  return nullptr;
+}
+
+// The text from start up to the first CR or LF, or the end.
+AnsiString UpToLineEnd(const char* start, const char* end) {
+  const char* p = start;
+  while (p < end && *p != '\r' && *p != '\n')
+    ++p;
+  return AnsiString(start, p);
+}
+
+std::unique_ptr<char[]> TerminatedCopy(const char* bytes, unsigned length) {
+  auto copy = std::make_unique<char[]>(length + 1);
+  if (length)
+    std::memcpy(copy.get(), bytes, length);
+  copy[length] = '\0';
+  return copy;
+}
+
+} // namespace
+
+const char* WsaErrorName(int code, const char* fallback) {
+  for (const TWsaErrorName& entry : WsaErrorNames)
+    if (entry.Code == code)
+      return entry.Name;
+  return fallback;
+}
+
+bool IsValidUrl(const char* url) {
+  if (!url || strncasecmp(url, "HTTP://", 7) != 0)
+    return false;
+  return !std::strstr(url, "javascript:") && !std::strstr(url, "JAVASCRIPT:") &&
+         !std::strchr(url, '"') && !std::strchr(url, '\'');
+}
+
+CHTTPTransaction* AcquireTransaction() {
+  std::lock_guard lock(PoolLock);
+  for (int slot = 0; slot < TransactionPoolSize; ++slot) {
+    if (Pool[slot])
+      continue;
+    auto* transaction = new CHTTPTransaction();
+    transaction->FreeOnTerminate = true;
+    transaction->poolSlot = slot;
+    Pool[slot] = transaction;
+    return transaction;
+  }
+  return nullptr;
+}
+
+void StopAllTransactions() {
+  {
+    std::lock_guard lock(PoolLock);
+    for (CHTTPTransaction* transaction : Pool)
+      if (transaction)
+        transaction->Terminate();
+  }
+  for (;;) {
+    {
+      std::lock_guard lock(PoolLock);
+      bool empty = true;
+      for (CHTTPTransaction* transaction : Pool)
+        empty = empty && !transaction;
+      if (empty)
+        return;
+    }
+    // Workers still waiting in a main-thread call must be served to end.
+    if (!CheckSynchronize(10))
+      Sleep(IsMainThread() ? 0 : 10);
+  }
+}
+
+bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists) {
+  if (skipIfExists) {
+    if (FILE* existing = std::fopen(fileName, "r")) {
+      std::fclose(existing);
+      return true;
+    }
+  }
+  std::unique_ptr<CHTTPTransaction> transaction(AcquireTransaction());
+  if (!transaction)
+    return false;
+  transaction->SetTimeOut(timeOutMs);
+  transaction->SetUrl(url);
+  transaction->RunTransaction(url);
+  if (transaction->Status() != 0)
+    return false;
+  FILE* file = std::fopen(fileName, "w");
+  if (!file)
+    return false;
+  const unsigned length = transaction->ResultBodyLength();
+  const bool written = std::fwrite(transaction->ResultBody(), 1, length, file) == length;
+  return std::fclose(file) == 0 && written;
+}
+
+CHTTPTransaction::CHTTPTransaction() {
+  std::lock_guard lock(PoolLock);
+  if (TransactionCount++ != 0)
+    return;
+  for (WORD version : {MAKEWORD(2, 0), MAKEWORD(1, 1), MAKEWORD(1, 0)}) {
+    if (WSAStartup(version, &winsockData) == 0)
+      return;
+    WSACleanup();
+  }
+}
+
+CHTTPTransaction::~CHTTPTransaction() {
+  Terminate();
+  CloseSocket();
+  std::lock_guard lock(PoolLock);
+  if (--TransactionCount == 0)
+    WSACleanup();
+  if (poolSlot != -1)
+    Pool[poolSlot] = nullptr;
+}
+
+void CHTTPTransaction::SetUrl(const char* newUrl) {
+  const char* text = newUrl ? newUrl : "";
+  url = TerminatedCopy(text, static_cast<unsigned>(std::strlen(text)));
+}
+
+void CHTTPTransaction::SetProxy(const char* proxyHost, const char* proxyPort) {
+  if (!proxyHost || !*proxyHost) {
+    useProxy = false;
+    return;
+  }
+  useProxy = true;
+  std::snprintf(connectHost, sizeof connectHost, "%s", proxyHost);
+  const int value = proxyPort ? std::atoi(proxyPort) : 0;
+  port = value ? value : 8080;
+}
+
+void CHTTPTransaction::SetTimeOut(int milliseconds) {
+  receiveTimeOut = static_cast<uint32_t>(milliseconds);
+  sendTimeOut = static_cast<uint32_t>(milliseconds);
+}
+
+void CHTTPTransaction::Execute() {
+  RunTransaction(url.get());
+}
+
+int CHTTPTransaction::RunTransaction(const char* requestUrl) {
+  redirectCount = 0;
+  return RunRequest(requestUrl);
+}
+
+int CHTTPTransaction::RunRequest(const char* requestUrl) {
+  ReleaseReceiveBuffer();
+  scheme = host = portText = path = nullptr;
+  portNumber = -1;
+  if (!requestUrl || !*requestUrl) {
+    SetError(2, 0, "Error, url empty.");
+    return 2;
+  }
+  if (std::strlen(requestUrl) > MaxUrlLength) {
+    SetError(3, 0, "Error, url too long.");
+    return 3;
+  }
+  if (const int failed = ParseUrl(requestUrl))
+    return failed;
+  if (const int failed = Connect())
+    return failed;
+  if (const int failed = SendRequest())
+    return failed;
+  return ReceiveResponse();
+}
+
+// Cuts the parse buffer into scheme, host, port text and path, then sets the
+// request target and the host to connect to.
+int CHTTPTransaction::ParseUrl(const char* requestUrl) {
+  size_t length = std::strcspn(requestUrl, "\r\n");
+  std::memcpy(parseBuffer, requestUrl, length);
+  parseBuffer[length] = '\0';
+
+  char* segment = parseBuffer;
+  bool lastWasColon = false;
+  for (char* p = parseBuffer;; ++p) {
+    if (*p == ':') {
+      *p = '\0';
+      if (p[1] == '/' && p[2] == '/') {
+        scheme = segment;
+        segment = p + 3;
+        lastWasColon = false;
+        p += 2;
+        if (p[1])
+          ++p; // the character after "//" is never a separator
+        continue;
+      }
+      if (p[1] == '/') {
+        SetError(6, 0, "Error, proto parse failed.");
+        return 6;
+      }
+      if (!host) {
+        host = segment;
+        segment = p + 1;
+      }
+      lastWasColon = true;
+    } else if (*p == '/') {
+      *p = '\0';
+      (host ? portText : host) = segment;
+      path = p + 1;
+      break;
+    } else if (*p == '\0') {
+      if (!host)
+        host = segment;
+      else if (lastWasColon)
+        portText = segment;
+      break;
+    }
+  }
+
+  if (!host || !*host || std::strlen(host) > MaxHostLength) {
+    SetError(7, 0, "Error, bad host in URL.");
+    return 7;
+  }
+  portNumber = 80;
+  if (portText) {
+    char* end;
+    errno = 0;
+    const long value = *portText ? std::strtol(portText, &end, 10) : -1;
+    if (!*portText || errno == ERANGE || value < 0 || value > 65535) {
+      SetError(8, 0, "Error, bad port in URL.");
+      return 8;
+    }
+    portNumber = static_cast<int32_t>(value);
+  }
+
+  if (!useProxy) {
+    std::snprintf(requestTarget, sizeof requestTarget, "/%s", path ? path : "");
+    CopyField(connectHost, MaxHostLength, host);
+    CopyField(urlHostCopy, MaxHostLength, host);
+    port = portNumber;
+    return 0;
+  }
+  if (!*connectHost) {
+    SetError(5, 0, "Error, proxy not specified.");
+    return 5;
+  }
+  urlHostCopy[0] = '\0';
+  // The URL goes to the proxy as given, cut at a line break like the parse.
+  const bool hasScheme = scheme && *scheme;
+  length = std::strcspn(requestUrl, "\r\n");
+  std::snprintf(requestTarget, sizeof requestTarget, "%s%.*s", hasScheme ? "" : "http://",
+                static_cast<int>(length), requestUrl);
+  return 0;
+}
+
+int CHTTPTransaction::Connect() {
+  sock = Winsock::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (sock == INVALID_SOCKET) {
+    SetError(1, -1, "Error when socket.");
+    return 1;
+  }
+  auto fail = [this](const char* message) {
+    const int code = WSAGetLastError();
+    CloseSocket();
+    SetError(1, code, "%s", message);
+    return 1;
+  };
+  const uint16_t lingerFields[2] = {1, 0};
+  if (Winsock::setsockopt(sock, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(lingerFields),
+                          sizeof lingerFields) == SOCKET_ERROR)
+    return fail("Error when setsockopt(LINGER).");
+  if (Winsock::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO,
+                          reinterpret_cast<const char*>(&receiveTimeOut),
+                          sizeof receiveTimeOut) == SOCKET_ERROR)
+    return fail("Error when setsockopt(RCVTIME).");
+  if (Winsock::setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO,
+                          reinterpret_cast<const char*>(&sendTimeOut),
+                          sizeof sendTimeOut) == SOCKET_ERROR)
+    return fail("Error when setsockopt(SNDTIMEO).");
+  localAddress = {};
+  localAddress.sin_family = AF_INET;
+  localAddress.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (Winsock::bind(sock, reinterpret_cast<const sockaddr*>(&localAddress), sizeof localAddress) ==
+      SOCKET_ERROR)
+    return fail("Error when bind socket.");
+
+  remoteAddress = {};
+  remoteAddress.sin_family = AF_INET;
+  remoteAddress.sin_port = htons(static_cast<uint16_t>(port));
+  const hostent* found = *connectHost ? Winsock::gethostbyname(connectHost) : nullptr;
+  const int lookupError = WSAGetLastError();
+  if (found && found->h_addr_list[0]) {
+    std::memcpy(&remoteAddress.sin_addr, found->h_addr_list[0], sizeof remoteAddress.sin_addr);
+  } else {
+    const in_addr_t numeric = *urlHostCopy ? Winsock::inet_addr(urlHostCopy) : INADDR_NONE;
+    if (numeric == INADDR_NONE) {
+      CloseSocket();
+      SetError(7, lookupError, "Error when resolve host.");
+      return 7;
+    }
+    remoteAddress.sin_addr.s_addr = numeric;
+  }
+
+  Winsock::fd_set readable;
+  FdZero(&readable);
+  FdSet(sock, &readable);
+  const timeval noWait{0, 0};
+  if (Winsock::select(0, &readable, nullptr, nullptr, &noWait) == SOCKET_ERROR)
+    return fail("Error when select.");
+  if (Winsock::connect(sock, reinterpret_cast<const sockaddr*>(&remoteAddress),
+                       sizeof remoteAddress) == SOCKET_ERROR)
+    return fail("Error when connect.");
+  return 0;
+}
+
+int CHTTPTransaction::SendRequest() {
+  const char* pieces[] = {
+      "GET ",
+      requestTarget,
+      " HTTP/1.0\r\n",
+      "Accept: image/gif, image/x-bitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
+      "application/vnd.ms-excel, application/msword, application/x-comet, */*\r\n",
+      "Accept-Language: en\r\n",
+      "Cache-Control: no-cache\r\n",
+      "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows NT;)\r\n",
+      "Host: ",
+      host,
+      "\r\n",
+      "\r\n",
+  };
+  for (const char* piece : pieces) {
+    const int length = static_cast<int>(std::strlen(piece));
+    if (Winsock::send(sock, piece, length, 0) == SOCKET_ERROR) {
+      const int code = WSAGetLastError();
+      CloseSocket();
+      SetError(1, code, "Error when send.");
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int CHTTPTransaction::ReceiveResponse() {
+  ReleaseReceiveBuffer();
+  u_long nonBlocking = 1;
+  Winsock::ioctlsocket(sock, FIONBIO, &nonBlocking);
+  const DWORD start = GetTickCount();
+  int polls = 0;
+  bool failed = false;
+  char piece[ReceivePieceLength];
+  for (;;) {
+    const int received = Winsock::recv(sock, piece, ReceivePieceLength, 0);
+    if (GetTickCount() - start > receiveTimeOut) {
+      if (received == SOCKET_ERROR) {
+        failed = true;
+        break;
+      }
+    } else if (received != SOCKET_ERROR) {
+      polls = 0;
+    } else {
+      const int error = WSAGetLastError();
+      if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) {
+        failed = true;
+        break;
+      }
+      ++polls;
+      WSASetLastError(0);
+      if (pollSleep * polls > maximumWait) {
+        // About ten seconds without data: what came counts as the whole
+        // response when it is more than a status line could be.
+        failed = receiveBuffer.size() <= 100;
+        break;
+      }
+      if (Terminated())
+        break;
+      Sleep(pollSleep);
+      continue;
+    }
+    if (received > 0 && !AppendReceived(piece, received))
+      return 1;
+    if (received <= 0 || Terminated())
+      break;
+  }
+
+  CloseSocket();
+  if (failed) {
+    const int code = WSAGetLastError();
+    SetError(1, code, "%s", WsaErrorName(code, "Unknown WinsockError"));
+    // A failure must never read as success, even with no socket error set.
+    return code ? code : 1;
+  }
+  if (Terminated()) {
+    ReleaseReceiveBuffer();
+    return 10;
+  }
+  return ProcessResponse();
+}
+
+bool CHTTPTransaction::AppendReceived(const char* bytes, int count) {
+  bool stored = receiveBuffer.size() + static_cast<size_t>(count) <= MaxResponseLength;
+  if (stored) {
+    try {
+      receiveBuffer.insert(receiveBuffer.end(), bytes, bytes + count);
+    } catch (const std::bad_alloc&) {
+      stored = false;
+    }
+  }
+  if (stored)
+    return true;
+  CloseSocket();
+  SetError(1, NotEnoughMemory, "Socket stopped");
+  return false;
+}
+
+CHTTPTransaction::TResponseOutcome CHTTPTransaction::SplitResponse() {
+  header = body = nullptr;
+  headerLength = bodyLength = 0;
+  if (receiveBuffer.empty())
+    return roHeaderNotFound;
+  char* data = receiveBuffer.data();
+  const char* blankLine = FindBytes(data, receiveBuffer.size(), "\r\n\r\n");
+  if (!blankLine)
+    return roHeaderNotFound;
+  header = data;
+  headerLength = static_cast<unsigned>(blankLine - data);
+  body = data + headerLength + 4;
+  bodyLength = static_cast<unsigned>(receiveBuffer.size()) - headerLength - 4;
+  return roSuccess;
+}
+
+int CHTTPTransaction::ProcessResponse() {
+  TResponseOutcome outcome = SplitResponse();
+  int code = 0;
+  if (outcome == roSuccess) {
+    // The three digits after "HTTP/x.y "; a response too short for them has
+    // no status.
+    char digits[4] = "";
+    if (receiveBuffer.size() > 9)
+      std::snprintf(digits, sizeof digits, "%.*s",
+                    static_cast<int>(std::min<size_t>(3, receiveBuffer.size() - 9)),
+                    receiveBuffer.data() + 9);
+    code = std::atoi(digits);
+    if (code < 100)
+      outcome = roHeaderNotFound;
+  }
+  if (outcome == roSuccess) {
+    const THttpStatus* row = FindHttpStatus(code);
+    if (!row) {
+      SetErrorRecord(10, code, "Extension Code");
+      outcome = roHttpStatus;
+    } else if (row->Class == 10 || row->Class == 11) {
+      SetErrorRecord(row->Class, code, row->Text);
+      outcome = roHttpStatus;
+    } else if (code == 301 || code == 302) {
+      if (BuildRedirectUrl() && redirectCount < MaxRedirects) {
+        outcome = roRedirect;
+      } else {
+        SetErrorRecord(13, 0, "Redirected but no location.");
+        outcome = roHttpStatus;
+      }
+    }
+  }
+
+  switch (outcome) {
+  case roSuccess:
+    for (unsigned i = 0; i < bodyLength; ++i)
+      if (body[i] == '\0')
+        body[i] = ' ';
+    OnSuccess();
+    ReleaseReceiveBuffer();
+    return 0;
+  case roRedirect: {
+    ReleaseReceiveBuffer();
+    ++redirectCount;
+    const AnsiString next = redirectUrl;
+    return RunRequest(next.c_str());
+  }
+  case roHttpStatus:
+    NotifyHttpError();
+    ReleaseReceiveBuffer();
+    return errorClass;
+  case roHeaderNotFound:
+    SetError(12, 0, "Error, header not found.");
+    return 12;
+  }
+  SetError(9, 0, "Error, unknown :(");
+  return 9;
+}
+
+bool CHTTPTransaction::BuildRedirectUrl() {
+  redirectUrl.clear();
+  if (!header || !headerLength)
+    return false;
+  const char* headerEnd = header + headerLength;
+  const char* location = FindBytes(header, headerLength, "Location:");
+  if (!location)
+    return false;
+  const char* valueStart = std::min(location + 10, headerEnd);
+  const AnsiString value = UpToLineEnd(valueStart, headerEnd);
+  if (value.find("http://") != AnsiString::npos) {
+    redirectUrl = value;
+    return true;
+  }
+
+  // Relative: on the current host (and port, which the location cannot name),
+  // resolved against the current path's folder.
+  redirectUrl = host;
+  if (portText)
+    redirectUrl += AnsiString(":") + portText;
+  const AnsiString currentPath = path ? path : "";
+  long dirLength = static_cast<long>(currentPath.rfind('/'));
+  if (value.starts_with('/') || dirLength < 1) {
+    if (!value.starts_with('/'))
+      redirectUrl += '/';
+    redirectUrl += value;
+    return true;
+  }
+  AnsiString rest = value;
+  while (rest.starts_with('.')) {
+    const size_t slash = rest.substr(0, 3).find('/');
+    if (slash == AnsiString::npos)
+      break;
+    rest.erase(0, slash + 1);
+    dirLength = dirLength > 0 ? static_cast<long>(currentPath.rfind('/', dirLength - 1)) : -1;
+  }
+  if (dirLength > 0)
+    redirectUrl += '/' + currentPath.substr(0, static_cast<size_t>(dirLength));
+  if (!rest.starts_with('/'))
+    redirectUrl += '/';
+  redirectUrl += rest;
+  return true;
+}
+
+void CHTTPTransaction::SetErrorRecord(int newClass, int code, const char* message) {
+  errorClass = newClass;
+  errorCode = code;
+  std::snprintf(errorMessage, sizeof errorMessage, "%s", message);
+}
+
+void CHTTPTransaction::SetError(int newClass, int code, const char* format, ...) {
+  errorClass = newClass;
+  errorCode = code;
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(errorMessage, sizeof errorMessage, format, args);
+  va_end(args);
+  OnError();
+}
+
+void CHTTPTransaction::OnError() {
+  NotifyError();
+  ReleaseReceiveBuffer();
+}
+
+void CHTTPTransaction::OnSuccess() {
+  resultBody = TerminatedCopy(body, bodyLength);
+  resultBodyLength = bodyLength;
+  resultHeader = TerminatedCopy(header, headerLength);
+  resultHeaderLength = headerLength;
+  Notify(0);
+}
+
+void CHTTPTransaction::NotifyHttpError() {
+  Notify(-2);
+}
+
+void CHTTPTransaction::NotifyError() {
+  Notify(-1);
+}
+
+void CHTTPTransaction::Notify(int newStatus) {
+  if (Terminated())
+    return;
+  status = newStatus;
+  // Without a listener there is nothing to hand over, and a synchronous
+  // caller on another thread must not wait for the main thread.
+  if (!listener)
+    return;
+  Synchronize([this] {
+    if (Terminated() || !listener)
+      return;
+    const bool ok = status == 0;
+    listener->OnHttpEvent(status, ok ? resultBody.get() : nullptr, ok ? resultBodyLength : 0,
+                          ok ? resultHeader.get() : nullptr, ok ? resultHeaderLength : 0);
+  });
+}
+
+void CHTTPTransaction::CloseSocket() {
+  if (sock == INVALID_SOCKET)
+    return;
+  Winsock::closesocket(sock);
+  sock = INVALID_SOCKET;
+}
+
+void CHTTPTransaction::ReleaseReceiveBuffer() {
+  std::vector<char>().swap(receiveBuffer);
+  header = body = nullptr;
+  headerLength = bodyLength = 0;
+}

@@ -1,0 +1,147 @@
+#pragma once
+// One HTTP/1.0 GET of one URL on a worker thread of its own, handing its
+// outcome to a listener on the main thread; transactions come from a
+// process-wide pool of 10 and free themselves when their thread ends.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/net/Winsock.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Sysutils.h"
+
+// The listener of a transaction, called on the main thread. status: 0 success
+// (HTTP 200, after any redirects), -1 transport, URL or parse failure, -2 an
+// HTTP status that is not handled. For -1 and -2 body and header are null with
+// length 0. The buffers belong to the transaction and are valid only during
+// the call; on success each is NUL-terminated and the lengths exclude the NUL.
+class CHttpCallback {
+public:
+  virtual void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
+                           unsigned headerLength) = 0;
+  virtual ~CHttpCallback() = default;
+};
+
+class CHTTPTransaction : public TThread {
+public:
+  static constexpr int MaxUrlLength = 1024;
+  static constexpr int MaxHostLength = 64;
+  static constexpr int MaxErrorLength = 254;
+  static constexpr int MaxRedirects = 10;
+  // A response larger than this is dropped: a broken or hostile server must
+  // not exhaust memory.
+  static constexpr unsigned MaxResponseLength = 64u << 20;
+
+  // Created suspended; counts itself among the existing transactions and
+  // starts the socket library as the first one.
+  CHTTPTransaction();
+  ~CHTTPTransaction() override;
+
+  // Configuration, only while the thread is suspended.
+  void SetUrl(const char* url);
+  void SetProxy(const char* host, const char* port);
+  void SetTimeOut(int milliseconds);
+  void SetCallback(CHttpCallback* callback) { listener = callback; }
+
+  // The whole transaction on the calling thread; 0 on success, otherwise an
+  // error class, a socket error code, 9, or 10 when told to terminate.
+  int RunTransaction(const char* url);
+
+  // The error record of the last failure.
+  int ErrorClass() const { return errorClass; }
+  int ErrorCode() const { return errorCode; }
+  const char* ErrorMessage() const { return errorMessage; }
+  // The last notified status (-1 until then) and the result copies of the last
+  // success.
+  int Status() const { return status; }
+  const char* ResultBody() const { return resultBody.get(); }
+  unsigned ResultBodyLength() const { return resultBodyLength; }
+  const char* ResultHeader() const { return resultHeader.get(); }
+  unsigned ResultHeaderLength() const { return resultHeaderLength; }
+  int PoolSlot() const { return poolSlot; }
+
+protected:
+  void Execute() override;
+  virtual void OnError();
+  virtual void OnSuccess();
+  virtual void NotifyHttpError();
+  virtual void NotifyError();
+  virtual void SetError(int errorClass, int code, const char* format, ...)
+      __attribute__((format(printf, 4, 5)));
+
+private:
+  friend CHTTPTransaction* AcquireTransaction();
+  enum TResponseOutcome { roSuccess, roRedirect, roHttpStatus, roHeaderNotFound };
+
+  int RunRequest(const char* url);
+  int ParseUrl(const char* url);
+  int Connect();
+  int SendRequest();
+  int ReceiveResponse();
+  bool AppendReceived(const char* bytes, int count);
+  int ProcessResponse();
+  TResponseOutcome SplitResponse();
+  bool BuildRedirectUrl();
+  void SetErrorRecord(int errorClass, int code, const char* message);
+  void Notify(int status);
+  void CloseSocket();
+  void ReleaseReceiveBuffer();
+
+  std::unique_ptr<char[]> url;
+  Winsock::WSADATA winsockData{};
+  Winsock::SOCKET sock = Winsock::INVALID_SOCKET;
+  sockaddr_in localAddress{};
+  sockaddr_in remoteAddress{};
+  char connectHost[MaxHostLength + 1] = "";
+  char requestTarget[MaxUrlLength + 8] = "";
+  char urlHostCopy[MaxHostLength + 1] = "";
+  char* scheme = nullptr;
+  char* host = nullptr;
+  char* portText = nullptr;
+  char* path = nullptr;
+  int32_t portNumber = -1;
+  char parseBuffer[MaxUrlLength + 1] = "";
+  uint32_t receiveTimeOut = 90000;
+  uint32_t sendTimeOut = 90000;
+  int port = 80;
+  bool useProxy = false;
+  int errorClass = 0;
+  int errorCode = 0;
+  char errorMessage[MaxErrorLength + 1] = "";
+  AnsiString redirectUrl;
+  int redirectCount = 0;
+  int pollSleep = 10;
+  int maximumWait = 10000;
+  std::vector<char> receiveBuffer;
+  const char* header = nullptr;
+  unsigned headerLength = 0;
+  char* body = nullptr;
+  unsigned bodyLength = 0;
+  int poolSlot = -1;
+  std::unique_ptr<char[]> resultBody;
+  unsigned resultBodyLength = 0;
+  std::unique_ptr<char[]> resultHeader;
+  unsigned resultHeaderLength = 0;
+  int status = -1;
+  CHttpCallback* listener = nullptr;
+};
+
+constexpr int TransactionPoolSize = 10;
+
+// Takes the first free pool slot and creates a suspended, self-freeing
+// transaction in it; null when all slots are taken (then start no request).
+CHTTPTransaction* AcquireTransaction();
+// Tells every pooled transaction to terminate and returns once every slot is
+// empty, serving the workers' main-thread calls meanwhile (no listener is
+// called any more). A transaction acquired but never started keeps its slot
+// until it is started or deleted.
+void StopAllTransactions();
+// True for a URL beginning with "HTTP://" in any case, without "javascript:"
+// or "JAVASCRIPT:", and without quotes.
+bool IsValidUrl(const char* url);
+// Fetches url synchronously on the calling thread and writes the body to
+// fileName; true only when the file was written. With skipIfExists, a readable
+// existing file counts as done.
+bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists);
+// The name of a socket error code, or fallback for the codes without one.
+const char* WsaErrorName(int code, const char* fallback);

@@ -1,0 +1,340 @@
+#include "platform/net/Winsock.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <vector>
+
+namespace Winsock {
+
+namespace {
+
+std::atomic<int> StartCount{0};
+thread_local int LastError = 0;
+
+int Fail(int error) {
+  LastError = error;
+  return SOCKET_ERROR;
+}
+
+int FailErrno() {
+  return Fail(WSAErrorFromErrno(errno));
+}
+
+bool IsBlocking(SOCKET s) {
+  const int flags = fcntl(s, F_GETFL);
+  return flags >= 0 && !(flags & O_NONBLOCK);
+}
+
+// A blocking call that ran out of its time-out reports a time-out, as the
+// socket library does, rather than "would block".
+int FailTransfer(SOCKET s) {
+  const int error = errno;
+  if ((error == EAGAIN || error == EWOULDBLOCK) && IsBlocking(s))
+    return Fail(WSAETIMEDOUT);
+  return Fail(WSAErrorFromErrno(error));
+}
+
+// Per-thread answer of gethostbyname, as the socket library keeps it.
+struct THostAnswer {
+  hostent Entry{};
+  std::vector<in_addr> Addresses;
+  std::vector<char*> AddressList;
+  std::vector<char> Name;
+  char* NoAliases[1] = {nullptr};
+};
+thread_local THostAnswer HostAnswer;
+
+int LookupError(int gaiError) {
+  switch (gaiError) {
+  case EAI_NONAME:
+    return WSAHOST_NOT_FOUND;
+  case EAI_AGAIN:
+    return WSATRY_AGAIN;
+  case EAI_NODATA:
+    return WSANO_DATA;
+  case EAI_MEMORY:
+    return WSAENOBUFS;
+  case EAI_SYSTEM:
+    return WSAErrorFromErrno(errno);
+  default:
+    return WSANO_RECOVERY;
+  }
+}
+
+} // namespace
+
+int WSAErrorFromErrno(int error) {
+  switch (error) {
+  case 0:
+    return 0;
+  case EINTR:
+    return WSAEINTR;
+  case EBADF:
+    return WSAENOTSOCK;
+  case EACCES:
+  case EPERM:
+    return WSAEACCES;
+  case EFAULT:
+    return WSAEFAULT;
+  case EINVAL:
+    return WSAEINVAL;
+  case EMFILE:
+  case ENFILE:
+    return WSAEMFILE;
+#if EAGAIN != EWOULDBLOCK
+  case EWOULDBLOCK:
+#endif
+  case EAGAIN:
+    return WSAEWOULDBLOCK;
+  case EINPROGRESS:
+    return WSAEINPROGRESS;
+  case EALREADY:
+    return WSAEALREADY;
+  case ENOTSOCK:
+    return WSAENOTSOCK;
+  case EDESTADDRREQ:
+    return WSAEDESTADDRREQ;
+  case EMSGSIZE:
+    return WSAEMSGSIZE;
+  case EPROTOTYPE:
+    return WSAEPROTOTYPE;
+  case ENOPROTOOPT:
+    return WSAENOPROTOOPT;
+  case EPROTONOSUPPORT:
+    return WSAEPROTONOSUPPORT;
+  case ESOCKTNOSUPPORT:
+    return WSAESOCKTNOSUPPORT;
+  case EOPNOTSUPP:
+    return WSAEOPNOTSUPP;
+  case EPFNOSUPPORT:
+    return WSAEPFNOSUPPORT;
+  case EAFNOSUPPORT:
+    return WSAEAFNOSUPPORT;
+  case EADDRINUSE:
+    return WSAEADDRINUSE;
+  case EADDRNOTAVAIL:
+    return WSAEADDRNOTAVAIL;
+  case ENETDOWN:
+    return WSAENETDOWN;
+  case ENETUNREACH:
+    return WSAENETUNREACH;
+  case ENETRESET:
+    return WSAENETRESET;
+  case ECONNABORTED:
+    return WSAECONNABORTED;
+  case ECONNRESET:
+  case EPIPE:
+    return WSAECONNRESET;
+  case ENOBUFS:
+  case ENOMEM:
+    return WSAENOBUFS;
+  case EISCONN:
+    return WSAEISCONN;
+  case ENOTCONN:
+    return WSAENOTCONN;
+  case ESHUTDOWN:
+    return WSAESHUTDOWN;
+  case ETIMEDOUT:
+    return WSAETIMEDOUT;
+  case ECONNREFUSED:
+    return WSAECONNREFUSED;
+  case ENAMETOOLONG:
+    return WSAENAMETOOLONG;
+  case EHOSTDOWN:
+    return WSAEHOSTDOWN;
+  case EHOSTUNREACH:
+    return WSAEHOSTUNREACH;
+  default:
+    return WSAEINVAL;
+  }
+}
+
+int WSAStartup(WORD versionRequested, WSADATA* data) {
+  if (!data)
+    return WSAEFAULT;
+  const unsigned major = LOBYTE(versionRequested), minor = HIBYTE(versionRequested);
+  if (major < 1 || major > 2 || (major == 2 && minor > 2))
+    return WSAVERNOTSUPPORTED;
+  std::memset(data, 0, sizeof *data);
+  data->wVersion = versionRequested;
+  data->wHighVersion = MAKEWORD(2, 2);
+  std::strcpy(data->szDescription, "POSIX sockets");
+  std::strcpy(data->szSystemStatus, "Running");
+  data->iMaxSockets = 0xFFFF;
+  ++StartCount;
+  return 0;
+}
+
+int WSACleanup() {
+  int count = StartCount.load();
+  while (count > 0 && !StartCount.compare_exchange_weak(count, count - 1)) {
+  }
+  return count > 0 ? 0 : Fail(WSANOTINITIALISED);
+}
+
+int WSAGetLastError() {
+  return LastError;
+}
+
+void WSASetLastError(int error) {
+  LastError = error;
+}
+
+SOCKET socket(int af, int type, int protocol) {
+  if (StartCount.load() == 0)
+    return Fail(WSANOTINITIALISED);
+  const int s = ::socket(af, type | SOCK_CLOEXEC, protocol);
+  return s < 0 ? FailErrno() : s;
+}
+
+int setsockopt(SOCKET s, int level, int optname, const char* optval, int optlen) {
+  if (level == SOL_SOCKET && (optname == SO_RCVTIMEO || optname == SO_SNDTIMEO)) {
+    if (!optval || optlen < static_cast<int>(sizeof(uint32_t)))
+      return Fail(WSAEFAULT);
+    uint32_t ms;
+    std::memcpy(&ms, optval, sizeof ms);
+    const timeval tv{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000) * 1000};
+    return ::setsockopt(s, level, optname, &tv, sizeof tv) == 0 ? 0 : FailErrno();
+  }
+  if (level == SOL_SOCKET && optname == SO_LINGER) {
+    // The library's linger record holds two 16-bit fields.
+    if (!optval || optlen < 4)
+      return Fail(WSAEFAULT);
+    uint16_t fields[2];
+    std::memcpy(fields, optval, sizeof fields);
+    const ::linger l{fields[0], fields[1]};
+    return ::setsockopt(s, level, optname, &l, sizeof l) == 0 ? 0 : FailErrno();
+  }
+  return ::setsockopt(s, level, optname, optval, static_cast<socklen_t>(optlen)) == 0 ? 0
+                                                                                      : FailErrno();
+}
+
+int bind(SOCKET s, const sockaddr* name, int namelen) {
+  return ::bind(s, name, static_cast<socklen_t>(namelen)) == 0 ? 0 : FailErrno();
+}
+
+hostent* gethostbyname(const char* name) {
+  if (!name) {
+    Fail(WSAEFAULT);
+    return nullptr;
+  }
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (const int error = getaddrinfo(name, nullptr, &hints, &found)) {
+    Fail(LookupError(error));
+    return nullptr;
+  }
+  THostAnswer& answer = HostAnswer;
+  answer.Addresses.clear();
+  for (const addrinfo* a = found; a; a = a->ai_next)
+    answer.Addresses.push_back(reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr);
+  freeaddrinfo(found);
+  answer.AddressList.clear();
+  for (in_addr& address : answer.Addresses)
+    answer.AddressList.push_back(reinterpret_cast<char*>(&address));
+  answer.AddressList.push_back(nullptr);
+  answer.Name.assign(name, name + std::strlen(name) + 1);
+  answer.Entry.h_name = answer.Name.data();
+  answer.Entry.h_aliases = answer.NoAliases;
+  answer.Entry.h_addrtype = AF_INET;
+  answer.Entry.h_length = sizeof(in_addr);
+  answer.Entry.h_addr_list = answer.AddressList.data();
+  return &answer.Entry;
+}
+
+in_addr_t inet_addr(const char* cp) {
+  return cp ? ::inet_addr(cp) : INADDR_NONE;
+}
+
+int connect(SOCKET s, const sockaddr* name, int namelen) {
+  if (::connect(s, name, static_cast<socklen_t>(namelen)) == 0)
+    return 0;
+  // A blocking connect cut short by the send time-out.
+  if (errno == EINPROGRESS && IsBlocking(s))
+    return Fail(WSAETIMEDOUT);
+  return FailErrno();
+}
+
+int send(SOCKET s, const char* buf, int len, int flags) {
+  const ssize_t n = ::send(s, buf, static_cast<size_t>(len), flags | MSG_NOSIGNAL);
+  return n < 0 ? FailTransfer(s) : static_cast<int>(n);
+}
+
+int recv(SOCKET s, char* buf, int len, int flags) {
+  const ssize_t n = ::recv(s, buf, static_cast<size_t>(len), flags);
+  return n < 0 ? FailTransfer(s) : static_cast<int>(n);
+}
+
+int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
+  if (cmd != static_cast<long>(FIONBIO))
+    return Fail(WSAEINVAL);
+  if (!argp)
+    return Fail(WSAEFAULT);
+  const int flags = fcntl(s, F_GETFL);
+  if (flags < 0)
+    return FailErrno();
+  const int wanted = *argp ? flags | O_NONBLOCK : flags & ~O_NONBLOCK;
+  return fcntl(s, F_SETFL, wanted) == 0 ? 0 : FailErrno();
+}
+
+int closesocket(SOCKET s) {
+  return ::close(s) == 0 ? 0 : FailErrno();
+}
+
+void FdZero(fd_set* set) {
+  set->fd_count = 0;
+}
+
+void FdSet(SOCKET s, fd_set* set) {
+  if (FdIsSet(s, set) || set->fd_count >= SocketSetSize)
+    return;
+  set->fd_array[set->fd_count++] = s;
+}
+
+bool FdIsSet(SOCKET s, const fd_set* set) {
+  for (unsigned i = 0; i < set->fd_count; ++i)
+    if (set->fd_array[i] == s)
+      return true;
+  return false;
+}
+
+int select(int, fd_set* readfds, fd_set* writefds, fd_set* exceptfds, const timeval* timeout) {
+  fd_set* sets[3] = {readfds, writefds, exceptfds};
+  const short events[3] = {POLLIN, POLLOUT, POLLPRI};
+  std::vector<pollfd> polls;
+  std::vector<int> setOf;
+  for (int k = 0; k < 3; ++k)
+    for (unsigned i = 0; sets[k] && i < sets[k]->fd_count; ++i) {
+      polls.push_back({sets[k]->fd_array[i], events[k], 0});
+      setOf.push_back(k);
+    }
+  if (polls.empty())
+    return Fail(WSAEINVAL);
+  const int ms = timeout ? static_cast<int>(timeout->tv_sec * 1000 + timeout->tv_usec / 1000) : -1;
+  const int n = ::poll(polls.data(), polls.size(), ms);
+  if (n < 0)
+    return FailErrno();
+  for (fd_set* set : sets)
+    if (set)
+      FdZero(set);
+  int ready = 0;
+  for (size_t i = 0; i < polls.size(); ++i) {
+    const short mask = setOf[i] == 1 ? POLLOUT : POLLIN | POLLPRI | POLLHUP | POLLERR;
+    if (polls[i].revents & POLLNVAL)
+      return Fail(WSAENOTSOCK);
+    if (polls[i].revents & mask) {
+      FdSet(polls[i].fd, sets[setOf[i]]);
+      ++ready;
+    }
+  }
+  return ready;
+}
+
+} // namespace Winsock

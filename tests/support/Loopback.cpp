@@ -1,0 +1,137 @@
+#include "tests/support/Loopback.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+sockaddr_in LoopbackAddress(int port) {
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  return addr;
+}
+
+bool IsExecutable(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+} // namespace
+
+int FreeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0)
+    throw std::runtime_error("cannot create a socket");
+  sockaddr_in addr = LoopbackAddress(0);
+  socklen_t len = sizeof addr;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(fd);
+    throw std::runtime_error("cannot bind a loopback port");
+  }
+  close(fd);
+  return ntohs(addr.sin_port);
+}
+
+bool WaitForLoopbackPort(int port, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = LoopbackAddress(port);
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    if (ok)
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+std::string LoopbackUrl(int port, const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(port) + "/" +
+         (path.starts_with('/') ? path.substr(1) : path);
+}
+
+std::string FindProgram(const std::string& program) {
+  std::string dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
+  dirs += ":/usr/sbin:/sbin:/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    const size_t end = std::min(dirs.find(':', start), dirs.size());
+    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    if (end > start && IsExecutable(candidate))
+      return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
+void TChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& logFile) {
+  Stop();
+  const std::string path = FindProgram(program);
+  if (path.empty())
+    throw std::runtime_error(program + " is not installed (run scripts/install-deps.sh)");
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(path.c_str()));
+  for (const auto& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (log < 0)
+    throw std::runtime_error("cannot open " + logFile);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(log, STDOUT_FILENO);
+    dup2(log, STDERR_FILENO);
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
+    execv(path.c_str(), argv.data());
+    _exit(127);
+  }
+  close(log);
+  if (pid < 0)
+    throw std::runtime_error("cannot start " + path);
+  pid_ = pid;
+}
+
+bool TChildProcess::Running() {
+  if (pid_ <= 0)
+    return false;
+  int status;
+  if (waitpid(pid_, &status, WNOHANG) == 0)
+    return true;
+  pid_ = -1;
+  return false;
+}
+
+void TChildProcess::Stop() {
+  if (!Running())
+    return;
+  kill(pid_, SIGTERM);
+  for (int i = 0; i < 300; ++i) {
+    int status;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid_, SIGKILL);
+  int status;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
