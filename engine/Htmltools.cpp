@@ -1,0 +1,179 @@
+#include "engine/Htmltools.h"
+
+#include <cstring>
+
+#include "engine/Miscstr.h"
+
+namespace {
+
+bool EndsWithSlash(const AnsiString& s) {
+  return !s.empty() && s.back() == '/';
+}
+
+// The scheme and host with the '/' after them ("http://host/"); empty
+// without "://".
+AnsiString HostRoot(const AnsiString& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == AnsiString::npos)
+    return "";
+  const size_t slash = url.find('/', scheme + 3);
+  return slash == AnsiString::npos ? url + "/" : url.substr(0, slash + 1);
+}
+
+// Going up one directory never leaves the host: a page in the root directory
+// has the root as its parent.
+AnsiString ParentWithinHost(const AnsiString& url) {
+  AnsiString parent = ParentUrl(url);
+  AnsiString root = HostRoot(url);
+  return !root.empty() && parent.size() < root.size() ? root : parent;
+}
+
+AnsiString ResolveParentHref(const AnsiString& base, AnsiString href) {
+  AnsiString result = base;
+  while (href.compare(0, 3, "../") == 0) {
+    href.erase(0, 3);
+    if (CountPathSlashes(result) > 0)
+      result = ParentWithinHost(result);
+  }
+  if (!EndsWithSlash(result))
+    result += '/';
+  return result + href;
+}
+
+AnsiString ResolveCurrentDirHref(const AnsiString& base, const AnsiString& href) {
+  return EndsWithSlash(base) ? base + href.substr(2) : base + href.substr(1);
+}
+
+AnsiString ResolveRootHref(const AnsiString& base, const AnsiString& href) {
+  // The first '/' at the 8th character or later (past "http://") and before the last.
+  const size_t slash = base.size() > 7 ? base.find('/', 7) : AnsiString::npos;
+  if (slash != AnsiString::npos && slash + 1 < base.size())
+    return base.substr(0, slash) + href;
+  return (EndsWithSlash(base) ? base.substr(0, base.size() - 1) : base) + href;
+}
+
+AnsiString ResolveRelativeHref(const AnsiString& base, const AnsiString& href) {
+  if (EndsWithSlash(base))
+    return base + href;
+  const size_t slash = base.rfind('/');
+  if (slash != AnsiString::npos && slash >= 8)
+    return base.substr(0, slash + 1) + href;
+  return base + "/" + href;
+}
+
+AnsiString ResolveHrefRules(const AnsiString& base, const AnsiString& href) {
+  if (href.find("://") != AnsiString::npos)
+    return href;
+  if (href.compare(0, 3, "../") == 0)
+    return ResolveParentHref(base, href);
+  if (href.compare(0, 2, "./") == 0)
+    return ResolveCurrentDirHref(base, href);
+  if (!href.empty() && href[0] == '/')
+    return ResolveRootHref(base, href);
+  return ResolveRelativeHref(base, href);
+}
+
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+} // namespace
+
+AnsiString ResolveHref(const AnsiString& base, const AnsiString& href) {
+  return ReplaceAll(ResolveHrefRules(base, href), "/./", "/");
+}
+
+AnsiString ParentUrl(const AnsiString& url) {
+  const size_t last = url.rfind('/');
+  if (last == AnsiString::npos)
+    return url;
+  const size_t before = last == 0 ? AnsiString::npos : url.rfind('/', last - 1);
+  if (before == AnsiString::npos)
+    return url.substr(0, last);
+  return url.substr(0, before + 1);
+}
+
+int CountPathSlashes(const AnsiString& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == AnsiString::npos)
+    return 0;
+  int count = 0;
+  for (size_t i = scheme + 3; i + 1 < url.size(); ++i)
+    count += url[i] == '/' ? 1 : 0;
+  return count;
+}
+
+AnsiString HtmlToText(const AnsiString& html) {
+  AnsiString text = html;
+  char* buffer = text.data();
+  StripTags(buffer);
+  DecodeHtmlEntities(buffer);
+  FoldUtf8(buffer);
+  ControlsToBlanks(buffer);
+  size_t end = std::strlen(buffer);
+  size_t begin = 0;
+  while (begin < end && IsTrimmed(buffer[begin]))
+    ++begin;
+  while (end > begin && IsTrimmed(buffer[end - 1]))
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+AnsiString RemoveWhiteSpace(const AnsiString& text) {
+  AnsiString result;
+  result.reserve(text.size());
+  for (char c : text) {
+    if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+      result += c;
+  }
+  return result;
+}
+
+int StripTags(char* text) {
+  if (text == nullptr)
+    return 0;
+  int tags = 0;
+  char* out = text;
+  const char* in = text;
+  while (*in != '\0') {
+    if (*in != '<') {
+      *out++ = *in++;
+      continue;
+    }
+    ++tags;
+    const char* close = std::strchr(in, '>');
+    if (close == nullptr)
+      break;
+    in = close + 1;
+  }
+  *out = '\0';
+  return tags;
+}
+
+int MaskQuotedBrackets(char* text) {
+  if (text == nullptr)
+    return 0;
+  int count = 0;
+  bool inTag = false;
+  bool inQuote = false;
+  for (char* p = text; *p != '\0'; ++p) {
+    if (*p == '<' && !inQuote)
+      inTag = true;
+    else if (*p == '>' && !inQuote)
+      inTag = false;
+    else if (*p == '"' && inTag)
+      inQuote = !inQuote;
+    else if (*p == '\n' || *p == '\r')
+      inQuote = false;
+    if (!inQuote)
+      continue;
+    if (*p == '<') {
+      *p = '{';
+      ++count;
+    } else if (*p == '>') {
+      *p = '}';
+      ++count;
+    }
+  }
+  return count;
+}

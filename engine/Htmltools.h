@@ -1,0 +1,25 @@
+#pragma once
+// Links resolved against the page URL, and HTML fragments turned into clean
+// one-line text.
+#include "platform/rtl/Sysutils.h"
+
+// The href made absolute against the URL of the page it was found on.
+AnsiString ResolveHref(const AnsiString& base, const AnsiString& href);
+// The URL up to and including the '/' before its last '/'; without one, up to
+// its last '/' exclusive; without any '/', unchanged.
+AnsiString ParentUrl(const AnsiString& url);
+// The '/' after the first "://", not counting the URL's last character.
+int CountPathSlashes(const AnsiString& url);
+// Tags removed, entities decoded, two-byte UTF-8 folded, control characters
+// made blanks, and blanks and control characters trimmed from both ends.
+AnsiString HtmlToText(const AnsiString& html);
+// A copy without blanks, LF, CR and TAB.
+AnsiString RemoveWhiteSpace(const AnsiString& text);
+
+// In place: removes every '<' with everything up to and including the next
+// '>' (an unclosed '<' takes the rest). Returns the number of tags removed.
+int StripTags(char* text);
+// In place: inside a double-quoted attribute value of a tag, '<' becomes '{'
+// and '>' becomes '}', so that tag searches cannot match there. Returns how
+// many were replaced.
+int MaskQuotedBrackets(char* text);
