@@ -14,7 +14,7 @@
 #include <crypto++/queue.h>
 #include <zlib.h>
 
-#include "engine/Chttpdecoder_wip.h"
+#include "engine/Chttpthread.h"
 
 namespace {
 

@@ -23,7 +23,9 @@ const TAutoProxyHelpers ScriptHelpers = {
     CHttpProxyConfig::ScriptIsInNet,
 };
 
-AnsiString Text(const char* text) { return text != nullptr ? AnsiString(text) : AnsiString(); }
+AnsiString Text(const char* text) {
+  return text != nullptr ? AnsiString(text) : AnsiString();
+}
 
 // The host part of a URL: after the first "//" up to the next '/'.
 AnsiString UrlHostName(const AnsiString& url) {
@@ -56,7 +58,9 @@ CHttpProxyConfig::CHttpProxyConfig()
       DeInitializeEntry(&InternetDeInitializeAutoProxyDll), DetectEntry(&DetectAutoProxyUrl),
       ProxyInfoEntry(&InternetGetProxyInfo) {}
 
-CHttpProxyConfig::~CHttpProxyConfig() { DeleteTempScript(); }
+CHttpProxyConfig::~CHttpProxyConfig() {
+  DeleteTempScript();
+}
 
 bool CHttpProxyConfig::SetProxySettings(bool autoDetect, bool useScript, const char* scriptUrl,
                                         bool manualProxy, const char* host, const char* port) {
@@ -123,8 +127,8 @@ int CHttpProxyConfig::DetectScriptUrl(AnsiString& scriptUrl) {
   if (DetectEntry == nullptr)
     return NoScriptLibrary;
   char buffer[2048] = "";
-  if (DetectEntry(buffer, sizeof buffer - 1, PROXY_AUTO_DETECT_TYPE_DHCP |
-                                                 PROXY_AUTO_DETECT_TYPE_DNS_A)) {
+  if (DetectEntry(buffer, sizeof buffer - 1,
+                  PROXY_AUTO_DETECT_TYPE_DHCP | PROXY_AUTO_DETECT_TYPE_DNS_A)) {
     buffer[sizeof buffer - 1] = '\0';
     scriptUrl = buffer;
     return 0;

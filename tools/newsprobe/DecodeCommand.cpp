@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/Chttpdecoder_wip.h"
+#include "engine/Chttpthread.h"
 #include "tools/newsprobe/Probe.h"
 
 namespace {

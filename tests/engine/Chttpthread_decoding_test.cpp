@@ -1,4 +1,4 @@
-#include "engine/Chttpdecoder_wip.h"
+#include "engine/Chttpthread.h"
 
 #include <cstring>
 #include <fstream>

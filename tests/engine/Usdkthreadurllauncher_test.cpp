@@ -1,0 +1,262 @@
+#include "engine/Usdkthreadurllauncher.h"
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/Chttpthread.h"
+#include "platform/rtl/Fileutils.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TinyproxyServer.h"
+
+namespace {
+
+struct TAnswer {
+  int Kind;
+  AnsiString Host, Port;
+};
+
+TAnswer Ask(CHttpProxyConfig& config, const std::string& url, const std::string& tempPath = "") {
+  TAnswer answer{-1, "stale", "stale"};
+  answer.Kind = config.GetProxyForUrl(url, answer.Host, answer.Port, tempPath);
+  return answer;
+}
+
+TEST(ProxyConfig, ManualAndOffModes) {
+  struct {
+    const char* Name;
+    bool ScriptMode;
+    const char* ScriptUrl;
+    bool Manual;
+    const char* Host;
+    const char* Port;
+    bool On;
+    TAnswer Expected;
+  } cases[] = {
+      {"all off", false, nullptr, false, nullptr, nullptr, false, {0, "", ""}},
+      {"manual", false, nullptr, true, "proxy.lan", "3128", true, {1, "proxy.lan", "3128"}},
+      {"manual without port", false, nullptr, true, "p", "", true, {1, "p", "8080"}},
+      {"manual with null port", false, nullptr, true, "p", nullptr, true, {1, "p", "8080"}},
+      {"manual without host", false, nullptr, true, "", "3128", false, {0, "", ""}},
+      {"script without URL", true, "", false, nullptr, nullptr, false, {0, "", ""}},
+      {"host longer than any field",
+       false,
+       nullptr,
+       true,
+       "a-very-long-proxy-name-that-keeps-going-and-going-and-going-and-going-and-going-and-"
+       "going-and-going-and-going-and-going-and-going-and-going-and-going-and-going-and-going-"
+       "and-going-and-going-and-going-and-going-and-going-and-going-and-going.example",
+       "1",
+       true,
+       {1,
+        "a-very-long-proxy-name-that-keeps-going-and-going-and-going-and-going-and-going-and-"
+        "going-and-going-and-going-and-going-and-going-and-going-and-going-and-going-and-going-"
+        "and-going-and-going-and-going-and-going-and-going-and-going-and-going.example",
+        "1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    CHttpProxyConfig config;
+    EXPECT_EQ(config.SetProxySettings(false, c.ScriptMode, c.ScriptUrl, c.Manual, c.Host, c.Port),
+              c.On);
+    for (const char* url : {"http://www.example.com/a.html", "http://other"}) {
+      TAnswer answer = Ask(config, url);
+      EXPECT_EQ(answer.Kind, c.Expected.Kind) << url;
+      EXPECT_EQ(answer.Host, c.Expected.Host) << url;
+      EXPECT_EQ(answer.Port, c.Expected.Port) << url;
+    }
+  }
+}
+
+TEST(ProxyConfig, ParsesTheFirstEntryOfAScriptAnswer) {
+  struct {
+    const char* Answer;
+    TAnswer Expected;
+  } cases[] = {
+      {"PROXY p:3128; DIRECT", {1, "p", "3128"}},
+      {"PROXY \t proxy.lan:8080", {1, "proxy.lan", "8080"}},
+      {"SOCKS s:1080", {2, "s", "1080"}},
+      {"DIRECT", {0, "", ""}},
+      {"DIRECT; PROXY p:3128", {0, "", ""}},
+      {"PROXY p", {0, "", ""}},
+      {"PROXY p; PROXY q:80", {0, "", ""}},
+      {"PROXY", {0, "", ""}},
+      {"proxy p:3128", {0, "", ""}},
+      {"", {0, "", ""}},
+      {nullptr, {0, "", ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Answer ? c.Answer : "(null)");
+    TAnswer answer{-1, "stale", "stale"};
+    answer.Kind = CHttpProxyConfig::ParseProxyAnswer(c.Answer, answer.Host, answer.Port);
+    EXPECT_EQ(answer.Kind, c.Expected.Kind);
+    EXPECT_EQ(answer.Host, c.Expected.Host);
+    EXPECT_EQ(answer.Port, c.Expected.Port);
+  }
+}
+
+TEST(ProxyConfig, ScriptHostServices) {
+  struct {
+    const char* Address;
+    const char* Network;
+    const char* Mask;
+    bool In;
+  } nets[] = {
+      {"10.1.2.3", "10.1.0.0", "255.255.0.0", true},
+      {"10.2.2.3", "10.1.0.0", "255.255.0.0", false},
+      {"10.1.2.3", "10.1.2.3", "255.255.255.255", true},
+      {"10.1.2.3", "10.1.0.1", "255.255.0.0", false},
+      {"nonsense", "0.0.0.0", "0.0.0.0", false},
+      {"10.1.2.3", "nonsense", "0.0.0.0", false},
+  };
+  for (const auto& n : nets)
+    EXPECT_EQ(CHttpProxyConfig::ScriptIsInNet(n.Address, n.Network, n.Mask), n.In)
+        << n.Address << " in " << n.Network << "/" << n.Mask;
+
+  char buffer[64];
+  uint32_t size = sizeof buffer;
+  EXPECT_EQ(CHttpProxyConfig::ScriptResolveHost("localhost", buffer, &size), 0u);
+  EXPECT_STREQ(buffer, "127.0.0.1");
+  EXPECT_TRUE(CHttpProxyConfig::ScriptIsResolvable("127.0.0.1"));
+  EXPECT_FALSE(CHttpProxyConfig::ScriptIsResolvable("no-such-host.invalid"));
+  // The address is cut to the buffer, never overrun.
+  uint32_t small = 4;
+  EXPECT_EQ(CHttpProxyConfig::ScriptResolveHost("localhost", buffer, &small), 0u);
+  EXPECT_STREQ(buffer, "127");
+  size = sizeof buffer;
+  EXPECT_EQ(CHttpProxyConfig::ScriptGetLocalAddress(buffer, &size), 0u);
+  EXPECT_TRUE(CHttpProxyConfig::ScriptIsInNet(buffer, "0.0.0.0", "0.0.0.0")) << buffer;
+}
+
+// A site of scripts and one page on the tests' nginx, and a tinyproxy in front
+// of it. Scripts name the proxy for requests to "localhost" only, so the same
+// page is fetched through the proxy or directly by the host name of its URL.
+class ProxyScripts : public testing::Test {
+protected:
+  ProxyScripts() {
+    Site.Write("page.html", ReadFileBytes(CorpusPage("001.html")));
+    WriteScript("proxy.pac", "function FindProxyForURL(url, host) {\n"
+                             "  if (shExpMatch(host, 'localhost*'))\n"
+                             "    return 'PROXY " +
+                                 Proxy.HostPort() +
+                                 "; DIRECT';\n"
+                                 "  return 'DIRECT';\n"
+                                 "}\n");
+    WriteScript("throws.pac", "function FindProxyForURL(url, host) { throw 'broken'; }");
+    WriteScript("loops.pac", "function FindProxyForURL(url, host) { for (;;) {} }");
+    TNginxOptions options;
+    options.DocumentRoot = Site.Path();
+    Nginx = std::make_unique<TNginxServer>(options);
+  }
+
+  void WriteScript(const std::string& name, const std::string& text) { Site.Write(name, text); }
+  std::string ScriptUrl(const std::string& name) const { return Nginx->Url(name); }
+  std::string PageUrl(const char* host) const {
+    return "http://" + std::string(host) + ":" + std::to_string(Nginx->Port()) + "/page.html";
+  }
+
+  // Fetches url with the proxy the configuration names for it; true when
+  // the page came back whole.
+  bool FetchThrough(CHttpProxyConfig& config, const std::string& url, int& kind) {
+    AnsiString host, port;
+    kind = config.GetProxyForUrl(url, host, port);
+    std::unique_ptr<CHTTPTransaction> transaction(AcquireTransaction());
+    if (!transaction)
+      return false;
+    transaction->SetUrl(url.c_str());
+    transaction->SetProxy(kind != pkDirect ? host.c_str() : "", port.c_str());
+    transaction->SetTimeOut(20000);
+    transaction->RunTransaction(url.c_str());
+    return transaction->Status() == 0 &&
+           std::string(transaction->ResultBody(), transaction->ResultBodyLength()) ==
+               ReadFileBytes(CorpusPage("001.html"));
+  }
+
+  size_t ProxiedRequests() const {
+    std::string log = Proxy.Log();
+    size_t count = 0;
+    for (size_t at = log.find("page.html"); at != std::string::npos;
+         at = log.find("page.html", at + 1))
+      ++count;
+    return count;
+  }
+
+  TTempDir Site;
+  TTinyproxyServer Proxy;
+  std::unique_ptr<TNginxServer> Nginx;
+};
+
+TEST_F(ProxyScripts, ScriptSendsEachRequestTheRightWay) {
+  CHttpProxyConfig config;
+  ASSERT_TRUE(config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", ""));
+  int kind = -1;
+  EXPECT_TRUE(FetchThrough(config, PageUrl("127.0.0.1"), kind));
+  EXPECT_EQ(kind, pkDirect);
+  EXPECT_EQ(ProxiedRequests(), 0u) << Proxy.Log();
+  EXPECT_TRUE(FetchThrough(config, PageUrl("localhost"), kind));
+  EXPECT_EQ(kind, pkProxy);
+  EXPECT_EQ(config.GetLastResult(), 0);
+  EXPECT_GE(ProxiedRequests(), 1u) << Proxy.Log();
+}
+
+TEST_F(ProxyScripts, BrokenScriptsLeadToDirectConnections) {
+  for (const char* script : {"throws.pac", "loops.pac", "missing.pac"}) {
+    SCOPED_TRACE(script);
+    CHttpProxyConfig config;
+    config.SetProxySettings(false, true, ScriptUrl(script).c_str(), false, "", "");
+    int kind = -1;
+    EXPECT_TRUE(FetchThrough(config, PageUrl("localhost"), kind));
+    EXPECT_EQ(kind, pkDirect);
+    EXPECT_NE(config.GetLastResult(), 0);
+    EXPECT_EQ(ProxiedRequests(), 0u) << Proxy.Log();
+  }
+}
+
+TEST_F(ProxyScripts, ScriptIsDownloadedAgainOnlyAfterNewSettings) {
+  CHttpProxyConfig config;
+  config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
+  AnsiString file = config.GetTempScriptFile();
+  EXPECT_TRUE(FileExists(file));
+
+  WriteScript("proxy.pac", "function FindProxyForURL(url, host) { return 'SOCKS s:1080'; }");
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy) << "the downloaded file is reused";
+  config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  EXPECT_FALSE(FileExists(file)) << "new settings delete a file this object named";
+  TAnswer answer = Ask(config, PageUrl("localhost"));
+  EXPECT_EQ(answer.Kind, pkSocks);
+  EXPECT_EQ(answer.Host, "s");
+  EXPECT_EQ(answer.Port, "1080");
+}
+
+TEST_F(ProxyScripts, FailedDownloadNeverEvaluatesAnotherScript) {
+  TTempDir own;
+  std::string tempPath = own.Write("startup_TMPPXY.$$$", "function FindProxyForURL(u, h) {"
+                                                         " return 'PROXY stale:1'; }");
+  CHttpProxyConfig config;
+  config.SetProxySettings(false, true, ScriptUrl("missing.pac").c_str(), false, "", "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost"), tempPath).Kind, pkDirect);
+  EXPECT_NE(config.GetLastResult(), 0);
+  EXPECT_FALSE(FileExists(tempPath + ".part"));
+
+  // Once a script came whole, a later failing download keeps using it.
+  config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost"), tempPath).Kind, pkProxy);
+  EXPECT_TRUE(FileExists(tempPath)) << "a path given by the caller is not this object's to delete";
+}
+
+TEST_F(ProxyScripts, ConfiguredScriptDecidesWhenDiscoveryFindsNone) {
+  CHttpProxyConfig config;
+  config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  AnsiString detected = "stale";
+  int detection = config.DetectScriptUrl(detected);
+  if (detection == 0)
+    GTEST_SKIP() << "this network offers a proxy script at " << detected;
+  EXPECT_EQ(detected, "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
+  EXPECT_EQ(Ask(config, PageUrl("127.0.0.1")).Kind, pkDirect);
+}
+
+} // namespace
