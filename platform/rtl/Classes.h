@@ -26,8 +26,10 @@ public:
   // Always created suspended: a derived Execute cannot run before the derived
   // constructor has finished, so the creator calls Start when it is ready.
   TThread();
-  // Deleting a running thread that does not free itself tells it to terminate
-  // and waits for it.
+  // A thread that does not free itself is deleted once it has finished
+  // (Terminate, then WaitFor): the derived parts are gone before this base
+  // destructor could wait, so a derived class that may be deleted while running
+  // calls Terminate and WaitFor in its own destructor.
   virtual ~TThread();
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;

@@ -104,16 +104,18 @@ TEST(Thread, FreeOnTerminateDeletesTheObjectAfterOnTerminate) {
   EXPECT_TRUE(terminatedSeen);
 }
 
-TEST(Thread, TerminateIsSeenByTheRunningThreadAndDeleteWaits) {
+TEST(Thread, TerminateIsSeenByTheRunningThread) {
   std::atomic<bool> sawTerminate{false};
-  auto thread = std::make_unique<TLambdaThread>([&](TLambdaThread& self) {
+  TLambdaThread thread([&](TLambdaThread& self) {
     while (!self.Terminated())
       Sleep(1);
     sawTerminate = true;
   });
-  thread->Start();
+  thread.Start();
   Sleep(10);
-  thread.reset();
+  EXPECT_FALSE(thread.Finished());
+  thread.Terminate();
+  thread.WaitFor();
   EXPECT_TRUE(sawTerminate);
 }
 
