@@ -622,6 +622,11 @@ bool CHTTPTransaction::BuildRedirectUrl() {
   }
   AnsiString rest = value;
   while (rest.starts_with('.')) {
+    // "./" names the current folder itself.
+    if (rest.starts_with("./")) {
+      rest.erase(0, 2);
+      continue;
+    }
     const size_t slash = rest.substr(0, 3).find('/');
     if (slash == AnsiString::npos)
       break;

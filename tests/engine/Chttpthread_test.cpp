@@ -239,9 +239,15 @@ TEST(HttpTransaction, RedirectsAreFollowedOnTheSameTransaction) {
     std::string path, location, target;
   };
   const Case cases[] = {
-      {"a/b.html", "ABSOLUTE", "/final.html"}, {"a/b.html", "z.html", "/a/z.html"},
-      {"a/b.html", "/z.html", "/z.html"},      {"a/b/c.html", "../z.html", "/a/z.html"},
-      {"b.html", "z.html", "/z.html"},         {"", "sub/z.html", "/sub/z.html"},
+      {"a/b.html", "ABSOLUTE", "/final.html"},
+      {"a/b.html", "z.html", "/a/z.html"},
+      {"a/b.html", "/z.html", "/z.html"},
+      {"a/b/c.html", "../z.html", "/a/z.html"},
+      {"a/b/c/d.html", "../../z.html", "/a/z.html"},
+      {"a/b/c.html", "./z.html", "/a/b/z.html"},
+      {"a/b/c.html", "./../z.html", "/a/z.html"},
+      {"b.html", "z.html", "/z.html"},
+      {"", "sub/z.html", "/sub/z.html"},
   };
   for (const int code : {301, 302}) {
     for (const auto& c : cases) {
