@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "engine/Chttpthread.h"
+#include "engine/Usdkthreadurllauncher.h"
 #include "platform/rtl/Kernel.h"
 #include "tools/newsprobe/Json.h"
 #include "tools/newsprobe/Probe.h"
@@ -52,6 +53,7 @@ private:
 int Fetch(const TProbeArgs& given) {
   TProbeArgs args = given;
   const std::string proxy = TakeOption(args, "--proxy");
+  const std::string pac = TakeOption(args, "--pac");
   const int timeout = std::atoi(TakeOption(args, "--timeout", "60000").c_str());
   if (args.size() != 1 || timeout <= 0)
     return ProbeUsage("fetch");
@@ -59,6 +61,13 @@ int Fetch(const TProbeArgs& given) {
   if (const size_t colon = proxy.rfind(':'); colon != std::string::npos) {
     proxyHost = proxy.substr(0, colon);
     proxyPort = proxy.substr(colon + 1);
+  }
+  if (!pac.empty()) {
+    // The proxy configuration with that script decides, as for a news source.
+    CHttpProxyConfig config;
+    config.SetProxySettings(false, true, pac.c_str(), false, "", "");
+    if (config.GetProxyForUrl(args[0], proxyHost, proxyPort) == pkDirect)
+      proxyHost.clear();
   }
 
   CHTTPTransaction* transaction = AcquireTransaction();
@@ -77,10 +86,13 @@ int Fetch(const TProbeArgs& given) {
     CheckSynchronize(50);
   const DWORD elapsed = GetTickCount() - start;
   StopAllTransactions();
+  if (!pac.empty())
+    listener.Line.Add("proxy", proxyHost.empty() ? "" : proxyHost + ":" + proxyPort);
   listener.Line.Add("elapsed_ms", static_cast<int64_t>(elapsed)).Print();
   return 0;
 }
 
 } // namespace
 
-NEWSPROBE_COMMAND(Fetch, "fetch", "fetch URL [--proxy HOST:PORT] [--timeout MS]", Fetch);
+NEWSPROBE_COMMAND(Fetch, "fetch", "fetch URL [--proxy HOST:PORT | --pac URL] [--timeout MS]",
+                  Fetch);
