@@ -25,7 +25,8 @@ struct TScriptedReply {
   // After sending: keep the connection open this long without sending more;
   // -1 keeps it open until the client closes it or the server is destroyed.
   int HoldOpenMs = 0;
-  // Closes the connection at once, before reading the request or sending.
+  // Closes the connection at once, before reading the request or sending
+  // (request bytes left unread may turn an orderly close into a reset).
   bool CloseAtOnce = false;
   // Closes with a reset (RST) instead of an orderly close.
   bool Reset = false;
