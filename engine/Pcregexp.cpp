@@ -26,6 +26,7 @@ void TPCRegexp::TStudyFree::operator()(pcre_extra* p) const {
 TPCRegexp::TPCRegexp(const char* pattern) {
   if (pattern == nullptr)
     return;
+  pattern_ = pattern;
   compiled_.reset(pcre_compile(pattern, 0, &errorText_, &errorOffset_, nullptr));
   if (!compiled_)
     return;

@@ -2,6 +2,7 @@
 // A pattern compiled once and searched many times. Options travel inside the
 // pattern ("(?i)..."); a pattern that does not compile never matches.
 #include <memory>
+#include <string>
 
 struct real_pcre;
 struct pcre_extra;
@@ -24,6 +25,7 @@ public:
   int FindAll(const char* text, int* starts, int* lengths, int maxCount, int start = 0) const;
 
   bool IsCompiled() const { return compiled_ != nullptr; }
+  const std::string& Pattern() const { return pattern_; }
   // The compile error and where in the pattern it happened; null and 0 when none.
   const char* ErrorText() const { return errorText_; }
   int ErrorOffset() const { return errorOffset_; }
@@ -38,6 +40,7 @@ private:
   // Runs one search; the whole match's bounds go to matchStart/matchEnd.
   bool Exec(const char* text, int textLength, int start, int& matchStart, int& matchEnd) const;
 
+  std::string pattern_;
   std::unique_ptr<real_pcre, TPcreFree> compiled_;
   std::unique_ptr<pcre_extra, TStudyFree> study_;
   const char* errorText_ = nullptr;
