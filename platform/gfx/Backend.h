@@ -4,7 +4,8 @@
 // toolkit type appears here: a window surface is an ordinary 32-bit bitmap
 // (HBITMAP from CreateBitmap(w, h, 1, 32, nullptr)) that platform/ui paints
 // into through a memory context (CreateCompatibleDC, SelectObject, TCanvas's
-// SetHandle) and shows from GfxBitmapPixels, which it wraps in a QImage of its own (see TGfxPixels).
+// SetHandle) and shows from GfxBitmapPixels, which it wraps in a QImage of its own (see
+// TGfxPixels).
 #include "platform/gfx/GdiObjects.h"
 
 #include <memory>

@@ -429,8 +429,8 @@ int GetDIBits(HDC DC, HBITMAP Bitmap, UINT Start, UINT Lines, void* Bits, BITMAP
     else if (h.biBitCount == 8)
       target.Colors = HalftonePaletteColors();
     else if (h.biBitCount == 4)
-      target.Colors = std::vector<RGBQUAD>(DefaultPaletteColors().begin(),
-                                           DefaultPaletteColors().begin() + 16);
+      target.Colors =
+          std::vector<RGBQUAD>(DefaultPaletteColors().begin(), DefaultPaletteColors().begin() + 16);
     target.Colors.resize(size_t{1} << h.biBitCount);
     if (Usage == DIB_RGB_COLORS)
       std::memcpy(Info->bmiColors, target.Colors.data(), target.Colors.size() * sizeof(RGBQUAD));
@@ -498,8 +498,8 @@ int SetDIBitsToDevice(HDC DC, int XDest, int YDest, DWORD Width, DWORD Height, i
     source = BitmapFromDib(Info, Bits, Usage, DC->State.Palette);
     if (source == nullptr)
       return 0;
-    auto rows = std::make_unique<TBitmapObject>(source->Width, static_cast<int>(Lines),
-                                                source->BitCount);
+    auto rows =
+        std::make_unique<TBitmapObject>(source->Width, static_cast<int>(Lines), source->BitCount);
     rows->Colors = source->Colors;
     std::memcpy(rows->Bits, Bits, static_cast<size_t>(rows->Stride) * Lines);
     rows->BottomUp = !topDown;
@@ -533,8 +533,8 @@ int StretchDIBits(HDC DC, int XDest, int YDest, int DestWidth, int DestHeight, i
   int top = YSrc;
   if (source->BottomUp)
     top = SrcHeight >= 0 ? source->Height - YSrc - SrcHeight : source->Height - YSrc;
-  RasterBlit(DC, XDest, YDest, DestWidth, DestHeight, source.get(), XSrc, top, SrcWidth,
-             SrcHeight, 0xFFFFFF, Rop);
+  RasterBlit(DC, XDest, YDest, DestWidth, DestHeight, source.get(), XSrc, top, SrcWidth, SrcHeight,
+             0xFFFFFF, Rop);
   return source->Height;
 }
 
@@ -726,8 +726,8 @@ BOOL RestoreDC(HDC DC, int Saved) {
 
 int GetDeviceCaps(HDC DC, int Index) {
   const bool screen = DC == nullptr || DC->Kind == TDeviceContext::TKind::Screen;
-  const int bits = screen ? GfxScreenDepth()
-                          : (DC->State.Bitmap != nullptr ? DC->State.Bitmap->BitCount : 1);
+  const int bits =
+      screen ? GfxScreenDepth() : (DC->State.Bitmap != nullptr ? DC->State.Bitmap->BitCount : 1);
   switch (Index) {
   case HORZRES:
     return screen ? GfxScreenWidth() : DC->SurfaceWidth();
@@ -759,7 +759,9 @@ int GetDeviceCaps(HDC DC, int Index) {
     DC->State.Field = Value;                                                                       \
     return old;                                                                                    \
   }                                                                                                \
-  Type Getter(HDC DC) { return DC != nullptr ? DC->State.Field : 0; }
+  Type Getter(HDC DC) {                                                                            \
+    return DC != nullptr ? DC->State.Field : 0;                                                    \
+  }
 
 WT_DC_SETTER(SetBkMode, GetBkMode, BkMode, int)
 WT_DC_SETTER(SetROP2, GetROP2, Rop2, int)
@@ -1024,8 +1026,7 @@ BOOL MaskBlt(HDC Dest, int X, int Y, int Width, int Height, HDC Src, int XSrc, i
   if (Mask == nullptr)
     return BitBlt(Dest, X, Y, Width, Height, Src, XSrc, YSrc, fore);
   TBitmapObject* source = Src != nullptr ? Src->State.Bitmap : nullptr;
-  return RasterMaskBlit(Dest, X, Y, Width, Height, source,
-                        Src != nullptr ? Src->DeviceX(XSrc) : 0,
+  return RasterMaskBlit(Dest, X, Y, Width, Height, source, Src != nullptr ? Src->DeviceX(XSrc) : 0,
                         Src != nullptr ? Src->DeviceY(YSrc) : 0,
                         Src != nullptr ? Src->State.BkColor : 0, Mask, XMask, YMask, fore, back);
 }
@@ -1105,8 +1106,7 @@ HBRUSH CreatePatternBrush(HBITMAP Pattern) {
     for (int x = 0; x < 8; ++x) {
       const int px = x % Pattern->Width;
       const int py = y % Pattern->Height;
-      b->Pattern[y][x] =
-          b->PatternMono ? Pattern->Raw(px, py) : Pattern->PixelColor(px, py);
+      b->Pattern[y][x] = b->PatternMono ? Pattern->Raw(px, py) : Pattern->PixelColor(px, py);
     }
   return b;
 }
@@ -1114,7 +1114,8 @@ HBRUSH CreatePatternBrush(HBITMAP Pattern) {
 HBRUSH CreateBrushIndirect(const LOGBRUSH* Brush) {
   if (Brush == nullptr || Brush->lbStyle > BS_HATCHED)
     return nullptr;
-  if (Brush->lbStyle == BS_HATCHED && (Brush->lbHatch < HS_HORIZONTAL || Brush->lbHatch > HS_DIAGCROSS))
+  if (Brush->lbStyle == BS_HATCHED &&
+      (Brush->lbHatch < HS_HORIZONTAL || Brush->lbHatch > HS_DIAGCROSS))
     return nullptr;
   auto* b = new TBrushObject;
   b->Log = *Brush;

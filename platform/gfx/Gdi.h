@@ -56,9 +56,15 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
          (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>(c >> 16); }
+constexpr BYTE GetRValue(COLORREF c) {
+  return static_cast<BYTE>(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 16);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 // Bitmap descriptions.
@@ -360,7 +366,7 @@ int IntersectClipRect(HDC DC, int Left, int Top, int Right, int Bottom);
 int ExcludeClipRect(HDC DC, int Left, int Top, int Right, int Bottom);
 int SelectClipRgn(HDC DC, HRGN Region);
 int ExtSelectClipRgn(HDC DC, HRGN Region, int Mode);
-int GetClipBox(HDC DC, RECT* Rect); // logical coordinates
+int GetClipBox(HDC DC, RECT* Rect);  // logical coordinates
 int GetClipRgn(HDC DC, HRGN Region); // 1 with a clip region, 0 without
 
 // Blits.
@@ -372,7 +378,9 @@ BOOL PatBlt(HDC DC, int X, int Y, int Width, int Height, DWORD Rop);
 // high byte of a ternary code, as the platform's MAKEROP4 composes them).
 BOOL MaskBlt(HDC Dest, int X, int Y, int Width, int Height, HDC Src, int XSrc, int YSrc,
              HBITMAP Mask, int XMask, int YMask, DWORD Rop);
-constexpr DWORD MAKEROP4(DWORD Fore, DWORD Back) { return ((Back << 8) & 0xFF000000) | Fore; }
+constexpr DWORD MAKEROP4(DWORD Fore, DWORD Back) {
+  return ((Back << 8) & 0xFF000000) | Fore;
+}
 
 COLORREF GetPixel(HDC DC, int X, int Y); // CLR_INVALID outside the surface or clip
 COLORREF SetPixel(HDC DC, int X, int Y, COLORREF Color);
@@ -407,8 +415,8 @@ BOOL DrawFocusRect(HDC DC, const RECT* Rect); // dotted, inverting: twice restor
 BOOL TextOut(HDC DC, int X, int Y, const char* Text, int Length);
 // Options: ETO_OPAQUE fills Rect with the background colour, ETO_CLIPPED clips to it.
 enum : UINT { ETO_OPAQUE = 0x0002, ETO_CLIPPED = 0x0004 };
-BOOL ExtTextOut(HDC DC, int X, int Y, UINT Options, const RECT* Rect, const char* Text,
-                int Length, const int* Dx);
+BOOL ExtTextOut(HDC DC, int X, int Y, UINT Options, const RECT* Rect, const char* Text, int Length,
+                const int* Dx);
 BOOL GetTextExtentPoint32(HDC DC, const char* Text, int Length, SIZE* Size);
 BOOL GetTextMetrics(HDC DC, TEXTMETRIC* Metrics);
 // Returns the height of the text; with DT_CALCRECT only measures, widening or
@@ -496,3 +504,7 @@ COLORREF GetSysColor(int Index);
 // 32 unless a test sets another one (palette devices have 8 or fewer).
 int GfxScreenDepth();
 void GfxSetScreenDepth(int BitsPerPixel);
+
+// The objects behind the handles, complete so that a handle of any kind is an
+// HGDIOBJ; their members are this layer's business.
+#include "platform/gfx/GdiObjects.h"

@@ -33,7 +33,9 @@ public:
   TBitmapObject(int width, int height, int bitCount);
 
   bool Indexed() const { return BitCount <= 8; }
-  uint8_t* Row(int y) { return Bits + static_cast<ptrdiff_t>(BottomUp ? Height - 1 - y : y) * Stride; }
+  uint8_t* Row(int y) {
+    return Bits + static_cast<ptrdiff_t>(BottomUp ? Height - 1 - y : y) * Stride;
+  }
   const uint8_t* Row(int y) const {
     return Bits + static_cast<ptrdiff_t>(BottomUp ? Height - 1 - y : y) * Stride;
   }

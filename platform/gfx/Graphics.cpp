@@ -247,8 +247,9 @@ LOGFONT TFont::LogFont() const {
   log.lfUnderline = style.Contains(fsUnderline);
   log.lfStrikeOut = style.Contains(fsStrikeOut);
   log.lfCharSet = charset;
-  log.lfPitchAndFamily = pitch == fpFixed ? FIXED_PITCH : pitch == fpVariable ? VARIABLE_PITCH
-                                                                               : DEFAULT_PITCH;
+  log.lfPitchAndFamily = pitch == fpFixed      ? FIXED_PITCH
+                         : pitch == fpVariable ? VARIABLE_PITCH
+                                               : DEFAULT_PITCH;
   std::strncpy(log.lfFaceName, name.c_str(), LF_FACESIZE - 1);
   return log;
 }
@@ -315,10 +316,10 @@ void TPen::SetMode(TPenMode Value) {
 }
 
 int TPen::Rop2() const {
-  static const int rops[] = {R2_BLACK,       R2_WHITE,       R2_NOP,        R2_NOT,
-                             R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
-                             R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,   R2_NOTMERGEPEN,
-                             R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,     R2_NOTXORPEN};
+  static const int rops[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                             R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                             R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                             R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
   return rops[mode];
 }
 
@@ -669,8 +670,8 @@ void TGraphic::Changed(TObject*) {
     OnChange(this);
 }
 
-void TGraphic::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone,
-                        bool RedrawNow, const TRect& R, const AnsiString& Msg) {
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
+                        const TRect& R, const AnsiString& Msg) {
   if (OnProgress)
     OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
 }
@@ -1080,8 +1081,9 @@ void DecodeRle(const std::vector<uint8_t>& data, int bits, int width, int height
       if (i + bytes > data.size())
         InvalidBitmap();
       for (int k = 0; k < value; ++k)
-        put(bits == 8 ? data[i + k] : static_cast<uint8_t>((k & 1) ? data[i + k / 2] & 0x0F
-                                                                  : data[i + k / 2] >> 4));
+        put(bits == 8
+                ? data[i + k]
+                : static_cast<uint8_t>((k & 1) ? data[i + k / 2] & 0x0F : data[i + k / 2] >> 4));
       i += (bytes + 1) & ~size_t{1};
     }
   }
@@ -1169,8 +1171,9 @@ HBITMAP ReadBmp(TStream* stream) {
     if (bits == 16 || (bits == 32 && compression == BI_BITFIELDS)) {
       for (int x = 0; x < width; ++x) {
         const uint32_t pixel = bits == 16 ? Le16(row + 2 * x) : Le32(row + 4 * x);
-        b->SetRaw(x, y, RGB(MaskedChannel(pixel, masks[0]), MaskedChannel(pixel, masks[1]),
-                            MaskedChannel(pixel, masks[2])));
+        b->SetRaw(x, y,
+                  RGB(MaskedChannel(pixel, masks[0]), MaskedChannel(pixel, masks[1]),
+                      MaskedChannel(pixel, masks[2])));
       }
       continue;
     }
@@ -1251,8 +1254,7 @@ void TBitmap::ReadData(TStream* Stream) {
 }
 
 void TBitmap::WriteData(TStream* Stream) {
-  const std::vector<uint8_t> image =
-      handle != nullptr ? BmpImage(handle) : std::vector<uint8_t>{};
+  const std::vector<uint8_t> image = handle != nullptr ? BmpImage(handle) : std::vector<uint8_t>{};
   std::vector<uint8_t> size;
   Put32(size, static_cast<uint32_t>(image.size()));
   Stream->WriteBuffer(size.data(), 4);

@@ -361,7 +361,7 @@ private:
 enum TProgressStage { psStarting, psRunning, psEnding };
 using TProgressEvent =
     std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
-                        const TRect& R, const AnsiString& Msg)>;
+                       const TRect& R, const AnsiString& Msg)>;
 
 class TGraphic : public TPersistent {
 public:
@@ -411,7 +411,17 @@ protected:
 
 using TGraphicFactory = std::unique_ptr<TGraphic> (*)();
 
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TPixelFormat {
+  pfDevice,
+  pf1bit,
+  pf4bit,
+  pf8bit,
+  pf15bit,
+  pf16bit,
+  pf24bit,
+  pf32bit,
+  pfCustom
+};
 enum TTransparentMode { tmAuto, tmFixed };
 enum TBitmapHandleType { bmDIB, bmDDB };
 
@@ -436,7 +446,7 @@ public:
   void SetHeight(int Value) override { SetSize(width, Value); }
   void SetSize(int NewWidth, int NewHeight);
   void Changed(TObject* Sender) override;
-  HPALETTE GetPalette() override; // owned by the bitmap
+  HPALETTE GetPalette() override;           // owned by the bitmap
   void SetPalette(HPALETTE Value) override; // copies the colours
   // A BMP file image, from the stream's position.
   void LoadFromStream(TStream* Stream) override;

@@ -216,8 +216,7 @@ void TJPEGImage::WriteData(TStream* Stream) {
   JPEGNeeded();
   const uint32_t size = static_cast<uint32_t>(data.size());
   const uint8_t sizeBytes[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                                static_cast<uint8_t>(size >> 16),
-                                static_cast<uint8_t>(size >> 24)};
+                                static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
   Stream->WriteBuffer(sizeBytes, 4);
   Stream->WriteBuffer(data.data(), static_cast<int>(size));
 }

@@ -37,7 +37,7 @@ public:
 
   // The decoded picture (owned by the image).
   TBitmap* Bitmap();
-  void Compress();     // the bitmap into the stream
+  void Compress(); // the bitmap into the stream
   void DIBNeeded() { Bitmap(); }
   void JPEGNeeded();
 

@@ -145,12 +145,12 @@ struct TSourceReader {
   TSourceReader(const TBitmapObject* source, const TDeviceContext* dest, COLORREF sourceBk)
       : Source(source), Dest(dest->State.Bitmap), SourceBk(sourceBk & 0xFFFFFF),
         DestText(dest->State.TextColor), DestBk(dest->State.BkColor) {
-    sameRaw = Source != nullptr &&
-              ((!Source->Indexed() && !Dest->Indexed()) ||
-               (Source->BitCount == 1 && Dest->BitCount == 1) ||
-               (Source->BitCount == Dest->BitCount && Source->Colors.size() == Dest->Colors.size() &&
-                std::memcmp(Source->Colors.data(), Dest->Colors.data(),
-                            Source->Colors.size() * sizeof(RGBQUAD)) == 0));
+    sameRaw = Source != nullptr && ((!Source->Indexed() && !Dest->Indexed()) ||
+                                    (Source->BitCount == 1 && Dest->BitCount == 1) ||
+                                    (Source->BitCount == Dest->BitCount &&
+                                     Source->Colors.size() == Dest->Colors.size() &&
+                                     std::memcmp(Source->Colors.data(), Dest->Colors.data(),
+                                                 Source->Colors.size() * sizeof(RGBQUAD)) == 0));
   }
 
   uint32_t Read(int x, int y) const {
@@ -218,8 +218,7 @@ BOOL RasterBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmapObje
   std::vector<int> columns(static_cast<size_t>(tw));
   for (int i = 0; i < tw; ++i) {
     const int k = mirrorX ? tw - 1 - i : i;
-    columns[static_cast<size_t>(i)] =
-        from.left + static_cast<int>(int64_t{k} * fw / tw);
+    columns[static_cast<size_t>(i)] = from.left + static_cast<int>(int64_t{k} * fw / tw);
   }
   for (const RECT& r : AreaWithin(Dest, target)) {
     for (int y = r.top; y < r.bottom; ++y) {
@@ -262,8 +261,8 @@ BOOL RasterMaskBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmap
     for (int y = r.top; y < r.bottom; ++y) {
       for (int x = r.left; x < r.right; ++x) {
         const int mx = XMask + x - left, my = YMask + y - top;
-        const bool fore = mx < 0 || my < 0 || mx >= Mask->Width || my >= Mask->Height ||
-                          Mask->Raw(mx, my) != 0;
+        const bool fore =
+            mx < 0 || my < 0 || mx >= Mask->Width || my >= Mask->Height || Mask->Raw(mx, my) != 0;
         const DWORD rop = fore ? ForeRop : BackRop;
         uint32_t s = 0, p = 0;
         if (RopUsesSource(rop)) {
@@ -588,8 +587,8 @@ void DrawShape(TDeviceContext* dc, RECT box, const std::function<void(QPainter&,
   if (outline && pen->Log.lopnStyle == PS_INSIDEFRAME && width > 1)
     box = RECT{box.left + width / 2, box.top + width / 2, box.right - (width - 1) / 2,
                box.bottom - (width - 1) / 2};
-  TMask fill(MaskBounds(dc, RECT{box.left - width, box.top - width, box.right + width,
-                                 box.bottom + width}));
+  TMask fill(MaskBounds(
+      dc, RECT{box.left - width, box.top - width, box.right + width, box.bottom + width}));
   if (fill.On.empty())
     return;
   const TBrushObject* brush = dc->State.Brush;
@@ -756,8 +755,8 @@ BOOL Arc(HDC DC, int Left, int Top, int Right, int Bottom, int X3, int Y3, int X
   const auto [start, span] =
       ArcAngles(box, DC->DeviceX(X3), DC->DeviceY(Y3), DC->DeviceX(X4), DC->DeviceY(Y4));
   const int width = PenWidth(pen);
-  TMask mask(MaskBounds(DC, RECT{box.left - width, box.top - width, box.right + width,
-                                 box.bottom + width}));
+  TMask mask(MaskBounds(
+      DC, RECT{box.left - width, box.top - width, box.right + width, box.bottom + width}));
   PaintWithQt(mask, [&](QPainter& p) {
     p.setPen(QtPen(pen));
     p.drawArc(QRect(box.left, box.top, box.right - box.left - 1, box.bottom - box.top - 1), start,
@@ -794,8 +793,7 @@ void FillDeviceRects(TDeviceContext* dc, const std::vector<RECT>& rects, HBRUSH 
   dc->State.ViewportOrg = POINT{};
   dc->State.WindowOrg = POINT{};
   for (const RECT& r : rects)
-    RasterBlit(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, 0, 0, 0, 0, 0,
-               rop);
+    RasterBlit(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, 0, 0, 0, 0, 0, rop);
   dc->State.Brush = saved;
   dc->State.ViewportOrg = vp;
   dc->State.WindowOrg = wo;
@@ -944,8 +942,8 @@ BOOL TextOut(HDC DC, int X, int Y, const char* Text, int Length) {
   return 1;
 }
 
-BOOL ExtTextOut(HDC DC, int X, int Y, UINT Options, const RECT* Rect, const char* Text,
-                int Length, const int*) {
+BOOL ExtTextOut(HDC DC, int X, int Y, UINT Options, const RECT* Rect, const char* Text, int Length,
+                const int*) {
   if (DC == nullptr)
     return 0;
   const TDcState saved = DC->State;
@@ -1196,8 +1194,7 @@ HRGN CreateRectRgnIndirect(const RECT* Rect) {
 
 HRGN CreateEllipticRgn(int Left, int Top, int Right, int Bottom) {
   const RECT b = Normalized(Left, Top, Right, Bottom);
-  return NewRegion(
-      RoundedRows(b, (b.right - b.left) / 2.0, (b.bottom - b.top) / 2.0));
+  return NewRegion(RoundedRows(b, (b.right - b.left) / 2.0, (b.bottom - b.top) / 2.0));
 }
 
 HRGN CreateRoundRectRgn(int Left, int Top, int Right, int Bottom, int Width, int Height) {

@@ -1,0 +1,226 @@
+// The canvas: shapes, text, fonts, and a demo drawing of every primitive.
+#include "platform/gfx/Graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int CountColor(TCanvas* c, const TRect& r, TColor color) {
+  int n = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      n += c->Pixels(x, y) == color;
+  return n;
+}
+
+TEST(Canvas, RectangleFillsInsideThePenFrame) {
+  TBitmap b;
+  b.SetSize(8, 6);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clRed);
+  c->Pen()->SetColor(clBlue);
+  c->Rectangle(1, 1, 7, 5);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x >= 1 && x < 7 && y >= 1 && y < 5;
+      const bool edge = inside && (x == 1 || x == 6 || y == 1 || y == 4);
+      const TColor expected = !inside ? clWhite : edge ? clBlue : clRed;
+      EXPECT_EQ(c->Pixels(x, y), expected) << x << "," << y;
+    }
+  // Without a pen the shape loses its right and bottom edges.
+  c->Pen()->SetStyle(psClear);
+  c->Brush()->SetColor(clLime);
+  c->Rectangle(0, 0, 3, 3);
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 8, 6}, clLime), 4);
+}
+
+TEST(Canvas, FillFrameAndFocusRect) {
+  TBitmap b;
+  b.SetSize(6, 6);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clNavy);
+  c->FillRect(TRect{1, 1, 4, 3});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 6, 6}, clNavy), 6);
+  c->Brush()->SetColor(clRed);
+  c->FrameRect(TRect{0, 0, 6, 6});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 6, 6}, clRed), 20);
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect{0, 0, 6, 6});
+  c->DrawFocusRect(TRect{0, 0, 6, 6});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 6, 6}, clBlack), 10) << "every other frame pixel";
+  c->DrawFocusRect(TRect{0, 0, 6, 6});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 6, 6}, clWhite), 36) << "drawn twice it is gone";
+}
+
+TEST(Canvas, HatchAndPatternBrushes) {
+  TBitmap b;
+  b.SetSize(16, 16);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clBlack);
+  c->Brush()->SetStyle(bsCross);
+  c->FillRect(TRect{0, 0, 16, 16});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 8, 8}, clBlack), 15) << "one row and one column";
+  TBitmap pattern;
+  pattern.SetSize(8, 8);
+  pattern.Canvas()->SetPixels(0, 0, clRed);
+  c->Brush()->SetBitmap(&pattern);
+  c->FillRect(TRect{0, 0, 16, 16});
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 16, 16}, clRed), 4) << "the pattern repeats every 8 pixels";
+  c->Brush()->SetBitmap(nullptr);
+}
+
+TEST(Canvas, EllipseAndArcStayInTheirBox) {
+  TBitmap b;
+  b.SetSize(30, 20);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clYellow);
+  c->Ellipse(2, 3, 22, 17);
+  EXPECT_EQ(c->Pixels(12, 10), clYellow);
+  EXPECT_EQ(c->Pixels(2, 3), clWhite) << "corner outside";
+  EXPECT_EQ(c->Pixels(2, 10), clBlack) << "left edge of the outline";
+  EXPECT_EQ(c->Pixels(21, 10), clBlack) << "right edge, one in from Right";
+  EXPECT_EQ(CountColor(c, TRect{22, 0, 30, 20}, clBlack), 0);
+  // The upper half from the right point counter-clockwise to the left one.
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect{0, 0, 30, 20});
+  c->Arc(0, 0, 20, 20, 20, 10, 0, 10);
+  EXPECT_GT(CountColor(c, TRect{0, 0, 30, 9}, clBlack), 10);
+  EXPECT_EQ(CountColor(c, TRect{0, 12, 30, 20}, clBlack), 0);
+}
+
+TEST(Canvas, TextDrawsInsideItsExtentInTheFontColour) {
+  TBitmap b;
+  b.SetSize(120, 40);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName("Arial");
+  c->Font()->SetSize(12);
+  c->Font()->SetColor(clRed);
+  c->Brush()->SetStyle(bsClear);
+  const SIZE extent = c->TextExtent("Hello");
+  EXPECT_GT(extent.cx, 20);
+  EXPECT_GT(extent.cy, 10);
+  c->TextOut(5, 5, "Hello");
+  EXPECT_EQ(c->PenPos().X, 5 + extent.cx);
+  const int inside = CountColor(c, TRect{5, 5, 5 + extent.cx, 5 + extent.cy}, clRed);
+  EXPECT_GT(inside, 20);
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 120, 40}, clRed), inside);
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 120, 40}, clWhite) + inside, 120 * 40)
+      << "text without anti-aliasing: only two colours";
+}
+
+TEST(Font, SizeHeightStyleAndChangeNotice) {
+  TFont f;
+  EXPECT_EQ(f.Size(), 8);
+  EXPECT_EQ(f.Height(), -11);
+  int changes = 0;
+  f.OnChange = [&](TObject*) { ++changes; };
+  f.SetSize(12);
+  EXPECT_EQ(f.Height(), -16);
+  f.SetStyle({fsBold, fsUnderline});
+  f.SetStyle({fsBold, fsUnderline});
+  EXPECT_EQ(changes, 2) << "setting the same value is no change";
+  TFont g;
+  g.Assign(&f);
+  EXPECT_EQ(g.Height(), -16);
+  EXPECT_TRUE(g.Style().Contains(fsUnderline));
+  EXPECT_EQ(f.LogFont().lfWeight, FW_BOLD);
+}
+
+TEST(DrawText, CalcRectAlignmentAndPrefix) {
+  TBitmap b;
+  b.SetSize(200, 80);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName("Arial");
+  const int h = c->TextHeight("X");
+  TRect r{0, 0, 200, 0};
+  EXPECT_EQ(c->DrawText("one\ntwo\nthree", r, DT_CALCRECT), 3 * h);
+  EXPECT_EQ(r.Bottom, 3 * h);
+  EXPECT_EQ(r.Right, c->TextWidth("three"));
+  TRect wrap{0, 0, c->TextWidth("alpha beta") + 1, 0};
+  c->DrawText("alpha beta gamma", wrap, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(wrap.Bottom, 2 * h);
+  TRect single{0, 0, 200, 0};
+  c->DrawText("&File", single, DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(single.Right, c->TextWidth("File")) << "the prefix mark takes no room";
+  TRect raw{0, 0, 200, 0};
+  c->DrawText("&File", raw, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_EQ(raw.Right, c->TextWidth("&File"));
+  // Right and bottom alignment in a single line.
+  c->Brush()->SetStyle(bsClear);
+  TRect box{0, 0, 200, 80};
+  c->DrawText("Ij", box, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 200 - c->TextWidth("Ij") - 1, 80}, clBlack), 0);
+  EXPECT_EQ(CountColor(c, TRect{0, 0, 200, 80 - h}, clBlack), 0);
+  EXPECT_GT(CountColor(c, TRect{0, 80 - h, 200, 80}, clBlack), 0);
+}
+
+// Every primitive once, written as a PNG into the build folder for review.
+TEST(Demo, EveryPrimitiveSavedForReview) {
+  TBitmap b;
+  b.SetSize(420, 300);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clBtnFace);
+  c->FillRect(TRect{0, 0, 420, 300});
+  c->Pen()->SetColor(clNavy);
+  c->MoveTo(10, 10);
+  c->LineTo(100, 40);
+  const TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot};
+  for (int i = 0; i < 5; ++i) {
+    c->Pen()->SetStyle(styles[i]);
+    c->MoveTo(10, 50 + 6 * i);
+    c->LineTo(130, 50 + 6 * i);
+  }
+  c->Pen()->SetStyle(psSolid);
+  c->Pen()->SetWidth(3);
+  c->Polyline({{140, 10}, {180, 60}, {220, 10}, {260, 60}});
+  c->Pen()->SetWidth(1);
+  c->Brush()->SetColor(clYellow);
+  c->Rectangle(10, 90, 90, 140);
+  c->Brush()->SetColor(clAqua);
+  c->Ellipse(100, 90, 180, 140);
+  c->Brush()->SetColor(clLime);
+  c->RoundRect(190, 90, 270, 140, 20, 20);
+  c->Brush()->SetColor(clFuchsia);
+  c->Pie(280, 90, 340, 150, 340, 120, 310, 90);
+  c->Pen()->SetColor(clRed);
+  c->Arc(350, 90, 410, 150, 410, 120, 350, 120);
+  c->Brush()->SetColor(clBlack);
+  c->Brush()->SetStyle(bsDiagCross);
+  c->Rectangle(10, 150, 90, 200);
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(clRed);
+  c->FrameRect(TRect{100, 150, 180, 200});
+  c->DrawFocusRect(TRect{190, 150, 270, 200});
+  c->Brush()->SetColor(clWhite);
+  c->Font()->SetName("Arial");
+  c->Font()->SetSize(10);
+  c->TextOut(10, 210, "TextOut on a white brush");
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->SetStyle({fsBold, fsItalic});
+  c->Font()->SetColor(clMaroon);
+  c->TextOut(10, 230, "Bold italic, clear brush: \xE9t\xE9");
+  c->Font()->SetStyle({});
+  TRect r{200, 210, 410, 290};
+  c->DrawText("&Centred, word-broken text that needs two lines", r, DT_CENTER | DT_WORDBREAK);
+  HRGN region = CreateRoundRectRgn(300, 160, 410, 200, 16, 16);
+  HBRUSH teal = CreateSolidBrush(RGB(0, 128, 128));
+  FillRgn(c->Handle(), region, teal);
+  HBRUSH black = CreateSolidBrush(0);
+  FrameRgn(c->Handle(), region, black, 1, 1);
+  DeleteObject(black);
+  DeleteObject(teal);
+  DeleteObject(region);
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/gfx-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/gfx-demo.png";
+  b.SaveToFile(bmp);
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  TPicture check;
+  check.LoadFromFile(bmp);
+  EXPECT_EQ(check.Width(), 420);
+  EXPECT_EQ(check.Bitmap()->Canvas()->Pixels(50, 115), clYellow);
+}
+
+} // namespace
