@@ -1,0 +1,25 @@
+#pragma once
+// Finds the anchors of an HTML text one after the other: href value, visible
+// text and the position just after the anchor.
+#include "engine/Htmlcell.h"
+#include "platform/rtl/Sysutils.h"
+
+class CHtmlHrefExtractor {
+public:
+  // True when an anchor begins at or after position; position becomes its
+  // start (-1 when there is none) and end the position after its closing tag
+  // (the end of the text when it has none), so that a walk calling again with
+  // end always moves on and ends.
+  bool ExtractNextHRef(const AnsiString& html, int& position, int& end);
+  // 0 when the text has an anchor, -1 otherwise.
+  int ExtractFirstHRef(const AnsiString& html);
+
+  AnsiString href;
+  AnsiString text;
+
+private:
+  CHtmlCell cell_;
+  // The search text of the page being walked, made once per page.
+  AnsiString walkedHtml_;
+  AnsiString searchText_;
+};
