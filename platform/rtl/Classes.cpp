@@ -87,6 +87,40 @@ void TThread::Start() {
   thread_ = std::thread([this] { Run(); });
 }
 
+void TThread::Resume() {
+  {
+    std::lock_guard lock(mutex_);
+    if (suspended_) {
+      suspended_ = false;
+      resumeSignal_.notify_all();
+      return;
+    }
+  }
+  Start();
+}
+
+void TThread::Suspend() {
+  std::lock_guard lock(mutex_);
+  if (started_ && !finished_.load())
+    suspended_ = true;
+}
+
+bool TThread::Suspended() {
+  std::lock_guard lock(mutex_);
+  return !started_ || suspended_;
+}
+
+void TThread::Terminate() {
+  terminated_.store(true);
+  std::lock_guard lock(mutex_);
+  resumeSignal_.notify_all();
+}
+
+void TThread::WaitWhileSuspended() {
+  std::unique_lock lock(mutex_);
+  resumeSignal_.wait(lock, [this] { return !suspended_ || terminated_.load(); });
+}
+
 void TThread::Run() {
   {
     // Start still holds the lock until thread_ is assigned.

@@ -36,9 +36,16 @@ public:
 
   // Starts Execute on a thread of its own; only the first call has an effect.
   void Start();
-  void Resume() { Start(); }
-  // Sets the terminate flag that Execute checks; the thread is not stopped.
-  void Terminate() { terminated_.store(true); }
+  // Starts a thread created suspended, or ends a Suspend.
+  void Resume();
+  // Pauses a running thread at its next WaitWhileSuspended: a thread is never
+  // stopped from outside, so Execute calls WaitWhileSuspended where a pause is
+  // safe.
+  void Suspend();
+  bool Suspended();
+  // Sets the terminate flag that Execute checks (and ends a Suspend); the
+  // thread is not stopped.
+  void Terminate();
   bool Terminated() const { return terminated_.load(); }
   bool Finished() const { return finished_.load(); }
   // Waits until Execute and DoTerminate have returned; returns ReturnValue.
@@ -57,6 +64,9 @@ protected:
   virtual void Execute() = 0;
   // Runs on the thread after Execute; the default reports OnTerminate.
   virtual void DoTerminate();
+  // Blocks while the thread is suspended; returns at once when it is not, or
+  // when it has been told to terminate.
+  void WaitWhileSuspended();
 
 private:
   void Run();
@@ -64,8 +74,10 @@ private:
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   bool started_ = false;
+  bool suspended_ = false;
   std::mutex mutex_;
   std::condition_variable finishedSignal_;
+  std::condition_variable resumeSignal_;
   std::thread thread_;
 };
 

@@ -14,6 +14,7 @@ class TLambdaThread : public TThread {
 public:
   explicit TLambdaThread(std::function<void(TLambdaThread&)> body) : body_(std::move(body)) {}
   using TThread::Synchronize;
+  using TThread::WaitWhileSuspended;
 
 protected:
   void Execute() override { body_(*this); }
@@ -138,4 +139,33 @@ TEST(Thread, WakeHookFiresForEveryQueuedCall) {
   ASSERT_TRUE(ServeUntil([&] { return thread.Finished(); }));
   SetWakeMainThreadHook(nullptr);
   EXPECT_EQ(wakes, 2);
+}
+
+TEST(Thread, SuspendPausesAtTheNextWaitPointUntilResumeOrTerminate) {
+  std::atomic<int> steps{0};
+  TLambdaThread thread([&](TLambdaThread& self) {
+    while (!self.Terminated()) {
+      self.WaitWhileSuspended();
+      ++steps;
+      Sleep(1);
+    }
+  });
+  EXPECT_TRUE(thread.Suspended()) << "created suspended";
+  thread.Resume();
+  Sleep(20);
+  EXPECT_FALSE(thread.Suspended());
+  thread.Suspend();
+  EXPECT_TRUE(thread.Suspended());
+  Sleep(10);
+  const int paused = steps;
+  Sleep(30);
+  EXPECT_LE(steps - paused, 1) << "the thread went on while suspended";
+  thread.Resume();
+  Sleep(20);
+  EXPECT_GT(steps, paused + 1);
+  thread.Suspend();
+  Sleep(10);
+  thread.Terminate(); // ends the pause too
+  thread.WaitFor();
+  EXPECT_TRUE(thread.Finished());
 }
