@@ -711,44 +711,19 @@ void CHTTPTransaction::ReleaseReceiveBuffer() {
 namespace {
 
 const int FeedPiece = 256;
-const size_t MoveThreshold = 1024;
-const size_t GrowthSlack = 1024;
+// A small body may inflate to almost any size; past this much the rest is
+// dropped rather than exhausting memory.
+const size_t MaxDecodedLength = CHTTPTransaction::MaxResponseLength;
 
-// The decoded bytes collected so far, grown with slack so a page of some
-// hundred kilobytes needs few reallocations.
-struct TDecodedOutput {
-  std::unique_ptr<char[]>& Buffer;
-  int& Length;
-  size_t Allocated = 0;
-
-  void MoveFrom(CryptoPP::ByteQueue& queue) {
-    size_t queued = static_cast<size_t>(queue.MaxRetrievable());
-    if (queued == 0)
-      return;
-    size_t length = static_cast<size_t>(Length);
-    // One byte beyond the data is always kept free for the closing NUL.
-    if (length + queued + 1 > Allocated) {
-      // Growing by at least the size already held keeps big pages from being
-      // copied over and over, one move at a time.
-      size_t allocated = std::max(length + queued + GrowthSlack, 2 * Allocated);
-      std::unique_ptr<char[]> grown(new char[allocated]);
-      if (length > 0)
-        std::memcpy(grown.get(), Buffer.get(), length);
-      Buffer = std::move(grown);
-      Allocated = allocated;
-    }
-    queue.Get(reinterpret_cast<CryptoPP::byte*>(Buffer.get()) + length, queued);
-    Length = static_cast<int>(length + queued);
-  }
-
-  void Terminate() {
-    if (!Buffer) {
-      Buffer.reset(new char[1]);
-      Allocated = 1;
-    }
-    Buffer[Length] = '\0';
-  }
-};
+// The whole decoded text is taken from the queue at once: growing an output
+// buffer move by move copies big pages over and over into fresh memory.
+void TakeDecoded(CryptoPP::ByteQueue& queue, std::unique_ptr<char[]>& output, int& outputLength) {
+  size_t queued = static_cast<size_t>(queue.MaxRetrievable());
+  output.reset(new char[queued + 1]);
+  queue.Get(reinterpret_cast<CryptoPP::byte*>(output.get()), queued);
+  output[queued] = '\0';
+  outputLength = static_cast<int>(queued);
+}
 
 // Ends the message and pushes everything still held through the filter.
 bool EndMessage(CryptoPP::Gunzip& filter) {
@@ -790,7 +765,6 @@ void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<c
   output.reset();
   outputLength = 0;
   success = true;
-  TDecodedOutput decoded{output, outputLength};
   auto* queue = new CryptoPP::ByteQueue(FeedPiece);
   CryptoPP::Gunzip filter(queue); // the filter owns its queue
 
@@ -808,15 +782,13 @@ void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<c
       }
     } catch (const CryptoPP::Exception&) {
       success = false;
-      break;
     }
-    if (ended || queue->MaxRetrievable() >= MoveThreshold)
-      decoded.MoveFrom(*queue);
+    if (queue->MaxRetrievable() > MaxDecodedLength)
+      success = false;
   }
   if (!ended && success)
     success = EndMessage(filter);
-  decoded.MoveFrom(*queue);
-  decoded.Terminate();
+  TakeDecoded(*queue, output, outputLength);
 }
 
 int CHttpDecompressor::DecodeContent(int coding, const char* data, int dataLength,

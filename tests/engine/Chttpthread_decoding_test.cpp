@@ -134,6 +134,35 @@ TEST(ContentDecoding, TruncatedGzipKeepsTheBytesDecodedBeforeTheError) {
   EXPECT_EQ(decoded.Text.size(), static_cast<size_t>(length));
 }
 
+// A small body that inflates without end must not take all memory: decoding
+// stops past the size of the biggest response a transaction takes.
+TEST(ContentDecoding, InflationIsBounded) {
+  // Zeros, 8 MB more than the bound, compressed one megabyte at a time.
+  const std::string zeros(1u << 20, '\0');
+  z_stream stream{};
+  ASSERT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, GzipBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string body(1u << 20, '\0');
+  stream.next_out = reinterpret_cast<Bytef*>(body.data());
+  stream.avail_out = static_cast<uInt>(body.size());
+  const unsigned megabytes = (CHTTPTransaction::MaxResponseLength >> 20) + 8;
+  for (unsigned i = 0; i < megabytes; ++i) {
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    stream.avail_in = static_cast<uInt>(zeros.size());
+    ASSERT_EQ(deflate(&stream, i + 1 == megabytes ? Z_FINISH : Z_NO_FLUSH),
+              i + 1 == megabytes ? Z_STREAM_END : Z_OK);
+  }
+  body.resize(stream.total_out);
+  deflateEnd(&stream);
+  std::unique_ptr<char[]> output;
+  int length = 0;
+  bool success = true;
+  GunzipBuffer(reinterpret_cast<const unsigned char*>(body.data()), static_cast<int>(body.size()),
+               output, length, success);
+  EXPECT_FALSE(success);
+  EXPECT_GE(static_cast<unsigned>(length), CHTTPTransaction::MaxResponseLength);
+  EXPECT_LT(static_cast<unsigned>(length), CHTTPTransaction::MaxResponseLength + (1u << 20));
+}
+
 TEST(ContentDecoding, OtherCodingsAreCopiedUnchanged) {
   std::string body("plain\0body", 10);
   for (int coding : {int(ccIdentity), int(ccUnknown), 5}) {
