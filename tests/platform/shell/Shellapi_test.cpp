@@ -39,10 +39,12 @@ protected:
   // output and exits with exitCode.
   std::string Tool(const std::string& name, int exitCode, const std::string& output = "") {
     std::filesystem::create_directories(dir.File("records"));
+    // Written aside and renamed, so that a reader never sees half a record.
+    const std::string record = dir.File("records/" + name);
     const std::string path =
-        dir.Write("bin/" + name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" +
-                                     dir.File("records/" + name) + "'\n" + "printf '" + output +
-                                     "'\nexit " + std::to_string(exitCode) + "\n");
+        dir.Write("bin/" + name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + ".part'\n" +
+                                     "/bin/mv '" + record + ".part' '" + record + "'\nprintf '" +
+                                     output + "'\nexit " + std::to_string(exitCode) + "\n");
     ::chmod(path.c_str(), 0755);
     return path;
   }
