@@ -711,10 +711,6 @@ void CHTTPTransaction::ReleaseReceiveBuffer() {
 namespace {
 
 const int FeedPiece = 256;
-// A small body may inflate to almost any size; past this much the rest is
-// dropped rather than exhausting memory.
-const size_t MaxDecodedLength = CHTTPTransaction::MaxResponseLength;
-
 // The whole decoded text is taken from the queue at once: growing an output
 // buffer move by move copies big pages over and over into fresh memory.
 void TakeDecoded(CryptoPP::ByteQueue& queue, std::unique_ptr<char[]>& output, int& outputLength) {

@@ -160,6 +160,10 @@ enum : int {
 // The coding named by the "Content-Encoding" line of a response header block.
 int GetContentEncoding(const char* header, int headerLength);
 
+// A small body may inflate to almost any size: decoding stops once the
+// decoded text passes this length, far beyond any page.
+constexpr unsigned MaxDecodedLength = 16u << 20;
+
 // Inflates a gzip stream. The output always carries a NUL after its
 // outputLength bytes; bytes decoded before an error are kept, success tells
 // whether the whole stream (trailer included) was sound.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -71,13 +72,30 @@ protected:
     return true;
   }
 
-  // The value of one expression of the helper functions, as text.
-  std::string Value(const std::string& expression, const std::string& host = "www.example.com") {
+  struct TExpression {
+    std::string Text;
+    std::string Host;
+    std::string Expected;
+  };
+
+  // Evaluates every expression, with `host` bound to its host, in one run of
+  // one script, and compares each value as text.
+  void ExpectValues(const std::vector<TExpression>& expressions) {
+    std::string script = "function FindProxyForURL(url, host) { return [";
+    for (const auto& e : expressions)
+      script += "(function (host) { return String(" + e.Text + "); })('" + e.Host + "'),";
+    script += "].join('\\n'); }";
     std::string answer;
-    EXPECT_TRUE(Ask("function FindProxyForURL(url, host) { return String(" + expression + "); }",
-                    answer, "http://" + host + "/", host))
-        << expression;
-    return answer;
+    ASSERT_TRUE(Ask(script, answer)) << script;
+    std::vector<std::string> values;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+      end = answer.find('\n', start);
+      values.push_back(answer.substr(start, end == std::string::npos ? end : end - start));
+    }
+    ASSERT_EQ(values.size(), expressions.size()) << answer;
+    for (size_t i = 0; i < values.size(); ++i)
+      EXPECT_EQ(values[i], expressions[i].Expected)
+          << expressions[i].Text << " for " << expressions[i].Host;
   }
 
   TTempDir Dir;
@@ -98,11 +116,7 @@ TEST_F(AutoProxyScript, AnswersWhatFindProxyForUrlReturns) {
 }
 
 TEST_F(AutoProxyScript, HelperFunctionsWithoutTheHost) {
-  struct {
-    const char* Expression;
-    const char* Host;
-    const char* Expected;
-  } cases[] = {
+  ExpectValues({
       {"isPlainHostName(host)", "intranet", "true"},
       {"isPlainHostName(host)", "www.example.com", "false"},
       {"dnsDomainIs(host, '.example.com')", "www.example.com", "true"},
@@ -119,29 +133,22 @@ TEST_F(AutoProxyScript, HelperFunctionsWithoutTheHost) {
       {"shExpMatch(host, 'w?w.*')", "www.example.com", "true"},
       {"shExpMatch(host, 'w?w.*')", "ww.example.com", "false"},
       {"shExpMatch('a+b(c)', 'a+b(*)')", "x", "true"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Value(c.Expression, c.Host), c.Expected) << c.Expression << " for " << c.Host;
+  });
 }
 
 TEST_F(AutoProxyScript, HelperFunctionsCallTheHostServices) {
-  struct {
-    const char* Expression;
-    const char* Expected;
-  } cases[] = {
-      {"isResolvable('intranet')", "true"},
-      {"isResolvable('nowhere')", "false"},
-      {"dnsResolve('gateway')", "192.168.0.1"},
-      {"dnsResolve('nowhere')", "null"},
-      {"myIpAddress()", "10.1.2.7"},
-      {"isInNet('intranet', '10.1.0.0', '255.255.0.0')", "true"},
-      {"isInNet('gateway', '10.1.0.0', '255.255.0.0')", "false"},
-      {"isInNet('10.1.9.9', '10.1.0.0', '255.255.0.0')", "true"},
-      {"isInNet('nowhere', '0.0.0.0', '0.0.0.0')", "false"},
-      {"isInNet(myIpAddress(), '10.1.2.0', '255.255.255.0')", "true"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Value(c.Expression), c.Expected) << c.Expression;
+  ExpectValues({
+      {"isResolvable('intranet')", "www.example.com", "true"},
+      {"isResolvable('nowhere')", "www.example.com", "false"},
+      {"dnsResolve('gateway')", "www.example.com", "192.168.0.1"},
+      {"dnsResolve('nowhere')", "www.example.com", "null"},
+      {"myIpAddress()", "www.example.com", "10.1.2.7"},
+      {"isInNet('intranet', '10.1.0.0', '255.255.0.0')", "www.example.com", "true"},
+      {"isInNet('gateway', '10.1.0.0', '255.255.0.0')", "www.example.com", "false"},
+      {"isInNet('10.1.9.9', '10.1.0.0', '255.255.0.0')", "www.example.com", "true"},
+      {"isInNet('nowhere', '0.0.0.0', '0.0.0.0')", "www.example.com", "false"},
+      {"isInNet(myIpAddress(), '10.1.2.0', '255.255.255.0')", "www.example.com", "true"},
+  });
 }
 
 TEST_F(AutoProxyScript, TimeHelpersFollowTheClock) {
@@ -163,31 +170,27 @@ TEST_F(AutoProxyScript, TimeHelpersFollowTheClock) {
   std::string today = std::to_string(local.tm_mday);
   std::string hour = std::to_string(local.tm_hour);
   std::string nextHour = std::to_string((local.tm_hour + 1) % 24);
-  struct {
-    std::string Expression;
-    const char* Expected;
-  } cases[] = {
-      {"weekdayRange(" + day(0) + ")", "true"},
-      {"weekdayRange(" + day(1) + ")", "false"},
-      {"weekdayRange(" + day(1) + ", " + day(0) + ")", "true"},
-      {"weekdayRange(" + day(1) + ", " + day(6) + ")", "false"},
-      {"weekdayRange('XYZ')", "false"},
-      {"dateRange(" + year + ")", "true"},
-      {"dateRange(" + nextYear + ")", "false"},
-      {"dateRange(" + month + ")", "true"},
-      {"dateRange(" + today + ")", "true"},
-      {"dateRange(1, 'JAN', " + year + ", 31, 'DEC', " + year + ")", "true"},
-      {"dateRange(1, 'JAN', " + nextYear + ", 31, 'DEC', " + nextYear + ")", "false"},
-      {"dateRange('JAN', " + year + ", 'DEC', " + year + ")", "true"},
-      {"dateRange(1, 2, 3)", "false"},
-      {"timeRange(" + hour + ")", "true"},
-      {"timeRange(" + nextHour + ")", "false"},
-      {"timeRange(0, 23)", "true"},
-      {"timeRange(0, 0, 0, 23, 59, 59)", "true"},
-      {"timeRange(" + nextHour + ", 0, " + nextHour + ", 59)", "false"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(Value(c.Expression), c.Expected) << c.Expression;
+  const std::string host = "www.example.com";
+  ExpectValues({
+      {"weekdayRange(" + day(0) + ")", host, "true"},
+      {"weekdayRange(" + day(1) + ")", host, "false"},
+      {"weekdayRange(" + day(1) + ", " + day(0) + ")", host, "true"},
+      {"weekdayRange(" + day(1) + ", " + day(6) + ")", host, "false"},
+      {"weekdayRange('XYZ')", host, "false"},
+      {"dateRange(" + year + ")", host, "true"},
+      {"dateRange(" + nextYear + ")", host, "false"},
+      {"dateRange(" + month + ")", host, "true"},
+      {"dateRange(" + today + ")", host, "true"},
+      {"dateRange(1, 'JAN', " + year + ", 31, 'DEC', " + year + ")", host, "true"},
+      {"dateRange(1, 'JAN', " + nextYear + ", 31, 'DEC', " + nextYear + ")", host, "false"},
+      {"dateRange('JAN', " + year + ", 'DEC', " + year + ")", host, "true"},
+      {"dateRange(1, 2, 3)", host, "false"},
+      {"timeRange(" + hour + ")", host, "true"},
+      {"timeRange(" + nextHour + ")", host, "false"},
+      {"timeRange(0, 23)", host, "true"},
+      {"timeRange(0, 0, 0, 23, 59, 59)", host, "true"},
+      {"timeRange(" + nextHour + ", 0, " + nextHour + ", 59)", host, "false"},
+  });
 }
 
 TEST_F(AutoProxyScript, BrokenScriptsFail) {
