@@ -5,6 +5,7 @@
 
 #include "engine/Htmltools.h"
 #include "engine/Pcregexp.h"
+#include "engine/Textextractor.h"
 
 namespace {
 
@@ -35,8 +36,7 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
     walkedHtml_ = html;
     searchText_ = CHtmlCell::PrepareSearchText(html, true);
   }
-  position = cell_.ExtractPreparedCell(html, searchText_, "<a", ">",
-                                       std::clamp(position, 0, length), true);
+  position = FindAnchorTag(html, std::clamp(position, 0, length));
   if (position < 0)
     return false;
   cell_.GetAttribute("href", href);
@@ -55,6 +55,21 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
     found = true;
   }
   return found;
+}
+
+// "<a" also begins "<abbr", "<article", "<aside" and the like; only a tag
+// named a is an anchor.
+int CHtmlHrefExtractor::FindAnchorTag(const AnsiString& html, int from) {
+  for (;;) {
+    const int at = cell_.ExtractPreparedCell(html, searchText_, "<a", ">", from, true);
+    if (at < 0)
+      return -1;
+    const size_t next = static_cast<size_t>(at) + 2;
+    if (next >= html.size() || IsBlankChar(html[next]) || html[next] == '\r' || html[next] == '>' ||
+        html[next] == '/')
+      return at;
+    from = at + 1;
+  }
 }
 
 int CHtmlHrefExtractor::ExtractFirstHRef(const AnsiString& html) {

@@ -6,7 +6,7 @@
 
 class CHtmlHrefExtractor {
 public:
-  // True when an anchor begins at or after position; position becomes its
+  // True when an anchor (a tag named a) begins at or after position; position becomes its
   // start (-1 when there is none) and end the position after its closing tag
   // (the end of the text when it has none), so that a walk calling again with
   // end always moves on and ends.
@@ -18,6 +18,9 @@ public:
   AnsiString text;
 
 private:
+  // Start of the first anchor tag at or after from, its element in cell_; -1 when none.
+  int FindAnchorTag(const AnsiString& html, int from);
+
   CHtmlCell cell_;
   // The search text of the page being walked, made once per page.
   AnsiString walkedHtml_;

@@ -45,8 +45,12 @@ AnsiString ResolveCurrentDirHref(const AnsiString& base, const AnsiString& href)
 }
 
 AnsiString ResolveRootHref(const AnsiString& base, const AnsiString& href) {
-  // The first '/' at the 8th character or later (past "http://") and before the last.
-  const size_t slash = base.size() > 7 ? base.find('/', 7) : AnsiString::npos;
+  // The first '/' after the host and before the last character. It is looked
+  // for past the scheme's "://" (so that "https://" works like "http://"), or
+  // from the 8th character on in a base without one.
+  const size_t scheme = base.find("://");
+  const size_t from = scheme == AnsiString::npos ? 7 : scheme + 3;
+  const size_t slash = base.size() > from ? base.find('/', from) : AnsiString::npos;
   if (slash != AnsiString::npos && slash + 1 < base.size())
     return base.substr(0, slash) + href;
   return (EndsWithSlash(base) ? base.substr(0, base.size() - 1) : base) + href;

@@ -30,6 +30,9 @@ TEST(HtmlHrefExtractor, ExtractsOneAnchor) {
       // The quoted '>' does not end the tag, but the text is cut as tags are stripped.
       {"<a title=\"a>b\" href=\"u.html\">t</a>", 0, true, 0, 34, "u.html", "b\" href=\"u.html\">t"},
       {"no anchor here", 0, false, -1, 14, "", ""},
+      // Other tags beginning with "<a" are no anchors.
+      {"<aside>s</aside><abbr>x</abbr><A\nhref=in.html>In</a>", 0, true, 30, 52, "in.html", "In"},
+      {"<article>", 0, false, -1, 9, "", ""},
       {"<a href=1.html>1</a><a href=2.html>2</a>", 20, true, 20, 40, "2.html", "2"},
       {"<a href=1.html>1</a>", 99, false, -1, 20, "", ""},
       {"<a href=1.html>1</a>", -1, true, 0, 20, "1.html", "1"},
