@@ -766,6 +766,7 @@ int GetDeviceCaps(HDC DC, int Index) {
 WT_DC_SETTER(SetBkMode, GetBkMode, BkMode, int)
 WT_DC_SETTER(SetROP2, GetROP2, Rop2, int)
 WT_DC_SETTER(SetStretchBltMode, GetStretchBltMode, StretchMode, int)
+WT_DC_SETTER(SetMapMode, GetMapMode, MapMode, int)
 #undef WT_DC_SETTER
 
 COLORREF SetBkColor(HDC DC, COLORREF Color) {
@@ -832,6 +833,22 @@ BOOL SetWindowOrgEx(HDC DC, int X, int Y, POINT* Old) {
 }
 BOOL GetWindowOrgEx(HDC DC, POINT* Origin) {
   return GetPoint(DC, &TDcState::WindowOrg, Origin);
+}
+
+BOOL DPtoLP(HDC DC, POINT* Points, int Count) {
+  if (DC == nullptr || Points == nullptr)
+    return 0;
+  for (int i = 0; i < Count; ++i)
+    Points[i] = POINT{Points[i].x - DC->DeviceX(0), Points[i].y - DC->DeviceY(0)};
+  return 1;
+}
+
+BOOL LPtoDP(HDC DC, POINT* Points, int Count) {
+  if (DC == nullptr || Points == nullptr)
+    return 0;
+  for (int i = 0; i < Count; ++i)
+    Points[i] = POINT{DC->DeviceX(Points[i].x), DC->DeviceY(Points[i].y)};
+  return 1;
 }
 
 // ---------------------------------------------------------------------------

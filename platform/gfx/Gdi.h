@@ -360,6 +360,12 @@ BOOL GetViewportOrgEx(HDC DC, POINT* Origin);
 BOOL OffsetViewportOrgEx(HDC DC, int DX, int DY, POINT* Old);
 BOOL SetWindowOrgEx(HDC DC, int X, int Y, POINT* Old);
 BOOL GetWindowOrgEx(HDC DC, POINT* Origin);
+BOOL DPtoLP(HDC DC, POINT* Points, int Count);
+BOOL LPtoDP(HDC DC, POINT* Points, int Count);
+// One logical unit is one pixel: only MM_TEXT is known; the mode is kept.
+enum : int { MM_TEXT = 1 };
+int SetMapMode(HDC DC, int Mode);
+int GetMapMode(HDC DC);
 
 // Clipping; regions given to SelectClipRgn are in device coordinates and copied.
 int IntersectClipRect(HDC DC, int Left, int Top, int Right, int Bottom);

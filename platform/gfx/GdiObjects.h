@@ -108,6 +108,7 @@ struct TDcState {
   int BkMode = OPAQUE;
   int Rop2 = R2_COPYPEN;
   int StretchMode = BLACKONWHITE;
+  int MapMode = MM_TEXT;
   POINT ViewportOrg;
   POINT WindowOrg;
   POINT BrushOrg;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 // ---------------------------------------------------------------------------
@@ -220,7 +221,25 @@ BOOL RasterBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmapObje
     const int k = mirrorX ? tw - 1 - i : i;
     columns[static_cast<size_t>(i)] = from.left + static_cast<int>(int64_t{k} * fw / tw);
   }
+  const bool plainCopy = Rop == SRCCOPY && Transparent == CLR_INVALID && !mirrorX && !mirrorY &&
+                         tw == fw && th == fh && Source->BitCount == dest->BitCount &&
+                         reader.sameRaw && dest->BitCount >= 8;
   for (const RECT& r : AreaWithin(Dest, target)) {
+    if (plainCopy) {
+      // Whole bytes of equal formats: rows are copied as they are.
+      const int bytes = dest->BitCount / 8;
+      const int sx = from.left + (r.left - target.left);
+      const int left = std::max(0, -sx),
+                right = std::min<int>(r.right - r.left, Source->Width - sx);
+      for (int y = r.top; y < r.bottom && right > left; ++y) {
+        const int sy = from.top + (y - target.top);
+        if (sy >= 0 && sy < Source->Height)
+          std::memmove(dest->Row(y) + (r.left + left) * bytes,
+                       Source->Row(sy) + (sx + left) * bytes,
+                       static_cast<size_t>((right - left) * bytes));
+      }
+      continue;
+    }
     for (int y = r.top; y < r.bottom; ++y) {
       const int j = mirrorY ? th - 1 - (y - target.top) : y - target.top;
       const int sy = from.top + static_cast<int>(int64_t{j} * fh / th);
@@ -890,8 +909,11 @@ QFont MakeQFont(const LOGFONT& f) {
   return font;
 }
 
-const QFont& FontOf(const TDeviceContext* dc) {
+// Painter threads draw too: the cache is shared.
+QFont FontOf(const TDeviceContext* dc) {
   static TFontCache cache;
+  static std::mutex lock;
+  const std::lock_guard<std::mutex> hold(lock);
   const LOGFONT& log = dc->State.Font->Log;
   const std::string key = FontKey(log);
   auto it = cache.fonts.find(key);
@@ -911,7 +933,7 @@ QString ToQString(const char* text, int length) {
 void DrawTextLine(TDeviceContext* dc, int x, int y, const QString& text, int underlineIndex) {
   if (!Drawable(dc) || text.isEmpty())
     return;
-  const QFont& font = FontOf(dc);
+  const QFont font = FontOf(dc);
   const QFontMetrics m(font);
   const int width = m.horizontalAdvance(text), height = m.ascent() + m.descent();
   if (dc->State.BkMode == OPAQUE) {
@@ -975,7 +997,7 @@ BOOL GetTextExtentPoint32(HDC DC, const char* Text, int Length, SIZE* Size) {
 BOOL GetTextMetrics(HDC DC, TEXTMETRIC* Metrics) {
   if (DC == nullptr || Metrics == nullptr)
     return 0;
-  const QFont& font = FontOf(DC);
+  const QFont font = FontOf(DC);
   const QFontMetrics m(font);
   Metrics->tmAscent = m.ascent();
   Metrics->tmDescent = m.descent();
