@@ -262,13 +262,29 @@ int connect(SOCKET s, const sockaddr* name, int namelen) {
   return FailErrno();
 }
 
+// A blocking send returns once every byte is on its way, as the socket
+// library's does; a signal never cuts a call short.
 int send(SOCKET s, const char* buf, int len, int flags) {
-  const ssize_t n = ::send(s, buf, static_cast<size_t>(len), flags | MSG_NOSIGNAL);
-  return n < 0 ? FailTransfer(s) : static_cast<int>(n);
+  const bool blocking = IsBlocking(s);
+  int sent = 0;
+  while (sent < len) {
+    const ssize_t n = ::send(s, buf + sent, static_cast<size_t>(len - sent), flags | MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return FailTransfer(s);
+    sent += static_cast<int>(n);
+    if (!blocking)
+      break;
+  }
+  return sent;
 }
 
 int recv(SOCKET s, char* buf, int len, int flags) {
-  const ssize_t n = ::recv(s, buf, static_cast<size_t>(len), flags);
+  ssize_t n;
+  do {
+    n = ::recv(s, buf, static_cast<size_t>(len), flags);
+  } while (n < 0 && errno == EINTR);
   return n < 0 ? FailTransfer(s) : static_cast<int>(n);
 }
 
