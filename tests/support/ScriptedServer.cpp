@@ -39,13 +39,26 @@ std::string ReadRequest(int fd) {
   return request;
 }
 
-void SendAll(int fd, const std::string& bytes) {
+bool SendAll(int fd, const char* bytes, size_t length) {
   size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+  while (sent < length) {
+    const ssize_t n = send(fd, bytes + sent, length - sent, MSG_NOSIGNAL);
     if (n <= 0)
-      return;
+      return false;
     sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void SendReply(int fd, const TScriptedReply& reply) {
+  if (!SendAll(fd, reply.Bytes.data(), reply.Bytes.size()))
+    return;
+  const std::string chunk(64 * 1024, reply.FillByte);
+  for (size_t left = reply.FillLength; left > 0;) {
+    const size_t n = std::min(left, chunk.size());
+    if (!SendAll(fd, chunk.data(), n))
+      return;
+    left -= n;
   }
 }
 
@@ -177,7 +190,7 @@ void TScriptedServer::Serve(int fd, int index) {
     CloseConnection(fd, reply.Reset);
     return;
   }
-  SendAll(fd, reply.Bytes);
+  SendReply(fd, reply);
   if (reply.HoldOpenMs != 0)
     Hold(reply.HoldOpenMs, fd);
   CloseConnection(fd, reply.Reset);

@@ -20,6 +20,9 @@
 struct TScriptedReply {
   // Sent in one piece after the request has been read.
   std::string Bytes;
+  // Then this many copies of FillByte, made on the fly (for large bodies).
+  size_t FillLength = 0;
+  char FillByte = 'x';
   // Waits this long after reading the request before sending (a slow server).
   int DelayMs = 0;
   // After sending: keep the connection open this long without sending more;
