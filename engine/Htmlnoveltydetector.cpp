@@ -118,7 +118,7 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
 }
 
 bool CNoveltyDetector::IsNew(const AnsiString& page) {
-  if (TrimBlanks(page).empty())
+  if (std::all_of(page.begin(), page.end(), IsBlankOrControl))
     return false;
   Fingerprint = Fingerprint32(page, HtmlToTextOn, StripDateTime, StripHexIds);
   bool seen = std::any_of(History.begin(), History.end(),
