@@ -53,10 +53,9 @@ bool ParseIPv4(const char* text, uint32_t& address) {
 
 } // namespace
 
-CHttpProxyConfig::CHttpProxyConfig()
-    : InitializeEntry(&InternetInitializeAutoProxyDll),
-      DeInitializeEntry(&InternetDeInitializeAutoProxyDll), DetectEntry(&DetectAutoProxyUrl),
-      ProxyInfoEntry(&InternetGetProxyInfo) {}
+CHttpProxyConfig::CHttpProxyConfig(const TAutoProxyEntries& entries)
+    : InitializeEntry(entries.Initialize), DeInitializeEntry(entries.DeInitialize),
+      DetectEntry(entries.Detect), ProxyInfoEntry(entries.ProxyInfo) {}
 
 CHttpProxyConfig::~CHttpProxyConfig() {
   DeleteTempScript();

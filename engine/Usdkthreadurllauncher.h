@@ -12,9 +12,18 @@
 // Kinds of proxy GetProxyForUrl answers.
 enum : int { pkDirect = 0, pkProxy = 1, pkSocks = 2 };
 
+// The entry points of the proxy script library; any of them may be missing,
+// and the script modes then give direct connections.
+struct TAutoProxyEntries {
+  decltype(&InternetInitializeAutoProxyDll) Initialize = &InternetInitializeAutoProxyDll;
+  decltype(&InternetDeInitializeAutoProxyDll) DeInitialize = &InternetDeInitializeAutoProxyDll;
+  decltype(&DetectAutoProxyUrl) Detect = &DetectAutoProxyUrl;
+  decltype(&InternetGetProxyInfo) ProxyInfo = &InternetGetProxyInfo;
+};
+
 class CHttpProxyConfig {
 public:
-  CHttpProxyConfig();
+  explicit CHttpProxyConfig(const TAutoProxyEntries& entries = TAutoProxyEntries());
   ~CHttpProxyConfig();
   CHttpProxyConfig(const CHttpProxyConfig&) = delete;
   CHttpProxyConfig& operator=(const CHttpProxyConfig&) = delete;

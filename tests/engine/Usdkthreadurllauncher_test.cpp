@@ -1,5 +1,6 @@
 #include "engine/Usdkthreadurllauncher.h"
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -247,16 +248,73 @@ TEST_F(ProxyScripts, FailedDownloadNeverEvaluatesAnotherScript) {
   EXPECT_TRUE(FileExists(tempPath)) << "a path given by the caller is not this object's to delete";
 }
 
-TEST_F(ProxyScripts, ConfiguredScriptDecidesWhenDiscoveryFindsNone) {
-  CHttpProxyConfig config;
+// Discovery that offers the script in OfferedScript ("" for none) and counts
+// how often it was asked.
+std::string OfferedScript;
+int DetectCalls = 0;
+bool FakeDetect(char* buffer, uint32_t size, uint32_t) {
+  ++DetectCalls;
+  if (OfferedScript.empty() || OfferedScript.size() + 1 > size) {
+    SetLastError(ERROR_INTERNET_AUTODETECTION_FAILED);
+    return false;
+  }
+  std::memcpy(buffer, OfferedScript.c_str(), OfferedScript.size() + 1);
+  return true;
+}
+
+TAutoProxyEntries WithFakeDiscovery(const std::string& offered) {
+  OfferedScript = offered;
+  DetectCalls = 0;
+  TAutoProxyEntries entries;
+  entries.Detect = FakeDetect;
+  return entries;
+}
+
+TEST_F(ProxyScripts, DiscoveredScriptDecidesAndDiscoveryRunsOncePerSettings) {
+  WriteScript("socks.pac", "function FindProxyForURL(url, host) { return 'SOCKS s:1080'; }");
+  CHttpProxyConfig config(WithFakeDiscovery(ScriptUrl("socks.pac")));
   config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
-  AnsiString detected = "stale";
-  int detection = config.DetectScriptUrl(detected);
-  if (detection == 0)
-    GTEST_SKIP() << "this network offers a proxy script at " << detected;
-  EXPECT_EQ(detected, "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkSocks);
+  EXPECT_EQ(Ask(config, PageUrl("127.0.0.1")).Kind, pkSocks);
+  EXPECT_EQ(DetectCalls, 1);
+  config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkSocks);
+  EXPECT_EQ(DetectCalls, 2);
+}
+
+// Both scripts share one downloaded file; each must still answer with its own
+// text when the other was the last one fetched.
+TEST_F(ProxyScripts, DiscoveredAndConfiguredScriptsEachAnswerForThemselves) {
+  WriteScript("numeric.pac", "function FindProxyForURL(url, host) {\n"
+                             "  return shExpMatch(host, '127.*') ? 'SOCKS s:1080' : 'DIRECT';\n"
+                             "}");
+  CHttpProxyConfig config(WithFakeDiscovery(ScriptUrl("numeric.pac")));
+  config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
+    EXPECT_EQ(Ask(config, PageUrl("127.0.0.1")).Kind, pkSocks);
+  }
+}
+
+TEST_F(ProxyScripts, ConfiguredScriptDecidesWhenDiscoveryFindsNone) {
+  CHttpProxyConfig config(WithFakeDiscovery(""));
+  config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
   EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
   EXPECT_EQ(Ask(config, PageUrl("127.0.0.1")).Kind, pkDirect);
+  EXPECT_EQ(DetectCalls, 1);
+}
+
+TEST_F(ProxyScripts, WithoutTheScriptLibraryEveryUrlIsDirect) {
+  CHttpProxyConfig config(TAutoProxyEntries{nullptr, nullptr, nullptr, nullptr});
+  config.SetProxySettings(true, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+  TAnswer answer = Ask(config, PageUrl("localhost"));
+  EXPECT_EQ(answer.Kind, pkDirect);
+  EXPECT_EQ(answer.Host, "");
+  EXPECT_EQ(config.GetLastResult(), -3);
+  AnsiString detected = "stale";
+  EXPECT_EQ(config.DetectScriptUrl(detected), -3);
+  EXPECT_EQ(detected, "");
 }
 
 } // namespace
