@@ -27,6 +27,7 @@
 // them. Anything the loader cannot read raises EReadError naming the file, the
 // line and the property; the components it made are freed again, so nothing
 // is left half loaded.
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/Classes.h"
 #include "platform/ui/Typinfo.h"
@@ -50,22 +51,6 @@ struct TLayoutObject {
 TLayoutObject ParseLayout(const AnsiString& Text, const AnsiString& FileName);
 // Tree -> text, in the same format.
 AnsiString FormatLayout(const TLayoutObject& Object);
-
-// What DefineProperties is handed: a class names the properties it reads and
-// writes itself.
-class TFiler {
-public:
-  using TReaderProc = std::function<void(TReader&)>;
-  using TWriterProc = std::function<void(TWriter&)>;
-  using TStreamProc = std::function<void(TStream&)>;
-  virtual ~TFiler() = default;
-  // A property of plain values (integers, strings, identifiers, lists).
-  virtual void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData,
-                              bool HasData) = 0;
-  // A block of bytes, stored in hexadecimal.
-  virtual void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData,
-                                    TStreamProc WriteData, bool HasData) = 0;
-};
 
 // Reads one defined property's value.
 class TReader : public TFiler {

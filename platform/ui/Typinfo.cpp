@@ -17,11 +17,6 @@ std::map<AnsiString, const TMetaClass*>& Registry() {
   return registry;
 }
 
-std::vector<std::pair<AnsiString, int64_t>>& ColorIdents() {
-  static std::vector<std::pair<AnsiString, int64_t>> idents;
-  return idents;
-}
-
 const char* KindName(TLayoutValue::TKind kind) {
   switch (kind) {
   case TLayoutValue::vkInteger:
@@ -159,25 +154,6 @@ const TMetaClass* FindClass(const AnsiString& ClassName) {
 
 const TMetaClass* MetaClassOf(const TObject& Object) {
   return FindClass(ClassNameOf(typeid(Object)));
-}
-
-void RegisterColorIdents(std::initializer_list<std::pair<const char*, int64_t>> Idents) {
-  for (auto& [name, value] : Idents)
-    ColorIdents().emplace_back(name, value);
-}
-
-std::optional<int64_t> ColorFromIdent(const AnsiString& Ident) {
-  for (auto& [name, value] : ColorIdents())
-    if (typinfo_detail::SameText(name, Ident))
-      return value;
-  return std::nullopt;
-}
-
-std::optional<AnsiString> ColorToIdent(int64_t Value) {
-  for (auto& [name, value] : ColorIdents())
-    if (value == Value)
-      return name;
-  return std::nullopt;
 }
 
 namespace typinfo_detail {

@@ -22,6 +22,7 @@
 // enumerations and TSet<> of them with RegisterEnum idents, TColor through
 // Color(), std::function events, pointers to components (references, resolved
 // by name once the whole layout is read) and sub-objects through Object().
+#include "platform/gfx/Graphics.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Sets.h"
 #include "platform/rtl/Stringlist.h"
@@ -185,11 +186,6 @@ template <class E> bool RegisterEnum(std::initializer_list<std::pair<const char*
   return true;
 }
 
-// Colour identifiers ("clRed", "clBtnFace") and their values, for Color().
-void RegisterColorIdents(std::initializer_list<std::pair<const char*, int64_t>> Idents);
-std::optional<int64_t> ColorFromIdent(const AnsiString& Ident);
-std::optional<AnsiString> ColorToIdent(int64_t Value);
-
 namespace typinfo_detail {
 
 [[noreturn]] void WrongKind(const TLayoutValue& v, const char* expected);
@@ -340,7 +336,7 @@ public:
         ctx.AddFixup(target, [self, Setter, target](TComponent* c) {
           T* typed = dynamic_cast<T*>(c);
           if (typed == nullptr)
-            throw EPropertyError(target + " is a " + c->ClassName() + ", not a fitting class");
+            throw EPropertyError(target + " is not of a fitting class");
           Apply(Setter, *self, typed);
         });
       };
@@ -375,15 +371,16 @@ public:
       }
       if (v.Kind != TLayoutValue::vkIdent)
         typinfo_detail::WrongKind(v, "a colour");
-      auto value = ColorFromIdent(v.Text);
-      if (!value)
+      TColor value = 0;
+      if (!IdentToColor(v.Text, value))
         throw EPropertyError("'" + v.Text + "' is not a colour");
-      Apply(Setter, static_cast<C&>(o), static_cast<V>(*value));
+      Apply(Setter, static_cast<C&>(o), static_cast<V>(value));
     };
     info.Get = [Getter](const TObject& o) -> std::optional<TLayoutValue> {
-      const auto value = static_cast<int64_t>(std::invoke(Getter, static_cast<const C&>(o)));
-      if (auto ident = ColorToIdent(value))
-        return TLayoutValue::Ident(*ident);
+      const auto value = static_cast<TColor>(std::invoke(Getter, static_cast<const C&>(o)));
+      AnsiString ident;
+      if (ColorToIdent(value, ident))
+        return TLayoutValue::Ident(ident);
       return TLayoutValue::Int(value);
     };
     return Add(std::move(info));

@@ -13,7 +13,6 @@ using TOptions = TSet<TOption>;
     RegisterEnum<TShape>({{"shBox", shBox}, {"shFrame", shFrame}, {"shLine", shLine}});
 [[maybe_unused]] const bool options =
     RegisterEnum<TOption>({{"opOne", opOne}, {"opTwo", opTwo}, {"opThree", opThree}});
-[[maybe_unused]] const bool colors = (RegisterColorIdents({{"clTestRed", 0x0000FF}}), true);
 
 // A sub-object like a font.
 class TStyle : public TPersistent {
@@ -153,7 +152,7 @@ const char* const kLayout = R"(object Form1: TTestForm
       ' and more'
     Shape = shLine
     Options = [opOne, opThree]
-    Color = clTestRed
+    Color = clRed
     OnClick = FirstClick
     OnCount = CountIt
     Buddy = second

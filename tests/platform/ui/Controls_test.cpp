@@ -1,0 +1,276 @@
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Messages.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Synthetic.h"
+#include "platform/ui/Timers.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records what reaches a windowless control, as a skinned button sees it.
+class TProbe : public TGraphicControl {
+public:
+  explicit TProbe(TComponent* AOwner) : TGraphicControl(AOwner) {
+    OnClick = [this](TObject*) { Log.push_back("click"); };
+  }
+  std::vector<std::string> Log;
+
+protected:
+  void CMMouseEnter(TMessage& m) override {
+    TGraphicControl::CMMouseEnter(m);
+    Log.push_back("enter");
+  }
+  void CMMouseLeave(TMessage& m) override {
+    TGraphicControl::CMMouseLeave(m);
+    Log.push_back("leave");
+  }
+  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+    TGraphicControl::MouseDown(b, s, x, y);
+    Log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void MouseMove(TShiftState s, int x, int y) override {
+    TGraphicControl::MouseMove(s, x, y);
+    if (s.Contains(ssLeft))
+      Log.push_back("drag " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void MouseUp(TMouseButton b, TShiftState s, int x, int y) override {
+    TGraphicControl::MouseUp(b, s, x, y);
+    Log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+  }
+};
+
+void Pump(int rounds = 5) {
+  for (int i = 0; i < rounds; ++i)
+    Application->ProcessMessages();
+}
+
+// Serves the loop until Done or a second passed.
+bool PumpUntil(const std::function<bool()>& Done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!Done() && std::chrono::steady_clock::now() < until)
+    Application->ProcessMessages();
+  return Done();
+}
+
+class UiTest : public testing::Test {
+protected:
+  void SetUp() override {
+    Application->Initialize();
+    form = new TForm(nullptr);
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(100, 100, 200, 120);
+    probe = new TProbe(form);
+    probe->SetParent(form);
+    probe->SetBounds(20, 30, 50, 40);
+    form->Show();
+    Pump();
+  }
+  void TearDown() override {
+    delete form;
+    Pump();
+  }
+
+  TPoint At(int x, int y) const { return form->ClientToScreen(Point(x, y)); }
+
+  TForm* form = nullptr;
+  TProbe* probe = nullptr;
+};
+
+TEST_F(UiTest, GraphicControlGetsEnterDownUpClickAndLeave) {
+  SimulateMouseMove(At(5, 5));
+  SimulateMouseMove(At(30, 40));
+  SimulateMouseDown(At(30, 40), mbLeft);
+  SimulateMouseUp(At(31, 41), mbLeft);
+  SimulateMouseMove(At(150, 100));
+  // The click comes before OnMouseUp, as the class library orders them.
+  EXPECT_EQ(probe->Log,
+            (std::vector<std::string>{"enter", "down 10,10", "click", "up 11,11", "leave"}));
+}
+
+TEST_F(UiTest, ReleaseOutsideIsNoClickAndCaptureHolds) {
+  SimulateMouseMove(At(30, 40));
+  SimulateMouseDown(At(30, 40), mbLeft);
+  EXPECT_TRUE(probe->MouseCapture());
+  SimulateMouseMove(At(150, 100)); // leaves, yet the moves still come here
+  SimulateMouseUp(At(150, 100), mbLeft);
+  EXPECT_FALSE(probe->MouseCapture());
+  EXPECT_EQ(probe->Log,
+            (std::vector<std::string>{"enter", "down 10,10", "leave", "drag 130,70", "up 130,70"}));
+}
+
+TEST_F(UiTest, RightButtonIsNoClick) {
+  SimulateMouseDown(At(30, 40), mbRight);
+  SimulateMouseUp(At(30, 40), mbRight);
+  EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 0);
+}
+
+TEST_F(UiTest, TheControlUnderAScreenPoint) {
+  EXPECT_EQ(FindDragTarget(At(30, 40), false), probe);
+  EXPECT_EQ(FindDragTarget(At(5, 5), false), form);
+  probe->SetEnabled(false);
+  EXPECT_EQ(FindDragTarget(At(30, 40), false), form);
+  EXPECT_EQ(FindDragTarget(At(30, 40), true), probe);
+  EXPECT_EQ(probe->ScreenToClient(At(30, 40)), Point(10, 10));
+}
+
+TEST_F(UiTest, TimerMayBeFreedInItsOwnTick) {
+  auto* timer = new TTimer(form);
+  timer->SetInterval(5);
+  int ticks = 0;
+  timer->SetOnTimer([&](TObject* sender) {
+    ++ticks;
+    delete sender;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return ticks > 0; }));
+  Pump(20);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(form->FindComponent(""), nullptr);
+}
+
+TEST_F(UiTest, TimerHandlerSwappedAtRunTime) {
+  TTimer timer(nullptr);
+  timer.SetInterval(5);
+  std::vector<int> seen;
+  timer.SetOnTimer([&](TObject*) {
+    seen.push_back(1);
+    timer.SetOnTimer([&](TObject*) {
+      seen.push_back(2);
+      timer.SetEnabled(false);
+    });
+  });
+  EXPECT_TRUE(PumpUntil([&] { return seen.size() >= 2; }));
+  Pump(10);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+}
+
+TEST_F(UiTest, WindowTimersTickWithTheirId) {
+  std::vector<WPARAM> ids;
+  form->WindowProc = [&, old = form->WindowProc](TMessage& m) {
+    if (m.Msg == WM_TIMER) {
+      ids.push_back(m.WParam);
+      KillTimer(form, m.WParam);
+      return;
+    }
+    old(m);
+  };
+  SetTimer(form, 7, 5);
+  EXPECT_TRUE(PumpUntil([&] { return !ids.empty(); }));
+  Pump(10);
+  EXPECT_EQ(ids, std::vector<WPARAM>{7});
+}
+
+// A worker that asks the main thread for a call while a nested loop runs.
+class TAsker : public TThread {
+public:
+  explicit TAsker(std::function<void()> AFn) : fn(std::move(AFn)) {}
+  std::atomic<bool> Served{false};
+
+protected:
+  void Execute() override {
+    Synchronize([this] {
+      fn();
+      Served = true;
+    });
+  }
+
+private:
+  std::function<void()> fn;
+};
+
+TEST_F(UiTest, SynchronizeIsServedInsideShowModal) {
+  TForm dialog(nullptr);
+  dialog.SetBounds(150, 150, 100, 80);
+  TAsker asker([&] { dialog.ModalResult = mrOk; });
+  dialog.OnShow = [&](TObject*) { asker.Start(); };
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  asker.WaitFor();
+  EXPECT_TRUE(asker.Served);
+  EXPECT_FALSE(dialog.Visible());
+}
+
+TEST_F(UiTest, SynchronizeIsServedInsideAMessageBox) {
+  // The worker's call closes the box by pressing its button.
+  TAsker asker([] { SimulateKey(VK_RETURN, {}, '\r'); });
+  TTimer starter(nullptr);
+  starter.SetInterval(20);
+  starter.SetOnTimer([&](TObject*) {
+    starter.SetEnabled(false);
+    asker.Start();
+  });
+  EXPECT_EQ(Application->MessageBox("Working", "Test"), IDOK);
+  asker.WaitFor();
+  EXPECT_TRUE(asker.Served);
+}
+
+struct TCloseLog {
+  std::vector<std::string> Steps;
+  void Attach(TForm* f) {
+    f->OnCloseQuery = [this](TObject*, bool& can) {
+      Steps.push_back("query");
+      can = true;
+    };
+    f->OnClose = [this](TObject*, TCloseAction&) { Steps.push_back("close"); };
+  }
+};
+
+TEST_F(UiTest, WindowManagerCloseGoesThroughTheMainFormsClosePath) {
+  TCloseLog log;
+  log.Attach(form);
+  Application->SetMainForm(form);
+  SimulateWindowClose(form);
+  EXPECT_EQ(log.Steps, (std::vector<std::string>{"query", "close"}));
+  EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(UiTest, SignalsGoThroughTheMainFormsClosePath) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    TCloseLog log;
+    log.Attach(form);
+    Application->SetMainForm(form);
+    std::raise(signal);
+    EXPECT_TRUE(PumpUntil([&] { return !log.Steps.empty(); })) << signal;
+    EXPECT_EQ(log.Steps, (std::vector<std::string>{"query", "close"})) << signal;
+  }
+}
+
+TEST_F(UiTest, CloseQueryMayRefuse) {
+  form->OnCloseQuery = [](TObject*, bool& can) { can = false; };
+  bool closed = false;
+  form->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+  form->Close();
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(form->Visible());
+}
+
+TEST_F(UiTest, KeyPreviewGivesTheFormTheKeyFirst) {
+  auto* edit = new TCustomControl(form);
+  edit->SetParent(form);
+  edit->SetBounds(100, 10, 50, 20);
+  edit->SetTabStop(true);
+  std::vector<std::string> seen;
+  form->KeyPreview = true;
+  form->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    seen.push_back("form " + std::to_string(key));
+    if (key == VK_F5)
+      key = 0;
+  };
+  edit->OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    seen.push_back("edit " + std::to_string(key));
+  };
+  edit->SetFocus();
+  Pump();
+  SimulateKey(VK_F5);
+  SimulateKey('A', {}, 'a');
+  EXPECT_EQ(seen, (std::vector<std::string>{"form 116", "form 65", "edit 65"}));
+}
+
+} // namespace
