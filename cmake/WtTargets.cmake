@@ -36,3 +36,22 @@ function(wt_add_test_dir name label)
     PROPERTIES LABELS ${label}
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
 endfunction()
+
+# Compiles the layout files (*.lay) of a folder into an object library whose
+# objects register them at start-up, so that ReadLayout(form, "frmMain")
+# finds DIR/frmMain.lay. Link the object library into the executable (or test
+# program) itself: objects in an archive that nothing references are dropped.
+function(wt_embed_layouts name dir)
+  file(GLOB layouts CONFIGURE_DEPENDS "${dir}/*.lay")
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${name}_layouts.cpp")
+  string(REPLACE ";" "|" files "${layouts}")
+  add_custom_command(
+    OUTPUT "${out}"
+    COMMAND ${CMAKE_COMMAND} "-DFILES=${files}" "-DOUT=${out}"
+            -P "${CMAKE_SOURCE_DIR}/cmake/EmbedLayouts.cmake"
+    DEPENDS ${layouts} "${CMAKE_SOURCE_DIR}/cmake/EmbedLayouts.cmake"
+    COMMENT "Embedding the layouts of ${dir}"
+    VERBATIM)
+  add_library(${name} OBJECT "${out}")
+  target_link_libraries(${name} PUBLIC wt_ui)
+endfunction()

@@ -1,0 +1,18 @@
+# Run at build time: writes OUT, a C++ unit that registers every layout file
+# given in FILES (separated by "|") under its name without the extension.
+string(REPLACE "|" ";" FILES "${FILES}")
+set(text "// Generated from the layout files; do not edit.\n#include \"platform/ui/Layout.h\"\n\nnamespace {\n")
+set(index 0)
+foreach(file IN LISTS FILES)
+  get_filename_component(name "${file}" NAME_WE)
+  file(READ "${file}" hex HEX)
+  string(LENGTH "${hex}" length)
+  math(EXPR size "${length} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND text "const char layout${index}[] = {${bytes} 0};\n")
+  string(APPEND text "[[maybe_unused]] const bool registered${index} = RegisterLayoutResource(\"${name}\", layout${index}, ${size});\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND text "} // namespace\n")
+file(WRITE "${OUT}.tmp" "${text}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)

@@ -1,0 +1,49 @@
+#include "tests/platform/ui/DemoControls.h"
+
+#include "platform/ui/Synthetic.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DemoLayout, LoadsFromTheEmbeddedLayout) {
+  Application->Initialize();
+  TDemoForm* form = nullptr;
+  Application->CreateForm(form);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->Created, 1); // OnCreate once the constructor is done
+  EXPECT_EQ(form->ClientWidth(), 320);
+  EXPECT_EQ(form->BorderStyle(), bsNone);
+  ASSERT_NE(form->okButton, nullptr);
+  // Nesting gives the parent; every component belongs to the form.
+  EXPECT_EQ(form->okButton->Parent(), form->panel);
+  EXPECT_EQ(form->okButton->Owner(), form);
+  EXPECT_EQ(form->badge->Parent(), form);
+  EXPECT_EQ(form->badge->Buddy, form->okButton);
+  EXPECT_EQ(form->ticker->Interval(), 250u);
+  // Fonts: an own property stops inheriting; the rest follow the parent.
+  EXPECT_EQ(form->title->Font()->Height(), -14);
+  EXPECT_TRUE(form->title->Font()->Style().Contains(fsBold));
+  EXPECT_EQ(form->hint->Font()->Name(), "DejaVu Sans");
+  EXPECT_EQ(form->hint->Font()->Height(), -12);
+  form->Font()->SetHeight(-20);
+  EXPECT_EQ(form->hint->Font()->Height(), -20);
+  EXPECT_EQ(form->title->Font()->Height(), -14);
+  // Tab order follows the layout's order.
+  EXPECT_EQ(form->okButton->TabOrder(), 0);
+  EXPECT_EQ(form->cancelButton->TabOrder(), 1);
+
+  form->Show();
+  Application->ProcessMessages();
+  const TPoint ok = form->okButton->ClientToScreen(Point(10, 10));
+  SimulateMouseDown(ok, mbLeft);
+  SimulateMouseUp(ok, mbLeft);
+  EXPECT_EQ(form->Clicks, std::vector<TObject*>{form->okButton});
+  const TPoint cancel = form->cancelButton->ClientToScreen(Point(10, 10));
+  SimulateMouseDown(cancel, mbLeft); // disabled: no click
+  SimulateMouseUp(cancel, mbLeft);
+  EXPECT_EQ(form->Clicks.size(), 1u);
+  delete form;
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+// Windows on the real X server named by WT_X_DISPLAY: a shaped borderless
+// form shows its shape and follows a pointer drag; the demo form is
+// photographed. Screenshots stay in <build>/screenshots for review.
+#include "tests/platform/ui/DemoControls.h"
+
+#include "platform/gfx/Gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class TXServer : public testing::Environment {
+public:
+  void SetUp() override {
+    const char* display = std::getenv("WT_X_DISPLAY");
+    ASSERT_TRUE(display != nullptr && *display != '\0')
+        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    setenv("DISPLAY", display, 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    Application->Initialize();
+  }
+};
+
+[[maybe_unused]] testing::Environment* const xServer =
+    testing::AddGlobalTestEnvironment(new TXServer);
+
+void Pump(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until)
+    Application->ProcessMessages();
+}
+
+std::string Run(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr)
+    return out;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, p) != nullptr)
+    out += buffer;
+  pclose(p);
+  return out;
+}
+
+std::string Screenshot(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::path(WT_BINARY_DIR) / "screenshots";
+  std::filesystem::create_directories(dir);
+  const std::string file = (dir / name).string();
+  std::filesystem::remove(file);
+  Run("import -display \"$DISPLAY\" -window root '" + file + "' 2>&1");
+  return file;
+}
+
+// The screenshot's pixel as 0xRRGGBB; -1 when it cannot be read.
+long Pixel(const std::string& file, int x, int y) {
+  const std::string out = Run("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
+                              std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
+  const auto hash = out.find('#', out.find('\n'));
+  if (hash == std::string::npos)
+    return -1;
+  return std::stol(out.substr(hash + 1, 6), nullptr, 16);
+}
+
+long Rgb(TColor c) {
+  const COLORREF v = ColorToRGB(c);
+  return (GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v);
+}
+
+void Xdotool(const std::string& args) {
+  ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args;
+}
+
+// Drags its form by pressing anywhere on it.
+class TDragArea : public TGraphicControl {
+public:
+  using TGraphicControl::TGraphicControl;
+
+protected:
+  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+    dragging = true;
+    ox = x;
+    oy = y;
+    TGraphicControl::MouseDown(b, s, x, y);
+  }
+  void MouseMove(TShiftState, int x, int y) override {
+    if (dragging)
+      Parent()->SetBounds(Parent()->Left() + x - ox, Parent()->Top() + y - oy, Parent()->Width(),
+                          Parent()->Height());
+  }
+  void MouseUp(TMouseButton, TShiftState, int, int) override { dragging = false; }
+
+private:
+  bool dragging = false;
+  int ox = 0, oy = 0;
+};
+
+TEST(XServer, ShapedBorderlessFormShowsItsShapeAndIsDragged) {
+  TForm form(nullptr);
+  form.SetBorderStyle(bsNone);
+  form.SetColor(clRed);
+  form.SetBounds(100, 100, 200, 150);
+  // Set before the window exists: kept and applied when it is made.
+  form.SetWindowRgn(CreateEllipticRgn(0, 0, 200, 150), false);
+  auto* area = new TDragArea(&form);
+  area->SetParent(&form);
+  area->SetAlign(alClient);
+  form.Show();
+  Pump(500);
+
+  const std::string before = Screenshot("shaped-form.png");
+  EXPECT_EQ(Pixel(before, 200, 175), 0xFF0000) << "the middle of the ellipse";
+  EXPECT_NE(Pixel(before, 102, 102), 0xFF0000) << "a corner cut off by the shape";
+  EXPECT_NE(Pixel(before, 298, 248), 0xFF0000) << "the other corner";
+
+  Xdotool("mousemove 200 175 mousedown 1");
+  Pump(200);
+  Xdotool("mousemove 260 215");
+  Pump(200);
+  Xdotool("mouseup 1");
+  Pump(300);
+  EXPECT_EQ(form.Left(), 160);
+  EXPECT_EQ(form.Top(), 140);
+
+  const std::string after = Screenshot("shaped-form-dragged.png");
+  EXPECT_EQ(Pixel(after, 260, 215), 0xFF0000);
+  EXPECT_NE(Pixel(after, 162, 142), 0xFF0000);
+  EXPECT_NE(Pixel(after, 150, 120), 0xFF0000) << "where the form was before";
+}
+
+TEST(XServer, DemoFormFromItsLayout) {
+  auto* form = new TDemoForm(nullptr);
+  form->Show();
+  Pump(500);
+  const std::string shot = Screenshot("demo-form.png");
+  const TPoint face = form->okButton->ClientToScreen(Point(4, 4));
+  EXPECT_EQ(Pixel(shot, face.X, face.Y), Rgb(clBtnFace)) << "button face";
+  const TPoint disc = form->badge->ClientToScreen(Point(52, 52 + 5));
+  EXPECT_EQ(Pixel(shot, disc.X, disc.Y), Rgb(clNavy)) << "badge disc";
+  const TPoint panel = form->panel->ClientToScreen(Point(100, 120));
+  EXPECT_EQ(Pixel(shot, panel.X, panel.Y), Rgb(clWindow)) << "panel";
+  delete form;
+}
+
+} // namespace
