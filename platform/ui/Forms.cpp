@@ -582,12 +582,7 @@ void TApplication::SetShowHint(bool Value) {
   if (showHint == Value)
     return;
   showHint = Value;
-  if (Value) {
-    hintWindow = HintWindowClass ? HintWindowClass(this) : nullptr;
-    if (hintWindow != nullptr)
-      hintWindow->SetColor(HintColor);
-    return;
-  }
+  // The window is made anew, of the class in force, for the next hint.
   CancelHint();
   delete hintWindow;
   hintWindow = nullptr;
@@ -668,7 +663,11 @@ void TApplication::ActivateHint(TPoint CursorPos) {
 }
 
 void TApplication::HintTimerExpired() {
-  if (hintControl == nullptr || hintWindow == nullptr)
+  if (hintControl == nullptr || !showHint)
+    return;
+  if (hintWindow == nullptr && HintWindowClass)
+    hintWindow = HintWindowClass(this);
+  if (hintWindow == nullptr)
     return;
   const TPoint cursor = Mouse_CursorPos();
   THintInfo info;

@@ -1,0 +1,131 @@
+#include "platform/ui/Forms.h"
+#include "platform/ui/Synthetic.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& Done, int ms = 2000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!Done() && std::chrono::steady_clock::now() < until)
+    Application->ProcessMessages();
+  return Done();
+}
+
+class TCountingHint : public THintWindow {
+public:
+  using THintWindow::THintWindow;
+  static inline int Activations = 0;
+  static inline AnsiString LastText;
+  void ActivateHint(const TRect& Rect, const AnsiString& AHint) override {
+    ++Activations;
+    LastText = AHint;
+    THintWindow::ActivateHint(Rect, AHint);
+  }
+};
+
+class HintTest : public testing::Test {
+protected:
+  void SetUp() override {
+    Application->Initialize();
+    Application->HintPause = 10;
+    Application->HintShortPause = 5;
+    Application->HintHidePause = 5000;
+    form = new TForm(nullptr);
+    form->SetBounds(50, 50, 200, 100);
+    pad = new TCustomControl(form);
+    pad->SetParent(form);
+    pad->SetBounds(10, 10, 80, 40);
+    pad->SetHint("Fetch now");
+    pad->SetShowHint(true);
+    form->Show();
+    Application->ProcessMessages();
+  }
+  void TearDown() override {
+    Application->OnShowHint = nullptr;
+    Application->HintWindowClass = HintWindowClassOf<THintWindow>();
+    Application->SetShowHint(false);
+    Application->SetShowHint(true);
+    delete form;
+  }
+  bool HintShown() const {
+    return Application->HintWindow() != nullptr && Application->HintWindow()->IsShown();
+  }
+  TForm* form = nullptr;
+  TCustomControl* pad = nullptr;
+};
+
+TEST_F(HintTest, ShownAfterThePauseWithItsInformation) {
+  THintInfo seen;
+  Application->OnShowHint = [&](AnsiString& text, bool&, THintInfo& info) {
+    seen = info;
+    text = "Fetch now!";
+  };
+  const TPoint over = pad->ClientToScreen(Point(20, 15));
+  SimulateMouseMove(over);
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_EQ(seen.HintControl, pad);
+  EXPECT_EQ(seen.HintStr, "Fetch now");
+  EXPECT_EQ(seen.CursorPos, Point(20, 15));
+  EXPECT_EQ(seen.HideTimeout, 5000);
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Fetch now!");
+  EXPECT_EQ(Application->HintWindow()->Left(), over.X);
+  // Leaving the control hides it.
+  SimulateMouseMove(form->ClientToScreen(Point(150, 80)));
+  EXPECT_FALSE(HintShown());
+}
+
+TEST_F(HintTest, OnShowHintMayRefuse) {
+  int asked = 0;
+  Application->OnShowHint = [&](AnsiString&, bool& canShow, THintInfo&) {
+    ++asked;
+    canShow = false;
+  };
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  ASSERT_TRUE(PumpUntil([&] { return asked > 0; }));
+  PumpUntil([] { return false; }, 50);
+  EXPECT_FALSE(HintShown());
+}
+
+TEST_F(HintTest, TheHintWindowClassIsReplaceable) {
+  Application->HintWindowClass = HintWindowClassOf<TCountingHint>();
+  Application->SetShowHint(false);
+  Application->SetShowHint(true);
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_NE(dynamic_cast<TCountingHint*>(Application->HintWindow()), nullptr);
+  EXPECT_EQ(TCountingHint::Activations, 1);
+  EXPECT_EQ(TCountingHint::LastText, "Fetch now");
+}
+
+TEST_F(HintTest, NoHintWithoutShowHint) {
+  pad->SetShowHint(false);
+  bool asked = false;
+  Application->OnShowHint = [&](AnsiString&, bool&, THintInfo&) { asked = true; };
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  PumpUntil([] { return false; }, 60);
+  EXPECT_FALSE(asked);
+  EXPECT_FALSE(HintShown());
+}
+
+TEST(Exceptions, WhatAHandlerRaisesReachesTheApplication) {
+  Application->Initialize();
+  TForm form(nullptr);
+  form.SetBounds(300, 300, 100, 60);
+  form.OnClick = [](TObject*) { throw Exception("Bad click"); };
+  AnsiString caught;
+  Application->OnException = [&](TObject*, const std::exception& e) { caught = e.what(); };
+  form.Show();
+  Application->ProcessMessages();
+  const TPoint p = form.ClientToScreen(Point(10, 10));
+  SimulateMouseDown(p, mbLeft);
+  SimulateMouseUp(p, mbLeft);
+  Application->OnException = nullptr;
+  EXPECT_EQ(caught, "Bad click");
+}
+
+} // namespace
