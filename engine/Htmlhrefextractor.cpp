@@ -1,7 +1,9 @@
 #include "engine/Htmlhrefextractor.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <vector>
 
 #include "engine/Htmltools.h"
 #include "engine/Pcregexp.h"
@@ -32,10 +34,6 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
   text.clear();
   const int length = static_cast<int>(html.size());
   end = length;
-  if (html != walkedHtml_ || searchText_.empty()) {
-    walkedHtml_ = html;
-    searchText_ = CHtmlCell::PrepareSearchText(html, true);
-  }
   position = FindAnchorTag(html, std::clamp(position, 0, length));
   if (position < 0)
     return false;
@@ -57,18 +55,102 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
   return found;
 }
 
-// "<a" also begins "<abbr", "<article", "<aside" and the like; only a tag
-// named a is an anchor.
+namespace {
+
+// How far back the masking state is looked for, and the first window that
+// an anchor is looked for in: a walk costs about the page, not the page for
+// every anchor.
+constexpr size_t kSyncReach = 64;
+constexpr size_t kFirstWindow = 256;
+
+// The masking state before position at when the text before it settles it:
+// every state masking can be in is run from a little before at, and once they
+// agree the true one is known. A quoted value inside a tag settles only at a
+// line end, so on a page without line breaks they may never agree.
+bool SettledFrom(const AnsiString& html, size_t from, size_t at, TQuoteMask& settled) {
+  // A quote is only ever open inside a tag.
+  TQuoteMask states[] = {{false, false}, {true, false}, {true, true}};
+  for (size_t i = from; i < at; ++i) {
+    for (auto& state : states)
+      state.Feed(html[i]);
+    if (std::all_of(std::begin(states), std::end(states),
+                    [&](const TQuoteMask& s) { return s == states[0]; })) {
+      settled = states[0];
+      for (size_t j = i + 1; j < at; ++j)
+        settled.Feed(html[j]);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SettledMaskState(const AnsiString& html, size_t at, TQuoteMask& settled) {
+  if (at > kSyncReach)
+    return SettledFrom(html, at - kSyncReach, at, settled);
+  settled = TQuoteMask();
+  for (size_t i = 0; i < at; ++i)
+    settled.Feed(html[i]);
+  return true;
+}
+
+AnsiString SearchWindow(const AnsiString& window, TQuoteMask state) {
+  AnsiString search = window;
+  for (char& c : search)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(state.Feed(c))));
+  return search;
+}
+
+bool EndsTagName(const AnsiString& html, size_t at) {
+  return at >= html.size() || IsBlankChar(html[at]) || html[at] == '\r' || html[at] == '>' ||
+         html[at] == '/';
+}
+
+} // namespace
+
+TQuoteMask CHtmlHrefExtractor::MaskStateAt(const AnsiString& html, size_t at) {
+  TQuoteMask state;
+  if (SettledMaskState(html, at, state))
+    return state;
+  // Unsettled: the states of the whole text, made once and kept while the
+  // text before at stays the same.
+  const bool known = maskedHtml_.size() >= at && html.compare(0, at, maskedHtml_, 0, at) == 0;
+  if (!known) {
+    maskedHtml_ = html;
+    maskStates_.assign(1, TQuoteMask());
+    maskStates_.reserve(html.size() + 1);
+    for (char c : html) {
+      state = maskStates_.back();
+      state.Feed(c);
+      maskStates_.push_back(state);
+    }
+  }
+  return maskStates_[at];
+}
+
+// The element is cut from a window of the text that grows until the element
+// lies inside it with room to spare, which gives what cutting it from the
+// whole text gives. "<a" also begins "<abbr", "<article", "<aside" and the
+// like; only a tag named a is an anchor.
 int CHtmlHrefExtractor::FindAnchorTag(const AnsiString& html, int from) {
-  for (;;) {
-    const int at = cell_.ExtractPreparedCell(html, searchText_, "<a", ">", from, true);
+  const size_t length = html.size();
+  for (size_t start = static_cast<size_t>(from);;) {
+    const TQuoteMask state = MaskStateAt(html, start);
+    int at = -1;
+    for (size_t width = kFirstWindow;; width *= 2) {
+      const size_t stop = std::min(length, start + width);
+      const AnsiString window = html.substr(start, stop - start);
+      at = cell_.ExtractPreparedCell(window, SearchWindow(window, state), "<a", ">", 0, true);
+      const size_t cellEnd = static_cast<size_t>(at) + cell_.GetCellText().size();
+      const bool inside = at >= 0 && !cell_.GetCellText().empty() && cellEnd + 2 <= window.size();
+      if (inside || stop == length)
+        break;
+    }
     if (at < 0)
       return -1;
-    const size_t next = static_cast<size_t>(at) + 2;
-    if (next >= html.size() || IsBlankChar(html[next]) || html[next] == '\r' || html[next] == '>' ||
-        html[next] == '/')
-      return at;
-    from = at + 1;
+    const size_t found = start + static_cast<size_t>(at);
+    if (EndsTagName(html, found + 2))
+      return static_cast<int>(found);
+    start = found + 1;
   }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // Finds the anchors of an HTML text one after the other: href value, visible
 // text and the position just after the anchor.
+#include <vector>
+
 #include "engine/Htmlcell.h"
+#include "engine/Htmltools.h"
 #include "platform/rtl/Sysutils.h"
 
 class CHtmlHrefExtractor {
@@ -21,8 +24,10 @@ private:
   // Start of the first anchor tag at or after from, its element in cell_; -1 when none.
   int FindAnchorTag(const AnsiString& html, int from);
 
+  // The masking state before position at, as masking from the text's start has it.
+  TQuoteMask MaskStateAt(const AnsiString& html, size_t at);
+
   CHtmlCell cell_;
-  // The search text of the page being walked, made once per page.
-  AnsiString walkedHtml_;
-  AnsiString searchText_;
+  AnsiString maskedHtml_;
+  std::vector<TQuoteMask> maskStates_; // before each position of maskedHtml_
 };

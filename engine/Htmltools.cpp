@@ -154,30 +154,31 @@ int StripTags(char* text) {
   return tags;
 }
 
+char TQuoteMask::Feed(char c) {
+  if (c == '<' && !inQuote)
+    inTag = true;
+  else if (c == '>' && !inQuote)
+    inTag = false;
+  else if (c == '"' && inTag)
+    inQuote = !inQuote;
+  else if (c == '\n' || c == '\r')
+    inQuote = false;
+  if (inQuote && c == '<')
+    return '{';
+  if (inQuote && c == '>')
+    return '}';
+  return c;
+}
+
 int MaskQuotedBrackets(char* text) {
   if (text == nullptr)
     return 0;
   int count = 0;
-  bool inTag = false;
-  bool inQuote = false;
+  TQuoteMask mask;
   for (char* p = text; *p != '\0'; ++p) {
-    if (*p == '<' && !inQuote)
-      inTag = true;
-    else if (*p == '>' && !inQuote)
-      inTag = false;
-    else if (*p == '"' && inTag)
-      inQuote = !inQuote;
-    else if (*p == '\n' || *p == '\r')
-      inQuote = false;
-    if (!inQuote)
-      continue;
-    if (*p == '<') {
-      *p = '{';
-      ++count;
-    } else if (*p == '>') {
-      *p = '}';
-      ++count;
-    }
+    const char masked = mask.Feed(*p);
+    count += masked != *p ? 1 : 0;
+    *p = masked;
   }
   return count;
 }

@@ -23,3 +23,13 @@ int StripTags(char* text);
 // and '>' becomes '}', so that tag searches cannot match there. Returns how
 // many were replaced.
 int MaskQuotedBrackets(char* text);
+
+// The masking of MaskQuotedBrackets one character at a time, for callers that
+// mask part of a text: the state is the one before the next character.
+struct TQuoteMask {
+  bool inTag = false;
+  bool inQuote = false;
+  // Takes the character into the state and returns it masked.
+  char Feed(char c);
+  bool operator==(const TQuoteMask&) const = default;
+};

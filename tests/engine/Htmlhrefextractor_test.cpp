@@ -2,11 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+
+#include "engine/Htmlcell.h"
 
 #include "tests/support/TempDir.h"
 
 namespace {
+
+AnsiString TrimmedText(const AnsiString& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+    ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+// The anchor tag as cutting it from the whole text finds it.
+int ReferenceAnchor(const std::string& html, int from, AnsiString& href) {
+  CHtmlCell cell;
+  for (;;) {
+    const int at = cell.ExtractCell(html, "<a", ">", from, true);
+    if (at < 0)
+      return -1;
+    const char next = static_cast<size_t>(at) + 2 < html.size() ? html[at + 2] : ' ';
+    if (std::strchr(" \t\r\n>/", next) != nullptr) {
+      cell.GetAttribute("href", href);
+      return at;
+    }
+    from = at + 1;
+  }
+}
 
 TEST(HtmlHrefExtractor, ExtractsOneAnchor) {
   struct Case {
@@ -55,6 +83,31 @@ TEST(HtmlHrefExtractor, ExtractsOneAnchor) {
   EXPECT_EQ(extractor.ExtractFirstHRef("x"), -1);
 }
 
+TEST(HtmlHrefExtractor, LongLinesOfQuotedAttributes) {
+  // No line break for the masking to settle at: quotes and brackets inside
+  // attribute values decide what is a tag all along the line. A closing tag
+  // inside a title makes the walk go on from inside the quoted value.
+  std::string html;
+  for (int i = 0; i < 300; ++i)
+    html += "<a title=\"</a><a href=no" + std::to_string(i) + ">\" href=\"yes" + std::to_string(i) +
+            ".html\">x" + std::to_string(i) + "</a> \"<a href=q" + std::to_string(i) + ">q</a> ";
+  CHtmlHrefExtractor extractor;
+  int position = 0, end = 0, titled = 0, q = 0;
+  for (int from = 0;; from = end) {
+    position = from;
+    if (!extractor.ExtractNextHRef(html, position, end))
+      break;
+    AnsiString href;
+    ASSERT_EQ(ReferenceAnchor(html, from, href), position);
+    EXPECT_EQ(TrimmedText(href), extractor.href);
+    // The first href of the tag is taken, also one inside a quoted value.
+    titled += extractor.href.compare(0, 2, "no") == 0 ? 1 : 0;
+    q += extractor.href.compare(0, 1, "q") == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(titled, 300);
+  EXPECT_EQ(q, 300);
+}
+
 TEST(HtmlHrefExtractor, SeesAChangedPage) {
   CHtmlHrefExtractor extractor;
   int position = 0, end = 0;
@@ -85,6 +138,13 @@ TEST(HtmlHrefExtractor, WalksEveryCorpusPage) {
       EXPECT_TRUE(html.compare(position, 2, "<a") == 0 || html.compare(position, 2, "<A") == 0)
           << entry.path() << " at " << position;
       anchors += found ? 1 : 0;
+      if (anchors < 8) {
+        AnsiString href;
+        ASSERT_EQ(ReferenceAnchor(html, from, href), position) << entry.path();
+        if (href.size() > 2 && href.front() == '"')
+          href = href.substr(1, href.back() == '"' ? href.size() - 2 : href.size() - 1);
+        EXPECT_EQ(TrimmedText(href), extractor.href) << entry.path() << " at " << position;
+      }
       ASSERT_LT(anchors, length) << entry.path();
     }
     ++pages;
