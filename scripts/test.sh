@@ -19,4 +19,5 @@ run_suite() {
 
 run_suite build
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   run_suite build-asan -DWT_SANITIZE=address,undefined
