@@ -224,7 +224,15 @@ BOOL RasterBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmapObje
   const bool plainCopy = Rop == SRCCOPY && Transparent == CLR_INVALID && !mirrorX && !mirrorY &&
                          tw == fw && th == fh && Source->BitCount == dest->BitCount &&
                          reader.sameRaw && dest->BitCount >= 8;
+  const bool solidFill = Rop == PATCOPY && brush != nullptr && brush->Log.lbStyle == BS_SOLID;
+  const uint32_t fill = solidFill ? dest->RawOf(brush->Log.lbColor) : 0;
   for (const RECT& r : AreaWithin(Dest, target)) {
+    if (solidFill) {
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+          dest->SetRaw(x, y, fill);
+      continue;
+    }
     if (plainCopy) {
       // Whole bytes of equal formats: rows are copied as they are.
       const int bytes = dest->BitCount / 8;
