@@ -641,6 +641,9 @@ int TDeviceContext::SurfaceHeight() const {
 }
 
 std::vector<RECT> TDeviceContext::DrawArea() const {
+  // The 1 x 1 bitmap a memory context starts with is shared: nothing lands there.
+  if (Kind == TKind::Memory && (State.Bitmap == nullptr || State.Bitmap->Stock))
+    return {};
   const RECT surface{0, 0, SurfaceWidth(), SurfaceHeight()};
   if (!State.HasClip)
     return {surface};

@@ -194,6 +194,11 @@ TEST(Pixels, OutsideReadsNoneAndWritesNothing) {
       EXPECT_EQ(c->Pixels(x, y), clWhite) << "a new bitmap is white";
   c->SetPixels(2, 1, clRed);
   EXPECT_EQ(c->Pixels(2, 1), clRed);
+  // An empty bitmap has no pixels at all, and two empty ones share nothing.
+  TBitmap empty, other;
+  empty.Canvas()->SetPixels(0, 0, clRed);
+  EXPECT_EQ(empty.Canvas()->Pixels(0, 0), clNone);
+  EXPECT_EQ(other.Canvas()->Pixels(0, 0), clNone);
 }
 
 TEST(DibSection, StrideAndByteOrderForWidthsOneToFive) {
