@@ -293,8 +293,10 @@ void TControl::SendToBack() {
 
 LRESULT TControl::Perform(unsigned Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m{Msg, WParam, LParam, 0};
-  if (WindowProc)
-    WindowProc(m);
+  // A copy: a handler may put the procedure it replaced back while it runs.
+  const TWndMethod proc = WindowProc;
+  if (proc)
+    proc(m);
   else
     WndProc(m);
   return m.Result;
@@ -577,6 +579,9 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
   Destroying();
+  // The window goes before the children, as the platform's does: whoever
+  // replaced WindowProc unhooks itself here.
+  Perform(WM_DESTROY, 0, 0);
   KillWindowTimers(this);
   // Children go first: they take themselves out of this list.
   while (!controls.empty())
@@ -647,8 +652,9 @@ bool TWinControl::ContainsControl(const TControl* Control) const {
 void TWinControl::Broadcast(TMessage& Message) {
   const std::vector<TControl*> list = controls;
   for (TControl* c : list) {
-    if (c->WindowProc)
-      c->WindowProc(Message);
+    const TWndMethod proc = c->WindowProc;
+    if (proc)
+      proc(Message);
     if (Message.Result != 0)
       return;
   }
@@ -684,7 +690,7 @@ void TWinControl::HandleNeeded() {
   if (parent != nullptr) {
     impl->SetParentWindow(parent->impl.get());
   } else {
-    impl->SetTopLevelFlags((p.Style & WS_BORDER) == 0, (p.ExStyle & WS_EX_TOPMOST) != 0,
+    impl->SetTopLevelFlags((p.Style & WS_CAPTION) != WS_CAPTION, (p.ExStyle & WS_EX_TOPMOST) != 0,
                            (p.ExStyle & WS_EX_TOOLWINDOW) != 0,
                            (p.ExStyle & WS_EX_NOACTIVATE) != 0);
   }
@@ -707,7 +713,7 @@ void TWinControl::RecreateWnd() {
     return;
   const TCreateParams& p = Params();
   if (parent == nullptr)
-    impl->SetTopLevelFlags((p.Style & WS_BORDER) == 0, (p.ExStyle & WS_EX_TOPMOST) != 0,
+    impl->SetTopLevelFlags((p.Style & WS_CAPTION) != WS_CAPTION, (p.ExStyle & WS_EX_TOPMOST) != 0,
                            (p.ExStyle & WS_EX_TOOLWINDOW) != 0,
                            (p.ExStyle & WS_EX_NOACTIVATE) != 0);
   impl->SetGeometry(Left(), Top(), Width(), Height());

@@ -300,6 +300,9 @@ struct TCreateParams {
 constexpr uint32_t WS_POPUP = 0x80000000;
 constexpr uint32_t WS_CHILD = 0x40000000;
 constexpr uint32_t WS_BORDER = 0x00800000;
+constexpr uint32_t WS_DLGFRAME = 0x00400000;
+// A title bar: top-level windows without it are frameless.
+constexpr uint32_t WS_CAPTION = WS_BORDER | WS_DLGFRAME;
 constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
 constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
 constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;

@@ -83,7 +83,7 @@ void TCustomForm::AfterConstruction() {
 void TCustomForm::CreateParams(TCreateParams& P) {
   P.Style = WS_POPUP;
   if (borderStyle != bsNone)
-    P.Style |= WS_BORDER;
+    P.Style |= WS_CAPTION;
   if (formStyle == fsStayOnTop)
     P.ExStyle |= WS_EX_TOPMOST;
   if (borderStyle == bsToolWindow || borderStyle == bsSizeToolWin)
@@ -415,11 +415,19 @@ void OnSignal(int) {
     auto n = ::write(signalPipe[1], &byte, 1);
 }
 
-// The toolkit ends the process when its display goes away; what the main
-// form saves on close is saved on the way out.
-void CloseOnExit() {
-  if (Application != nullptr && Application->Running() && !Application->Terminated())
-    Application->CloseMainFormFromOutside();
+// At the end of the process. The toolkit ends it from inside the loop when
+// its display goes away: what the main form saves on close is saved on the
+// way out. After a normal end of the loop the forms are freed, as the class
+// library does when the program finishes.
+void FinishApplication() {
+  if (Application == nullptr)
+    return;
+  if (Application->Running()) {
+    if (!Application->Terminated())
+      Application->CloseMainFormFromOutside();
+    return;
+  }
+  Application->DestroyComponents();
 }
 
 int HookedMessageBox(const char* text, const char* caption, int flags) {
@@ -477,7 +485,7 @@ void TApplication::Initialize() {
     std::signal(SIGINT, &OnSignal);
     std::signal(SIGTERM, &OnSignal);
   }
-  std::atexit(&CloseOnExit);
+  std::atexit(&FinishApplication);
 }
 
 void TApplication::Run() {

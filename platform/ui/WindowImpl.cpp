@@ -285,6 +285,10 @@ struct TWindowImpl::TWidget : public QWidget {
     }
   }
 
+  // Tab and Shift+Tab are the forms' business (CM_DIALOGKEY), not the
+  // toolkit's focus chain.
+  bool focusNextPrevChild(bool) override { return false; }
+
   void focusInEvent(QFocusEvent*) override { Send(WM_SETFOCUS); }
   void focusOutEvent(QFocusEvent*) override { Send(WM_KILLFOCUS); }
 

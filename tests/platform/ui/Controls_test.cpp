@@ -274,3 +274,88 @@ TEST_F(UiTest, KeyPreviewGivesTheFormTheKeyFirst) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(UiTest, TabMovesTheFocusInTabOrder) {
+  std::vector<TCustomControl*> stops;
+  for (int i = 0; i < 3; ++i) {
+    auto* c = new TCustomControl(form);
+    c->SetParent(form);
+    c->SetBounds(100, 5 + i * 30, 60, 20);
+    c->SetTabStop(i != 1); // the middle one is skipped
+    stops.push_back(c);
+  }
+  stops[2]->SetTabOrder(0);
+  stops[0]->SetFocus();
+  Pump();
+  SimulateKey(VK_TAB);
+  EXPECT_EQ(form->ActiveControl(), stops[2]) << "wraps round to the first in tab order";
+  SimulateKey(VK_TAB);
+  EXPECT_EQ(form->ActiveControl(), stops[0]);
+  SimulateKey(VK_TAB, {ssShift});
+  EXPECT_EQ(form->ActiveControl(), stops[2]);
+}
+
+TEST_F(UiTest, MinimumSizeHolds) {
+  form->Constraints()->MinWidth = 150;
+  form->Constraints()->MinHeight = 90;
+  form->SetBounds(100, 100, 40, 30);
+  EXPECT_EQ(form->Width(), 150);
+  EXPECT_EQ(form->Height(), 90);
+}
+
+TEST_F(UiTest, AlignedChildrenShareTheClientArea) {
+  auto* top = new TProbe(form);
+  top->SetParent(form);
+  top->SetHeight(20);
+  top->SetAlign(alTop);
+  probe->SetAlign(alClient);
+  EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 200, 20));
+  EXPECT_EQ(probe->BoundsRect(), Rect(0, 20, 200, 120));
+  form->SetBounds(100, 100, 300, 200);
+  EXPECT_EQ(probe->BoundsRect(), Rect(0, 20, 300, 200));
+}
+
+} // namespace
+
+namespace {
+
+// Replaces its form's window procedure and gives it back on WM_DESTROY, as
+// a shaped skin does.
+class TSubclasser : public TGraphicControl {
+public:
+  TSubclasser(TComponent* AOwner, TWinControl* Form, std::vector<unsigned>& ASeen)
+      : TGraphicControl(AOwner), form(Form), seen(ASeen) {
+    previous = form->WindowProc;
+    form->WindowProc = [this](TMessage& m) {
+      if (m.Msg == WM_DESTROY || m.Msg == WM_ERASEBKGND)
+        seen.push_back(m.Msg);
+      if (m.Msg == WM_DESTROY)
+        form->WindowProc = previous;
+      if (m.Msg == WM_ERASEBKGND) {
+        m.Result = 0; // the skin paints everything
+        return;
+      }
+      previous(m);
+    };
+  }
+
+private:
+  TWinControl* form;
+  std::vector<unsigned>& seen;
+  TWndMethod previous;
+};
+
+TEST(WindowProc, ReplacedAndGivenBackWhenTheWindowGoes) {
+  Application->Initialize();
+  std::vector<unsigned> seen;
+  auto* form = new TForm(nullptr);
+  auto* skin = new TSubclasser(form, form, seen);
+  skin->SetParent(form);
+  form->Perform(WM_ERASEBKGND, 0, 0);
+  delete form; // the subclasser is freed after WM_DESTROY reached it
+  EXPECT_EQ(seen, (std::vector<unsigned>{WM_ERASEBKGND, WM_DESTROY}));
+}
+
+} // namespace
