@@ -450,7 +450,9 @@ void TControl::WMMouse(TMessage& m) {
       }
     }
     MouseUp(button, shift, x, y);
-    if (button == mbRight && popupMenu != nullptr && popupMenuHandler != nullptr) {
+    if (button != mbRight || DoContextPopup(Point(x, y)))
+      return;
+    if (popupMenu != nullptr && popupMenuHandler != nullptr) {
       const TPoint p = ClientToScreen(Point(x, y));
       popupMenuHandler(popupMenu, p.X, p.Y);
     }
@@ -521,6 +523,13 @@ void TControl::MouseMove(TShiftState Shift, int X, int Y) {
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseUp)
     OnMouseUp(this, Button, Shift, X, Y);
+}
+
+bool TControl::DoContextPopup(TPoint MousePos) {
+  bool handled = false;
+  if (OnContextPopup)
+    OnContextPopup(this, MousePos, handled);
+  return handled;
 }
 
 void TControl::Resize() {
@@ -1145,6 +1154,12 @@ namespace {
                                                                 {"alRight", alRight},
                                                                 {"alClient", alClient}});
 
+[[maybe_unused]] const bool scrollStyleIdents =
+    RegisterEnum<TScrollStyle>({{"ssNone", ssNone},
+                                {"ssHorizontal", ssHorizontal},
+                                {"ssVertical", ssVertical},
+                                {"ssBoth", ssBoth}});
+
 const std::pair<const char*, TCursor> cursorIdents[] = {
     {"crDefault", crDefault},     {"crNone", crNone},           {"crArrow", crArrow},
     {"crCross", crCross},         {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
@@ -1215,6 +1230,7 @@ WT_PUBLISH(TControl, TComponent) {
   p.Event("OnMouseMove", &TControl::OnMouseMove);
   p.Event("OnMouseUp", &TControl::OnMouseUp);
   p.Event("OnResize", &TControl::OnResize);
+  p.Event("OnContextPopup", &TControl::OnContextPopup);
 }
 
 WT_PUBLISH(TGraphicControl, TControl) {}

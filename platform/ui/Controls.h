@@ -96,6 +96,12 @@ using TMouseEvent =
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+// A right click asks first; Handled = true keeps the PopupMenu from showing.
+// MousePos is in client coordinates.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+// Which scroll bars a scrolling control may show.
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // Shows a control's PopupMenu at a screen point; the menus install it.
 using TPopupMenuHandler = void (*)(TComponent* Menu, int X, int Y);
@@ -210,6 +216,7 @@ public:
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TNotifyEvent OnResize;
+  TContextPopupEvent OnContextPopup;
 
   virtual void Click();
   virtual void DblClick();
@@ -224,6 +231,8 @@ protected:
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void Resize();
   virtual void Changed();
+  // Answers true when OnContextPopup handled the right click.
+  virtual bool DoContextPopup(TPoint MousePos);
 
   // Message handlers; overrides call the inherited one unless they mean to
   // swallow the message.
