@@ -155,8 +155,8 @@ void TPerformanceGraph::PaintLines() {
       if (older == steps[i + 1].end())
         continue;
       c->Pen()->SetColor(p.Color);
-      c->MoveTo(x - stepSize, h - 1 - ValueHeight(older->Value));
-      c->LineTo(x, h - 1 - ValueHeight(p.Value));
+      c->MoveTo(x - stepSize, std::max(0, h - 1 - ValueHeight(older->Value)));
+      c->LineTo(x, std::max(0, h - 1 - ValueHeight(p.Value)));
     }
   }
 }

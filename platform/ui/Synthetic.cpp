@@ -91,6 +91,10 @@ int QtKey(uint16_t vk) {
     return Qt::Key_Home;
   case VK_END:
     return Qt::Key_End;
+  case VK_PRIOR:
+    return Qt::Key_PageUp;
+  case VK_NEXT:
+    return Qt::Key_PageDown;
   default:
     return 0;
   }

@@ -238,6 +238,12 @@ TEST_F(GridTest, KeysMoveTheSelectionAndScrollItIntoView) {
   // Row 8 is the first beyond the six whole rows: the grid scrolls by one.
   EXPECT_EQ(grid->Row(), 8);
   EXPECT_EQ(grid->TopRow(), 3);
+  SimulateKey(VK_NEXT); // a page is the six whole rows
+  EXPECT_EQ(grid->Row(), 14);
+  EXPECT_EQ(grid->TopRow(), 9);
+  SimulateKey(VK_PRIOR);
+  EXPECT_EQ(grid->Row(), 8);
+  EXPECT_EQ(grid->TopRow(), 8);
   SimulateKey(VK_END);
   EXPECT_EQ(grid->Row(), 99);
   EXPECT_EQ(grid->TopRow(), 94);
