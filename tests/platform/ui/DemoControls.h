@@ -4,7 +4,9 @@
 // data/demoForm.lay. Include from one unit per test program.
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Grids.h"
 #include "platform/ui/Layout.h"
+#include "platform/ui/Perfgrph.h"
 #include "platform/ui/Timers.h"
 
 #include <vector>
@@ -96,11 +98,15 @@ public:
   TDemoLabel* hint = nullptr;
   TDemoBadge* badge = nullptr;
   TTimer* ticker = nullptr;
+  TStringGrid* newsGrid = nullptr;
+  TPerformanceGraph* perf = nullptr;
   int Created = 0;
+  int ScaleChanges = 0;
   std::vector<TObject*> Clicks;
 
   void FormCreate(TObject*) { ++Created; }
   void OkClick(TObject* Sender) { Clicks.push_back(Sender); }
+  void PerfScaleChange(TObject*) { ++ScaleChanges; }
 };
 
 WT_DECLARE_META(TDemoButton)
@@ -119,6 +125,7 @@ WT_PUBLISH(TDemoBadge, TGraphicControl) {
 WT_PUBLISH(TDemoForm, TForm) {
   p.Method("FormCreate", &TDemoForm::FormCreate);
   p.Method("OkClick", &TDemoForm::OkClick);
+  p.Method("PerfScaleChange", &TDemoForm::PerfScaleChange);
   p.Field("title", &TDemoForm::title);
   p.Field("panel", &TDemoForm::panel);
   p.Field("okButton", &TDemoForm::okButton);
@@ -126,4 +133,6 @@ WT_PUBLISH(TDemoForm, TForm) {
   p.Field("hint", &TDemoForm::hint);
   p.Field("badge", &TDemoForm::badge);
   p.Field("ticker", &TDemoForm::ticker);
+  p.Field("newsGrid", &TDemoForm::newsGrid);
+  p.Field("perf", &TDemoForm::perf);
 }

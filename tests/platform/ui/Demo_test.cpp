@@ -29,6 +29,22 @@ TEST(DemoLayout, LoadsFromTheEmbeddedLayout) {
   form->Font()->SetHeight(-20);
   EXPECT_EQ(form->hint->Font()->Height(), -20);
   EXPECT_EQ(form->title->Font()->Height(), -14);
+  // The grid and the graph with what the layout gives them.
+  ASSERT_NE(form->newsGrid, nullptr);
+  EXPECT_EQ(form->newsGrid->ColCount(), 3);
+  EXPECT_EQ(form->newsGrid->FixedCols(), 0);
+  EXPECT_EQ(form->newsGrid->FixedRows(), 1);
+  EXPECT_EQ(form->newsGrid->RowCount(), 20);
+  EXPECT_EQ(form->newsGrid->ColWidths(2), 120);
+  EXPECT_TRUE(form->newsGrid->Options().Contains(goRowSelect));
+  EXPECT_FALSE(form->newsGrid->Options().Contains(goRangeSelect));
+  EXPECT_EQ(form->newsGrid->ScrollBars(), ssVertical);
+  ASSERT_NE(form->perf, nullptr);
+  EXPECT_EQ(form->perf->Kind(), gkBar);
+  EXPECT_EQ(form->perf->Gradient(), 100);
+  form->perf->DataPoint(clRed, 150);
+  EXPECT_EQ(form->ScaleChanges, 1);
+  EXPECT_EQ(form->perf->Scale(), 200);
   // Tab order follows the layout's order.
   EXPECT_EQ(form->okButton->TabOrder(), 0);
   EXPECT_EQ(form->cancelButton->TabOrder(), 1);

@@ -155,6 +155,22 @@ TEST_F(XServer, ShapedBorderlessFormShowsItsShapeAndIsDragged) {
 
 TEST_F(XServer, DemoFormFromItsLayout) {
   auto* form = new TDemoForm(nullptr);
+  TStringGrid* grid = form->newsGrid;
+  const char* titles[] = {"Date", "Source", "Headline"};
+  for (int c = 0; c < 3; ++c)
+    grid->SetCells(c, 0, titles[c]);
+  for (int r = 1; r < grid->RowCount(); ++r) {
+    grid->SetCells(0, r, std::to_string(r) + "/12");
+    grid->SetCells(1, r, r % 2 != 0 ? "Tidings" : "Gazette");
+    grid->SetCells(2, r, "Headline number " + std::to_string(r));
+  }
+  grid->SetRow(2);
+  for (int i = 0; i < 20; ++i) {
+    form->perf->DataPoint(clRed, 10 + i * 4);
+    form->perf->Update();
+    form->perf->DataPoint(clYellow, 40 - i * 2);
+    form->perf->Update();
+  }
   form->Show();
   Pump(300);
   const TPoint face = form->okButton->ClientToScreen(Point(4, 4));
@@ -164,6 +180,13 @@ TEST_F(XServer, DemoFormFromItsLayout) {
   EXPECT_EQ(Pixel(shot, disc.X, disc.Y), Rgb(clNavy)) << "badge disc";
   const TPoint panel = form->panel->ClientToScreen(Point(100, 120));
   EXPECT_EQ(Pixel(shot, panel.X, panel.Y), Rgb(clWindow)) << "panel";
+  const TRect row = grid->CellRect(2, 2);
+  const TPoint selected = grid->ClientToScreen(Point(row.Right - 3, row.Bottom - 2));
+  EXPECT_EQ(Pixel(shot, selected.X, selected.Y), Rgb(clHighlight)) << "selected grid row";
+  // The last red bar, 86 of 100 on 60 rows, one step before the right edge:
+  // its full-colour cap is row 9.
+  const TPoint bar = form->perf->ClientToScreen(Point(83, 9));
+  EXPECT_EQ(Pixel(shot, bar.X, bar.Y), Rgb(clRed)) << "graph bar";
   delete form;
 }
 
