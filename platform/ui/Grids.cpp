@@ -12,6 +12,9 @@ constexpr int barSize = 16;
 constexpr int minThumb = 8;
 // How near a column's right line the pointer starts sizing it.
 constexpr int sizingSlack = 2;
+// Rows the view moves for one notch of the wheel.
+constexpr int wheelRows = 3;
+constexpr int wheelNotch = 120;
 
 int Clamp(int Value, int Low, int High) {
   return std::max(Low, std::min(Value, High));
@@ -483,6 +486,18 @@ void TCustomGrid::WMGetDlgCode(TMessage& m) {
   m.Result = DLGC_WANTARROWS;
   if (options.Contains(goTabs))
     m.Result |= DLGC_WANTTAB;
+}
+
+void TCustomGrid::WndProc(TMessage& m) {
+  if (m.Msg != WM_MOUSEWHEEL) {
+    TCustomControl::WndProc(m);
+    return;
+  }
+  // The wheel scrolls the view; the current cell stays where it is.
+  const int delta = static_cast<int16_t>((m.WParam >> 16) & 0xFFFF);
+  const int notches = delta / wheelNotch != 0 ? delta / wheelNotch : (delta > 0 ? 1 : -1);
+  ScrollTo(topLeft.X, topLeft.Y - notches * wheelRows);
+  m.Result = 1;
 }
 
 void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift) {

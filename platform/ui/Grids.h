@@ -177,6 +177,7 @@ protected:
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void WMGetDlgCode(TMessage& Message) override;
+  void WndProc(TMessage& Message) override;
   void BoundsChanged(int OldWidth, int OldHeight) override;
 
 private:

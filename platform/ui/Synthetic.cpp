@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace {
@@ -112,6 +113,17 @@ void SimulateMouseDown(TPoint ScreenPos, TMouseButton Button, TShiftState Shift)
 
 void SimulateMouseUp(TPoint ScreenPos, TMouseButton Button, TShiftState Shift) {
   Send(QEvent::MouseButtonRelease, ScreenPos, QtButton(Button), Shift);
+}
+
+void SimulateMouseWheel(TPoint ScreenPos, int Delta) {
+  const QPoint global(ScreenPos.X, ScreenPos.Y);
+  QCursor::setPos(global);
+  QWidget* target = QApplication::widgetAt(global);
+  if (target == nullptr)
+    return;
+  QWheelEvent event(target->mapFromGlobal(QPointF(global)), QPointF(global), QPoint(),
+                    QPoint(0, Delta), held, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(target, &event);
 }
 
 void SimulateDoubleClick(TPoint ScreenPos) {

@@ -10,6 +10,9 @@ class TCustomForm;
 void SimulateMouseMove(TPoint ScreenPos);
 void SimulateMouseDown(TPoint ScreenPos, TMouseButton Button, TShiftState Shift = {});
 void SimulateMouseUp(TPoint ScreenPos, TMouseButton Button, TShiftState Shift = {});
+// Turns the wheel under a screen point: 120 a notch, positive away from the
+// user.
+void SimulateMouseWheel(TPoint ScreenPos, int Delta);
 // Press and release, then the second press as the double click, and release.
 void SimulateDoubleClick(TPoint ScreenPos);
 // A key press (and release) to the window with the focus or, when a modal

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -224,6 +225,24 @@ struct TWindowImpl::TWidget : public QWidget {
       return Route(WM_MBUTTONUP, e);
     default:
       return Route(WM_LBUTTONUP, e);
+    }
+  }
+  // The wheel goes to the window under the pointer and on to its parents
+  // until one takes it (answers non-zero): delta in the high word of WParam
+  // (120 a notch, positive away from the user), the screen point in LParam.
+  void wheelEvent(QWheelEvent* e) override {
+    try {
+      const int delta = e->angleDelta().y();
+      if (delta == 0)
+        return;
+      const TPoint screen = ScreenOf(e->globalPosition());
+      const WPARAM w = (static_cast<WPARAM>(static_cast<uint16_t>(delta)) << 16) |
+                       KeysOf(e->buttons(), e->modifiers());
+      for (TWinControl* c = Control(); c != nullptr; c = c->Parent())
+        if (c->Perform(WM_MOUSEWHEEL, w, MakeLParam(screen.X, screen.Y)) != 0)
+          return;
+    } catch (...) {
+      HandleEventException();
     }
   }
   void enterEvent(QEnterEvent* e) override {

@@ -267,6 +267,12 @@ TEST_F(GridTest, ScrollBarButtonsTrackAndThumbScroll) {
   Click(grid->ClientToScreen(Point(192, 120))); // the track below the thumb: a page
   EXPECT_EQ(grid->TopRow(), 7);
   EXPECT_EQ(RowsDrawn(), (std::set<int>{0, 7, 8, 9, 10, 11, 12, 13}));
+  // The wheel moves the view three rows a notch, the current row stays.
+  SimulateMouseWheel(AtCell(1, 9), -120);
+  EXPECT_EQ(grid->TopRow(), 10);
+  SimulateMouseWheel(AtCell(1, 12), 240);
+  EXPECT_EQ(grid->TopRow(), 4);
+  EXPECT_EQ(grid->Row(), 1);
   // The thumb dragged to the end of the track shows the last rows.
   const TPoint thumb = grid->ClientToScreen(Point(192, 26));
   SimulateMouseDown(thumb, mbLeft);
