@@ -1,6 +1,7 @@
 #include "platform/ui/Grids.h"
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/Layout.h"
 #include "platform/ui/Synthetic.h"
 
 #include <gtest/gtest.h>
@@ -387,6 +388,33 @@ TEST_F(GridTest, SizesKeepTheFixedRowsAndCellsConsistent) {
   grid->SetDefaultColWidth(25);
   EXPECT_EQ(grid->ColWidths(0), 25);
   EXPECT_EQ(grid->ColWidths(1), 25);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GridTest, WrittenLayoutKeepsTheColumnsAndOptions) {
+  form->SetName("gridForm");
+  grid->SetName("grid");
+  grid->SetOptions(TGridOptions{goVertLine, goColSizing, goRowSelect});
+  grid->SetColWidths(2, 77);
+  const AnsiString written = WriteComponentLayout(form);
+  EXPECT_NE(written.find("ColWidths = ("), AnsiString::npos) << written;
+
+  TForm copy(nullptr);
+  ReadComponentLayout(&copy, written, "grid.lay");
+  auto* read = dynamic_cast<TStringGrid*>(copy.FindComponent("grid"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->ColCount(), 3);
+  EXPECT_EQ(read->RowCount(), 100);
+  EXPECT_EQ(read->FixedCols(), 0);
+  EXPECT_EQ(read->ColWidths(0), 30);
+  EXPECT_EQ(read->ColWidths(2), 77);
+  EXPECT_EQ(read->Options(), (TGridOptions{goVertLine, goColSizing, goRowSelect}));
+  EXPECT_EQ(read->ScrollBars(), ssVertical);
+  EXPECT_EQ(read->BorderStyle(), bsNone);
+  EXPECT_EQ(WriteComponentLayout(&copy), written);
 }
 
 } // namespace
