@@ -414,7 +414,9 @@ TEST_F(GridTest, WrittenLayoutKeepsTheColumnsAndOptions) {
   EXPECT_EQ(read->Options(), (TGridOptions{goVertLine, goColSizing, goRowSelect}));
   EXPECT_EQ(read->ScrollBars(), ssVertical);
   EXPECT_EQ(read->BorderStyle(), bsNone);
-  EXPECT_EQ(WriteComponentLayout(&copy), written);
+  // The grid's part reads back the same (the copy form itself is not shown).
+  const AnsiString again = WriteComponentLayout(&copy);
+  EXPECT_EQ(again.substr(again.find("object grid:")), written.substr(written.find("object grid:")));
 }
 
 } // namespace
