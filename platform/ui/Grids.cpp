@@ -933,7 +933,9 @@ void TInplaceEdit::CMTextChanged(TMessage& m) {
 }
 
 void TInplaceEdit::WMGetDlgCode(TMessage& m) {
-  m.Result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
+  m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+  if (grid->Options().Contains(goTabs))
+    m.Result |= DLGC_WANTTAB;
 }
 
 void TInplaceEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
@@ -973,11 +975,18 @@ void TInplaceEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
   case VK_ESCAPE:
     grid->HideEditor(false);
     break;
+  case VK_TAB:
+    // Without tabs in the grid, Tab leaves it as it leaves any control.
+    if (!grid->Options().Contains(goTabs)) {
+      grid->HideEditor(true);
+      return;
+    }
+    grid->EditorKey(Key, Shift);
+    break;
   case VK_UP:
   case VK_DOWN:
   case VK_PRIOR:
   case VK_NEXT:
-  case VK_TAB:
     grid->EditorKey(Key, Shift);
     break;
   default:

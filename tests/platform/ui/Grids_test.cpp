@@ -331,12 +331,26 @@ TEST_F(GridTest, EditsACellInPlace) {
   EXPECT_EQ(grid->Row(), 3);
   EXPECT_FALSE(grid->EditorMode());
 
+  // Tab keeps the text and goes on to the next control of the form.
+  auto* next = new TCustomControl(form);
+  next->SetParent(form);
+  next->SetBounds(220, 10, 40, 20);
+  next->SetTabStop(true);
+  SimulateKey(VK_F2);
+  ASSERT_TRUE(grid->EditorMode());
+  SimulateKey('Z', {}, 'z');
+  SimulateKey(VK_TAB);
+  EXPECT_FALSE(grid->EditorMode());
+  EXPECT_EQ(grid->Cells(1, 3), "z");
+  EXPECT_EQ(form->ActiveControl(), next);
+
   // Column 0 cannot be selected, so it is never edited.
   Click(AtCell(0, 3));
   SimulateKey('Q', {}, 'q');
   SimulateKey(VK_RETURN);
   EXPECT_EQ(grid->Cells(0, 3), "");
   EXPECT_EQ(grid->Cells(1, 3), "q");
+  EXPECT_EQ(grid->Col(), 1);
 }
 
 bool popupShown = false;
