@@ -286,6 +286,29 @@ TEST_F(GridTest, ScrollBarButtonsTrackAndThumbScroll) {
   EXPECT_EQ(grid->MouseCoord(192, 5), (TGridCoord{-1, 0}));
 }
 
+TEST_F(GridTest, ColumnsBeyondTheWidthScrollSideways) {
+  grid->SetScrollBars(ssBoth);
+  grid->SetColCount(8); // five more columns of the default 64 pixels
+  grid->SetOptions(grid->Options() << goRowSelect);
+  // The horizontal bar takes the bottom 16 pixels, its right arrow ends at
+  // the vertical bar.
+  EXPECT_EQ(grid->MouseCoord(5, 140), (TGridCoord{0, -1}));
+  const TPoint right = grid->ClientToScreen(Point(176, 142));
+  Click(right);
+  EXPECT_EQ(grid->LeftCol(), 1);
+  for (int i = 0; i < 10; ++i)
+    Click(right);
+  // The last three columns fill the 184 pixels left of the vertical bar.
+  EXPECT_EQ(grid->LeftCol(), 6);
+  EXPECT_EQ(grid->MouseCoord(5, 5), (TGridCoord{6, 0}));
+  EXPECT_EQ(grid->CellRect(0, 1), TRect{});
+  grid->SetFocus();
+  Pump();
+  SimulateKey(VK_LEFT); // whole rows are selected: the arrows scroll
+  EXPECT_EQ(grid->LeftCol(), 5);
+  EXPECT_EQ(grid->Row(), 1);
+}
+
 TEST_F(GridTest, EditsACellInPlace) {
   grid->SetOptions(grid->Options() << goEditing);
   grid->SetCells(1, 2, "old");
