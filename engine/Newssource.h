@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/Chttpthread.h"
@@ -16,6 +17,7 @@
 
 class CHttpProxyConfig;
 class CSmartDataStructure;
+struct TListTagIndex;
 class TPCRegexp;
 class NewsSource;
 
@@ -131,20 +133,34 @@ private:
   static std::unique_ptr<TPCRegexp> brPattern;
   static int liveSources;
 
+  // Where the list patterns match in the page, while DetectNews runs.
+  std::unique_ptr<TListTagIndex> listTags;
+
   // The node's part of the page text.
   AnsiString NodeHtml(const CSmartDataStructure* node) const;
   AnsiString NodeText(const CSmartDataStructure* node) const;
+  std::string_view NodeSpan(const CSmartDataStructure* node) const;
+  // The node's text when it is shorter than limit characters; false for a
+  // longer one, which is told without converting all of it.
+  bool NodeShortText(const CSmartDataStructure* node, size_t limit, AnsiString& text) const;
+  // The matches of a list pattern in the node's HTML, as CountMatches
+  // counts them; the first outSize match starts, relative to the node, go to
+  // out.
+  int CountListMatches(const CSmartDataStructure* node, int pattern, int* out = nullptr,
+                       int outSize = 0) const;
   // Appends the item unless a candidate is the same; true when appended.
   bool AddCandidate(std::unique_ptr<NewsData> item);
   // The li, ul and br counts of the node's HTML, cached in the node.
   void CountListTags(CSmartDataStructure* node, int& li, int& ul, int& br);
   // Both halves of the HTML hold a date, both a time, or both a date-time.
-  static bool HalvesAreDated(const AnsiString& html);
+  static bool HalvesAreDated(std::string_view html);
   // A candidate from an HTML fragment that looks like a dated entry; null
   // when it does not or the fragment analysis fails.
   std::unique_ptr<NewsData> FragmentItem(const AnsiString& html);
-  // The pattern that cuts a list block into entries; null when none fits.
-  static TPCRegexp* ChooseSeparator(int li, int ul, int br);
+  // li, ul or br: the list pattern that cuts a list block into entries; -1
+  // when none fits.
+  static int ChooseSeparator(int li, int ul, int br);
+  static TPCRegexp* ListPattern(int kind);
 };
 
 // The one proxy configuration of the process; null until created.
