@@ -2,27 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
-
-#include "engine/Miscstr.h"
 
 #include "engine/Htmltools.h"
 #include "engine/Newstools.h"
 #include "engine/Pcregexp.h"
 #include "engine/Smartstructure.h"
-
-// The list patterns in the order of their counts: li, ul, br.
-enum { ltLi, ltUl, ltBr, ltCount };
-
-// Every match of the list patterns in the page, in page order. These
-// patterns match where a '<' starts them and never overlap, so the matches
-// inside a node's HTML are those of the page that lie within its span: the
-// count of every node, however deeply nested, takes two binary searches
-// instead of a search of its HTML.
-struct TListTagIndex {
-  std::vector<int> starts[ltCount];
-  std::vector<int> ends[ltCount];
-};
 
 std::unique_ptr<TPCRegexp> NewsSource::liPattern;
 std::unique_ptr<TPCRegexp> NewsSource::ulPattern;
@@ -136,6 +120,9 @@ int NewsSource::CommitCandidates() {
 
 // Detection passes.
 
+// The list patterns, as the index of their counts and matches.
+enum { ltLi, ltUl, ltBr };
+
 namespace {
 
 void FindAllMatches(const TPCRegexp& pattern, const AnsiString& page, std::vector<int>& starts,
@@ -161,10 +148,9 @@ int NewsSource::DetectNews(int32_t mode) {
   CSmartStructure* structure = parser->structure.get();
   if (!structure->BuildTree())
     return 0;
-  listTags = std::make_unique<TListTagIndex>();
-  const TPCRegexp* patterns[ltCount] = {liPattern.get(), ulPattern.get(), brPattern.get()};
-  for (int kind = 0; kind < ltCount; ++kind)
-    FindAllMatches(*patterns[kind], pageText, listTags->starts[kind], listTags->ends[kind]);
+  for (int kind = 0; kind < ListPatternCount; ++kind)
+    FindAllMatches(*ListPattern(kind), pageText, listTags.starts[kind], listTags.ends[kind]);
+  listTags.built = true;
   int added = 0;
   for (const auto& child : structure->root->children) {
     CSmartDataStructure* node = child.get();
@@ -178,7 +164,7 @@ int NewsSource::DetectNews(int32_t mode) {
   if (mode != 0)
     added += ScanDatedItems(structure->root.get());
   structure->FreeTree();
-  listTags.reset();
+  listTags = TListMatches();
   return added;
 }
 
@@ -273,32 +259,21 @@ constexpr size_t ConversionReach = 16;
 
 // The text of an HTML span when it is shorter than limit, as HtmlToText
 // makes it; false for a longer text. A longer text is told from a prefix of
-// the span: a cell holding a large nested table costs little.
+// the span: a cell holding a large nested table costs little. The text of
+// a prefix is the beginning of the whole text but for its last characters,
+// so a character that is no blank at limit - 1 or later, and not among
+// those last ones, makes the whole text at least limit long.
 bool ShortText(std::string_view html, size_t limit, AnsiString& text) {
   for (size_t budget = 4 * limit + 64;; budget *= 4) {
     bool complete = false;
-    AnsiString stripped = StrippedPrefix(html, budget, complete);
+    AnsiString prefix = HtmlToText(StrippedPrefix(html, budget, complete));
     if (complete) {
-      text = HtmlToText(stripped);
+      text = std::move(prefix);
       return text.size() < limit;
     }
-    DecodeHtmlEntities(stripped.data());
-    FoldUtf8(stripped.data());
-    ControlsToBlanks(stripped.data());
-    size_t produced = std::strlen(stripped.c_str());
-    size_t settled = produced > ConversionReach ? produced - ConversionReach : 0;
-    size_t first = 0;
-    while (first < settled && IsTrimmed(stripped[first]))
-      ++first;
-    size_t last = settled;
-    while (last > first && IsTrimmed(stripped[last - 1]))
-      --last;
-    if (last - first >= limit)
-      return false;
-    if (produced < stripped.size()) {
-      // An entity decoded to a NUL ends the text: convert it all.
-      text = HtmlToText(AnsiString(html));
-      return text.size() < limit;
+    for (size_t k = limit > 0 ? limit - 1 : 0; k + ConversionReach < prefix.size(); ++k) {
+      if (!IsTrimmed(prefix[k]))
+        return false;
     }
   }
 }
@@ -405,19 +380,19 @@ int NewsSource::ExtractDatedTable(CSmartDataStructure* node) {
 }
 
 TPCRegexp* NewsSource::ListPattern(int kind) {
-  TPCRegexp* patterns[ltCount] = {liPattern.get(), ulPattern.get(), brPattern.get()};
-  return kind >= 0 && kind < ltCount ? patterns[kind] : nullptr;
+  TPCRegexp* patterns[ListPatternCount] = {liPattern.get(), ulPattern.get(), brPattern.get()};
+  return patterns[kind];
 }
 
 int NewsSource::CountListMatches(const CSmartDataStructure* node, int kind, int* out,
                                  int outSize) const {
-  if (!listTags)
+  if (!listTags.built)
     return parser->structure->CountMatches(node, pageText, *ListPattern(kind), out, outSize);
   size_t start = 0;
   size_t end = 0;
   parser->structure->NodeSpan(node, pageText.size(), start, end);
-  const std::vector<int>& starts = listTags->starts[kind];
-  const std::vector<int>& ends = listTags->ends[kind];
+  const std::vector<int>& starts = listTags.starts[kind];
+  const std::vector<int>& ends = listTags.ends[kind];
   size_t from =
       std::lower_bound(starts.begin(), starts.end(), static_cast<int>(start)) - starts.begin();
   size_t to = std::upper_bound(ends.begin(), ends.end(), static_cast<int>(end)) - ends.begin();

@@ -17,7 +17,6 @@
 
 class CHttpProxyConfig;
 class CSmartDataStructure;
-struct TListTagIndex;
 class TPCRegexp;
 class NewsSource;
 
@@ -133,8 +132,18 @@ private:
   static std::unique_ptr<TPCRegexp> brPattern;
   static int liveSources;
 
-  // Where the list patterns match in the page, while DetectNews runs.
-  std::unique_ptr<TListTagIndex> listTags;
+  // Every match of the list patterns in the page, in page order, while
+  // DetectNews runs. These patterns match where a '<' starts them and never
+  // overlap, so the matches in a node's HTML are those of the page within
+  // its span: the counts of every node, however deeply nested, take two
+  // binary searches instead of a search of its HTML.
+  static constexpr int ListPatternCount = 3;
+  struct TListMatches {
+    std::vector<int> starts[ListPatternCount];
+    std::vector<int> ends[ListPatternCount];
+    bool built = false;
+  };
+  TListMatches listTags;
 
   // The node's part of the page text.
   AnsiString NodeHtml(const CSmartDataStructure* node) const;
