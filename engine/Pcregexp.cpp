@@ -9,6 +9,13 @@ namespace {
 // The whole match and nine capturing groups; only the whole match is read.
 constexpr int kOffsetVectorSize = 30;
 
+// The interpreter recurses on the thread's stack, about three levels of some
+// 350 bytes for every repetition of a group; a page with a long run of such
+// repetitions must end the search as no match rather than overflow the stack.
+// This bound keeps within about 6 MB of the 8 MB that the main thread and the
+// workers have.
+constexpr unsigned long kRecursionLimit = 16000;
+
 int TextLength(const char* text) {
   return text == nullptr ? 0 : static_cast<int>(std::strlen(text));
 }
@@ -35,7 +42,13 @@ TPCRegexp::TPCRegexp(const char* pattern) {
   // dozens of patterns, several times over in nested tables: compiled to
   // machine code they run several times faster.
   const char* studyError = nullptr;
-  study_.reset(pcre_study(compiled_.get(), PCRE_STUDY_JIT_COMPILE, &studyError));
+  study_.reset(pcre_study(compiled_.get(), PCRE_STUDY_JIT_COMPILE | PCRE_STUDY_EXTRA_NEEDED,
+                          &studyError));
+  if (!study_)
+    return;
+  // The machine code keeps its own stack and ignores this limit.
+  study_->flags |= PCRE_EXTRA_MATCH_LIMIT_RECURSION;
+  study_->match_limit_recursion = kRecursionLimit;
 }
 
 TPCRegexp::~TPCRegexp() = default;

@@ -107,6 +107,14 @@ TEST(PCRegexp, LongRepetitionStillMatches) {
   EXPECT_EQ(length, 5001);
 }
 
+// Too long even for the slow way: the search gives up as no match instead of
+// running off the end of the stack.
+TEST(PCRegexp, RepetitionBeyondTheStackIsNoMatch) {
+  const std::string text = std::string(200000, 'a') + "c";
+  TPCRegexp re("(a|b)*c");
+  EXPECT_EQ(re.Find(text.c_str()), -1);
+}
+
 TEST(PCRegexp, FindAllEmptyPatternOnLongTextTerminates) {
   const std::string text(1000, 'q');
   TPCRegexp re("z*");
