@@ -238,7 +238,7 @@ void CHTTPTransaction::SetProxy(const char* proxyHost, const char* proxyPort) {
     return;
   }
   useProxy = true;
-  std::snprintf(connectHost, sizeof connectHost, "%s", proxyHost);
+  connectHost = proxyHost;
   const int value = proxyPort ? std::atoi(proxyPort) : 0;
   port = value ? value : 8080;
 }
@@ -340,12 +340,12 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
 
   if (!useProxy) {
     std::snprintf(requestTarget, sizeof requestTarget, "/%s", path ? path : "");
-    CopyField(connectHost, MaxHostLength, host);
+    connectHost = host;
     CopyField(urlHostCopy, MaxHostLength, host);
     port = portNumber;
     return 0;
   }
-  if (!*connectHost) {
+  if (connectHost.empty()) {
     SetError(5, 0, "Error, proxy not specified.");
     return 5;
   }
@@ -392,7 +392,8 @@ int CHTTPTransaction::Connect() {
   remoteAddress = {};
   remoteAddress.sin_family = AF_INET;
   remoteAddress.sin_port = htons(static_cast<uint16_t>(port));
-  const hostent* found = *connectHost ? Winsock::gethostbyname(connectHost) : nullptr;
+  const hostent* found =
+      connectHost.empty() ? nullptr : Winsock::gethostbyname(connectHost.c_str());
   const int lookupError = WSAGetLastError();
   if (found && found->h_addr_list[0]) {
     std::memcpy(&remoteAddress.sin_addr, found->h_addr_list[0], sizeof remoteAddress.sin_addr);
