@@ -64,8 +64,8 @@ size_t DecoderInflate(const std::string& body) {
   return static_cast<size_t>(length);
 }
 
-// The inflater the decoder is built on, alone: how much of the decoder's time
-// is the library's own.
+// The library's Gunzip as it comes (its own CRC-32 included), fed in large
+// pieces: what the decoder would cost without its faster trailer check.
 size_t LibraryInflate(const std::string& body) {
   auto* queue = new CryptoPP::ByteQueue();
   CryptoPP::Gunzip filter(queue);
@@ -106,6 +106,7 @@ int main() {
   double zlibTotal = 0, libraryTotal = 0, decoderTotal = 0, plainTotal = 0, gateTotal = 0;
   size_t bytesTotal = 0;
   bool sound = true;
+  int pagesWithin = 0, pagesTimed = 0;
   for (const auto& path : pages) {
     std::string page = ReadFile(path);
     if (page.empty())
@@ -119,6 +120,8 @@ int main() {
     double plain =
         SecondsPerRun([&] { CNoveltyDetector::Fingerprint32(page, false, false, false); });
     double gate = SecondsPerRun([&] { CNoveltyDetector::Fingerprint32(page, true, true, true); });
+    ++pagesTimed;
+    pagesWithin += decoder <= 3 * zlib ? 1 : 0;
     zlibTotal += zlib;
     libraryTotal += library;
     decoderTotal += decoder;
@@ -137,6 +140,7 @@ int main() {
   std::printf("MB/s of page text. gzip decoding: zlib's inflate, the library's inflate alone, "
               "the content decoder; fingerprinting: plain, and as the change gate does\n");
   std::printf("decoded every page whole: %s\n", sound ? "yes" : "NO");
-  std::printf("decoder within 3x zlib's time: %s\n", decoderTotal <= 3 * zlibTotal ? "yes" : "NO");
+  std::printf("decoder within 3x zlib's time: %s for all pages together, on %d of %d pages alone\n",
+              decoderTotal <= 3 * zlibTotal ? "yes" : "NO", pagesWithin, pagesTimed);
   return sound ? 0 : 1;
 }

@@ -92,7 +92,9 @@ private:
   Winsock::SOCKET sock = Winsock::INVALID_SOCKET;
   sockaddr_in localAddress{};
   sockaddr_in remoteAddress{};
-  char connectHost[MaxHostLength + 1] = "";
+  // The proxy host is kept whole (a proxy name may be long); a URL's host
+  // longer than MaxHostLength fails instead.
+  AnsiString connectHost;
   char requestTarget[MaxUrlLength + 8] = "";
   char urlHostCopy[MaxHostLength + 1] = "";
   char* scheme = nullptr;

@@ -109,8 +109,11 @@ constexpr TNamedEntity kNamedEntities[] = {
 
 void AddNamedEntities(std::vector<THtmlEntity>& table) {
   std::vector<THtmlEntity> named;
-  for (const auto& e : kNamedEntities)
-    named.push_back({"&" + AnsiString(e.Name) + ";", static_cast<char>(e.Byte)});
+  for (const auto& e : kNamedEntities) {
+    AnsiString entity = "&";
+    entity.append(e.Name).append(";");
+    named.push_back({entity, static_cast<char>(e.Byte)});
+  }
   // Without regard to case; of two names equal so, the capital one comes first.
   std::sort(named.begin(), named.end(), [](const THtmlEntity& a, const THtmlEntity& b) {
     int c = strcasecmp(a.Entity.c_str(), b.Entity.c_str());

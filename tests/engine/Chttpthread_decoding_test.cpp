@@ -134,6 +134,32 @@ TEST(ContentDecoding, TruncatedGzipKeepsTheBytesDecodedBeforeTheError) {
   EXPECT_EQ(decoded.Text.size(), static_cast<size_t>(length));
 }
 
+// The trailer is checked: a wrong CRC-32 or length fails the stream, yet the
+// page inflated before it is kept. A sound trailer succeeds.
+TEST(ContentDecoding, GzipTrailerIsChecked) {
+  const std::string page = ReadCorpusPage("webmd-2.html");
+  const std::string body = Compress(page, GzipBits);
+  struct Case {
+    const char* Name;
+    size_t FlippedFromEnd; // 0: none
+    bool Success;
+  };
+  const Case cases[] = {{"sound", 0, true}, {"crc", 8, false}, {"length", 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::string damaged = body;
+    if (c.FlippedFromEnd)
+      damaged[damaged.size() - c.FlippedFromEnd] ^= 0x01;
+    std::unique_ptr<char[]> output;
+    int length = 0;
+    bool success = !c.Success;
+    GunzipBuffer(reinterpret_cast<const unsigned char*>(damaged.data()),
+                 static_cast<int>(damaged.size()), output, length, success);
+    EXPECT_EQ(success, c.Success);
+    EXPECT_EQ(std::string(output.get(), static_cast<size_t>(length)), page);
+  }
+}
+
 // A small body that inflates without end must not take all memory.
 TEST(ContentDecoding, InflationIsBounded) {
   // Zeros, 8 MB more than the bound, compressed one megabyte at a time.

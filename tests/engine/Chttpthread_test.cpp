@@ -130,6 +130,19 @@ TEST(HttpTransaction, RequestBytesThroughAProxy) {
   }
 }
 
+TEST(HttpTransaction, ProxyHostLongerThanAUrlHostIsUsedWhole) {
+  // 127.0.0.1 spelt with 71 digits in its last part: cut to 64 characters it
+  // would name 127.0.0.0.
+  const std::string longProxyHost = "127.0.0." + std::string(70, '0') + "1";
+  TScriptedServer proxy;
+  proxy.Add({.Bytes = Ok("via proxy")});
+  const std::string port = std::to_string(proxy.Port());
+  const THttpOutcome outcome =
+      Fetch("http://news.example/a.html", longProxyHost.c_str(), port.c_str());
+  EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+  EXPECT_EQ(proxy.Request(0), RequestFor("http://news.example/a.html", "news.example"));
+}
+
 TEST(HttpTransaction, UrlErrors) {
   TScriptedServer server;
   const std::string longHost(65, 'h');
