@@ -4,6 +4,8 @@
 #include <atomic>
 
 #include "engine/Htmltools.h"
+#include "engine/Newssource.h"
+#include "platform/rtl/Fileutils.h"
 
 namespace {
 
@@ -55,6 +57,19 @@ NewsData::NewsData(NewsSource* source, NewsRecord record)
 bool NewsData::IsSameAs(const NewsData* other) const {
   return other != nullptr && kind == other->kind && source == other->source &&
          headline == other->headline && dateText == other->dateText;
+}
+
+AnsiString NewsData::GetAbsoluteLink() const {
+  return source->MakeAbsoluteUrl(link);
+}
+
+AnsiString NewsData::GetSourceName() const {
+  return source->name;
+}
+
+void NewsData::CheckFileLink() {
+  if (IsFileLink() && !FileExists(GetFilePath()))
+    link = source->GetUrl();
 }
 
 bool NewsData::IsFileLink() const {

@@ -28,9 +28,15 @@ public:
 
   // The same item for de-duplication: kind, source, headline and date text.
   bool IsSameAs(const NewsData* other) const;
+  // The link resolved against the source's page.
+  AnsiString GetAbsoluteLink() const;
+  AnsiString GetSourceName() const;
   bool IsFileLink() const;
   // The path after "file://".
   AnsiString GetFilePath() const;
+  // A stored page copy that is gone is replaced by the page itself, so the
+  // link still leads somewhere.
+  void CheckFileLink();
   // Received at least hours before now (both day counts).
   bool IsOlderThan(int32_t hours, TDateTime now) const;
 

@@ -1,4 +1,6 @@
 #include "engine/Newsdata.h"
+#include "engine/Newssource.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +101,27 @@ TEST(NewsData, FileLinks) {
   NewsData shortLink(kSource, NewsRecord{"", "h", "file:/", 0, 0});
   EXPECT_FALSE(shortLink.IsFileLink());
   EXPECT_EQ(shortLink.GetFilePath(), "");
+}
+
+TEST(NewsData, LinksOfARealSource) {
+  NewsSource source(nullptr);
+  source.SetUrl("http://news.example/world/today.html");
+  source.name = "World";
+  TTempDir dir;
+  const std::string kept = dir.Write("kept00001.htm", "<p>copy</p>");
+  const std::string gone = dir.File("gone00001.htm");
+
+  NewsData relative(&source, NewsRecord{"", "h", "story.html", 0, 0});
+  EXPECT_EQ(relative.GetAbsoluteLink(), "http://news.example/world/story.html");
+  EXPECT_EQ(relative.GetSourceName(), "World");
+  NewsData keptCopy(&source, NewsRecord{"", "h", "file://" + kept, 0, 1});
+  NewsData goneCopy(&source, NewsRecord{"", "h", "file://" + gone, 0, 1});
+  keptCopy.CheckFileLink();
+  goneCopy.CheckFileLink();
+  relative.CheckFileLink();
+  EXPECT_EQ(keptCopy.link, "file://" + kept);
+  EXPECT_EQ(goneCopy.link, "http://news.example/world/today.html");
+  EXPECT_EQ(relative.link, "story.html");
 }
 
 TEST(NewsData, OlderThanCountsTheLimitAsOlder) {
