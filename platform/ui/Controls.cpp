@@ -693,6 +693,7 @@ void TWinControl::HandleNeeded() {
     impl->SetTopLevelFlags((p.Style & WS_CAPTION) != WS_CAPTION, (p.ExStyle & WS_EX_TOPMOST) != 0,
                            (p.ExStyle & WS_EX_TOOLWINDOW) != 0,
                            (p.ExStyle & WS_EX_NOACTIVATE) != 0);
+    impl->SetTitle(Text());
   }
   impl->SetGeometry(Left(), Top(), Width(), Height());
   impl->SetEnabled(Enabled());
@@ -850,6 +851,13 @@ void TWinControl::CMColorChanged(TMessage& m) {
   TControl::CMColorChanged(m);
   TMessage notice{CM_PARENTCOLORCHANGED, 0, 0, 0};
   Broadcast(notice);
+}
+
+// A top-level window shows its caption in its title bar and task entry.
+void TWinControl::CMTextChanged(TMessage& m) {
+  TControl::CMTextChanged(m);
+  if (impl && parent == nullptr)
+    impl->SetTitle(Text());
 }
 
 void TWinControl::CMFontChanged(TMessage& m) {
@@ -1110,10 +1118,18 @@ void TCustomControl::PaintWindow(HDC DC) {
 
 TWinControl* FindVCLWindow(TPoint Pos);
 
+TWinControl* PointerWindow(TWinControl* Window, TPoint ScreenPos) {
+  const LPARAM at = MakeLParam(ScreenPos.X, ScreenPos.Y);
+  while (Window->Parent() != nullptr && Window->Perform(WM_NCHITTEST, 0, at) == HTTRANSPARENT)
+    Window = Window->Parent();
+  return Window;
+}
+
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
   TWinControl* window = FindVCLWindow(Pos);
   if (window == nullptr)
     return nullptr;
+  window = PointerWindow(window, Pos);
   TControl* c = window->ControlAtPos(window->ScreenToClient(Pos), AllowDisabled);
   return c != nullptr ? c : window;
 }

@@ -776,8 +776,9 @@ int ShowMessageBox(const char* Text, const char* Caption, int Flags) {
   GfxEnsureBackend();
   Application->CancelHint();
   QMessageBox box;
-  box.setWindowTitle(QString::fromLatin1(Caption != nullptr ? Caption : ""));
-  box.setText(QString::fromLatin1(Text != nullptr ? Text : ""));
+  box.setWindowTitle(AnsiToQString(Caption != nullptr ? Caption : ""));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(AnsiToQString(Text != nullptr ? Text : ""));
   switch (Flags & 0xF0) {
   case MB_ICONERROR:
     box.setIcon(QMessageBox::Critical);

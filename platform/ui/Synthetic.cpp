@@ -127,7 +127,7 @@ void SimulateKey(uint16_t VirtualKey, TShiftState Shift, char Char) {
     return;
   if (QWidget* focus = target->focusWidget())
     target = focus;
-  const QString text = Char != 0 ? QString(QChar::fromLatin1(Char)) : QString();
+  const QString text = Char != 0 ? AnsiToQString(std::string_view(&Char, 1)) : QString();
   QKeyEvent press(QEvent::KeyPress, QtKey(VirtualKey), QtModifiers(Shift), text);
   QApplication::sendEvent(target, &press);
   QKeyEvent release(QEvent::KeyRelease, QtKey(VirtualKey), QtModifiers(Shift), text);

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Codepage.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -181,7 +182,7 @@ struct TWindowImpl::TWidget : public QWidget {
     try {
       const TPoint screen = ScreenOf(e->globalPosition());
       UpdateMouseControl(screen);
-      TWinControl* w = Control();
+      TWinControl* w = PointerWindow(Control(), screen);
       TControl* target = GetCaptureControl();
       if (target == nullptr) {
         const TPoint local = w->ScreenToClient(screen);
@@ -267,7 +268,7 @@ struct TWindowImpl::TWidget : public QWidget {
           return;
       }
     }
-    const QByteArray text = e->text().toLatin1();
+    const std::string text = QStringToAnsi(e->text());
     if (text.size() == 1) {
       char ch = text[0];
       if (!c->DoKeyPress(ch) && ch != 0)
@@ -441,7 +442,7 @@ void TWindowImpl::SetTopLevelFlags(bool Frameless, bool StayOnTop, bool Tool, bo
 }
 
 void TWindowImpl::SetTitle(const AnsiString& Title) {
-  widget->setWindowTitle(QString::fromLatin1(Title.data(), static_cast<int>(Title.size())));
+  widget->setWindowTitle(AnsiToQString(Title));
 }
 
 void TWindowImpl::Activate() {
@@ -485,6 +486,14 @@ int TWindowImpl::ReleaseDC(HDC DC) {
   // What was drawn shows at once; the next paint redraws it all anyway.
   widget->update();
   return 1;
+}
+
+QString AnsiToQString(std::string_view Text) {
+  return QString::fromStdString(Cp1252ToUtf8(Text));
+}
+
+std::string QStringToAnsi(const QString& Text) {
+  return Utf8ToCp1252(Text.toStdString());
 }
 
 // ---------------------------------------------------------------- pointer
