@@ -723,7 +723,8 @@ int TScreen::MonitorCount() const {
 }
 
 TMonitor TScreen::Monitors(int Index) const {
-  GfxEnsureBackend();
+  if (Index < 0 || Index >= MonitorCount())
+    throw EInvalidOperation("Monitor index out of bounds (" + std::to_string(Index) + ")");
   const auto screens = QGuiApplication::screens();
   TMonitor m;
   m.MonitorNum = Index;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -319,7 +320,8 @@ INSTANTIATE_TEST_SUITE_P(
         TBrokenCase{"object F: TTestForm\n object first: TGadget\n  Count = 1\n",
                     "broken.lay(4): 'end' missing for object first"},
         TBrokenCase{"object F: TGadget\nend\n",
-                    "broken.lay(1): the layout is of class TGadget, not TTestForm"}));
+                    "broken.lay(1): the layout is of class TGadget, not TTestForm"}),
+    [](const testing::TestParamInfo<TBrokenCase>& Info) { return std::to_string(Info.index); });
 
 TEST(Layout, EmbeddedResourcesAreFoundByName) {
   RegisterLayoutResource("unitTestLayout", "object F: TTestForm\nend\n", 24);
