@@ -1,13 +1,16 @@
 #include "platform/rtl/Messages.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Timers.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QWidget>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -73,6 +76,34 @@ TEST(Screen, MonitorsCoverTheScreen) {
   EXPECT_EQ(Screen->MonitorFromPoint(Point(-100000, -100000)).MonitorNum, -1);
   EXPECT_THROW(Screen->Monitors(Screen->MonitorCount()), EInvalidOperation);
   EXPECT_THROW(Screen->Monitors(-1), EInvalidOperation);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Forms, ResizeHideStayOnTopAndMinimise) {
+  Application->Initialize();
+  TForm form(nullptr);
+  form.SetBounds(500, 300, 120, 80);
+  std::vector<std::string> log;
+  form.OnResize = [&](TObject*) { log.push_back("resize"); };
+  form.OnShow = [&](TObject*) { log.push_back("show"); };
+  form.OnHide = [&](TObject*) { log.push_back("hide"); };
+  form.Show();
+  form.SetBounds(510, 300, 120, 80); // moved only
+  form.SetBounds(510, 300, 140, 80);
+  form.SetFormStyle(fsStayOnTop);
+  auto* widget = static_cast<QWidget*>(form.Impl()->Native());
+  EXPECT_TRUE(widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(form.Visible()) << "the window made anew keeps showing";
+  EXPECT_FALSE(widget->isHidden());
+  Application->Minimize();
+  EXPECT_EQ(form.WindowState(), wsMinimized);
+  Application->Restore();
+  EXPECT_EQ(form.WindowState(), wsNormal);
+  form.Hide();
+  EXPECT_EQ(log, (std::vector<std::string>{"show", "resize", "hide"}));
 }
 
 } // namespace
