@@ -10,6 +10,13 @@ std::function<TComponent*(const AnsiString& Name)> FindGlobalComponent;
 
 namespace {
 
+// A read error that already names its file, line and property; any other
+// error raised while a property is applied gets them added.
+class ELocatedReadError : public EReadError {
+public:
+  using EReadError::EReadError;
+};
+
 // ---------------------------------------------------------------- parsing
 
 class TLayoutParser {
@@ -592,14 +599,14 @@ private:
     AnsiString where = fileName + "(" + std::to_string(line) + "): ";
     if (!path.empty())
       where += path + ": ";
-    throw EReadError(where + what);
+    throw ELocatedReadError(where + what);
   }
 
   // Runs Fn and turns what it raises into EReadError at line and path.
   template <class F> void Guard(int line, const AnsiString& path, F&& Fn) {
     try {
       Fn();
-    } catch (const EReadError&) {
+    } catch (const ELocatedReadError&) {
       throw;
     } catch (const std::bad_any_cast&) {
       Fail(line, path, "handler does not fit the event");
