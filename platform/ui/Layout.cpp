@@ -558,7 +558,8 @@ public:
       ResolveFixups();
       BindFields();
       for (TComponent* c : loaded) {
-        c->Loaded();
+        const auto line = lines.find(c);
+        Guard(line != lines.end() ? line->second : obj.Line, c->Name(), [c] { c->Loaded(); });
         c->SetLoading(false);
       }
     } catch (...) {
