@@ -423,18 +423,23 @@ void TControl::WMMouse(TMessage& m) {
   const TShiftState shift = ShiftFromKeys(m.WParam);
   const int x = GetXLParam(m.LParam), y = GetYLParam(m.LParam);
   auto down = [&](TMouseButton button, bool dbl) {
+    // Without csDoubleClicks the second press of a double click is a press
+    // like any other; with it, the double click replaces the second click.
+    dbl = dbl && ControlStyle.Contains(csDoubleClicks);
     TShiftState s = shift;
     if (dbl)
       s << ssDouble;
     if (button == mbLeft) {
       if (ControlStyle.Contains(csCaptureMouse))
         SetMouseCapture(true);
-      if (ControlStyle.Contains(csClickEvents))
-        ControlState << csClicked;
+      if (ControlStyle.Contains(csClickEvents)) {
+        if (dbl)
+          DblClick();
+        else
+          ControlState << csClicked;
+      }
       ControlState << csLButtonDown;
     }
-    if (dbl && button == mbLeft && ControlStyle.Contains(csDoubleClicks))
-      DblClick();
     MouseDown(button, s, x, y);
   };
   auto up = [&](TMouseButton button) {

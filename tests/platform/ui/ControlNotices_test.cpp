@@ -114,6 +114,26 @@ TEST_F(NoticeTest, ButtonPressedIsBroadcastToEverySibling) {
   EXPECT_EQ(m.Result, 0);
 }
 
+// A double click is one click and one double click; a control without
+// csDoubleClicks sees two plain presses instead.
+TEST_F(NoticeTest, DoubleClickReplacesTheSecondClick) {
+  form->Show();
+  Pump();
+  std::vector<std::string> log;
+  child->OnClick = [&](TObject*) { log.push_back("click"); };
+  child->OnDblClick = [&](TObject*) { log.push_back("double"); };
+  child->OnMouseDown = [&](TObject*, TMouseButton, TShiftState s, int, int) {
+    log.push_back(s.Contains(ssDouble) ? "down double" : "down");
+  };
+  const TPoint p = child->ClientToScreen(Point(3, 3));
+  SimulateDoubleClick(p);
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "click", "double", "down double"}));
+  log.clear();
+  child->ControlStyle >> csDoubleClicks;
+  SimulateDoubleClick(p);
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "click", "down", "click"}));
+}
+
 // A window that answers HTTRANSPARENT lets the pointer through to what lies
 // under it on its parent.
 TEST_F(NoticeTest, TransparentHitTestPassesThePointerThrough) {
