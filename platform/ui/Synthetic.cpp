@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cctype>
+
 namespace {
 
 QPointer<QWidget> grabbed;
@@ -128,9 +130,12 @@ void SimulateKey(uint16_t VirtualKey, TShiftState Shift, char Char) {
   if (QWidget* focus = target->focusWidget())
     target = focus;
   const QString text = Char != 0 ? AnsiToQString(std::string_view(&Char, 1)) : QString();
-  QKeyEvent press(QEvent::KeyPress, QtKey(VirtualKey), QtModifiers(Shift), text);
+  // As the toolkit does, a key that gives a printable character is named by
+  // that character ('!' for Shift+1).
+  const int key = Char > ' ' && Char < 0x7F ? std::toupper(Char) : QtKey(VirtualKey);
+  QKeyEvent press(QEvent::KeyPress, key, QtModifiers(Shift), text);
   QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, QtKey(VirtualKey), QtModifiers(Shift), text);
+  QKeyEvent release(QEvent::KeyRelease, key, QtModifiers(Shift), text);
   QApplication::sendEvent(target, &release);
 }
 

@@ -134,6 +134,25 @@ TEST_F(NoticeTest, DoubleClickReplacesTheSecondClick) {
   EXPECT_EQ(log, (std::vector<std::string>{"down", "click", "down", "click"}));
 }
 
+// Every key that types something is told as a key first, shifted digits and
+// punctuation included, so a handler that acts on the first key sees it.
+TEST_F(NoticeTest, PunctuationAndShiftedDigitsAreKeysToo) {
+  form->Show();
+  panel->SetTabStop(true);
+  panel->SetFocus();
+  Pump();
+  std::vector<uint16_t> keys;
+  std::vector<char> chars;
+  panel->OnKeyDown = [&](TObject*, uint16_t& k, TShiftState) { keys.push_back(k); };
+  panel->OnKeyPress = [&](TObject*, char& c) { chars.push_back(c); };
+  SimulateKey(VK_OEM_COMMA, {}, ',');
+  SimulateKey('1', {ssShift}, '!');
+  SimulateKey(VK_OEM_MINUS, {ssShift}, '_');
+  SimulateKey('A', {}, 'a');
+  EXPECT_EQ(keys, (std::vector<uint16_t>{VK_OEM_COMMA, '1', VK_OEM_MINUS, 'A'}));
+  EXPECT_EQ(chars, (std::vector<char>{',', '!', '_', 'a'}));
+}
+
 // A window that answers HTTRANSPARENT lets the pointer through to what lies
 // under it on its parent.
 TEST_F(NoticeTest, TransparentHitTestPassesThePointerThrough) {
