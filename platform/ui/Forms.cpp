@@ -215,20 +215,28 @@ TModalResult TCustomForm::ShowModal() {
     }
   } restore{this};
   Show();
-  while (ModalResult == mrNone) {
+  TCloseAction action = caNone;
+  while (action == caNone) {
     Application->HandleMessage();
     if (Application->Terminated())
       ModalResult = mrCancel;
     if (ModalResult == mrNone)
       continue;
-    // A close asked while modal: the form may still refuse it.
-    if (!CloseQuery())
+    // A close asked while modal: OnCloseQuery or OnClose may still refuse
+    // it, unless the program is ending.
+    action = CloseQuery() ? caHide : caNone;
+    if (action != caNone)
+      DoClose(action);
+    if (action == caNone && Application->Terminated())
+      action = caHide;
+    if (action == caNone)
       ModalResult = mrNone;
   }
   const TModalResult result = ModalResult;
-  TCloseAction action = caHide;
-  DoClose(action);
-  Hide();
+  if (action == caFree)
+    Release();
+  else
+    Hide();
   return result;
 }
 

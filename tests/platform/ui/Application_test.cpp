@@ -107,3 +107,30 @@ TEST(Forms, ResizeHideStayOnTopAndMinimise) {
 }
 
 } // namespace
+
+namespace {
+
+// A modal form's OnCloseQuery and OnClose may keep it up; the loop goes on
+// until a close is let through.
+TEST(Forms, AModalCloseMayBeRefusedByQueryOrOnClose) {
+  Application->Initialize();
+  TForm dialog(nullptr);
+  dialog.SetBounds(500, 300, 100, 60);
+  TTimer closer(nullptr);
+  closer.SetInterval(10);
+  closer.SetOnTimer([&](TObject*) { dialog.ModalResult = mrOk; });
+  std::vector<std::string> log;
+  dialog.OnCloseQuery = [&](TObject*, bool& can) {
+    log.push_back("query");
+    can = log.size() > 1;
+  };
+  dialog.OnClose = [&](TObject*, TCloseAction& action) {
+    log.push_back("close");
+    action = log.size() > 3 ? caHide : caNone;
+  };
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_EQ(log, (std::vector<std::string>{"query", "query", "close", "query", "close"}));
+  EXPECT_FALSE(dialog.Visible());
+}
+
+} // namespace
