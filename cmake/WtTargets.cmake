@@ -17,8 +17,9 @@ endfunction()
 
 # One test program per test folder, made of its *_test.cpp files; every test
 # carries the folder's area label so that `ctest -L AREA` runs one area.
+# PROPERTIES adds test properties of its own (name value pairs).
 function(wt_add_test_dir name label)
-  cmake_parse_arguments(ARG "" "" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;ENV;PROPERTIES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
   if(NOT sources)
     return()
@@ -34,7 +35,8 @@ function(wt_add_test_dir name label)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${label}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}"
+               ${ARG_PROPERTIES})
 endfunction()
 
 # Compiles the layout files (*.lay) of a folder into an object library whose

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <cstdlib>
 #include <cstring>
 
 void GfxEnsureBackend() {
@@ -13,6 +14,12 @@ void GfxEnsureBackend() {
     return;
   // The application object lives for the rest of the process, as the
   // platform's own would; its arguments must outlive it too.
+  // Drawing into bitmaps needs no screen: without a display to talk to, the
+  // toolkit runs offscreen instead of giving up.
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0'))
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
   static int argc = 1;
   static char name[] = "welkatidor";
   static char* argv[] = {name, nullptr};

@@ -1450,6 +1450,7 @@ void TPicture::ReadData(TStream* Stream) {
   std::unique_ptr<TGraphic> g = CreateGraphic(name);
   if (!g)
     throw EInvalidGraphic("Unknown graphic class " + name);
+  g->OnProgress = OnProgress;
   g->ReadData(Stream);
   Take(std::move(g));
 }

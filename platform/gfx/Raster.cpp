@@ -193,6 +193,19 @@ RECT SpanRect(int x, int y, int w, int h) {
   return r;
 }
 
+// A blit within one bitmap reads from a copy, so that overlapping areas come
+// out as if the whole source had been read before anything was written.
+std::unique_ptr<TBitmapObject> SourceCopyIfSame(const TBitmapObject* Source,
+                                                const TBitmapObject* Dest) {
+  if (Source == nullptr || Source != Dest)
+    return nullptr;
+  auto copy = std::make_unique<TBitmapObject>(Source->Width, Source->Height, Source->BitCount);
+  copy->Colors = Source->Colors;
+  for (int y = 0; y < Source->Height; ++y)
+    std::memcpy(copy->Row(y), Source->Row(y), static_cast<size_t>(Source->Stride));
+  return copy;
+}
+
 } // namespace
 
 BOOL RasterBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmapObject* Source,
@@ -206,6 +219,9 @@ BOOL RasterBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmapObje
     return 0;
   if (Width == 0 || Height == 0 || (usesSource && (SrcWidth == 0 || SrcHeight == 0)))
     return 1;
+  const std::unique_ptr<TBitmapObject> copy = SourceCopyIfSame(usesSource ? Source : nullptr, dest);
+  if (copy)
+    Source = copy.get();
   const RECT target = SpanRect(Dest->DeviceX(X), Dest->DeviceY(Y), Width, Height);
   const RECT from = SpanRect(XSrc, YSrc, SrcWidth, SrcHeight);
   const int tw = target.right - target.left, th = target.bottom - target.top;
@@ -280,6 +296,12 @@ BOOL RasterMaskBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmap
     return 1;
   if ((RopUsesSource(ForeRop) || RopUsesSource(BackRop)) && Source == nullptr)
     return 0;
+  const std::unique_ptr<TBitmapObject> sourceCopy = SourceCopyIfSame(Source, dest);
+  if (sourceCopy)
+    Source = sourceCopy.get();
+  const std::unique_ptr<TBitmapObject> maskCopy = SourceCopyIfSame(Mask, dest);
+  if (maskCopy)
+    Mask = maskCopy.get();
   const int left = Dest->DeviceX(X), top = Dest->DeviceY(Y);
   const RECT target{left, top, left + Width, top + Height};
   const TSourceReader reader(Source, Dest, SourceBk);

@@ -423,18 +423,23 @@ void TControl::WMMouse(TMessage& m) {
   const TShiftState shift = ShiftFromKeys(m.WParam);
   const int x = GetXLParam(m.LParam), y = GetYLParam(m.LParam);
   auto down = [&](TMouseButton button, bool dbl) {
+    // Without csDoubleClicks the second press of a double click is a press
+    // like any other; with it, the double click replaces the second click.
+    dbl = dbl && ControlStyle.Contains(csDoubleClicks);
     TShiftState s = shift;
     if (dbl)
       s << ssDouble;
     if (button == mbLeft) {
       if (ControlStyle.Contains(csCaptureMouse))
         SetMouseCapture(true);
-      if (ControlStyle.Contains(csClickEvents))
-        ControlState << csClicked;
+      if (ControlStyle.Contains(csClickEvents)) {
+        if (dbl)
+          DblClick();
+        else
+          ControlState << csClicked;
+      }
       ControlState << csLButtonDown;
     }
-    if (dbl && button == mbLeft && ControlStyle.Contains(csDoubleClicks))
-      DblClick();
     MouseDown(button, s, x, y);
   };
   auto up = [&](TMouseButton button) {
@@ -702,6 +707,7 @@ void TWinControl::HandleNeeded() {
     impl->SetTopLevelFlags((p.Style & WS_CAPTION) != WS_CAPTION, (p.ExStyle & WS_EX_TOPMOST) != 0,
                            (p.ExStyle & WS_EX_TOOLWINDOW) != 0,
                            (p.ExStyle & WS_EX_NOACTIVATE) != 0);
+    impl->SetTitle(Text());
   }
   impl->SetGeometry(Left(), Top(), Width(), Height());
   impl->SetEnabled(Enabled());
@@ -859,6 +865,13 @@ void TWinControl::CMColorChanged(TMessage& m) {
   TControl::CMColorChanged(m);
   TMessage notice{CM_PARENTCOLORCHANGED, 0, 0, 0};
   Broadcast(notice);
+}
+
+// A top-level window shows its caption in its title bar and task entry.
+void TWinControl::CMTextChanged(TMessage& m) {
+  TControl::CMTextChanged(m);
+  if (impl && parent == nullptr)
+    impl->SetTitle(Text());
 }
 
 void TWinControl::CMFontChanged(TMessage& m) {
@@ -1119,10 +1132,18 @@ void TCustomControl::PaintWindow(HDC DC) {
 
 TWinControl* FindVCLWindow(TPoint Pos);
 
+TWinControl* PointerWindow(TWinControl* Window, TPoint ScreenPos) {
+  const LPARAM at = MakeLParam(ScreenPos.X, ScreenPos.Y);
+  while (Window->Parent() != nullptr && Window->Perform(WM_NCHITTEST, 0, at) == HTTRANSPARENT)
+    Window = Window->Parent();
+  return Window;
+}
+
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
   TWinControl* window = FindVCLWindow(Pos);
   if (window == nullptr)
     return nullptr;
+  window = PointerWindow(window, Pos);
   TControl* c = window->ControlAtPos(window->ScreenToClient(Pos), AllowDisabled);
   return c != nullptr ? c : window;
 }

@@ -414,6 +414,7 @@ protected:
   void CMVisibleChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
   void CMFontChanged(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
   void BoundsChanged(int OldWidth, int OldHeight) override;
 
 private:
@@ -453,6 +454,9 @@ void SetCaptureControl(TControl* Control);
 // point is over no window of this program.
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
 TWinControl* FindVCLWindow(TPoint Pos);
+// The window that takes the pointer at a screen point over Window: a child
+// window whose hit test answers HTTRANSPARENT lets it through to its parent.
+TWinControl* PointerWindow(TWinControl* Window, TPoint ScreenPos);
 // The pointer's position on the screen.
 TPoint Mouse_CursorPos();
 bool GetCursorPos(TPoint* Point);

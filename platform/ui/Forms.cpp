@@ -215,20 +215,28 @@ TModalResult TCustomForm::ShowModal() {
     }
   } restore{this};
   Show();
-  while (ModalResult == mrNone) {
+  TCloseAction action = caNone;
+  while (action == caNone) {
     Application->HandleMessage();
     if (Application->Terminated())
       ModalResult = mrCancel;
     if (ModalResult == mrNone)
       continue;
-    // A close asked while modal: the form may still refuse it.
-    if (!CloseQuery())
+    // A close asked while modal: OnCloseQuery or OnClose may still refuse
+    // it, unless the program is ending.
+    action = CloseQuery() ? caHide : caNone;
+    if (action != caNone)
+      DoClose(action);
+    if (action == caNone && Application->Terminated())
+      action = caHide;
+    if (action == caNone)
       ModalResult = mrNone;
   }
   const TModalResult result = ModalResult;
-  TCloseAction action = caHide;
-  DoClose(action);
-  Hide();
+  if (action == caFree)
+    Release();
+  else
+    Hide();
   return result;
 }
 
@@ -723,7 +731,8 @@ int TScreen::MonitorCount() const {
 }
 
 TMonitor TScreen::Monitors(int Index) const {
-  GfxEnsureBackend();
+  if (Index < 0 || Index >= MonitorCount())
+    throw EInvalidOperation("Monitor index out of bounds (" + std::to_string(Index) + ")");
   const auto screens = QGuiApplication::screens();
   TMonitor m;
   m.MonitorNum = Index;
@@ -776,8 +785,9 @@ int ShowMessageBox(const char* Text, const char* Caption, int Flags) {
   GfxEnsureBackend();
   Application->CancelHint();
   QMessageBox box;
-  box.setWindowTitle(QString::fromLatin1(Caption != nullptr ? Caption : ""));
-  box.setText(QString::fromLatin1(Text != nullptr ? Text : ""));
+  box.setWindowTitle(AnsiToQString(Caption != nullptr ? Caption : ""));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(AnsiToQString(Text != nullptr ? Text : ""));
   switch (Flags & 0xF0) {
   case MB_ICONERROR:
     box.setIcon(QMessageBox::Critical);

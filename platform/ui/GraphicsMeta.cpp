@@ -3,10 +3,6 @@
 #include "platform/gfx/Graphics.h"
 #include "platform/ui/Typinfo.h"
 
-WT_DECLARE_META(TFont)
-WT_DECLARE_META(TBitmap)
-WT_DECLARE_META(TPicture)
-
 namespace {
 
 [[maybe_unused]] const bool fontIdents =

@@ -10,6 +10,13 @@ std::function<TComponent*(const AnsiString& Name)> FindGlobalComponent;
 
 namespace {
 
+// A read error that already names its file, line and property; any other
+// error raised while a property is applied gets them added.
+class ELocatedReadError : public EReadError {
+public:
+  using EReadError::EReadError;
+};
+
 // ---------------------------------------------------------------- parsing
 
 class TLayoutParser {
@@ -551,7 +558,8 @@ public:
       ResolveFixups();
       BindFields();
       for (TComponent* c : loaded) {
-        c->Loaded();
+        const auto line = lines.find(c);
+        Guard(line != lines.end() ? line->second : obj.Line, c->Name(), [c] { c->Loaded(); });
         c->SetLoading(false);
       }
     } catch (...) {
@@ -592,14 +600,14 @@ private:
     AnsiString where = fileName + "(" + std::to_string(line) + "): ";
     if (!path.empty())
       where += path + ": ";
-    throw EReadError(where + what);
+    throw ELocatedReadError(where + what);
   }
 
   // Runs Fn and turns what it raises into EReadError at line and path.
   template <class F> void Guard(int line, const AnsiString& path, F&& Fn) {
     try {
       Fn();
-    } catch (const EReadError&) {
+    } catch (const ELocatedReadError&) {
       throw;
     } catch (const std::bad_any_cast&) {
       Fail(line, path, "handler does not fit the event");

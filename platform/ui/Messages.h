@@ -151,6 +151,17 @@ enum : uint16_t {
   VK_DOWN = 0x28,
   VK_INSERT = 0x2D,
   VK_DELETE = 0x2E,
+  VK_OEM_1 = 0xBA, // ;:
+  VK_OEM_PLUS = 0xBB,
+  VK_OEM_COMMA = 0xBC,
+  VK_OEM_MINUS = 0xBD,
+  VK_OEM_PERIOD = 0xBE,
+  VK_OEM_2 = 0xBF, // /?
+  VK_OEM_3 = 0xC0, // `~
+  VK_OEM_4 = 0xDB, // [{
+  VK_OEM_5 = 0xDC, // \|
+  VK_OEM_6 = 0xDD, // ]}
+  VK_OEM_7 = 0xDE, // '"
   VK_F1 = 0x70,
   VK_F2 = 0x71,
   VK_F3 = 0x72,

@@ -12,6 +12,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <cctype>
+
 namespace {
 
 QPointer<QWidget> grabbed;
@@ -143,10 +145,13 @@ void SimulateKey(uint16_t VirtualKey, TShiftState Shift, char Char) {
     return;
   if (QWidget* focus = target->focusWidget())
     target = focus;
-  const QString text = Char != 0 ? QString(QChar::fromLatin1(Char)) : QString();
-  QKeyEvent press(QEvent::KeyPress, QtKey(VirtualKey), QtModifiers(Shift), text);
+  const QString text = Char != 0 ? AnsiToQString(std::string_view(&Char, 1)) : QString();
+  // As the toolkit does, a key that gives a printable character is named by
+  // that character ('!' for Shift+1).
+  const int key = Char > ' ' && Char < 0x7F ? std::toupper(Char) : QtKey(VirtualKey);
+  QKeyEvent press(QEvent::KeyPress, key, QtModifiers(Shift), text);
   QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, QtKey(VirtualKey), QtModifiers(Shift), text);
+  QKeyEvent release(QEvent::KeyRelease, key, QtModifiers(Shift), text);
   QApplication::sendEvent(target, &release);
 }
 

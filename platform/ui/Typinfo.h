@@ -171,6 +171,10 @@ WT_DECLARE_META(TComponent)
 WT_DECLARE_META(TStrings)
 WT_DECLARE_META(TStringList)
 WT_DECLARE_META(TCollectionItem)
+// The drawing objects layouts hold: fonts, bitmaps and pictures.
+WT_DECLARE_META(TFont)
+WT_DECLARE_META(TBitmap)
+WT_DECLARE_META(TPicture)
 
 // Identifiers of an enumeration's values, for layouts and messages.
 template <class E> struct TEnumIdents {

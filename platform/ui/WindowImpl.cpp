@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Codepage.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -63,14 +64,62 @@ uint16_t VirtualKeyOf(int key) {
   if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
     return static_cast<uint16_t>(VK_F1 + (key - Qt::Key_F1));
   static const std::pair<int, uint16_t> table[] = {
-      {Qt::Key_Backspace, VK_BACK},   {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},
-      {Qt::Key_Return, VK_RETURN},    {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Shift, VK_SHIFT},
-      {Qt::Key_Control, VK_CONTROL},  {Qt::Key_Alt, VK_MENU},      {Qt::Key_Pause, VK_PAUSE},
-      {Qt::Key_CapsLock, VK_CAPITAL}, {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Space, VK_SPACE},
-      {Qt::Key_PageUp, VK_PRIOR},     {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
-      {Qt::Key_Home, VK_HOME},        {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
-      {Qt::Key_Right, VK_RIGHT},      {Qt::Key_Down, VK_DOWN},     {Qt::Key_Insert, VK_INSERT},
+      {Qt::Key_Backspace, VK_BACK},
+      {Qt::Key_Tab, VK_TAB},
+      {Qt::Key_Backtab, VK_TAB},
+      {Qt::Key_Return, VK_RETURN},
+      {Qt::Key_Enter, VK_RETURN},
+      {Qt::Key_Shift, VK_SHIFT},
+      {Qt::Key_Control, VK_CONTROL},
+      {Qt::Key_Alt, VK_MENU},
+      {Qt::Key_Pause, VK_PAUSE},
+      {Qt::Key_CapsLock, VK_CAPITAL},
+      {Qt::Key_Escape, VK_ESCAPE},
+      {Qt::Key_Space, VK_SPACE},
+      {Qt::Key_PageUp, VK_PRIOR},
+      {Qt::Key_PageDown, VK_NEXT},
+      {Qt::Key_End, VK_END},
+      {Qt::Key_Home, VK_HOME},
+      {Qt::Key_Left, VK_LEFT},
+      {Qt::Key_Up, VK_UP},
+      {Qt::Key_Right, VK_RIGHT},
+      {Qt::Key_Down, VK_DOWN},
+      {Qt::Key_Insert, VK_INSERT},
       {Qt::Key_Delete, VK_DELETE},
+      // The toolkit names the character a key gives, the platform the key
+      // itself: shifted digits and punctuation are told as their key.
+      {Qt::Key_Exclam, '1'},
+      {Qt::Key_At, '2'},
+      {Qt::Key_NumberSign, '3'},
+      {Qt::Key_Dollar, '4'},
+      {Qt::Key_Percent, '5'},
+      {Qt::Key_AsciiCircum, '6'},
+      {Qt::Key_Ampersand, '7'},
+      {Qt::Key_Asterisk, '8'},
+      {Qt::Key_ParenLeft, '9'},
+      {Qt::Key_ParenRight, '0'},
+      {Qt::Key_Semicolon, VK_OEM_1},
+      {Qt::Key_Colon, VK_OEM_1},
+      {Qt::Key_Equal, VK_OEM_PLUS},
+      {Qt::Key_Plus, VK_OEM_PLUS},
+      {Qt::Key_Comma, VK_OEM_COMMA},
+      {Qt::Key_Less, VK_OEM_COMMA},
+      {Qt::Key_Minus, VK_OEM_MINUS},
+      {Qt::Key_Underscore, VK_OEM_MINUS},
+      {Qt::Key_Period, VK_OEM_PERIOD},
+      {Qt::Key_Greater, VK_OEM_PERIOD},
+      {Qt::Key_Slash, VK_OEM_2},
+      {Qt::Key_Question, VK_OEM_2},
+      {Qt::Key_QuoteLeft, VK_OEM_3},
+      {Qt::Key_AsciiTilde, VK_OEM_3},
+      {Qt::Key_BracketLeft, VK_OEM_4},
+      {Qt::Key_BraceLeft, VK_OEM_4},
+      {Qt::Key_Backslash, VK_OEM_5},
+      {Qt::Key_Bar, VK_OEM_5},
+      {Qt::Key_BracketRight, VK_OEM_6},
+      {Qt::Key_BraceRight, VK_OEM_6},
+      {Qt::Key_Apostrophe, VK_OEM_7},
+      {Qt::Key_QuoteDbl, VK_OEM_7},
   };
   for (auto& [qt, vk] : table)
     if (qt == key)
@@ -182,7 +231,7 @@ struct TWindowImpl::TWidget : public QWidget {
     try {
       const TPoint screen = ScreenOf(e->globalPosition());
       UpdateMouseControl(screen);
-      TWinControl* w = Control();
+      TWinControl* w = PointerWindow(Control(), screen);
       TControl* target = GetCaptureControl();
       if (target == nullptr) {
         const TPoint local = w->ScreenToClient(screen);
@@ -286,7 +335,7 @@ struct TWindowImpl::TWidget : public QWidget {
           return;
       }
     }
-    const QByteArray text = e->text().toLatin1();
+    const std::string text = QStringToAnsi(e->text());
     if (text.size() == 1) {
       char ch = text[0];
       if (!c->DoKeyPress(ch) && ch != 0)
@@ -460,7 +509,7 @@ void TWindowImpl::SetTopLevelFlags(bool Frameless, bool StayOnTop, bool Tool, bo
 }
 
 void TWindowImpl::SetTitle(const AnsiString& Title) {
-  widget->setWindowTitle(QString::fromLatin1(Title.data(), static_cast<int>(Title.size())));
+  widget->setWindowTitle(AnsiToQString(Title));
 }
 
 void TWindowImpl::Activate() {
@@ -504,6 +553,14 @@ int TWindowImpl::ReleaseDC(HDC DC) {
   // What was drawn shows at once; the next paint redraws it all anyway.
   widget->update();
   return 1;
+}
+
+QString AnsiToQString(std::string_view Text) {
+  return QString::fromStdString(Cp1252ToUtf8(Text));
+}
+
+std::string QStringToAnsi(const QString& Text) {
+  return Utf8ToCp1252(Text.toStdString());
 }
 
 // ---------------------------------------------------------------- pointer

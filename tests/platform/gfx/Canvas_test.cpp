@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -157,13 +158,80 @@ TEST(DrawText, CalcRectAlignmentAndPrefix) {
   EXPECT_GT(CountColor(c, TRect{0, 80 - h, 200, 80}, clBlack), 0);
 }
 
+// The names the windows use resolve, through fontconfig, to installed fonts
+// with the same metrics: text measures as the layouts expect.
+TEST(Font, WindowsNamesResolveToMetricCompatibleFonts) {
+  TBitmap b;
+  b.SetSize(10, 10);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetSize(12);
+  auto width = [&](const char* family) {
+    c->Font()->SetName(family);
+    return c->TextWidth("The quick brown fox, 0123456789");
+  };
+  EXPECT_EQ(width("Arial"), width("Liberation Sans"));
+  EXPECT_NE(width("Arial"), width("DejaVu Sans"));
+  EXPECT_EQ(width("Times New Roman"), width("Liberation Serif"));
+  EXPECT_EQ(width("Courier New"), width("Liberation Mono"));
+  TFont byDefault;
+  c->Font()->Assign(&byDefault);
+  EXPECT_GT(c->TextWidth("Default"), 20);
+  EXPECT_GT(c->TextHeight("Default"), 8);
+}
+
+// Where the ink of what was drawn in black lies.
+TRect InkBox(TCanvas* c, const TRect& area) {
+  TRect box{area.Right, area.Bottom, area.Left - 1, area.Top - 1};
+  for (int y = area.Top; y < area.Bottom; ++y)
+    for (int x = area.Left; x < area.Right; ++x)
+      if (c->Pixels(x, y) == clBlack)
+        box = TRect{std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                    std::max(box.Bottom, y + 1)};
+  return box;
+}
+
+TEST(DrawText, CentredTabsAndTheShortcutMark) {
+  TBitmap b;
+  b.SetSize(120, 40);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName("Arial");
+  c->Brush()->SetStyle(bsClear);
+  TRect box{0, 0, 120, 40};
+  c->DrawText("MM", box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const TRect ink = InkBox(c, TRect{0, 0, 120, 40});
+  EXPECT_LE(std::abs(ink.Left + ink.Right - 120), 2) << "centred across";
+  EXPECT_LE(std::abs(ink.Top + ink.Bottom - 40), 6) << "centred down";
+
+  TEXTMETRIC tm;
+  GetTextMetrics(c->Handle(), &tm);
+  TRect tabbed{0, 0, 300, 0}, plain{0, 0, 300, 0};
+  c->DrawText("a\tb", tabbed, DT_CALCRECT | DT_EXPANDTABS);
+  c->DrawText("a\tb", plain, DT_CALCRECT);
+  EXPECT_GE(tabbed.Right, 8 * tm.tmAveCharWidth) << "a tab stop is eight average characters";
+  EXPECT_LT(plain.Right, tabbed.Right);
+
+  // "&F" underlines the F; "&&" is one '&' and marks nothing.
+  auto inkOf = [&](const char* text, UINT format) {
+    c->Brush()->SetStyle(bsSolid);
+    c->FillRect(TRect{0, 0, 120, 40});
+    c->Brush()->SetStyle(bsClear);
+    TRect r{0, 0, 120, 40};
+    c->DrawText(text, r, DT_SINGLELINE | format);
+    return InkBox(c, TRect{0, 0, 120, 40});
+  };
+  const TRect marked = inkOf("&File", 0), unmarked = inkOf("File", 0);
+  EXPECT_GT(marked.Bottom, unmarked.Bottom) << "the underline lies below the letters";
+  EXPECT_EQ(marked.Left, unmarked.Left);
+  EXPECT_EQ(inkOf("A&&B", 0).Right, inkOf("A&B", DT_NOPREFIX).Right);
+}
+
 // Every primitive once, written as a PNG into the build folder for review.
 TEST(Demo, EveryPrimitiveSavedForReview) {
   TBitmap b;
-  b.SetSize(420, 300);
+  b.SetSize(420, 380);
   TCanvas* c = b.Canvas();
   c->Brush()->SetColor(clBtnFace);
-  c->FillRect(TRect{0, 0, 420, 300});
+  c->FillRect(TRect{0, 0, 420, 380});
   c->Pen()->SetColor(clNavy);
   c->MoveTo(10, 10);
   c->LineTo(100, 40);
@@ -213,6 +281,47 @@ TEST(Demo, EveryPrimitiveSavedForReview) {
   DeleteObject(black);
   DeleteObject(teal);
   DeleteObject(region);
+  // Bottom row: pattern brush, pen modes, pictures drawn plain, stretched,
+  // transparent and copied, and single pixels.
+  TBitmap pattern;
+  pattern.SetSize(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      pattern.Canvas()->SetPixels(x, y, (x / 2 + y / 2) % 2 ? clNavy : clYellow);
+  c->Brush()->SetBitmap(&pattern);
+  c->Pen()->SetColor(clBlack);
+  c->Rectangle(10, 300, 70, 370);
+  c->Brush()->SetBitmap(nullptr);
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(clWhite);
+  c->Pen()->SetWidth(9);
+  c->Pen()->SetMode(pmXor);
+  c->Pen()->SetColor(clAqua);
+  c->MoveTo(80, 305);
+  c->LineTo(130, 365);
+  c->MoveTo(130, 305);
+  c->LineTo(80, 365);
+  c->Pen()->SetMode(pmNot);
+  c->MoveTo(105, 300);
+  c->LineTo(105, 370);
+  c->Pen()->SetMode(pmCopy);
+  c->Pen()->SetWidth(1);
+  TBitmap glyph;
+  glyph.SetSize(16, 16);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(TRect{0, 0, 16, 16});
+  glyph.Canvas()->Brush()->SetColor(clGreen);
+  glyph.Canvas()->Ellipse(1, 1, 15, 15);
+  c->Draw(145, 305, &glyph);
+  c->StretchDraw(TRect{170, 305, 218, 353}, &glyph);
+  glyph.SetTransparent(true);
+  c->Draw(225, 305, &glyph);
+  c->CopyRect(TRect{250, 305, 298, 353}, c, TRect{170, 305, 194, 329});
+  for (int i = 0; i < 40; ++i)
+    c->SetPixels(310 + i, 330 + (i % 7), clRed);
+  EXPECT_EQ(c->Pixels(226, 306), ColorToRGB(clBtnFace))
+      << "the key colour of the transparent glyph";
+
   const std::string bmp = std::string(WT_BINARY_DIR) + "/gfx-demo.bmp";
   const std::string png = std::string(WT_BINARY_DIR) + "/gfx-demo.png";
   b.SaveToFile(bmp);

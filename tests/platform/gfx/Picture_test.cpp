@@ -279,6 +279,49 @@ TEST(Picture, StoredFormRoundTripsBitmapAndJpeg) {
 
 class TTestGraphic : public TBitmap {};
 
+// A graphic that tells how its loading goes, as long decoders do.
+class TSlowGraphic : public TBitmap {
+public:
+  void LoadFromStream(TStream* Stream) override {
+    Progress(this, psStarting, 0, false, TRect{}, "Loading...");
+    TBitmap::LoadFromStream(Stream);
+    Progress(this, psEnding, 100, true, TRect{}, "Loading...");
+  }
+};
+
+// The picture passes its graphic's progress on, while the graphic loads from
+// a file or from stored data, and afterwards.
+TEST(Picture, ProgressOfItsGraphicIsPassedOn) {
+  TTempDir dir;
+  TPicture::RegisterFileFormat("slow", "Slow pictures", "TSlowGraphic",
+                               [] { return std::unique_ptr<TGraphic>(new TSlowGraphic); });
+  TBitmap b;
+  b.SetSize(2, 2);
+  b.SaveToFile(dir.File("x.slow"));
+  TPicture picture;
+  std::vector<int> stages;
+  picture.OnProgress = [&](TObject*, TProgressStage stage, uint8_t, bool, const TRect&,
+                           const AnsiString& msg) {
+    EXPECT_EQ(msg, "Loading...");
+    stages.push_back(stage);
+  };
+  picture.LoadFromFile(dir.File("x.slow"));
+  EXPECT_EQ(stages, (std::vector<int>{psStarting, psEnding}));
+  TMemoryStream stored;
+  picture.WriteData(&stored);
+  stored.SetPosition(0);
+  stages.clear();
+  picture.ReadData(&stored);
+  EXPECT_EQ(stages, (std::vector<int>{psStarting, psEnding}));
+  stages.clear();
+  TMemoryStream image;
+  b.SaveToStream(&image);
+  image.SetPosition(0);
+  picture.Graphic()->LoadFromStream(&image);
+  EXPECT_EQ(stages, (std::vector<int>{psStarting, psEnding}));
+  TPicture::UnregisterGraphicClass("TSlowGraphic");
+}
+
 TEST(Picture, RegistriesByExtensionAndClassName) {
   TTempDir dir;
   TPicture picture;

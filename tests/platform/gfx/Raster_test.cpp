@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -66,6 +67,33 @@ TEST(RasterOps, EveryOperationOnKnownPixels) {
     SelectObject(to.dc, GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);
   }
+}
+
+// Blits within one bitmap (scrolling) read the whole source before writing,
+// whichever way the areas overlap.
+TEST(RasterOps, OverlappingBlitsWithinOneBitmap) {
+  struct TShift {
+    int dx, dy;
+  };
+  for (const TShift shift : {TShift{0, 1}, TShift{0, -1}, TShift{1, 0}, TShift{-1, 0}})
+    for (const DWORD rop : {DWORD{SRCCOPY}, DWORD{SRCINVERT}, DWORD{NOTSRCCOPY}}) {
+      TSurface s(4, 4, 0);
+      auto original = [](int x, int y) { return RGB(x * 40 + 10, y * 40 + 10, 77); };
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+          SetPixel(s.dc, x, y, original(x, y));
+      BitBlt(s.dc, std::max(0, shift.dx), std::max(0, shift.dy), 3 + (shift.dx == 0),
+             3 + (shift.dy == 0), s.dc, std::max(0, -shift.dx), std::max(0, -shift.dy), rop);
+      for (int y = std::max(0, shift.dy); y < 4 + std::min(0, shift.dy); ++y)
+        for (int x = std::max(0, shift.dx); x < 4 + std::min(0, shift.dx); ++x) {
+          const COLORREF src = original(x - shift.dx, y - shift.dy), dst = original(x, y);
+          const COLORREF expected = rop == SRCCOPY     ? src
+                                    : rop == SRCINVERT ? src ^ dst
+                                                       : ~src & 0xFFFFFF;
+          ASSERT_EQ(s.At(x, y), expected) << "shift " << shift.dx << "," << shift.dy << " rop "
+                                          << rop << " at " << x << "," << y;
+        }
+    }
 }
 
 TEST(RasterOps, PatBltInvertsAndClipsToTheSurface) {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <cstdlib>
+
 namespace {
 
 TEST(Screen, CaptureOfARectangleShowsAWindowOnIt) {
@@ -60,6 +62,27 @@ TEST(Backend, SurfacePixelsAndFontSpec) {
   EXPECT_EQ(spec.PixelSize, 13);
   EXPECT_TRUE(spec.Bold);
   EXPECT_FALSE(spec.Family.empty());
+}
+
+} // namespace
+
+namespace {
+
+// Bitmaps need no screen: a program without any display still draws.
+TEST(Backend, DrawsWithoutAnyDisplay) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        unsetenv("QT_QPA_PLATFORM");
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        TBitmap b;
+        b.SetSize(40, 20);
+        b.Canvas()->Font()->SetName("Arial");
+        b.Canvas()->TextOut(2, 2, "Hi");
+        std::exit(b.Canvas()->Pixels(0, 0) == clWhite && b.Canvas()->TextWidth("Hi") > 5 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -77,6 +78,35 @@ TEST_F(HintTest, ShownAfterThePauseWithItsInformation) {
   // Leaving the control hides it.
   SimulateMouseMove(form->ClientToScreen(Point(150, 80)));
   EXPECT_FALSE(HintShown());
+}
+
+// Shown hints go after HintHidePause; a second control's hint soon after
+// comes after HintShortPause instead of HintPause.
+TEST_F(HintTest, HidePauseAndShortPause) {
+  Application->HintHidePause = 100;
+  Application->HintPause = 400;
+  Application->HintShortPause = 5;
+  auto* other = new TCustomControl(form);
+  other->SetParent(form);
+  other->SetBounds(100, 10, 80, 40);
+  other->SetHint("Other");
+  other->SetShowHint(true);
+  std::vector<AnsiString> shown;
+  Application->OnShowHint = [&](AnsiString& text, bool&, THintInfo&) { shown.push_back(text); };
+  PumpUntil([] { return false; }, 550); // no hint of an earlier test counts as recent
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350));
+  ASSERT_TRUE(PumpUntil([&] { return !HintShown(); }, 1000)) << "hidden after HintHidePause";
+  EXPECT_EQ(shown.size(), 1u) << "not shown again while the pointer stays";
+
+  SimulateMouseMove(pad->ClientToScreen(Point(22, 15)));
+  SimulateMouseMove(other->ClientToScreen(Point(20, 15)));
+  const auto moved = std::chrono::steady_clock::now();
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_LT(std::chrono::steady_clock::now() - moved, std::chrono::milliseconds(300));
+  EXPECT_EQ(shown.back(), "Other");
 }
 
 TEST_F(HintTest, OnShowHintMayRefuse) {

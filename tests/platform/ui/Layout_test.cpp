@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -70,6 +71,8 @@ public:
 
   void Loaded() override {
     TComponent::Loaded();
+    if (Caption == "refuse")
+      throw Exception("Loaded refused");
     ++LoadedCalls;
     BuddySetBeforeLoaded = Buddy != nullptr || Name() != "first";
   }
@@ -318,8 +321,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "broken.lay(3): odd number of hexadecimal digits in binary data"},
         TBrokenCase{"object F: TTestForm\n object first: TGadget\n  Count = 1\n",
                     "broken.lay(4): 'end' missing for object first"},
+        TBrokenCase{"object F: TTestForm\n object first: TGadget\n end\n object second: "
+                    "TGadget\n  Caption = 'refuse'\n end\nend\n",
+                    "broken.lay(4): second: Loaded refused"},
         TBrokenCase{"object F: TGadget\nend\n",
-                    "broken.lay(1): the layout is of class TGadget, not TTestForm"}));
+                    "broken.lay(1): the layout is of class TGadget, not TTestForm"}),
+    [](const testing::TestParamInfo<TBrokenCase>& Info) { return std::to_string(Info.index); });
 
 TEST(Layout, EmbeddedResourcesAreFoundByName) {
   RegisterLayoutResource("unitTestLayout", "object F: TTestForm\nend\n", 24);
