@@ -50,3 +50,6 @@ bool IsLeapYear(Word year);
 AnsiString DateToStr(TDateTime dateTime);
 AnsiString TimeToStr(TDateTime dateTime);
 AnsiString DateTimeToStr(TDateTime dateTime);
+
+// The text without the blanks and control characters at both ends.
+AnsiString Trim(const AnsiString& text);
