@@ -1,0 +1,151 @@
+#pragma once
+// One watched web page: its request cycle, the change gate that spares the
+// detection passes an unchanged page, the passes that find dated news items
+// in the page's tables, blocks and repeated fragments, and the items found.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "engine/Chttpthread.h"
+#include "engine/Htmlhrefextractor.h"
+#include "engine/Htmlnoveltydetector.h"
+#include "engine/Newsdata.h"
+#include "engine/Smartparser.h"
+#include "platform/rtl/Sysutils.h"
+
+class CHttpProxyConfig;
+class CSmartDataStructure;
+class TPCRegexp;
+class NewsSource;
+
+// Receives a source's reports on the main thread: the number of items just
+// committed (0 after a failure or when nothing new was found), or 1 for a
+// page-change event.
+class NewsUpdater {
+public:
+  virtual ~NewsUpdater() = default;
+  virtual void OnNewsReceived(NewsSource* source, int32_t count) {
+    (void)source;
+    (void)count;
+  }
+};
+
+// The source's listener of its HTTP transactions.
+class NewsCallback : public CHttpCallback {
+public:
+  // Stores the owner and becomes the owner's listener.
+  explicit NewsCallback(NewsSource* source);
+  void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
+                   unsigned headerLength) override;
+
+  NewsSource* owner; // not owned
+};
+
+using TNewsList = std::vector<std::unique_ptr<NewsData>>;
+
+class NewsSource {
+public:
+  static constexpr int RequestTimeOutMs = 60000;
+  // The mode bits of DetectNews: below the top level, bit 1 lets tables and
+  // bit 2 lets blocks qualify; any mode but 0 runs the top-level tests and
+  // the stride scan. A fetched page is detected with every bit.
+  static constexpr int32_t DetectTables = 1;
+  static constexpr int32_t DetectBlocks = 2;
+  static constexpr int32_t DetectAll = 7;
+
+  explicit NewsSource(NewsUpdater* newsNotifier);
+  ~NewsSource();
+  NewsSource(const NewsSource&) = delete;
+  NewsSource& operator=(const NewsSource&) = delete;
+
+  // Request cycle.
+  int StartRequest();
+  bool IsBusy() const;
+  void SetUrl(const AnsiString& newUrl);
+  const AnsiString& GetUrl() const;
+  bool HasUrl(const AnsiString& text) const;
+  void SetOptions(bool novelty, bool keepTrack, bool ignoreTags, bool ignoreDateTimes,
+                  bool ignoreHexaNumbers);
+  void SetHistoryLength(int32_t length);
+  bool IsDue(int32_t interval) const;
+  void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
+                   unsigned headerLength);
+
+  // Items.
+  AnsiString MakeAbsoluteUrl(const AnsiString& href) const;
+  int GetNewsCount() const;
+  // Null when the index is out of range.
+  NewsData* GetNews(int index) const;
+  void AddNews(std::unique_ptr<NewsData> item);
+  bool IsKnown(const NewsData* item) const;
+  // False for a null list.
+  bool IsInList(const NewsData* item, const TNewsList* list) const;
+  void ExtractNews();
+  bool TrackPageChange();
+  // Moves the candidates into news, dropping known ones and, in a mostly
+  // dated list, the undated ones; the number committed.
+  int CommitCandidates();
+  int SaveNews(FILE* file) const;
+  int ClearNews();
+  void DeleteCacheFiles();
+
+  // Detection passes over the parsed page; each returns the number of
+  // candidates it added.
+  int DetectNews(int32_t mode);
+  int ScanChildren(CSmartDataStructure* node, int32_t mode);
+  bool IsDatedTable(CSmartDataStructure* node);
+  int ExtractDatedTable(CSmartDataStructure* node);
+  bool IsDatedBlock(CSmartDataStructure* node);
+  int ExtractDatedBlock(CSmartDataStructure* node);
+  int ScanDatedItems(CSmartDataStructure* root);
+
+  std::unique_ptr<NewsCallback> listener;
+  bool busy = false;
+  NewsUpdater* notifier; // not owned
+  CHtmlHrefExtractor hrefExtractor;
+  CHTTPTransaction* transaction = nullptr; // not owned: it frees itself
+  std::unique_ptr<CSmartParser> parser;
+  std::unique_ptr<CNoveltyDetector> pageTracker;
+  std::unique_ptr<CNoveltyDetector> changeGate;
+  AnsiString url;
+  bool newsExtraction = true;
+  bool noveltyDetection = false;
+  bool keepChangeTrack = true;
+  bool ignoreHtmlTags = true;
+  bool ignoreDates = true;
+  bool ignoreBigHexaNumbers = true;
+  int32_t historyLength = 3;
+  AnsiString name;
+  AnsiString note;
+  TNewsList news;       // oldest first
+  TNewsList candidates; // found by the running detection pass
+  AnsiString pageText;
+  bool enabled = false;
+  TDateTime lastRequest = 0;
+
+private:
+  // The patterns of the dated-block test, shared by all live sources.
+  static std::unique_ptr<TPCRegexp> liPattern;
+  static std::unique_ptr<TPCRegexp> ulPattern;
+  static std::unique_ptr<TPCRegexp> brPattern;
+  static int liveSources;
+
+  // Appends the item unless a candidate is the same; true when appended.
+  bool AddCandidate(std::unique_ptr<NewsData> item);
+  // The li, ul and br counts of the node's HTML, cached in the node.
+  void CountListTags(CSmartDataStructure* node, int& li, int& ul, int& br);
+  // Both halves of the HTML hold a date, both a time, or both a date-time.
+  static bool HalvesAreDated(const AnsiString& html);
+  // A candidate from an HTML fragment that looks like a dated entry; null
+  // when it does not or the fragment analysis fails.
+  std::unique_ptr<NewsData> FragmentItem(const AnsiString& html);
+  // The part of the stride scan after the marking: the repetitions cut into
+  // fragments.
+  int CutRepetitions(const std::vector<TSmartToken>& tokens, int first, int last);
+};
+
+// The one proxy configuration of the process; null until created.
+extern CHttpProxyConfig* ProxyConfig;
+void CreateProxyConfig();
+void DeleteProxyConfig();
