@@ -183,6 +183,17 @@ void StopAllTransactions() {
   }
 }
 
+void DetachCallback(const CHttpCallback* callback) {
+  // Under the lock a transaction in its slot is alive: it clears the slot
+  // before it is gone. Its hand-over runs on this thread and checks the flag.
+  if (!callback)
+    return;
+  std::lock_guard lock(PoolLock);
+  for (CHTTPTransaction* transaction : Pool)
+    if (transaction && transaction->listener == callback)
+      transaction->Terminate();
+}
+
 bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists) {
   if (skipIfExists) {
     if (FILE* existing = std::fopen(fileName, "r")) {
