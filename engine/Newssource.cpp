@@ -87,8 +87,8 @@ int NewsSource::StartRequest() {
     return 0;
   transaction->SetUrl(url.c_str());
   AnsiString proxyHost, proxyPort;
-  if (!ProxyConfig || ProxyConfig->GetProxyForUrl(url, proxyHost, proxyPort, ProxyScriptPath) ==
-                          pkDirect)
+  if (!ProxyConfig ||
+      ProxyConfig->GetProxyForUrl(url, proxyHost, proxyPort, ProxyScriptPath) == pkDirect)
     proxyHost = proxyPort = "";
   transaction->SetProxy(proxyHost.c_str(), proxyPort.c_str());
   transaction->SetCallback(listener.get());
@@ -131,8 +131,8 @@ bool NewsSource::IsDue(int32_t interval) const {
   return interval < (elapsed - std::floor(elapsed)) * SecsPerDay;
 }
 
-void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength,
-                             const char* header, unsigned headerLength) {
+void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
+                             unsigned headerLength) {
   bool ok = false;
   if (status == 0) {
     const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
