@@ -134,6 +134,9 @@ private:
   static std::unique_ptr<TPCRegexp> brPattern;
   static int liveSources;
 
+  // The node's part of the page text.
+  AnsiString NodeHtml(const CSmartDataStructure* node) const;
+  AnsiString NodeText(const CSmartDataStructure* node) const;
   // Appends the item unless a candidate is the same; true when appended.
   bool AddCandidate(std::unique_ptr<NewsData> item);
   // The li, ul and br counts of the node's HTML, cached in the node.
@@ -143,9 +146,8 @@ private:
   // A candidate from an HTML fragment that looks like a dated entry; null
   // when it does not or the fragment analysis fails.
   std::unique_ptr<NewsData> FragmentItem(const AnsiString& html);
-  // The part of the stride scan after the marking: the repetitions cut into
-  // fragments.
-  int CutRepetitions(const std::vector<TSmartToken>& tokens, int first, int last);
+  // The pattern that cuts a list block into entries; null when none fits.
+  static TPCRegexp* ChooseSeparator(int li, int ul, int br);
 };
 
 // The one proxy configuration of the process; null until created.
