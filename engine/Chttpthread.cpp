@@ -579,9 +579,10 @@ int CHTTPTransaction::ProcessResponse() {
 
   switch (outcome) {
   case roSuccess:
-    for (unsigned i = 0; i < bodyLength; ++i)
-      if (body[i] == '\0')
-        body[i] = ' ';
+    // A compressed body is binary: blanking its zero bytes would corrupt the
+    // stream; its listener blanks them once decoded.
+    if (GetContentEncoding(header, static_cast<int>(headerLength)) == ccIdentity)
+      std::replace(body, body + bodyLength, '\0', ' ');
     OnSuccess();
     ReleaseReceiveBuffer();
     return 0;

@@ -142,7 +142,8 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
       int decodedLength = 0;
       CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
                                         decodedLength);
-      pageText = decoded ? AnsiString(decoded.get()) : AnsiString();
+      pageText = decoded ? AnsiString(decoded.get(), decodedLength) : AnsiString();
+      std::replace(pageText.begin(), pageText.end(), '\0', ' ');
       ok = true;
     } else if (coding == ccIdentity) {
       pageText = body ? AnsiString(body) : AnsiString();
