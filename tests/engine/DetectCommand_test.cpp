@@ -1,0 +1,79 @@
+// newsprobe detect, run as the tool it is.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct TProbeRun {
+  std::string out;
+  int exitCode = -1;
+};
+
+TProbeRun RunDetect(const std::string& args) {
+  const std::string command =
+      std::string(WT_BINARY_DIR) + "/tools/newsprobe detect " + args + " 2>/dev/null";
+  TProbeRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return run;
+  char buf[512];
+  while (size_t n = fread(buf, 1, sizeof buf, pipe))
+    run.out.append(buf, n);
+  int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The last line up to its timings, which vary; "" when they are missing.
+std::string CountsOfLastLine(const std::string& out) {
+  const size_t begin = out.rfind('\n', out.size() - 2);
+  const std::string line = out.substr(begin == std::string::npos ? 0 : begin + 1);
+  const size_t timings = line.find(",\"parse_ms\":");
+  if (timings == std::string::npos || line.find(",\"detect_ms\":") == std::string::npos)
+    return "";
+  return line.substr(0, timings) + "}";
+}
+
+std::string Row(const std::string& date, const std::string& href, const std::string& title) {
+  return "<tr><td>" + date + "</td><td><a href=\"" + href + "\">" + title + "</a></td></tr>\n";
+}
+
+TEST(NewsprobeDetect, PrintsCommittedItemsAndCounts) {
+  TTempDir dir;
+  // The seventh row's date is too short to count as one, so the row is
+  // pruned at commit; the NUL ends the page.
+  std::string page = "<table>\n";
+  for (int i = 1; i <= 6; ++i)
+    page += Row("1" + std::to_string(i) + "/05/2003", "story" + std::to_string(i) + ".html",
+                "Council news number " + std::to_string(i) + " of the week");
+  page += Row("5/11", "/today.html", "Council news of today, short date");
+  page += "</table>\n" + std::string(1, '\0') + "<table>" + Row("12/05/2003", "x", "Never seen");
+  const std::string file = dir.Write("page.html", page);
+
+  TProbeRun run = RunDetect(file + " --url http://127.0.0.1/news/index.html");
+  EXPECT_EQ(run.exitCode, 0);
+  const std::string firstLine = run.out.substr(0, run.out.find('\n'));
+  EXPECT_EQ(firstLine, "{\"date\":\"11/05/2003\",\"headline\":\"Council news number 1 of the "
+                       "week\",\"link\":\"story1.html\",\"absolute\":\"http://127.0.0.1/news/"
+                       "story1.html\"}");
+  EXPECT_EQ(CountsOfLastLine(run.out),
+            "{\"candidates\":7,\"committed\":6,\"tokens\":58,\"nodes\":30}");
+  EXPECT_EQ(run.out.find("today"), std::string::npos);
+
+  run = RunDetect(file + " --mode 0");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.find("\"date\""), std::string::npos);
+  EXPECT_EQ(CountsOfLastLine(run.out),
+            "{\"candidates\":0,\"committed\":0,\"tokens\":58,\"nodes\":30}");
+
+  EXPECT_EQ(RunDetect(file + " --mode x").exitCode, 2);
+  EXPECT_EQ(RunDetect("").exitCode, 2);
+  EXPECT_EQ(RunDetect(dir.File("missing.html")).exitCode, 1);
+}
+
+} // namespace
