@@ -272,12 +272,10 @@ bool NewsExtractor::LoadSources(const AnsiString& fileName) {
   TFileCloser closer(file);
   TLineReader reader(file);
   AnsiString lines[SourceBlockLines];
-  reader.ReadLine(lines[0]);
-  if (!reader.ReadLine(lines[1]))
-    lines[1].clear();
+  reader.ReadLines(lines, 2); // the first line is not examined
   if (!AcceptVersionLine(lines[1]))
     return true;
-  reader.ReadLines(lines, 2);
+  reader.ReadLines(lines, 2); // two empty lines end the header
   while (reader.ReadLines(lines, SourceBlockLines))
     AddSource(DefinitionFromBlock(lines));
   return true;
