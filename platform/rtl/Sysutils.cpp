@@ -1,6 +1,5 @@
 #include "platform/rtl/Sysutils.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -130,11 +129,4 @@ AnsiString DateTimeToStr(TDateTime dateTime) {
   if (msecs == 0)
     return DateToStr(dateTime);
   return DateToStr(dateTime) + " " + TimeToStr(dateTime);
-}
-
-AnsiString Trim(const AnsiString& text) {
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  return first < last ? AnsiString(first, last) : AnsiString();
 }

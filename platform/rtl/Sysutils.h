@@ -50,6 +50,3 @@ bool IsLeapYear(Word year);
 AnsiString DateToStr(TDateTime dateTime);
 AnsiString TimeToStr(TDateTime dateTime);
 AnsiString DateTimeToStr(TDateTime dateTime);
-
-// The text without the blanks and control characters at both ends.
-AnsiString Trim(const AnsiString& text);
