@@ -286,6 +286,27 @@ int NewsSource::CommitCandidates() {
 
 // Detection passes.
 
+// The list patterns, as the index of their counts and matches.
+enum { ltLi, ltUl, ltBr };
+
+namespace {
+
+void FindAllMatches(const TPCRegexp& pattern, const AnsiString& page, std::vector<int>& starts,
+                    std::vector<int>& ends) {
+  const int length = static_cast<int>(page.size());
+  for (int offset = 0; offset <= length;) {
+    int matchLength = 0;
+    int found = pattern.FindIn(page.c_str(), length, &matchLength, offset);
+    if (found < 0)
+      return;
+    starts.push_back(found);
+    ends.push_back(found + matchLength);
+    offset = matchLength > 0 ? found + matchLength : found + 1;
+  }
+}
+
+} // namespace
+
 int NewsSource::DetectNews(int32_t mode) {
   if (!parser->structure)
     return 0;
@@ -293,6 +314,9 @@ int NewsSource::DetectNews(int32_t mode) {
   CSmartStructure* structure = parser->structure.get();
   if (!structure->BuildTree())
     return 0;
+  for (int kind = 0; kind < ListPatternCount; ++kind)
+    FindAllMatches(*ListPattern(kind), pageText, listTags.starts[kind], listTags.ends[kind]);
+  listTags.built = true;
   int added = 0;
   for (const auto& child : structure->root->children) {
     CSmartDataStructure* node = child.get();
@@ -306,6 +330,7 @@ int NewsSource::DetectNews(int32_t mode) {
   if (mode != 0)
     added += ScanDatedItems(structure->root.get());
   structure->FreeTree();
+  listTags = TListMatches();
   return added;
 }
 
@@ -355,7 +380,7 @@ bool IsListBlock(int li, int ul, int br) {
 // The dated-item test refuses HTML with more than 15 line breaks. Telling
 // that first, and without converting the HTML to text, keeps the test cheap
 // on the cells of layout tables that hold most of the page.
-bool HasTooManyBreaks(const AnsiString& html) {
+bool HasTooManyBreaks(std::string_view html) {
   int breaks = 0;
   for (size_t i = 0; i < html.size() && breaks <= 15; ++i) {
     if (html[i] == '\n')
@@ -366,6 +391,59 @@ bool HasTooManyBreaks(const AnsiString& html) {
   return breaks > 15;
 }
 
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+// The first characters of the HTML with its tags removed as HtmlToText
+// removes them; complete tells whether that is all of it.
+AnsiString StrippedPrefix(std::string_view html, size_t budget, bool& complete) {
+  AnsiString out;
+  size_t i = 0;
+  while (i < html.size() && out.size() < budget) {
+    if (html[i] == '\0')
+      break;
+    if (html[i] != '<') {
+      out += html[i++];
+      continue;
+    }
+    size_t close = html.find('>', i);
+    if (close == std::string_view::npos) {
+      i = html.size();
+      break;
+    }
+    i = close + 1;
+  }
+  complete = i >= html.size() || html[i] == '\0';
+  return out;
+}
+
+// How far past a character an entity or a two-byte sequence can reach, and
+// so how many of the last converted characters of a prefix may still change
+// with what follows it.
+constexpr size_t ConversionReach = 16;
+
+// The text of an HTML span when it is shorter than limit, as HtmlToText
+// makes it; false for a longer text. A longer text is told from a prefix of
+// the span: a cell holding a large nested table costs little. The text of
+// a prefix is the beginning of the whole text but for its last characters,
+// so a character that is no blank at limit - 1 or later, and not among
+// those last ones, makes the whole text at least limit long.
+bool ShortText(std::string_view html, size_t limit, AnsiString& text) {
+  for (size_t budget = 4 * limit + 64;; budget *= 4) {
+    bool complete = false;
+    AnsiString prefix = HtmlToText(StrippedPrefix(html, budget, complete));
+    if (complete) {
+      text = std::move(prefix);
+      return text.size() < limit;
+    }
+    for (size_t k = limit > 0 ? limit - 1 : 0; k + ConversionReach < prefix.size(); ++k) {
+      if (!IsTrimmed(prefix[k]))
+        return false;
+    }
+  }
+}
+
 } // namespace
 
 AnsiString NewsSource::NodeHtml(const CSmartDataStructure* node) const {
@@ -374,6 +452,18 @@ AnsiString NewsSource::NodeHtml(const CSmartDataStructure* node) const {
 
 AnsiString NewsSource::NodeText(const CSmartDataStructure* node) const {
   return parser->structure->NodeText(node, pageText);
+}
+
+std::string_view NewsSource::NodeSpan(const CSmartDataStructure* node) const {
+  size_t start = 0;
+  size_t end = 0;
+  parser->structure->NodeSpan(node, pageText.size(), start, end);
+  return std::string_view(pageText).substr(start, end - start);
+}
+
+bool NewsSource::NodeShortText(const CSmartDataStructure* node, size_t limit,
+                               AnsiString& text) const {
+  return ShortText(NodeSpan(node), limit, text);
 }
 
 bool NewsSource::IsDatedTable(CSmartDataStructure* node) {
@@ -388,7 +478,12 @@ bool NewsSource::IsDatedTable(CSmartDataStructure* node) {
     for (const auto& cell : row->children) {
       if (cell->content == 0)
         continue;
-      AnsiString text = NodeText(cell.get());
+      // Only a text under 20 characters can be a date or a time.
+      AnsiString text;
+      if (!NodeShortText(cell.get(), 20, text)) {
+        ++texts;
+        continue;
+      }
       size_t length = text.size();
       dated += length < 20 && IsDate(text) ? 1 : 0;
       dated += length < 15 && IsTime(text) ? 1 : 0;
@@ -450,14 +545,36 @@ int NewsSource::ExtractDatedTable(CSmartDataStructure* node) {
   return added;
 }
 
+TPCRegexp* NewsSource::ListPattern(int kind) {
+  TPCRegexp* patterns[ListPatternCount] = {liPattern.get(), ulPattern.get(), brPattern.get()};
+  return patterns[kind];
+}
+
+int NewsSource::CountListMatches(const CSmartDataStructure* node, int kind, int* out,
+                                 int outSize) const {
+  if (!listTags.built)
+    return parser->structure->CountMatches(node, pageText, *ListPattern(kind), out, outSize);
+  size_t start = 0;
+  size_t end = 0;
+  parser->structure->NodeSpan(node, pageText.size(), start, end);
+  const std::vector<int>& starts = listTags.starts[kind];
+  const std::vector<int>& ends = listTags.ends[kind];
+  size_t from =
+      std::lower_bound(starts.begin(), starts.end(), static_cast<int>(start)) - starts.begin();
+  size_t to = std::upper_bound(ends.begin(), ends.end(), static_cast<int>(end)) - ends.begin();
+  int count = to > from ? static_cast<int>(std::min<size_t>(to - from, SmartMaxMatches)) : 0;
+  for (int i = 0; out != nullptr && i < std::min(count, outSize); ++i)
+    out[i] = starts[from + i] - static_cast<int>(start);
+  return count;
+}
+
 void NewsSource::CountListTags(CSmartDataStructure* node, int& li, int& ul, int& br) {
-  const CSmartStructure& structure = *parser->structure;
   if (node->liCount < 0)
-    node->liCount = structure.CountMatches(node, pageText, *liPattern);
+    node->liCount = CountListMatches(node, ltLi);
   if (node->ulCount < 0)
-    node->ulCount = structure.CountMatches(node, pageText, *ulPattern);
+    node->ulCount = CountListMatches(node, ltUl);
   if (node->brCount < 0)
-    node->brCount = structure.CountMatches(node, pageText, *brPattern);
+    node->brCount = CountListMatches(node, ltBr);
   li = node->liCount;
   ul = node->ulCount;
   br = node->brCount;
@@ -465,10 +582,10 @@ void NewsSource::CountListTags(CSmartDataStructure* node, int& li, int& ul, int&
 
 // The halves share the middle character; HTML too short to halve has an
 // empty first half and the whole text as its second.
-bool NewsSource::HalvesAreDated(const AnsiString& html) {
+bool NewsSource::HalvesAreDated(std::string_view html) {
   size_t middle = html.size() / 2;
-  AnsiString first = html.substr(0, middle);
-  AnsiString second = html.substr(middle > 0 ? middle - 1 : 0);
+  AnsiString first(html.substr(0, middle));
+  AnsiString second(html.substr(middle > 0 ? middle - 1 : 0));
   return (IsDate(first) && IsDate(second)) || (IsTime(first) && IsTime(second)) ||
          (IsDateTime(first) && IsDateTime(second));
 }
@@ -478,10 +595,13 @@ bool NewsSource::IsDatedBlock(CSmartDataStructure* node) {
     return false;
   int li = 0, ul = 0, br = 0;
   CountListTags(node, li, ul, br);
-  AnsiString html = NodeHtml(node);
-  if (IsListBlock(li, ul, br) && HalvesAreDated(html))
+  std::string_view span = NodeSpan(node);
+  if (IsListBlock(li, ul, br) && HalvesAreDated(span))
     return true;
-  return !HasTooManyBreaks(html) && IsDatedItem(HtmlToText(html), html);
+  if (HasTooManyBreaks(span))
+    return false;
+  AnsiString html(span);
+  return IsDatedItem(HtmlToText(html), html);
 }
 
 std::unique_ptr<NewsData> NewsSource::FragmentItem(const AnsiString& html) {
@@ -493,17 +613,17 @@ std::unique_ptr<NewsData> NewsSource::FragmentItem(const AnsiString& html) {
   return std::make_unique<NewsData>(this, date, time, dateTime, "", headline, "", link);
 }
 
-TPCRegexp* NewsSource::ChooseSeparator(int li, int ul, int br) {
+int NewsSource::ChooseSeparator(int li, int ul, int br) {
   int lo = std::min({li, ul, br});
   int hi = std::max({li, ul, br});
   auto isMiddle = [&](int count) { return lo < count && count < hi; };
   int middle = isMiddle(li) ? li : isMiddle(ul) ? ul : isMiddle(br) ? br : lo;
   int half = middle / 2;
   if (half < li)
-    return liPattern.get();
+    return ltLi;
   if (half < ul)
-    return ulPattern.get();
-  return half < br ? brPattern.get() : nullptr;
+    return ltUl;
+  return half < br ? ltBr : -1;
 }
 
 int NewsSource::ExtractDatedBlock(CSmartDataStructure* node) {
@@ -518,13 +638,12 @@ int NewsSource::ExtractDatedBlock(CSmartDataStructure* node) {
       return 0;
     return AddCandidate(std::move(item)) ? 1 : 0;
   }
-  TPCRegexp* separator = HalvesAreDated(html) ? ChooseSeparator(li, ul, br) : nullptr;
-  if (separator == nullptr)
+  int separator = HalvesAreDated(html) ? ChooseSeparator(li, ul, br) : -1;
+  if (separator < 0)
     return 0;
   constexpr int MaxEntries = 255;
   int starts[MaxEntries];
-  int entries = std::min(
-      parser->structure->CountMatches(node, pageText, *separator, starts, MaxEntries), MaxEntries);
+  int entries = std::min(CountListMatches(node, separator, starts, MaxEntries), MaxEntries);
   int added = 0;
   for (int i = 0; i < entries; ++i) {
     size_t end = i + 1 < entries ? starts[i + 1] : html.size();

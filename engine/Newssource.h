@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/Chttpthread.h"
@@ -134,20 +135,44 @@ private:
   static std::unique_ptr<TPCRegexp> brPattern;
   static int liveSources;
 
+  // Every match of the list patterns in the page, in page order, while
+  // DetectNews runs. These patterns match where a '<' starts them and never
+  // overlap, so the matches in a node's HTML are those of the page within
+  // its span: the counts of every node, however deeply nested, take two
+  // binary searches instead of a search of its HTML.
+  static constexpr int ListPatternCount = 3;
+  struct TListMatches {
+    std::vector<int> starts[ListPatternCount];
+    std::vector<int> ends[ListPatternCount];
+    bool built = false;
+  };
+  TListMatches listTags;
+
   // The node's part of the page text.
   AnsiString NodeHtml(const CSmartDataStructure* node) const;
   AnsiString NodeText(const CSmartDataStructure* node) const;
+  std::string_view NodeSpan(const CSmartDataStructure* node) const;
+  // The node's text when it is shorter than limit characters; false for a
+  // longer one, which is told without converting all of it.
+  bool NodeShortText(const CSmartDataStructure* node, size_t limit, AnsiString& text) const;
+  // The matches of a list pattern in the node's HTML, as CountMatches
+  // counts them; the first outSize match starts, relative to the node, go to
+  // out.
+  int CountListMatches(const CSmartDataStructure* node, int pattern, int* out = nullptr,
+                       int outSize = 0) const;
   // Appends the item unless a candidate is the same; true when appended.
   bool AddCandidate(std::unique_ptr<NewsData> item);
   // The li, ul and br counts of the node's HTML, cached in the node.
   void CountListTags(CSmartDataStructure* node, int& li, int& ul, int& br);
   // Both halves of the HTML hold a date, both a time, or both a date-time.
-  static bool HalvesAreDated(const AnsiString& html);
+  static bool HalvesAreDated(std::string_view html);
   // A candidate from an HTML fragment that looks like a dated entry; null
   // when it does not or the fragment analysis fails.
   std::unique_ptr<NewsData> FragmentItem(const AnsiString& html);
-  // The pattern that cuts a list block into entries; null when none fits.
-  static TPCRegexp* ChooseSeparator(int li, int ul, int br);
+  // li, ul or br: the list pattern that cuts a list block into entries; -1
+  // when none fits.
+  static int ChooseSeparator(int li, int ul, int br);
+  static TPCRegexp* ListPattern(int kind);
 };
 
 // The one proxy configuration of the process; null until created.

@@ -93,6 +93,9 @@ public:
   // Frees the tree's nodes; the token table stays.
   void FreeTree();
 
+  // The node's span as [start, end) clamped to the page.
+  void NodeSpan(const CSmartDataStructure* node, size_t pageLength, size_t& start,
+                size_t& end) const;
   // The node's part of the page, as HTML or as clean text.
   AnsiString NodeHtml(const CSmartDataStructure* node, const AnsiString& page) const;
   AnsiString NodeText(const CSmartDataStructure* node, const AnsiString& page) const;
@@ -112,7 +115,4 @@ private:
   void PairTokens();
   void BuildChildren(CSmartDataStructure* node);
   bool AddChild(CSmartDataStructure* node, int type, int first, int last, bool keepUnpaired);
-  // The node's span as [start, end) clamped to the page.
-  void NodeSpan(const CSmartDataStructure* node, size_t pageLength, size_t& start,
-                size_t& end) const;
 };
