@@ -75,35 +75,39 @@ int main() {
   }
   NewsExtractor::SetMaxRequest(10);
 
-  // Completed requests, and the main thread's time and the heap after every
-  // round of SourceCount.
-  int completed = 0;
-  std::vector<NewsSource*> running;
+  // Round by round, each source requested once: the main thread's time and,
+  // with no request in flight, the heap after every round.
+  const int rounds = Requests / SourceCount;
   std::vector<double> cpuAtRound{ThreadCpuMs()};
   std::vector<size_t> heapAtRound{HeapInUse()};
   const DWORD start = GetTickCount();
-  while (completed < Requests) {
-    while (NewsSource* source = list.GetNextSource(0)) {
-      source->StartRequest();
-      if (!source->IsBusy())
-        break;
-      running.push_back(source);
-    }
-    CheckSynchronize(10);
-    const auto done = std::partition(running.begin(), running.end(),
-                                     [](NewsSource* source) { return source->IsBusy(); });
-    for (auto it = done; it != running.end() && completed < Requests; ++it)
-      if (++completed % SourceCount == 0) {
-        cpuAtRound.push_back(ThreadCpuMs());
-        heapAtRound.push_back(HeapInUse());
+  for (int round = 1; round <= rounds; ++round) {
+    std::vector<NewsSource*> running;
+    int started = 0;
+    for (int completed = 0; completed < SourceCount;) {
+      while (started < SourceCount) {
+        NewsSource* source = list.GetNextSource(0);
+        if (!source || (source->StartRequest(), !source->IsBusy()))
+          break;
+        running.push_back(source);
+        ++started;
       }
-    running.erase(done, running.end());
+      CheckSynchronize(10);
+      const auto done = std::partition(running.begin(), running.end(),
+                                       [](NewsSource* source) { return source->IsBusy(); });
+      completed += static_cast<int>(running.end() - done);
+      running.erase(done, running.end());
+    }
+    // Every request has reported; wait for the finished transactions to free
+    // themselves.
+    StopAllTransactions();
+    cpuAtRound.push_back(ThreadCpuMs());
+    heapAtRound.push_back(HeapInUse());
   }
   const DWORD elapsed = GetTickCount() - start;
   list.DetachNotifiers();
   StopAllTransactions();
 
-  const int rounds = Requests / SourceCount;
   const double firstRound = (cpuAtRound[1] - cpuAtRound[0]) / SourceCount;
   const double laterRounds = (cpuAtRound[rounds] - cpuAtRound[1]) / (Requests - SourceCount);
   std::printf("watch: %d sources, %d completed requests in %.1f s, %ld items found\n", SourceCount,
