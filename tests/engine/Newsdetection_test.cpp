@@ -220,6 +220,15 @@ TEST_F(Detection, RepeatedFragmentsAreCutByTheirStride) {
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler), items);
   // The run repeats from the region's first token: offset 0 is never used.
   EXPECT_EQ(Detect(FragmentRun(10) + Filler), std::vector<TItem>());
+  // A fragment ends before the last token of its period. In a run of
+  // (anchor, dated span, break) the periods start at the anchors, so every
+  // fragment loses its date with the closing span: nothing is taken.
+  std::string anchorFirst;
+  for (int k = 0; k < 10; ++k)
+    anchorFirst += Anchor("/story/" + std::to_string(k) + ".html",
+                          "<b>Headline number " + std::to_string(k) + " about the harbour</b>") +
+                   " <span>12/05/2003</span><br>\n";
+  EXPECT_EQ(Detect("<p>" + Filler + "</p>" + anchorFirst + Filler), std::vector<TItem>());
   // Mode 0 runs no pass at all.
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler, 0), std::vector<TItem>());
 }

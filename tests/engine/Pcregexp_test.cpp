@@ -97,6 +97,16 @@ TEST(PCRegexp, FindAllLimitsAndEmptyMatches) {
   }
 }
 
+// A group repeated thousands of times outgrows the small stack of the
+// compiled machine code; the search is then done the slow way, not lost.
+TEST(PCRegexp, LongRepetitionStillMatches) {
+  const std::string text = std::string(5000, 'a') + "c";
+  TPCRegexp re("(a|b)*c");
+  int length = 0;
+  EXPECT_EQ(re.Find(text.c_str(), &length), 0);
+  EXPECT_EQ(length, 5001);
+}
+
 TEST(PCRegexp, FindAllEmptyPatternOnLongTextTerminates) {
   const std::string text(1000, 'q');
   TPCRegexp re("z*");
