@@ -184,6 +184,17 @@ void StopAllTransactions() {
   }
 }
 
+void DetachCallback(const CHttpCallback* callback) {
+  // Under the lock a transaction in its slot is alive: it clears the slot
+  // before it is gone. Its hand-over runs on this thread and checks the flag.
+  if (!callback)
+    return;
+  std::lock_guard lock(PoolLock);
+  for (CHTTPTransaction* transaction : Pool)
+    if (transaction && transaction->listener == callback)
+      transaction->Terminate();
+}
+
 bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists) {
   if (skipIfExists) {
     if (FILE* existing = std::fopen(fileName, "r")) {
@@ -570,9 +581,10 @@ int CHTTPTransaction::ProcessResponse() {
 
   switch (outcome) {
   case roSuccess:
-    for (unsigned i = 0; i < bodyLength; ++i)
-      if (body[i] == '\0')
-        body[i] = ' ';
+    // A compressed body is binary: blanking its zero bytes would corrupt the
+    // stream; its listener blanks them once decoded.
+    if (GetContentEncoding(header, static_cast<int>(headerLength)) == ccIdentity)
+      std::replace(body, body + bodyLength, '\0', ' ');
     OnSuccess();
     ReleaseReceiveBuffer();
     return 0;

@@ -71,6 +71,7 @@ protected:
 
 private:
   friend CHTTPTransaction* AcquireTransaction();
+  friend void DetachCallback(const CHttpCallback* callback);
   enum TResponseOutcome { roSuccess, roRedirect, roHttpStatus, roHeaderNotFound };
 
   int RunRequest(const char* url);
@@ -138,6 +139,9 @@ CHTTPTransaction* AcquireTransaction();
 // called any more). A transaction acquired but never started keeps its slot
 // until it is started or deleted.
 void StopAllTransactions();
+// Tells every pooled transaction that reports to callback to terminate, so
+// that callback is never called again and may be destroyed; main thread only.
+void DetachCallback(const CHttpCallback* callback);
 // True for a URL beginning with "HTTP://" in any case, without "javascript:"
 // or "JAVASCRIPT:", and without quotes.
 bool IsValidUrl(const char* url);

@@ -37,6 +37,9 @@ class NewsCallback : public CHttpCallback {
 public:
   // Stores the owner and becomes the owner's listener.
   explicit NewsCallback(NewsSource* source);
+  // A transaction still running for this listener is told to terminate, so
+  // that its result never reaches a source that is gone.
+  ~NewsCallback() override;
   void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                    unsigned headerLength) override;
 
@@ -174,5 +177,8 @@ private:
 
 // The one proxy configuration of the process; null until created.
 extern CHttpProxyConfig* ProxyConfig;
+// The file proxy scripts are downloaded to, set by the program at start;
+// empty lets the proxy configuration choose one.
+extern AnsiString ProxyScriptPath;
 void CreateProxyConfig();
 void DeleteProxyConfig();

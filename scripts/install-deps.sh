@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libasound2-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   nginx tinyproxy
+  locales
   xvfb xauth x11-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils
 )
 

@@ -216,6 +216,9 @@ TEST(HttpTransaction, StatusesAndMalformedResponses) {
       {Ok("<p>news</p>"), 0, 0, 0, "", "<p>news</p>"},
       {"HTTP/1.0 200 OK\r\n\r\n", 0, 0, 0, "", ""},
       {Ok(std::string("a\0b\0\0c", 6)), 0, 0, 0, "", "a b  c"},
+      // A compressed body is binary and arrives unchanged.
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + std::string("\x1f\x8b\x08\0z", 5), 0,
+       0, 0, "", std::string("\x1f\x8b\x08\0z", 5)},
       {"HTTP/1.1 404 Not Found\r\n\r\n<h1>missing</h1>", -2, 11, 404, "Not Found", ""},
       {"HTTP/1.0 500 Oops\r\n\r\n", -2, 11, 500, "Internal Server Error", ""},
       {"HTTP/1.0 299 Odd\r\n\r\nbody", -2, 10, 299, "Extension Code", ""},

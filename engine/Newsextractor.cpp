@@ -1,0 +1,341 @@
+#include "engine/Newsextractor.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "engine/Newssource.h"
+#include "engine/Newstools.h"
+#include "platform/rtl/Messages.h"
+
+int32_t NewsExtractor::nextIndex = 0;
+int32_t NewsExtractor::maxRequest = 4;
+
+namespace {
+
+constexpr int SourceBlockLines = 13;
+constexpr int NewsItemLines = 6;
+
+// Reads whole lines of any length; a line ends with CR LF, LF or CR, and the
+// last line of a file needs no line break.
+class TLineReader {
+public:
+  explicit TLineReader(FILE* file) : file_(file) {}
+
+  // The next line without its terminator; false at the end of the file.
+  bool ReadLine(AnsiString& line) {
+    line.clear();
+    for (int c = std::getc(file_); c != EOF; c = std::getc(file_)) {
+      if (c == '\n')
+        return true;
+      if (c == '\r') {
+        const int next = std::getc(file_);
+        if (next != '\n' && next != EOF)
+          std::ungetc(next, file_);
+        return true;
+      }
+      line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+  }
+
+  // False when the file ends before the last of count lines.
+  bool ReadLines(AnsiString* lines, int count) {
+    for (int i = 0; i < count; ++i)
+      if (!ReadLine(lines[i]))
+        return false;
+    return true;
+  }
+
+private:
+  FILE* file_;
+};
+
+class TFileCloser {
+public:
+  explicit TFileCloser(FILE* file) : file_(file) {}
+  ~TFileCloser() { std::fclose(file_); }
+  TFileCloser(const TFileCloser&) = delete;
+  TFileCloser& operator=(const TFileCloser&) = delete;
+
+private:
+  FILE* file_;
+};
+
+// Writes through a temporary file beside the target, which replaces the old
+// file only once every byte is written and the file closed: a full disk or a
+// failing write never costs the user the last good file.
+bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write) {
+  const AnsiString temporary = fileName + ".tmp";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file)
+    return false;
+  write(file);
+  const bool written = std::fflush(file) == 0 && !std::ferror(file);
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed && std::rename(temporary.c_str(), fileName.c_str()) == 0)
+    return true;
+  std::remove(temporary.c_str());
+  return false;
+}
+
+// The text without blanks and control characters at both ends.
+AnsiString Trimmed(const AnsiString& text) {
+  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+  return first < last ? AnsiString(first, last) : AnsiString();
+}
+
+AnsiString WithoutBlanksAndTabs(AnsiString text) {
+  std::erase_if(text, [](char c) { return c == ' ' || c == '\t'; });
+  return text;
+}
+
+// Leading white space, an optional sign, then digits, as the C library reads
+// them; 0 without digits.
+int32_t ParseInteger(const AnsiString& text) {
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
+
+const char* BooleanText(bool value) {
+  return value ? "true" : "false";
+}
+
+SourceDefinition DefinitionFromBlock(const AnsiString* block) {
+  SourceDefinition definition;
+  definition.url = Trimmed(block[1]);
+  definition.name = Trimmed(block[2]);
+  bool* flags[] = {&definition.enabled,
+                   &definition.newsExtraction,
+                   &definition.noveltyDetection,
+                   &definition.keepChangeTrack,
+                   &definition.ignoreHtmlTags,
+                   &definition.ignoreDates,
+                   &definition.ignoreBigHexaNumbers};
+  for (int i = 0; i < 7; ++i)
+    *flags[i] = WithoutBlanksAndTabs(block[4 + i]) == "true";
+  definition.historyLength = ParseInteger(WithoutBlanksAndTabs(block[11]));
+  definition.trackerCounter = ParseInteger(WithoutBlanksAndTabs(block[12]));
+  return definition;
+}
+
+void WriteSourceBlock(FILE* file, const NewsSource& source) {
+  std::fprintf(file, "----\r\n%s\r\n%s\r\n%s\r\n", AsFileLine(source.url).c_str(),
+               AsFileLine(source.name).c_str(), AsFileLine(source.note).c_str());
+  for (bool flag :
+       {source.enabled, source.newsExtraction, source.noveltyDetection, source.keepChangeTrack,
+        source.ignoreHtmlTags, source.ignoreDates, source.ignoreBigHexaNumbers})
+    std::fprintf(file, "%s\r\n", BooleanText(flag));
+  const long counter = source.pageTracker ? source.pageTracker->GetCopyCounter() : 0;
+  std::fprintf(file, "%d\r\n%ld\r\n", source.historyLength, counter);
+}
+
+// The version line holds six characters once blanks and tabs are gone, and
+// only its last two are compared: every version from "0b" upward is read.
+bool AcceptVersionLine(const AnsiString& line) {
+  const AnsiString version = WithoutBlanksAndTabs(line);
+  if (version.size() != 6) {
+    MessageBox("Incorrect source file", "Error", MB_OK);
+    return false;
+  }
+  if (version.compare(4, 2, "0b") < 0) {
+    MessageBox("Unsupported source file version", "Error", MB_OK);
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+AnsiString AsFileLine(const AnsiString& text) {
+  AnsiString line = text;
+  std::replace(line.begin(), line.end(), '\r', ' ');
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  return line;
+}
+
+AnsiString FormatDayCount(TDateTime value) {
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+  return AnsiString(buffer, result.ptr);
+}
+
+TDateTime ParseDayCount(const AnsiString& text) {
+  const char* first = text.c_str();
+  while (*first == ' ' || *first == '\t')
+    ++first;
+  if (*first == '+')
+    ++first;
+  double value = 0;
+  if (std::from_chars(first, text.c_str() + text.size(), value).ec != std::errc())
+    return 0;
+  return value;
+}
+
+NewsExtractor::NewsExtractor(NewsUpdater* newsNotifier) : notifier(newsNotifier) {}
+
+NewsExtractor::~NewsExtractor() {
+  sources.clear();
+  removedSources.clear();
+}
+
+int NewsExtractor::GetSourceCount() const {
+  return static_cast<int>(sources.size());
+}
+
+int NewsExtractor::GetEnabledCount() const {
+  return static_cast<int>(
+      std::count_if(sources.begin(), sources.end(), [](const auto& s) { return s->enabled; }));
+}
+
+NewsSource* NewsExtractor::GetSource(int index) const {
+  if (index < 0 || index >= GetSourceCount())
+    return nullptr;
+  return sources[index].get();
+}
+
+void NewsExtractor::DeleteSource(int index) {
+  if (!GetSource(index))
+    return;
+  removedSources.push_back(std::move(sources[index]));
+  sources.erase(sources.begin() + index);
+}
+
+NewsSource* NewsExtractor::FindSourceByUrl(const AnsiString& url) const {
+  for (const auto& source : sources)
+    if (source->url == url)
+      return source.get();
+  return nullptr;
+}
+
+NewsSource* NewsExtractor::FindSourceByName(const AnsiString& name) const {
+  for (const auto& source : sources)
+    if (source->name == name)
+      return source.get();
+  return nullptr;
+}
+
+void NewsExtractor::AddSource(SourceDefinition definition) {
+  auto source = std::make_unique<NewsSource>(notifier);
+  source->SetUrl(definition.url);
+  source->newsExtraction = definition.newsExtraction;
+  source->SetOptions(definition.noveltyDetection, definition.keepChangeTrack,
+                     definition.ignoreHtmlTags, definition.ignoreDates,
+                     definition.ignoreBigHexaNumbers);
+  source->name = std::move(definition.name);
+  source->enabled = definition.enabled;
+  source->SetHistoryLength(definition.historyLength);
+  if (source->pageTracker)
+    source->pageTracker->SetCopyCounter(definition.trackerCounter);
+  sources.push_back(std::move(source));
+}
+
+int NewsExtractor::GetBusyCount() const {
+  return static_cast<int>(
+      std::count_if(sources.begin(), sources.end(), [](const auto& s) { return s->IsBusy(); }));
+}
+
+NewsSource* NewsExtractor::GetNextSource(int32_t interval) {
+  if (GetBusyCount() >= maxRequest)
+    return nullptr;
+  const int count = GetSourceCount();
+  for (int attempts = 1;; ++attempts) {
+    if (++nextIndex >= count)
+      nextIndex = 0;
+    if (attempts > count)
+      return nullptr;
+    NewsSource* source = sources[nextIndex].get();
+    if (!source->IsBusy() && source->IsDue(interval) && source->enabled)
+      return source;
+  }
+}
+
+void NewsExtractor::DetachNotifiers() {
+  for (const auto& source : sources)
+    source->notifier = nullptr;
+  // A parked source's request may still be running and would report too.
+  for (const auto& source : removedSources)
+    source->notifier = nullptr;
+}
+
+bool NewsExtractor::SaveSources(const AnsiString& fileName) const {
+  return WriteFileSafely(fileName, [this](FILE* file) {
+    std::fprintf(file, "Source definition version %s\r\n%s\r\n\r\n\r\n", SourcesFileVersion,
+                 SourcesFileVersion);
+    for (const auto& source : sources)
+      WriteSourceBlock(file, *source);
+  });
+}
+
+bool NewsExtractor::LoadSources(const AnsiString& fileName) {
+  FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (!file)
+    return false;
+  TFileCloser closer(file);
+  TLineReader reader(file);
+  AnsiString lines[SourceBlockLines];
+  reader.ReadLines(lines, 2); // the first line is not examined
+  if (!AcceptVersionLine(lines[1]))
+    return true;
+  reader.ReadLines(lines, 2); // two empty lines end the header
+  while (reader.ReadLines(lines, SourceBlockLines))
+    AddSource(DefinitionFromBlock(lines));
+  return true;
+}
+
+int NewsExtractor::SaveNews(const AnsiString& fileName) const {
+  WriteFileSafely(fileName, [this](FILE* file) {
+    for (const auto& source : sources)
+      source->SaveNews(file);
+  });
+  return 0;
+}
+
+int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matcher) {
+  FILE* file = std::fopen(fileName.c_str(), "rb");
+  if (!file)
+    return 0;
+  TFileCloser closer(file);
+  TLineReader reader(file);
+  AnsiString lines[NewsItemLines];
+  while (reader.ReadLines(lines, NewsItemLines)) {
+    NewsSource* source = FindSourceByName(lines[0]);
+    if (!source)
+      continue;
+    NewsRecord record;
+    record.dateText = lines[5];
+    record.headline = lines[2];
+    record.link = lines[3];
+    record.received = ParseDayCount(lines[1]);
+    record.kind = ParseInteger(lines[4]);
+    auto item = std::make_unique<NewsData>(source, std::move(record));
+    if (matcher && matcher->IsTooOld(item.get()))
+      continue;
+    source->AddNews(std::move(item));
+  }
+  return 0;
+}
+
+int NewsExtractor::GetAllNews(std::vector<NewsData*>& list) const {
+  const size_t before = list.size();
+  for (const auto& source : sources)
+    for (const auto& item : source->news)
+      list.push_back(item.get());
+  return static_cast<int>(list.size() - before);
+}
+
+int NewsExtractor::ClearAllNews() {
+  for (const auto& source : sources)
+    source->ClearNews();
+  return 0;
+}
+
+void NewsExtractor::SetMaxRequest(int32_t count) {
+  maxRequest = std::clamp(count, 1, 10);
+}

@@ -1,0 +1,225 @@
+// A news source's request cycle: due time, URL and options, the completion
+// with its reports, and requests over real connections, also when the pool
+// is exhausted or the source goes away while its request runs.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Chttpthread.h"
+#include "engine/Htmlnoveltydetector.h"
+#include "engine/Newsextractor.h"
+#include "engine/Newssource.h"
+#include "engine/Newstools.h"
+#include "engine/Usdkthreadurllauncher.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Kernel.h"
+#include "tests/engine/NewsPages.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class RecordingUpdater : public NewsUpdater {
+public:
+  void OnNewsReceived(NewsSource* source, int32_t count) override {
+    Reports.push_back(count);
+    Busy = source->IsBusy();
+  }
+  std::vector<int> Reports;
+  bool Busy = true;
+};
+
+// Serves the transactions' hand-overs until done() or the time-out.
+template <class Done> bool ServeUntil(Done done, int timeoutMs = 5000) {
+  for (const DWORD start = GetTickCount(); !done();) {
+    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs))
+      return false;
+    CheckSynchronize(10);
+  }
+  return true;
+}
+
+const std::string OkHeader = "HTTP/1.0 200 OK\r\nContent-Type: text/html";
+
+class NewsRequestTest : public testing::Test {
+protected:
+  void SetUp() override {
+    InitNewsTools();
+    CNoveltyDetector::SetCacheFolder(dir.File("cache/"));
+    source.SetUrl("http://127.0.0.1/news.html");
+    source.name = "News";
+  }
+  void TearDown() override {
+    StopAllTransactions();
+    FreeNewsTools();
+  }
+
+  // Hands a completion to the source as its transaction would.
+  void Complete(int status, const std::string& header, const std::string& body) {
+    source.OnHttpEvent(status, status == 0 ? body.c_str() : nullptr,
+                       static_cast<unsigned>(body.size()), status == 0 ? header.c_str() : nullptr,
+                       static_cast<unsigned>(header.size()));
+  }
+
+  TTempDir dir;
+  RecordingUpdater updater;
+  NewsSource source{&updater};
+};
+
+TEST_F(NewsRequestTest, IsDueCountsTheElapsedTimeWithinOneDay) {
+  EXPECT_TRUE(source.IsDue(20)) << "never requested";
+  const double second = 1.0 / SecsPerDay;
+  struct Case {
+    double ago;
+    bool due;
+  };
+  const Case cases[] = {{21 * second, true},     {19 * second, false}, {1 + 10 * second, false},
+                        {1 + 30 * second, true}, {-5 * second, true},  {3 + 0.5, true}};
+  for (const Case& c : cases) {
+    source.lastRequest = Now() - c.ago;
+    EXPECT_EQ(source.IsDue(20), c.due) << c.ago * SecsPerDay << " s ago";
+  }
+}
+
+TEST_F(NewsRequestTest, SetUrlRenewsTheDetectorsOnlyForANewUrl) {
+  source.SetHistoryLength(6);
+  CNoveltyDetector* tracker = source.pageTracker.get();
+  CNoveltyDetector* gate = source.changeGate.get();
+  ASSERT_TRUE(tracker && gate);
+  tracker->IsNew("<p>page</p>");
+  source.SetUrl("http://127.0.0.1/news.html");
+  EXPECT_EQ(source.pageTracker.get(), tracker);
+  EXPECT_EQ(tracker->GetHistoryCount(), 1);
+  source.SetUrl("");
+  EXPECT_EQ(source.url, "");
+  EXPECT_EQ(source.pageTracker.get(), tracker);
+  EXPECT_EQ(source.changeGate.get(), gate);
+
+  source.SetUrl("http://127.0.0.1/other.html");
+  EXPECT_EQ(source.url, "http://127.0.0.1/other.html");
+  EXPECT_EQ(source.pageTracker->GetFileName(), "http___127_0_0_1_other_html.htm");
+  EXPECT_EQ(source.pageTracker->GetHistoryCount(), 0);
+  EXPECT_EQ(source.pageTracker->GetDepth(), 6);
+  EXPECT_EQ(source.changeGate->GetDepth(), 10);
+  EXPECT_FALSE(source.changeGate->GetKeepCopies());
+}
+
+TEST_F(NewsRequestTest, OptionsAndHistoryLengthReachThePageTracker) {
+  for (auto [length, kept] : {std::pair{0, 1}, {5000, 1024}, {12, 12}}) {
+    source.SetHistoryLength(length);
+    EXPECT_EQ(source.historyLength, kept);
+    EXPECT_EQ(source.pageTracker->GetDepth(), kept);
+  }
+  source.pageTracker->IsNew("<p>page</p>");
+  source.SetOptions(true, false, true, true, true);
+  EXPECT_TRUE(source.noveltyDetection);
+  EXPECT_FALSE(source.pageTracker->GetKeepCopies());
+  EXPECT_EQ(source.pageTracker->GetHistoryCount(), 0) << "a changed flag clears the history";
+}
+
+TEST_F(NewsRequestTest, FailedCompletionsReportNothingFound) {
+  source.busy = true;
+  Complete(-1, "", "");
+  Complete(-2, "", "");
+  Complete(0, OkHeader + "\r\nContent-Encoding: br", DatedTablePage("Coded", 8));
+  EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 0}));
+  EXPECT_FALSE(updater.Busy);
+  EXPECT_EQ(source.GetNewsCount(), 0);
+}
+
+TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
+  source.SetOptions(true, true, true, true, true);
+  Complete(0, OkHeader, DatedTablePage("Plain", 8));
+  // First the items, then the page tracker's first event.
+  EXPECT_EQ(updater.Reports, (std::vector<int>{8, 1}));
+  ASSERT_EQ(source.GetNewsCount(), 9);
+  EXPECT_EQ(source.GetNews(0)->headline, "Plain council approves budget plan 1");
+  EXPECT_EQ(source.GetNews(8)->kind, 1);
+  EXPECT_EQ(source.GetNews(8)->headline.rfind("Page tracker initialized at ", 0), 0u);
+
+  updater.Reports.clear();
+  Complete(0, OkHeader, DatedTablePage("Plain", 8));
+  EXPECT_TRUE(updater.Reports.empty()) << "an unchanged page reports nothing";
+
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(DatedTablePage("Zipped", 6)));
+  EXPECT_EQ(updater.Reports, (std::vector<int>{6, 1}));
+  const NewsData* change = source.GetNews(source.GetNewsCount() - 1);
+  EXPECT_EQ(change->headline.rfind("Page update detected at ", 0), 0u);
+  EXPECT_EQ(change->link, "file://" + source.pageTracker->GetLastCopyPath());
+  EXPECT_EQ(change->dateText, change->headline.substr(24));
+}
+
+TEST_F(NewsRequestTest, ASourceWithoutNotifierExtractsSilently) {
+  NewsSource quiet(nullptr);
+  quiet.pageText = DatedTablePage("Quiet", 7);
+  quiet.ExtractNews();
+  EXPECT_EQ(quiet.GetNewsCount(), 7);
+  quiet.OnHttpEvent(-1, nullptr, 0, nullptr, 0);
+  source.pageText = "";
+  source.ExtractNews();
+  EXPECT_EQ(updater.Reports, std::vector<int>{0});
+}
+
+TEST_F(NewsRequestTest, ARequestRunsThroughTheProxyForItsUrl) {
+  TScriptedServer server;
+  server.Add({.Bytes = OkHeader + "\r\n\r\n" + DatedTablePage("Proxied", 8)});
+  CreateProxyConfig();
+  ProxyConfig->SetProxySettings(false, false, "", true, "127.0.0.1",
+                                std::to_string(server.Port()).c_str());
+  source.SetUrl("http://news.example/front.html");
+  const TDateTime before = Now();
+  EXPECT_EQ(source.StartRequest(), 0);
+  DeleteProxyConfig();
+  EXPECT_TRUE(source.IsBusy());
+  EXPECT_GE(source.lastRequest, before);
+  ASSERT_TRUE(ServeUntil([&] { return !updater.Reports.empty(); }));
+  EXPECT_EQ(updater.Reports, std::vector<int>{8});
+  EXPECT_FALSE(source.IsBusy());
+  EXPECT_EQ(server.Request(0).substr(0, 44), "GET http://news.example/front.html HTTP/1.0\r");
+}
+
+TEST_F(NewsRequestTest, WithThePoolExhaustedTheSourceStaysIdleAndDue) {
+  std::vector<std::unique_ptr<CHTTPTransaction>> taken;
+  while (CHTTPTransaction* transaction = AcquireTransaction())
+    taken.emplace_back(transaction);
+  ASSERT_EQ(taken.size(), static_cast<size_t>(TransactionPoolSize));
+  EXPECT_EQ(source.StartRequest(), 0);
+  EXPECT_FALSE(source.IsBusy());
+  EXPECT_TRUE(source.IsDue(20));
+  taken.clear();
+
+  TScriptedServer server;
+  server.Add({.Bytes = "HTTP/1.0 404 Not Found\r\n\r\n"});
+  source.SetUrl(server.Url("news.html"));
+  source.StartRequest();
+  EXPECT_TRUE(source.IsBusy());
+  ASSERT_TRUE(ServeUntil([&] { return !updater.Reports.empty(); }));
+  EXPECT_EQ(updater.Reports, std::vector<int>{0});
+}
+
+TEST_F(NewsRequestTest, NoResultReachesASourceThatIsGone) {
+  TScriptedServer server;
+  server.Add({.Bytes = OkHeader + "\r\n\r\n" + DatedTablePage("Late", 8), .DelayMs = 300});
+  {
+    NewsExtractor list(&updater);
+    for (const char* name : {"kept", "parked"}) {
+      SourceDefinition definition;
+      definition.name = name;
+      definition.url = server.Url(std::string(name) + ".html");
+      list.AddSource(definition);
+      list.GetSource(list.GetSourceCount() - 1)->StartRequest();
+    }
+    list.DeleteSource(1);
+    auto alone = std::make_unique<NewsSource>(&updater);
+    alone->SetUrl(server.Url("alone.html"));
+    alone->StartRequest();
+    ASSERT_TRUE(server.WaitForConnections(3));
+  }
+  // The workers finish their responses; nothing may be handed to the sources.
+  ServeUntil([] { return false; }, 600);
+  EXPECT_TRUE(updater.Reports.empty());
+}
+
+} // namespace

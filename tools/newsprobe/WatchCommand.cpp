@@ -1,0 +1,114 @@
+// newsprobe watch SOURCES_FILE NEWS_FILE --seconds N [--interval S]
+// [--max-request K]: the engine as the main window drives it, without
+// windows. Once a second the next due source starts its request; between
+// ticks the main thread serves the transactions' hand-overs. Every report of
+// a source is printed as a JSON line with its new items. At the end both files
+// are saved. Page copies go to "cache/" beside the sources file.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "engine/Chttpthread.h"
+#include "engine/Htmlnoveltydetector.h"
+#include "engine/Newsextractor.h"
+#include "engine/Newssource.h"
+#include "engine/Newstools.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Fileutils.h"
+#include "platform/rtl/Kernel.h"
+#include "tools/newsprobe/Json.h"
+#include "tools/newsprobe/Probe.h"
+
+namespace {
+
+constexpr DWORD TickMs = 1000;
+
+class TWatchNotifier : public NewsUpdater {
+public:
+  void OnNewsReceived(NewsSource* source, int32_t count) override {
+    std::string items = "[";
+    const int total = source->GetNewsCount();
+    for (int i = total - std::min(count, total); i < total; ++i) {
+      const NewsData* item = source->GetNews(i);
+      if (items.size() > 1)
+        items += ",";
+      items += TJsonLine()
+                   .Add("date", item->dateText)
+                   .Add("headline", item->headline)
+                   .Add("link", item->link)
+                   .Text();
+    }
+    TJsonLine()
+        .Add("source", source->name)
+        .Add("count", count)
+        .Add("busy", source->IsBusy())
+        .Add("elapsed_ms", static_cast<int64_t>(GetTickCount() - Started[source]))
+        .AddRaw("items", items + "]")
+        .Print();
+    std::fflush(stdout);
+  }
+
+  // When each source's last request started.
+  std::map<const NewsSource*, DWORD> Started;
+};
+
+int Watch(const TProbeArgs& given) {
+  TProbeArgs args = given;
+  const int seconds = std::atoi(TakeOption(args, "--seconds", "0").c_str());
+  const int interval = std::atoi(TakeOption(args, "--interval", "20").c_str());
+  const int maxRequest = std::atoi(TakeOption(args, "--max-request", "3").c_str());
+  if (args.size() != 2 || seconds <= 0 || interval < 0 || maxRequest <= 0)
+    return ProbeUsage("watch");
+  const AnsiString sourcesFile = args[0];
+  const AnsiString newsFile = args[1];
+  // An absolute folder, so that the page-change links name the copies fully.
+  const std::string folder = ExtractFilePath(sourcesFile);
+  CNoveltyDetector::SetCacheFolder(
+      std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal() / "cache/");
+
+  InitNewsTools();
+  CreateProxyConfig();
+  TWatchNotifier notifier;
+  CDataMatcher matcher;
+  NewsExtractor::SetMaxRequest(maxRequest);
+  {
+    NewsExtractor list(&notifier);
+    if (!list.LoadSources(sourcesFile))
+      std::fprintf(stderr, "newsprobe watch: cannot read %s\n", sourcesFile.c_str());
+    list.LoadNews(newsFile, &matcher);
+
+    const DWORD start = GetTickCount();
+    const DWORD duration = static_cast<DWORD>(seconds) * 1000;
+    DWORD nextTick = start;
+    for (DWORD now = start; now - start < duration; now = GetTickCount()) {
+      if (static_cast<int32_t>(now - nextTick) >= 0) {
+        nextTick += TickMs;
+        if (NewsSource* source = list.GetNextSource(interval)) {
+          notifier.Started[source] = now;
+          source->StartRequest();
+        }
+      }
+      const int untilTick = static_cast<int32_t>(nextTick - now);
+      const int untilEnd = static_cast<int>(duration - (now - start));
+      CheckSynchronize(std::max(0, std::min(untilTick, untilEnd)));
+    }
+
+    list.DetachNotifiers();
+    StopAllTransactions();
+    if (!list.SaveSources(sourcesFile))
+      std::fprintf(stderr, "newsprobe watch: cannot write %s\n", sourcesFile.c_str());
+    list.SaveNews(newsFile);
+  }
+  DeleteProxyConfig();
+  FreeNewsTools();
+  return 0;
+}
+
+} // namespace
+
+NEWSPROBE_COMMAND(Watch, "watch",
+                  "watch SOURCES_FILE NEWS_FILE --seconds N [--interval S] [--max-request K]",
+                  Watch);
