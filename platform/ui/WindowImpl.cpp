@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Codepage.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -115,6 +116,98 @@ Qt::CursorShape ShapeOf(TCursor c) {
     return Qt::ArrowCursor;
   }
 }
+
+} // namespace
+
+namespace {
+
+// The control's key-down handlers, then the form's dialog keys (Tab, Return,
+// Escape) unless the control wants the key itself; true when one took it.
+bool KeyDownTaken(TWinControl* c, QKeyEvent* e) {
+  uint16_t key = VirtualKeyOf(e->key());
+  const TShiftState shift = ShiftOf(e->modifiers());
+  if (key == 0)
+    return false;
+  if (c->DoKeyDown(key, shift) || key == 0)
+    return true;
+  TCustomForm* form = c->GetParentForm();
+  if (form == nullptr)
+    return false;
+  const LRESULT code = c->Perform(WM_GETDLGCODE, 0, 0);
+  const bool wanted = (code & DLGC_WANTALLKEYS) != 0 ||
+                      (key == VK_TAB && (code & DLGC_WANTTAB) != 0) ||
+                      (key >= VK_LEFT && key <= VK_DOWN && (code & DLGC_WANTARROWS) != 0);
+  return !wanted && form->Perform(CM_DIALOGKEY, key, shift.Contains(ssShift) ? 1 : 0) != 0;
+}
+
+// The one character a key types, in the system's code page; 0 when none.
+char TypedChar(QKeyEvent* e) {
+  const QByteArray utf8 = e->text().toUtf8();
+  const std::string text = Utf8ToCp1252(std::string_view(utf8.constData(), utf8.size()));
+  return text.size() == 1 ? text[0] : 0;
+}
+
+// A toolkit widget that does a control's editing (a line or a text editor):
+// its keys go through the control's handlers first, its focus and presses
+// are the control's.
+class TNativeFilter : public QObject {
+public:
+  TNativeFilter(TWinControl* AControl, QObject* AParent) : QObject(AParent), control(AControl) {}
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    try {
+      switch (e->type()) {
+      case QEvent::KeyPress:
+        return !replaying && KeyPress(watched, static_cast<QKeyEvent*>(e));
+      case QEvent::KeyRelease: {
+        uint16_t key = VirtualKeyOf(static_cast<QKeyEvent*>(e)->key());
+        return key != 0 && control->DoKeyUp(key, ShiftOf(static_cast<QKeyEvent*>(e)->modifiers()));
+      }
+      case QEvent::FocusIn:
+        control->Perform(WM_SETFOCUS, 0, 0);
+        break;
+      case QEvent::FocusOut:
+        control->Perform(WM_KILLFOCUS, 0, 0);
+        break;
+      case QEvent::MouseButtonPress:
+        if (TCustomForm* form = control->GetParentForm())
+          form->Activated();
+        break;
+      default:
+        break;
+      }
+    } catch (...) {
+      HandleEventException();
+      return true;
+    }
+    return false;
+  }
+
+private:
+  // True when the handlers swallowed the key; a character that OnKeyPress
+  // changed is typed in its place.
+  bool KeyPress(QObject* watched, QKeyEvent* e) {
+    if (KeyDownTaken(control, e))
+      return true;
+    const char typed = TypedChar(e);
+    if (typed == 0)
+      return false;
+    char ch = typed;
+    if (control->DoKeyPress(ch) || ch == 0)
+      return true;
+    if (ch == typed)
+      return false;
+    const std::string utf8 = Cp1252ToUtf8(std::string_view(&ch, 1));
+    QKeyEvent replaced(QEvent::KeyPress, 0, e->modifiers(), QString::fromUtf8(utf8.c_str()));
+    replaying = true;
+    QCoreApplication::sendEvent(watched, &replaced);
+    replaying = false;
+    return true;
+  }
+
+  TWinControl* control;
+  bool replaying = false;
+};
 
 } // namespace
 
@@ -251,28 +344,11 @@ struct TWindowImpl::TWidget : public QWidget {
 
   void HandleKeyDown(QKeyEvent* e) {
     TWinControl* c = Control();
-    uint16_t key = VirtualKeyOf(e->key());
-    const TShiftState shift = ShiftOf(e->modifiers());
-    if (key != 0) {
-      if (c->DoKeyDown(key, shift))
-        return;
-      if (key == 0)
-        return;
-      if (TCustomForm* form = c->GetParentForm()) {
-        const LRESULT code = c->Perform(WM_GETDLGCODE, 0, 0);
-        const bool wanted = (code & DLGC_WANTALLKEYS) != 0 ||
-                            (key == VK_TAB && (code & DLGC_WANTTAB) != 0) ||
-                            (key >= VK_LEFT && key <= VK_DOWN && (code & DLGC_WANTARROWS) != 0);
-        if (!wanted && form->Perform(CM_DIALOGKEY, key, shift.Contains(ssShift) ? 1 : 0) != 0)
-          return;
-      }
-    }
-    const QByteArray text = e->text().toLatin1();
-    if (text.size() == 1) {
-      char ch = text[0];
-      if (!c->DoKeyPress(ch) && ch != 0)
-        c->Perform(WM_CHAR, static_cast<unsigned char>(ch), 0);
-    }
+    if (KeyDownTaken(c, e))
+      return;
+    char ch = TypedChar(e);
+    if (ch != 0 && !c->DoKeyPress(ch) && ch != 0)
+      c->Perform(WM_CHAR, static_cast<unsigned char>(ch), 0);
   }
 
   void keyReleaseEvent(QKeyEvent* e) override {
@@ -307,7 +383,11 @@ struct TWindowImpl::TWidget : public QWidget {
   }
 
   void moveEvent(QMoveEvent*) override { SyncBounds(); }
-  void resizeEvent(QResizeEvent*) override { SyncBounds(); }
+  void resizeEvent(QResizeEvent*) override {
+    if (native != nullptr)
+      native->setGeometry(0, 0, width(), height());
+    SyncBounds();
+  }
 
   // A top-level window moved or sized from outside: the control follows.
   void SyncBounds() {
@@ -335,6 +415,7 @@ struct TWindowImpl::TWidget : public QWidget {
   }
 
   TWindowImpl* owner;
+  QWidget* native = nullptr;
   HBITMAP surface = nullptr;
   int surfaceWidth = 0, surfaceHeight = 0;
   bool syncing = false;
@@ -352,6 +433,17 @@ TWindowImpl::~TWindowImpl() {
 
 void* TWindowImpl::Native() const {
   return widget;
+}
+
+void TWindowImpl::AdoptNative(void* Child) {
+  auto* child = static_cast<QWidget*>(Child);
+  child->setParent(widget);
+  child->setGeometry(0, 0, widget->width(), widget->height());
+  child->installEventFilter(new TNativeFilter(control, child));
+  child->setFocusPolicy(Qt::StrongFocus);
+  widget->setFocusProxy(child);
+  widget->native = child;
+  child->show();
 }
 
 void TWindowImpl::SetParentWindow(TWindowImpl* Parent) {
