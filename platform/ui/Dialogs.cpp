@@ -9,7 +9,6 @@
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -26,52 +25,44 @@ TColor FromQtColor(const QColor& c) {
   return static_cast<TColor>(RGB(c.red(), c.green(), c.blue()));
 }
 
-// The font chooser with the colour beside it; a size outside the allowed
-// range is refused and the dialog stays open.
-class TFontChooser : public QDialog {
+// The font chooser with a colour button among its own; a size outside the
+// allowed range is refused and the dialog stays open.
+class TFontChooser : public QFontDialog {
 public:
   TFontChooser(const TFont* Font, int AMin, int AMax, bool Effects)
       : minSize(AMin), maxSize(AMax), colour(Font->Color()) {
-    setWindowTitle("Font");
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    fonts = new QFontDialog(this);
-    fonts->setWindowFlags(Qt::Widget);
-    fonts->setOption(QFontDialog::NoButtons);
+    setOption(QFontDialog::DontUseNativeDialog);
     QFont initial(ToQt(Font->Name()));
     initial.setPointSize(std::max(1, Font->Size()));
     initial.setBold(Font->Style().Contains(fsBold));
     initial.setItalic(Font->Style().Contains(fsItalic));
     initial.setUnderline(Font->Style().Contains(fsUnderline));
     initial.setStrikeOut(Font->Style().Contains(fsStrikeOut));
-    fonts->setCurrentFont(initial);
-    layout->addWidget(fonts);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    if (Effects) {
-      QPushButton* pick = buttons->addButton("Colour...", QDialogButtonBox::ActionRole);
-      connect(pick, &QPushButton::clicked, this, [this] {
-        const QColor chosen = QColorDialog::getColor(QtColor(colour), this);
-        if (chosen.isValid())
-          colour = FromQtColor(chosen);
-      });
-    }
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    setCurrentFont(initial);
+    auto* buttons = findChild<QDialogButtonBox*>();
+    if (!Effects || buttons == nullptr)
+      return;
+    QPushButton* pick = buttons->addButton("Colour...", QDialogButtonBox::ActionRole);
+    pick->setAutoDefault(false);
+    connect(pick, &QPushButton::clicked, this, [this] {
+      const QColor chosen = QColorDialog::getColor(QtColor(colour), this);
+      if (chosen.isValid())
+        colour = FromQtColor(chosen);
+    });
   }
 
   void accept() override {
-    const int size = fonts->currentFont().pointSize();
+    const int size = currentFont().pointSize();
     if ((minSize > 0 && size < minSize) || (maxSize > 0 && size > maxSize)) {
       const std::string text = FontSizeRangeMessage(minSize, maxSize);
       Application->MessageBox(text.c_str(), "Font", MB_OK | MB_ICONWARNING);
       return;
     }
-    QDialog::accept();
+    QFontDialog::accept();
   }
 
   void Take(TFont* Font) const {
-    const QFont f = fonts->currentFont();
+    const QFont f = currentFont();
     Font->SetName(Utf8ToCp1252(f.family().toStdString()));
     Font->SetSize(f.pointSize());
     TFontStyles style;
@@ -88,7 +79,6 @@ public:
   }
 
 private:
-  QFontDialog* fonts;
   int minSize, maxSize;
   TColor colour;
 };

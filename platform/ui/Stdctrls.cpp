@@ -533,7 +533,7 @@ protected:
   void CreateParams(TCreateParams& Params) override {
     TCustomControl::CreateParams(Params);
     Params.Style = WS_POPUP | WS_BORDER;
-    Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+    Params.ExStyle |= WS_EX_TOPMOST | WS_EX_NOACTIVATE;
   }
 
   void Paint() override {
@@ -561,6 +561,13 @@ protected:
     }
     target->SetHandle(nullptr);
     target->Unlock();
+  }
+
+  // The keys stay with the box while its list is open.
+  void WMSetFocus(TMessage& Message) override {
+    TCustomControl::WMSetFocus(Message);
+    if (box->CanFocus())
+      box->SetFocus();
   }
 
   void MouseMove(TShiftState Shift, int X, int Y) override {
@@ -625,6 +632,10 @@ void TComboBox::SetDroppedDown(bool Value) {
     return;
   if (!Value) {
     dropDown->Hide();
+    // The list may have drawn the focus away from the form: it comes back.
+    TCustomForm* form = GetParentForm();
+    if (form != nullptr && form->ActiveControl() == this && CanFocus())
+      SetFocus();
     return;
   }
   if (!dropDown)

@@ -1,0 +1,53 @@
+// The clipboard: text and blocks under registered formats.
+#include "platform/ui/Clipbrd.h"
+#include "tests/platform/ui/FormFixture.h"
+
+#include <cstring>
+
+namespace {
+
+std::string BlockText(uintptr_t handle) {
+  auto block = reinterpret_cast<HGLOBAL>(handle);
+  return std::string(static_cast<const char*>(GlobalLock(block)), GlobalSize(block));
+}
+
+uintptr_t Block(const std::string& bytes) {
+  HGLOBAL block = GlobalAlloc(GHND, bytes.size());
+  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  return reinterpret_cast<uintptr_t>(block);
+}
+
+TEST(Clipboard, RegisteredFormatsAreFoundAgainByName) {
+  const UINT gif = RegisterClipboardFormatA("GIF Image");
+  EXPECT_GE(gif, 0xC000u);
+  EXPECT_EQ(RegisterClipboardFormatA("gif image"), gif);
+  EXPECT_NE(RegisterClipboardFormatA("Another"), gif);
+  EXPECT_EQ(GetClipboardFormatName(gif), "GIF Image");
+  EXPECT_EQ(RegisterClipboardFormatA(""), 0u);
+  EXPECT_EQ(GetClipboardFormatName(CF_TEXT), "");
+}
+
+TEST(Clipboard, TextAndBlocksReplaceOrJoinAsTheyArePut) {
+  Application->Initialize();
+  const WORD format = static_cast<WORD>(RegisterClipboardFormatA("Test Block"));
+  TClipboard* clip = Clipboard();
+  clip->SetAsText("caf\xE9");
+  EXPECT_EQ(clip->AsText(), "caf\xE9");
+  EXPECT_EQ(BlockText(clip->GetAsHandle(CF_TEXT)), std::string("caf\xE9", 4) + '\0');
+  // Put alone, a block replaces the text; put while open, they go together.
+  clip->SetAsHandle(format, Block(std::string("\x00\x01GIF", 5)));
+  EXPECT_FALSE(clip->HasFormat(CF_TEXT));
+  EXPECT_EQ(BlockText(clip->GetAsHandle(format)), std::string("\x00\x01GIF", 5));
+  clip->Open();
+  clip->SetAsText("with a picture");
+  clip->SetAsHandle(format, Block("data"));
+  clip->Close();
+  EXPECT_EQ(clip->AsText(), "with a picture");
+  EXPECT_EQ(BlockText(clip->GetAsHandle(format)), "data");
+  clip->Clear();
+  EXPECT_FALSE(clip->HasFormat(format));
+  EXPECT_EQ(clip->GetAsHandle(format), 0u);
+}
+
+} // namespace
