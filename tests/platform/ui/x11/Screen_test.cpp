@@ -164,6 +164,10 @@ TEST_F(XServer, DemoFormFromItsLayout) {
   EXPECT_EQ(Pixel(shot, disc.X, disc.Y), Rgb(clNavy)) << "badge disc";
   const TPoint panel = form->panel->ClientToScreen(Point(100, 120));
   EXPECT_EQ(Pixel(shot, panel.X, panel.Y), Rgb(clWindow)) << "panel";
+  const TPoint list = form->languages->ClientToScreen(Point(100, 50));
+  EXPECT_EQ(Pixel(shot, list.X, list.Y), Rgb(clWindow)) << "check-list box";
+  const TPoint sheet = form->secondSheet->ClientToScreen(Point(5, 40));
+  EXPECT_EQ(Pixel(shot, sheet.X, sheet.Y), Rgb(clBtnFace)) << "tab sheet";
   delete form;
 }
 
