@@ -1,6 +1,7 @@
 #include "platform/ui/Clipbrd.h"
 
 #include "platform/gfx/Backend.h"
+#include "platform/gfx/Graphics.h"
 #include "platform/rtl/Codepage.h"
 
 #include <QApplication>
@@ -153,6 +154,8 @@ void TClipboard::SetAsText(const AnsiString& Value) {
 }
 
 void TClipboard::SetAsHandle(WORD Format, uintptr_t Value) {
+  if (Format == CF_BITMAP || Format == CF_PALETTE)
+    throw EClipboardException("Clipboard does not support this format");
   GfxEnsureBackend();
   const std::unique_ptr<TBlock> block(reinterpret_cast<TBlock*>(Value));
   // The first format put while open replaces the content, later ones join it.
@@ -187,7 +190,60 @@ uintptr_t TClipboard::GetAsHandle(WORD Format) {
   return reinterpret_cast<uintptr_t>(HandedOut().back().get());
 }
 
+void TClipboard::Assign(const TPersistent* Source) {
+  const TGraphic* graphic = dynamic_cast<const TGraphic*>(Source);
+  if (const auto* picture = dynamic_cast<const TPicture*>(Source))
+    graphic = picture->Graphic();
+  if (graphic == nullptr)
+    throw EClipboardException("Cannot assign to the clipboard");
+  WORD format = 0;
+  uintptr_t data = 0;
+  HPALETTE palette = nullptr;
+  Open();
+  try {
+    const_cast<TGraphic*>(graphic)->SaveToClipboardFormat(format, data, palette);
+    SetAsHandle(format, data);
+  } catch (...) {
+    Close();
+    throw;
+  }
+  Close();
+}
+
 TClipboard* Clipboard() {
   static TClipboard clipboard;
   return &clipboard;
+}
+
+bool OpenClipboard(void*) {
+  Clipboard()->Open();
+  return true;
+}
+
+bool CloseClipboard() {
+  Clipboard()->Close();
+  return true;
+}
+
+bool EmptyClipboard() {
+  Clipboard()->Clear();
+  return true;
+}
+
+HGLOBAL SetClipboardData(UINT Format, HGLOBAL Data) {
+  if (Format == 0 || Format > 0xFFFF || Format == CF_BITMAP || Format == CF_PALETTE)
+    return nullptr;
+  Clipboard()->SetAsHandle(static_cast<WORD>(Format), reinterpret_cast<uintptr_t>(Data));
+  // The handle now names the clipboard's data; the block itself is gone.
+  return Data;
+}
+
+HGLOBAL GetClipboardData(UINT Format) {
+  if (Format == 0 || Format > 0xFFFF)
+    return nullptr;
+  return reinterpret_cast<HGLOBAL>(Clipboard()->GetAsHandle(static_cast<WORD>(Format)));
+}
+
+bool IsClipboardFormatAvailable(UINT Format) {
+  return Format != 0 && Format <= 0xFFFF && Clipboard()->HasFormat(static_cast<WORD>(Format));
 }

@@ -35,6 +35,8 @@ UINT RegisterClipboardFormatA(const char* Name);
 // The registered name of a format; empty for standard or unknown ones.
 AnsiString GetClipboardFormatName(UINT Format);
 
+class TPersistent;
+
 class TClipboard {
 public:
   // Empties the clipboard.
@@ -43,7 +45,9 @@ public:
   AnsiString AsText() const;
   void SetAsText(const AnsiString& Value);
   // The clipboard takes the block; it replaces what was there unless the
-  // clipboard is open, when the formats put meanwhile go together.
+  // clipboard is open, when the formats put meanwhile go together. Blocks
+  // only: a bitmap or palette handle raises EClipboardException and stays
+  // the caller's.
   void SetAsHandle(WORD Format, uintptr_t Value);
   // The clipboard's copy of the format's block (0 when it holds none); valid
   // until the clipboard changes.
@@ -51,10 +55,27 @@ public:
   // Several formats put between Open and Close make one clipboard content.
   void Open();
   void Close();
+  // A picture or graphic puts itself in the formats its class knows.
+  void Assign(const TPersistent* Source);
 
 private:
   int openCount = 0;
   bool emptied = false;
 };
 
+class EClipboardException : public Exception {
+public:
+  using Exception::Exception;
+};
+
 TClipboard* Clipboard();
+
+// The platform's calls, on the same clipboard. SetClipboardData answers null
+// when it refuses the data (a handle that is no block); the block is then
+// still the caller's.
+bool OpenClipboard(void* Window);
+bool CloseClipboard();
+bool EmptyClipboard();
+HGLOBAL SetClipboardData(UINT Format, HGLOBAL Data);
+HGLOBAL GetClipboardData(UINT Format);
+bool IsClipboardFormatAvailable(UINT Format);

@@ -50,4 +50,47 @@ TEST(Clipboard, TextAndBlocksReplaceOrJoinAsTheyArePut) {
   EXPECT_EQ(clip->GetAsHandle(format), 0u);
 }
 
+// A graphic that puts itself on the clipboard twice, as a picture class with
+// a format of its own does: its own block directly, and the block it answers.
+class TTwoFormatGraphic : public TGraphic {
+public:
+  void Draw(TCanvas*, const TRect&) override {}
+  bool GetEmpty() const override { return false; }
+  int GetWidth() const override { return 1; }
+  int GetHeight() const override { return 1; }
+  void SetWidth(int) override {}
+  void SetHeight(int) override {}
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream*) override {}
+  void SaveToClipboardFormat(WORD& Format, uintptr_t& Data, HPALETTE& Palette) override {
+    HGLOBAL own = reinterpret_cast<HGLOBAL>(Block("own"));
+    EXPECT_EQ(SetClipboardData(RegisterClipboardFormatA("Own Format"), own), own);
+    Format = static_cast<WORD>(RegisterClipboardFormatA("Answered Format"));
+    Data = Block("answered");
+    Palette = nullptr;
+  }
+};
+
+TEST(Clipboard, AGraphicPutsEveryFormatItKnowsAtOnce) {
+  Application->Initialize();
+  Clipboard()->SetAsText("old");
+  TTwoFormatGraphic graphic;
+  TPicture picture;
+  picture.SetGraphic(nullptr);
+  EXPECT_THROW(Clipboard()->Assign(&picture), EClipboardException);
+  Clipboard()->Assign(&graphic);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_EQ(BlockText(reinterpret_cast<uintptr_t>(
+                GetClipboardData(RegisterClipboardFormatA("Own Format")))),
+            "own");
+  EXPECT_EQ(BlockText(reinterpret_cast<uintptr_t>(
+                GetClipboardData(RegisterClipboardFormatA("Answered Format")))),
+            "answered");
+  // A bitmap handle is no block: refused, and left to its owner.
+  HGLOBAL refused = reinterpret_cast<HGLOBAL>(Block("x"));
+  EXPECT_EQ(SetClipboardData(CF_BITMAP, refused), nullptr);
+  EXPECT_EQ(GlobalSize(refused), 1u);
+  GlobalFree(refused);
+}
+
 } // namespace
