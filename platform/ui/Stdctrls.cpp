@@ -341,7 +341,7 @@ void TEdit::WndProc(TMessage& Message) {
   TWinControl::WndProc(Message);
   if (Message.Msg != WM_CREATE)
     return;
-  editor = std::make_unique<TNativeEditor>(this, dynamic_cast<TMemo*>(this) != nullptr);
+  editor = std::make_unique<TNativeEditor>(this, MultiLine());
   editor->Apply();
 }
 

@@ -101,6 +101,7 @@ public:
 
 protected:
   virtual void Change();
+  virtual bool MultiLine() const { return false; }
   void WndProc(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
   void CMFontChanged(TMessage& Message) override;
@@ -133,6 +134,7 @@ public:
   void SetWordWrap(bool Value);
 
 protected:
+  bool MultiLine() const override { return true; }
   void CMTextChanged(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
 

@@ -173,6 +173,18 @@ public:
         if (TCustomForm* form = control->GetParentForm())
           form->Activated();
         break;
+      case QEvent::MouseMove:
+      case QEvent::Enter:
+      case QEvent::Leave: {
+        // The pointer over the editor is over the control: enter, leave
+        // and hints follow it.
+        const QPoint p = QCursor::pos();
+        const TPoint screen = Point(p.x(), p.y());
+        UpdateMouseControl(screen);
+        if (e->type() == QEvent::MouseMove && mouseMoveObserver != nullptr)
+          mouseMoveObserver(MouseControl(), screen);
+        break;
+      }
       default:
         break;
       }

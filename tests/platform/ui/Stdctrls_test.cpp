@@ -32,6 +32,11 @@ TEST_F(StdControls, EditKeyHandlersSeeKeysFirstAndMayChangeOrSwallowThem) {
   // '!' has no key code of its own: only OnKeyPress sees it.
   EXPECT_EQ(log,
             (std::vector<std::string>{"down 65", "change b", "down 88", "down 67", "change bc"}));
+  // The pointer over the editing widget is over the control (hints need it).
+  SimulateMouseMove(At(edit, 20, 5));
+  EXPECT_EQ(MouseControl(), edit);
+  SimulateMouseMove(At(form, 250, 200));
+  EXPECT_EQ(MouseControl(), form);
   // The program's own change is reported too, and shows in the editor.
   edit->SetText("new");
   EXPECT_EQ(log.back(), "change new");
