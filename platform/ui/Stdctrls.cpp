@@ -605,6 +605,11 @@ TComboBox::~TComboBox() {
 }
 
 void TComboBox::SetItemIndex(int Value) {
+  // A layout may name the index before the items: it is checked once loaded.
+  if (ComponentState().Contains(csLoading)) {
+    itemIndex = Value;
+    return;
+  }
   if (Value < -1 || Value >= items->Count())
     Value = -1;
   itemIndex = Value;
@@ -621,6 +626,11 @@ void TComboBox::SetItemHeight(int Value) {
   if (style == csOwnerDrawFixed || style == csOwnerDrawVariable)
     SetHeight(itemHeight + 6);
   Invalidate();
+}
+
+void TComboBox::Loaded() {
+  TCustomControl::Loaded();
+  SetItemIndex(itemIndex);
 }
 
 bool TComboBox::DroppedDown() const {

@@ -185,6 +185,7 @@ public:
 
 protected:
   void Paint() override;
+  void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void WMGetDlgCode(TMessage& Message) override;

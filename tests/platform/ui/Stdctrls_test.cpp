@@ -1,5 +1,6 @@
 // Labels, buttons, editors, panels and images on a real (offscreen) form.
 #include "platform/ui/Extctrls.h"
+#include "platform/ui/Layout.h"
 #include "platform/ui/Stdctrls.h"
 #include "tests/platform/ui/FormFixture.h"
 
@@ -224,6 +225,34 @@ TEST_F(StdControls, OwnerDrawnComboPaintsItemsThroughOnDrawItemAndPicksFromItsLi
   SimulateKey(VK_DOWN);
   SimulateKey(VK_DOWN);
   EXPECT_EQ(changes, (std::vector<int>{2, 1, 2}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(StdControlsLayout, ComboIndexStoredBeforeItsItemsHolds) {
+  Application->Initialize();
+  TForm host(nullptr);
+  ReadComponentLayout(&host,
+                      "object F: TForm\n"
+                      "  object samples: TComboBox\n"
+                      "    Style = csOwnerDrawFixed\n"
+                      "    ItemIndex = 2\n"
+                      "    Items.Strings = (\n      'a'\n      'b'\n      'c')\n"
+                      "  end\n"
+                      "  object broken: TComboBox\n"
+                      "    ItemIndex = 5\n"
+                      "  end\n"
+                      "end\n",
+                      "combo.lay");
+  auto* samples = dynamic_cast<TComboBox*>(host.FindComponent("samples"));
+  ASSERT_NE(samples, nullptr);
+  EXPECT_EQ(samples->Style(), csOwnerDrawFixed);
+  EXPECT_EQ(samples->ItemIndex(), 2);
+  auto* broken = dynamic_cast<TComboBox*>(host.FindComponent("broken"));
+  ASSERT_NE(broken, nullptr);
+  EXPECT_EQ(broken->ItemIndex(), -1);
 }
 
 } // namespace
