@@ -230,6 +230,94 @@ WT_PUBLISH(TButton, TCustomControl) {
   p.Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(0);
 }
 
+// ---------------------------------------------------------------- TCheckBox
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TCustomControl(AOwner) {
+  ControlStyle << csSetCaption;
+  SetBounds(0, 0, 97, 17);
+  SetColor(clBtnFace);
+  SetTabStop(true);
+}
+
+void TCheckBox::SetChecked(bool Value) {
+  if (Value == checked)
+    return;
+  checked = Value;
+  Invalidate();
+  if (!ComponentState().Contains(csLoading))
+    TCustomControl::Click();
+}
+
+// The user's click is the toggle; the toggle tells.
+void TCheckBox::Click() {
+  SetChecked(!checked);
+}
+
+void TCheckBox::SetAlignment(TAlignment Value) {
+  alignment = Value;
+  Invalidate();
+}
+
+void TCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && CanFocus())
+    SetFocus();
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCheckBox::KeyPress(char& Key) {
+  TCustomControl::KeyPress(Key);
+  if (Key == ' ') {
+    Key = 0;
+    Click();
+  }
+}
+
+void TCheckBox::CMTextChanged(TMessage& Message) {
+  TCustomControl::CMTextChanged(Message);
+  Invalidate();
+}
+
+void TCheckBox::CMFocusChanged(TMessage& Message) {
+  TCustomControl::CMFocusChanged(Message);
+  Invalidate();
+}
+
+void TCheckBox::Paint() {
+  constexpr int box = 13;
+  TCanvas* c = Canvas();
+  const TRect r = ClientRect();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Color());
+  c->FillRect(r);
+  const bool left = alignment == taRightJustify;
+  const int bx = left ? 0 : r.Right - box;
+  TRect frame = Bounds(bx, (r.Height() - box) / 2, box, box);
+  Frame3D(c, frame, clBtnShadow, clBtnHighlight, 1);
+  c->Brush()->SetColor(Enabled() ? clWindow : clBtnFace);
+  c->FillRect(frame);
+  if (checked) {
+    c->Pen()->SetColor(Enabled() ? clWindowText : clGrayText);
+    for (int d = 0; d < 3; ++d) {
+      c->MoveTo(frame.Left + 1, frame.Top + 4 + d);
+      c->LineTo(frame.Left + 3, frame.Top + 6 + d);
+      c->LineTo(frame.Left + 8, frame.Top + 1 + d);
+    }
+  }
+  TRect text = left ? Rect(box + 4, 0, r.Right, r.Bottom) : Rect(0, 0, r.Right - box - 4, r.Bottom);
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
+  c->DrawText(Caption(), text, DT_VCENTER | DT_SINGLELINE | (left ? DT_LEFT : DT_RIGHT));
+  if (Focused()) {
+    c->Brush()->SetStyle(bsSolid);
+    c->DrawFocusRect(text);
+  }
+}
+
+WT_PUBLISH(TCheckBox, TCustomControl) {
+  p.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false);
+  p.Property("Alignment", &TCheckBox::Alignment, &TCheckBox::SetAlignment).Default(taRightJustify);
+}
+
 // ---------------------------------------------------------------- editors
 
 // The toolkit editor behind a TEdit or TMemo; it lives as long as the

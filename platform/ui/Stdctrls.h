@@ -1,6 +1,6 @@
 #pragma once
-// The standard controls: labels, push buttons, line and text editors and the
-// owner-drawn combo box. Labels and buttons paint themselves; the editors
+// The standard controls: labels, push buttons, check boxes, line and text
+// editors and the owner-drawn combo box. Labels and buttons paint themselves; the editors
 // leave text editing to the toolkit and keep the text in the control.
 #include "platform/rtl/Stringlist.h"
 #include "platform/ui/Controls.h"
@@ -74,6 +74,33 @@ private:
   bool isCancel = false;
   int modalResult = 0;
   bool pressed = false;
+};
+
+// A check box with its caption; a change of Checked, by the user or the
+// program, raises OnClick.
+class TCheckBox : public TCustomControl {
+public:
+  explicit TCheckBox(TComponent* AOwner);
+
+  bool Checked() const { return checked; }
+  void SetChecked(bool Value);
+  // taRightJustify: the caption right of the box (the usual); taLeftJustify:
+  // left of it.
+  TAlignment Alignment() const { return alignment; }
+  void SetAlignment(TAlignment Value);
+
+  void Click() override;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyPress(char& Key) override;
+  void CMTextChanged(TMessage& Message) override;
+  void CMFocusChanged(TMessage& Message) override;
+
+private:
+  bool checked = false;
+  TAlignment alignment = taRightJustify;
 };
 
 struct TNativeEditor;
@@ -207,6 +234,7 @@ private:
 
 WT_DECLARE_META(TLabel)
 WT_DECLARE_META(TButton)
+WT_DECLARE_META(TCheckBox)
 WT_DECLARE_META(TEdit)
 WT_DECLARE_META(TMemo)
 WT_DECLARE_META(TComboBox)

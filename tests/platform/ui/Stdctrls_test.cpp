@@ -256,3 +256,24 @@ TEST(StdControlsLayout, ComboIndexStoredBeforeItsItemsHolds) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StdControls, CheckBoxTogglesByMouseAndSpaceAndTellsEveryChange) {
+  auto* box = Make<TCheckBox>(10, 10, 120, 18);
+  box->SetCaption("Use a script");
+  std::vector<bool> clicks;
+  box->OnClick = [&](TObject*) { clicks.push_back(box->Checked()); };
+  ClickAt(box, 5, 9);
+  EXPECT_TRUE(box->Checked());
+  SimulateKey(VK_SPACE, {}, ' ');
+  EXPECT_FALSE(box->Checked());
+  // A press released outside is no toggle; the program's change is a click.
+  SimulateMouseDown(At(box, 5, 9), mbLeft);
+  SimulateMouseUp(At(box, 200, 100), mbLeft);
+  box->SetChecked(true);
+  box->SetChecked(true);
+  EXPECT_EQ(clicks, (std::vector<bool>{true, false, true}));
+}
+
+} // namespace
