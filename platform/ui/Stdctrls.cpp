@@ -651,13 +651,6 @@ protected:
     target->Unlock();
   }
 
-  // The keys stay with the box while its list is open.
-  void WMSetFocus(TMessage& Message) override {
-    TCustomControl::WMSetFocus(Message);
-    if (box->CanFocus())
-      box->SetFocus();
-  }
-
   void MouseMove(TShiftState Shift, int X, int Y) override {
     const int i = ItemAt(Y);
     if (i >= 0 && i != Hot) {
@@ -730,10 +723,6 @@ void TComboBox::SetDroppedDown(bool Value) {
     return;
   if (!Value) {
     dropDown->Hide();
-    // The list may have drawn the focus away from the form: it comes back.
-    TCustomForm* form = GetParentForm();
-    if (form != nullptr && form->ActiveControl() == this && CanFocus())
-      SetFocus();
     return;
   }
   if (!dropDown)
@@ -751,6 +740,9 @@ void TComboBox::ItemsChanged(TObject*) {
 
 void TComboBox::Pick(int Index) {
   SetDroppedDown(false);
+  // A click in the list may have drawn the focus away: it comes back.
+  if (CanFocus())
+    SetFocus();
   const bool changed = Index != itemIndex;
   SetItemIndex(Index);
   if (changed && OnChange)
@@ -835,6 +827,13 @@ void TComboBox::KeyDown(uint16_t& Key, TShiftState Shift) {
 
 void TComboBox::WMGetDlgCode(TMessage& Message) {
   Message.Result = DLGC_WANTARROWS;
+}
+
+// Another window of this or another program took the keys: the list goes.
+void TComboBox::WMKillFocus(TMessage& Message) {
+  TCustomControl::WMKillFocus(Message);
+  SetDroppedDown(false);
+  Invalidate();
 }
 
 void TComboBox::CMFocusChanged(TMessage& Message) {

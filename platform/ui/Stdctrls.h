@@ -216,6 +216,7 @@ protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void WMGetDlgCode(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
   void CMFocusChanged(TMessage& Message) override;
 
 private:
