@@ -208,6 +208,9 @@ int OpenDocument(const AnsiString& target) {
     return SE_ERR_ACCESSDENIED;
   if (!HasScheme(target) && target.find_first_of("\"\r\n") != AnsiString::npos)
     return SE_ERR_ACCESSDENIED;
+  // The openers would take a leading dash for an option of their own.
+  if (!target.empty() && target[0] == '-')
+    return SE_ERR_ACCESSDENIED;
   for (const auto& argv : Openers(target))
     if (StartAndJudge(argv))
       return 42;

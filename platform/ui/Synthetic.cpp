@@ -136,7 +136,9 @@ void SimulateDoubleClick(TPoint ScreenPos) {
 }
 
 void SimulateKey(uint16_t VirtualKey, TShiftState Shift, char Char) {
-  QWidget* target = QApplication::activeModalWidget();
+  QWidget* target = QApplication::activePopupWidget();
+  if (target == nullptr)
+    target = QApplication::activeModalWidget();
   if (target == nullptr)
     target = QApplication::focusWidget();
   if (target == nullptr)

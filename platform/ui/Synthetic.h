@@ -15,8 +15,8 @@ void SimulateMouseUp(TPoint ScreenPos, TMouseButton Button, TShiftState Shift = 
 void SimulateMouseWheel(TPoint ScreenPos, int Delta);
 // Press and release, then the second press as the double click, and release.
 void SimulateDoubleClick(TPoint ScreenPos);
-// A key press (and release) to the window with the focus or, when a modal
-// box or form is up, to that one. Char is what the key types (0: nothing).
+// A key press (and release) to the window with the focus or, when a menu or
+// a modal box or form is up, to that one. Char is what the key types (0: nothing).
 void SimulateKey(uint16_t VirtualKey, TShiftState Shift = {}, char Char = 0);
 // The window manager's close button.
 void SimulateWindowClose(TCustomForm* Form);

@@ -57,6 +57,10 @@ public:
 
   // The toolkit object (a QWidget), for platform/ui's units.
   void* Native() const;
+  // Makes a toolkit widget (a QWidget*) that does the control's editing fill
+  // the window; its keys go through the control's handlers first, and its
+  // focus is the control's.
+  void AdoptNative(void* Child);
 
   struct TWidget;
 

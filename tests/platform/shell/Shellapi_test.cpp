@@ -164,7 +164,7 @@ TEST_F(ShellTest, RefusedLinksStartNothing) {
   ::setenv("BROWSER", "fakebrowser", 1);
   Tool("fakebrowser", 0);
   const char* refused[] = {"javascript:alert(1)", "mailto:a@b.c", "ftp://x/",
-                           "http://x/\" --flag \""};
+                           "http://x/\" --flag \"", "--new-instance"};
   for (const char* url : refused) {
     EXPECT_EQ(ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL),
               SE_ERR_ACCESSDENIED)

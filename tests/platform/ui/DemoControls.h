@@ -2,11 +2,15 @@
 // The demo form's controls: a standard-looking push button and panel, and two
 // custom-painted windowless controls, published for the layout in
 // data/demoForm.lay. Include from one unit per test program.
+#include "platform/ui/Checklst.h"
+#include "platform/ui/Comctrls.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/Layout.h"
 #include "platform/ui/Perfgrph.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/Stdctrls.h"
 #include "platform/ui/Timers.h"
 
 #include <vector>
@@ -97,6 +101,14 @@ public:
   TDemoButton* cancelButton = nullptr;
   TDemoLabel* hint = nullptr;
   TDemoBadge* badge = nullptr;
+  TCheckListBox* languages = nullptr;
+  TPageControl* pages = nullptr;
+  TTabSheet* firstSheet = nullptr;
+  TTabSheet* secondSheet = nullptr;
+  TEdit* sheetEdit = nullptr;
+  TPopupMenu* menu = nullptr;
+  TMenuItem* menuFirst = nullptr;
+  TMenuItem* menuInner = nullptr;
   TTimer* ticker = nullptr;
   TStringGrid* newsGrid = nullptr;
   TPerformanceGraph* perf = nullptr;
@@ -107,6 +119,8 @@ public:
   void FormCreate(TObject*) { ++Created; }
   void OkClick(TObject* Sender) { Clicks.push_back(Sender); }
   void PerfScaleChange(TObject*) { ++ScaleChanges; }
+  void MenuClick(TObject* Sender) { Clicks.push_back(Sender); }
+  void LanguageCheck(TObject* Sender) { Clicks.push_back(Sender); }
 };
 
 WT_DECLARE_META(TDemoButton)
@@ -126,12 +140,22 @@ WT_PUBLISH(TDemoForm, TForm) {
   p.Method("FormCreate", &TDemoForm::FormCreate);
   p.Method("OkClick", &TDemoForm::OkClick);
   p.Method("PerfScaleChange", &TDemoForm::PerfScaleChange);
+  p.Method("MenuClick", &TDemoForm::MenuClick);
+  p.Method("LanguageCheck", &TDemoForm::LanguageCheck);
   p.Field("title", &TDemoForm::title);
   p.Field("panel", &TDemoForm::panel);
   p.Field("okButton", &TDemoForm::okButton);
   p.Field("cancelButton", &TDemoForm::cancelButton);
   p.Field("hint", &TDemoForm::hint);
   p.Field("badge", &TDemoForm::badge);
+  p.Field("languages", &TDemoForm::languages);
+  p.Field("pages", &TDemoForm::pages);
+  p.Field("firstSheet", &TDemoForm::firstSheet);
+  p.Field("secondSheet", &TDemoForm::secondSheet);
+  p.Field("sheetEdit", &TDemoForm::sheetEdit);
+  p.Field("menu", &TDemoForm::menu);
+  p.Field("menuFirst", &TDemoForm::menuFirst);
+  p.Field("menuInner", &TDemoForm::menuInner);
   p.Field("ticker", &TDemoForm::ticker);
   p.Field("newsGrid", &TDemoForm::newsGrid);
   p.Field("perf", &TDemoForm::perf);

@@ -1,6 +1,7 @@
 #include "tests/platform/ui/DemoControls.h"
 
 #include "platform/ui/Synthetic.h"
+#include "tests/platform/ui/FormFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ TEST(DemoLayout, LoadsFromTheEmbeddedLayout) {
   Application->CreateForm(form);
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->Created, 1); // OnCreate once the constructor is done
-  EXPECT_EQ(form->ClientWidth(), 320);
+  EXPECT_EQ(form->ClientWidth(), 560);
   EXPECT_EQ(form->BorderStyle(), bsNone);
   ASSERT_NE(form->okButton, nullptr);
   // Nesting gives the parent; every component belongs to the form.
@@ -59,6 +60,41 @@ TEST(DemoLayout, LoadsFromTheEmbeddedLayout) {
   SimulateMouseDown(cancel, mbLeft); // disabled: no click
   SimulateMouseUp(cancel, mbLeft);
   EXPECT_EQ(form->Clicks.size(), 1u);
+  delete form;
+}
+
+// The standard controls from the same layout: items, sheets, the stored
+// active sheet, and a menu tree that a right click on the panel shows.
+TEST(DemoLayout, StandardControlsComeFromTheLayout) {
+  Application->Initialize();
+  auto* form = new TDemoForm(nullptr);
+  ASSERT_EQ(form->languages->Items()->Count(), 3);
+  EXPECT_EQ(form->languages->Items()->Strings(1), "Fran\xE7"
+                                                  "ais");
+  ASSERT_EQ(form->pages->PageCount(), 2);
+  EXPECT_EQ(form->pages->ActivePage(), form->secondSheet);
+  EXPECT_FALSE(form->firstSheet->Visible());
+  EXPECT_EQ(form->sheetEdit->Parent(), form->secondSheet);
+  EXPECT_EQ(form->sheetEdit->MaxLength(), 20);
+  EXPECT_EQ(form->sheetEdit->Text(), "Edit me");
+  ASSERT_EQ(form->menu->Items()->Count(), 2);
+  EXPECT_EQ(form->menuInner->Parent()->Parent(), form->menu->Items());
+  EXPECT_EQ(form->panel->PopupMenu(), form->menu);
+
+  form->Show();
+  Application->ProcessMessages();
+  const TRect box = form->languages->ItemRect(0);
+  const TPoint check = form->languages->ClientToScreen(Point(box.Left + 6, box.Top + 6));
+  SimulateMouseDown(check, mbLeft);
+  SimulateMouseUp(check, mbLeft);
+  EXPECT_TRUE(form->languages->Checked(0));
+  // Down to "More", into it, and choose "Inner".
+  TScript keys({[] { SimulateKey(VK_DOWN); }, [] { SimulateKey(VK_DOWN); },
+                [] { SimulateKey(VK_RIGHT); }, [] { SimulateKey(VK_RETURN, {}, '\r'); }});
+  const TPoint onPanel = form->panel->ClientToScreen(Point(100, 120));
+  SimulateMouseDown(onPanel, mbRight);
+  SimulateMouseUp(onPanel, mbRight);
+  EXPECT_EQ(form->Clicks, (std::vector<TObject*>{form->languages, form->menuInner}));
   delete form;
 }
 

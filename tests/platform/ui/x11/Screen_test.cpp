@@ -4,6 +4,7 @@
 #include "tests/platform/ui/DemoControls.h"
 
 #include "platform/gfx/Gdi.h"
+#include "platform/ui/Stdctrls.h"
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,34 @@ TEST_F(XServer, DemoFormFromItsLayout) {
   // its full-colour cap is row 9.
   const TPoint bar = form->perf->ClientToScreen(Point(83, 9));
   EXPECT_EQ(Pixel(shot, bar.X, bar.Y), Rgb(clRed)) << "graph bar";
+  const TPoint list = form->languages->ClientToScreen(Point(100, 50));
+  EXPECT_EQ(Pixel(shot, list.X, list.Y), Rgb(clWindow)) << "check-list box";
+  const TPoint sheet = form->secondSheet->ClientToScreen(Point(5, 40));
+  EXPECT_EQ(Pixel(shot, sheet.X, sheet.Y), Rgb(clBtnFace)) << "tab sheet";
   delete form;
+}
+
+TEST_F(XServer, ComboListOpensAndPicksWithThePointer) {
+  TForm form(nullptr);
+  form.SetBorderStyle(bsNone);
+  form.SetBounds(300, 300, 200, 120);
+  auto* combo = new TComboBox(&form);
+  combo->SetParent(&form);
+  combo->SetBounds(10, 10, 120, 22);
+  combo->SetItemHeight(16);
+  for (const char* s : {"one", "two", "three"})
+    combo->Items()->Add(s);
+  form.Show();
+  Pump(300);
+  const TPoint box = combo->ClientToScreen(Point(20, 10));
+  Xdotool("mousemove " + std::to_string(box.X) + " " + std::to_string(box.Y) + " click 1");
+  ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
+  Pump(300);
+  const TPoint third = combo->ClientToScreen(Point(20, combo->Height() + 1 + 2 * 16 + 8));
+  Xdotool("mousemove " + std::to_string(third.X) + " " + std::to_string(third.Y) + " click 1");
+  EXPECT_TRUE(PumpUntil([&] { return combo->ItemIndex() == 2; }));
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_TRUE(combo->Focused());
 }
 
 } // namespace
