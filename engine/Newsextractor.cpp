@@ -1,12 +1,15 @@
 #include "engine/Newsextractor.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
+#include "engine/Htmltools.h"
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
 #include "platform/rtl/Messages.h"
@@ -82,14 +85,6 @@ bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)
   return false;
 }
 
-// The text without blanks and control characters at both ends.
-AnsiString Trimmed(const AnsiString& text) {
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  return first < last ? AnsiString(first, last) : AnsiString();
-}
-
 AnsiString WithoutBlanksAndTabs(AnsiString text) {
   std::erase_if(text, [](char c) { return c == ' ' || c == '\t'; });
   return text;
@@ -108,8 +103,8 @@ const char* BooleanText(bool value) {
 
 SourceDefinition DefinitionFromBlock(const AnsiString* block) {
   SourceDefinition definition;
-  definition.url = Trimmed(block[1]);
-  definition.name = Trimmed(block[2]);
+  definition.url = Trim(block[1]);
+  definition.name = Trim(block[2]);
   bool* flags[] = {&definition.enabled,
                    &definition.newsExtraction,
                    &definition.noveltyDetection,

@@ -16,22 +16,6 @@ std::unique_ptr<TPCRegexp> NewsSource::ulPattern;
 std::unique_ptr<TPCRegexp> NewsSource::brPattern;
 int NewsSource::liveSources = 0;
 
-namespace {
-
-// The length of the text without the blanks and control characters at its
-// ends, as the class library's Trim leaves it.
-size_t TrimmedLength(const AnsiString& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-    ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-    --end;
-  return end - begin;
-}
-
-} // namespace
-
 NewsSource::NewsSource(NewsUpdater* newsNotifier)
     : notifier(newsNotifier), parser(std::make_unique<CSmartParser>()) {
   if (liveSources++ > 0)
@@ -267,15 +251,16 @@ int NewsSource::CommitCandidates() {
   int total = static_cast<int>(candidates.size());
   int dated = 0;
   for (const auto& item : candidates)
-    dated += TrimmedLength(item->dateText) > 4 ? 1 : 0;
+    dated += Trim(item->dateText).size() > 4 ? 1 : 0;
   int undated = total - dated;
+  // In a mostly dated list the undated rows, and rows without a usable link,
+  // are noise.
   bool pruning = total > 5 && undated > 0 && undated <= 0.15 * total;
   int committed = 0;
   for (auto& item : candidates) {
-    bool known = IsKnown(item.get());
-    if (pruning && (known || TrimmedLength(item->dateText) <= 4 || TrimmedLength(item->link) <= 5))
+    if (IsKnown(item.get()))
       continue;
-    if (!pruning && known)
+    if (pruning && (Trim(item->dateText).size() <= 4 || Trim(item->link).size() <= 5))
       continue;
     news.push_back(std::move(item));
     ++committed;
@@ -375,24 +360,6 @@ bool IsBlockNode(const CSmartDataStructure* node) {
 
 bool IsListBlock(int li, int ul, int br) {
   return (li >= 5 || ul >= 5) && br >= 5;
-}
-
-// The dated-item test refuses HTML with more than 15 line breaks. Telling
-// that first, and without converting the HTML to text, keeps the test cheap
-// on the cells of layout tables that hold most of the page.
-bool HasTooManyBreaks(std::string_view html) {
-  int breaks = 0;
-  for (size_t i = 0; i < html.size() && breaks <= 15; ++i) {
-    if (html[i] == '\n')
-      ++breaks;
-    else if (html.compare(i, 4, "<br>") == 0 || html.compare(i, 5, "<br/>") == 0)
-      ++breaks;
-  }
-  return breaks > 15;
-}
-
-bool IsTrimmed(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
 }
 
 // The first characters of the HTML with its tags removed as HtmlToText
