@@ -155,7 +155,9 @@ AnsiString AsFileLine(const AnsiString& text) {
 }
 
 AnsiString FormatDayCount(TDateTime value) {
-  char buffer[64];
+  // Room for the largest value in fixed notation: sign, 309 digits, point
+  // and six decimals.
+  char buffer[DBL_MAX_10_EXP + 16];
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
   return AnsiString(buffer, result.ptr);
@@ -170,7 +172,8 @@ TDateTime ParseDayCount(const AnsiString& text) {
   double value = 0;
   if (std::from_chars(first, text.c_str() + text.size(), value).ec != std::errc())
     return 0;
-  return value;
+  // "nan" and "inf" are no reception time; as 0 they are old, not new for ever.
+  return std::isfinite(value) ? value : 0;
 }
 
 NewsExtractor::NewsExtractor(NewsUpdater* newsNotifier) : notifier(newsNotifier) {}
