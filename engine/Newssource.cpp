@@ -35,6 +35,14 @@ NewsSource::~NewsSource() {
 
 // Request cycle.
 
+AnsiString PageFromBody(const char* body, size_t length) {
+  if (body == nullptr)
+    return AnsiString();
+  AnsiString page(body, length);
+  std::replace(page.begin(), page.end(), '\0', ' ');
+  return page;
+}
+
 CHttpProxyConfig* ProxyConfig = nullptr;
 AnsiString ProxyScriptPath;
 
@@ -126,11 +134,10 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
       int decodedLength = 0;
       CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
                                         decodedLength);
-      pageText = decoded ? AnsiString(decoded.get(), decodedLength) : AnsiString();
-      std::replace(pageText.begin(), pageText.end(), '\0', ' ');
+      pageText = PageFromBody(decoded.get(), decoded ? decodedLength : 0);
       ok = true;
     } else if (coding == ccIdentity) {
-      pageText = body ? AnsiString(body) : AnsiString();
+      pageText = PageFromBody(body, bodyLength);
       ok = true;
     }
   }

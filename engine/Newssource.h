@@ -175,6 +175,10 @@ private:
   static TPCRegexp* ListPattern(int kind);
 };
 
+// The page text of a fetched (and decoded) body: its zero bytes, which
+// would end the text early, become blanks.
+AnsiString PageFromBody(const char* body, size_t length);
+
 // The one proxy configuration of the process; null until created.
 extern CHttpProxyConfig* ProxyConfig;
 // The file proxy scripts are downloaded to, set by the program at start;

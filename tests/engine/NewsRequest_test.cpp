@@ -143,7 +143,9 @@ TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
   Complete(0, OkHeader, DatedTablePage("Plain", 8));
   EXPECT_TRUE(updater.Reports.empty()) << "an unchanged page reports nothing";
 
-  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(DatedTablePage("Zipped", 6)));
+  // A zero byte of the decoded page is a blank, not its end.
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip",
+           Gzip(std::string(1, '\0') + DatedTablePage("Zipped", 6)));
   EXPECT_EQ(updater.Reports, (std::vector<int>{6, 1}));
   const NewsData* change = source.GetNews(source.GetNewsCount() - 1);
   EXPECT_EQ(change->headline.rfind("Page update detected at ", 0), 0u);
