@@ -83,29 +83,6 @@ TEST_F(NewsRequestTest, IsDueCountsTheElapsedTimeWithinOneDay) {
   }
 }
 
-TEST_F(NewsRequestTest, SetUrlRenewsTheDetectorsOnlyForANewUrl) {
-  source.SetHistoryLength(6);
-  CNoveltyDetector* tracker = source.pageTracker.get();
-  CNoveltyDetector* gate = source.changeGate.get();
-  ASSERT_TRUE(tracker && gate);
-  tracker->IsNew("<p>page</p>");
-  source.SetUrl("http://127.0.0.1/news.html");
-  EXPECT_EQ(source.pageTracker.get(), tracker);
-  EXPECT_EQ(tracker->GetHistoryCount(), 1);
-  source.SetUrl("");
-  EXPECT_EQ(source.url, "");
-  EXPECT_EQ(source.pageTracker.get(), tracker);
-  EXPECT_EQ(source.changeGate.get(), gate);
-
-  source.SetUrl("http://127.0.0.1/other.html");
-  EXPECT_EQ(source.url, "http://127.0.0.1/other.html");
-  EXPECT_EQ(source.pageTracker->GetFileName(), "http___127_0_0_1_other_html.htm");
-  EXPECT_EQ(source.pageTracker->GetHistoryCount(), 0);
-  EXPECT_EQ(source.pageTracker->GetDepth(), 6);
-  EXPECT_EQ(source.changeGate->GetDepth(), 10);
-  EXPECT_FALSE(source.changeGate->GetKeepCopies());
-}
-
 TEST_F(NewsRequestTest, OptionsAndHistoryLengthReachThePageTracker) {
   for (auto [length, kept] : {std::pair{0, 1}, {5000, 1024}, {12, 12}}) {
     source.SetHistoryLength(length);
