@@ -369,6 +369,42 @@ bool IsListBlock(int li, int ul, int br) {
   return (li >= 5 || ul >= 5) && br >= 5;
 }
 
+// Both halves of the HTML hold a date, both a time, or both a date-time.
+// The halves share the middle character; HTML too short to halve has an
+// empty first half and the whole text as its second. Every date, time and
+// date-time holds a digit: a half without one spares the patterns a search
+// of it, which on the list cells of nested layout tables is most of the
+// page at every level.
+bool HalvesAreDated(std::string_view html) {
+  size_t middle = html.size() / 2;
+  std::string_view firstHalf = html.substr(0, middle);
+  std::string_view secondHalf = html.substr(middle > 0 ? middle - 1 : 0);
+  auto hasDigit = [](std::string_view half) {
+    return std::any_of(half.begin(), half.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (!hasDigit(firstHalf) || !hasDigit(secondHalf))
+    return false;
+  AnsiString first(firstHalf);
+  AnsiString second(secondHalf);
+  return (IsDate(first) && IsDate(second)) || (IsTime(first) && IsTime(second)) ||
+         (IsDateTime(first) && IsDateTime(second));
+}
+
+// li, ul or br: the list pattern that cuts a list block into entries; -1
+// when none fits.
+int ChooseSeparator(int li, int ul, int br) {
+  int lo = std::min({li, ul, br});
+  int hi = std::max({li, ul, br});
+  auto isMiddle = [&](int count) { return lo < count && count < hi; };
+  int middle = isMiddle(li) ? li : isMiddle(ul) ? ul : isMiddle(br) ? br : lo;
+  int half = middle / 2;
+  if (half < li)
+    return ltLi;
+  if (half < ul)
+    return ltUl;
+  return half < br ? ltBr : -1;
+}
+
 // The first characters of the HTML with its tags removed as HtmlToText
 // removes them; complete tells whether that is all of it.
 AnsiString StrippedPrefix(std::string_view html, size_t budget, bool& complete) {
@@ -554,26 +590,6 @@ void NewsSource::CountListTags(CSmartDataStructure* node, int& li, int& ul, int&
   br = node->brCount;
 }
 
-// The halves share the middle character; HTML too short to halve has an
-// empty first half and the whole text as its second. Every date, time and
-// date-time holds a digit: a half without one spares the patterns a search
-// of it, which on the list cells of nested layout tables is most of the
-// page at every level.
-bool NewsSource::HalvesAreDated(std::string_view html) {
-  size_t middle = html.size() / 2;
-  std::string_view firstHalf = html.substr(0, middle);
-  std::string_view secondHalf = html.substr(middle > 0 ? middle - 1 : 0);
-  auto hasDigit = [](std::string_view half) {
-    return std::any_of(half.begin(), half.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  if (!hasDigit(firstHalf) || !hasDigit(secondHalf))
-    return false;
-  AnsiString first(firstHalf);
-  AnsiString second(secondHalf);
-  return (IsDate(first) && IsDate(second)) || (IsTime(first) && IsTime(second)) ||
-         (IsDateTime(first) && IsDateTime(second));
-}
-
 bool NewsSource::IsDatedBlock(CSmartDataStructure* node) {
   if (!IsBlockNode(node))
     return false;
@@ -595,19 +611,6 @@ std::unique_ptr<NewsData> NewsSource::FragmentItem(const AnsiString& html) {
   if (!AnalyseFragment(html, date, time, dateTime, link, headline))
     return nullptr;
   return std::make_unique<NewsData>(this, date, time, dateTime, "", headline, "", link);
-}
-
-int NewsSource::ChooseSeparator(int li, int ul, int br) {
-  int lo = std::min({li, ul, br});
-  int hi = std::max({li, ul, br});
-  auto isMiddle = [&](int count) { return lo < count && count < hi; };
-  int middle = isMiddle(li) ? li : isMiddle(ul) ? ul : isMiddle(br) ? br : lo;
-  int half = middle / 2;
-  if (half < li)
-    return ltLi;
-  if (half < ul)
-    return ltUl;
-  return half < br ? ltBr : -1;
 }
 
 int NewsSource::ExtractDatedBlock(CSmartDataStructure* node) {
