@@ -104,6 +104,15 @@ TEST_F(NewsRequestTest, FailedCompletionsReportNothingFound) {
   EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 0}));
   EXPECT_FALSE(updater.Busy);
   EXPECT_EQ(source.GetNewsCount(), 0);
+
+  // A page that is empty, also once decoded, is new to neither detector.
+  updater.Reports.clear();
+  source.SetOptions(true, false, true, true, true);
+  Complete(0, OkHeader, "");
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", "not a gzip stream");
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(" \r\n\t "));
+  EXPECT_TRUE(updater.Reports.empty());
+  EXPECT_EQ(source.GetNewsCount(), 0);
 }
 
 TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
