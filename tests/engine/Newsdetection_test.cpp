@@ -249,6 +249,16 @@ TEST_F(Detection, RepeatedFragmentsAreCutByTheirStride) {
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler, 0), std::vector<TItem>());
 }
 
+// The region reaches back 15 tokens before the first dated token, but only
+// when there are 15: with fewer, the run starts the region and, repeating
+// from offset 0, is not cut.
+TEST_F(Detection, StrideRegionReachesBackFifteenTokens) {
+  for (auto [before, found] : {std::pair{10, 0u}, {14, 0u}, {15, 9u}, {16, 9u}}) {
+    std::string lead = Repeat("<tr></tr>", before / 2) + (before % 2 != 0 ? "<tr>" : "");
+    EXPECT_EQ(Detect(lead + FragmentRun(10) + Filler).size(), found) << before;
+  }
+}
+
 TEST_F(Detection, TooFewDatedElementsForAStride) {
   std::string three;
   for (int k = 0; k < 3; ++k)
