@@ -16,17 +16,6 @@ const TPCRegexp& ClosingAnchor() {
   return pattern;
 }
 
-AnsiString Trimmed(const AnsiString& text) {
-  auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && isTrimmed(text[begin]))
-    ++begin;
-  while (end > begin && isTrimmed(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
-}
-
 } // namespace
 
 bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, int& end) {
@@ -43,7 +32,7 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
     if (href.back() == '"')
       href.pop_back();
   }
-  href = Trimmed(href);
+  href = Trim(href);
   bool found = href.size() >= 3;
   int closeLength = 0;
   const int close = ClosingAnchor().FindIn(html.c_str(), length, &closeLength, position + 1);

@@ -41,19 +41,9 @@ const TPCRegexp& HexIdPattern() {
   return pattern;
 }
 
-bool IsBlankOrControl(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-AnsiString TrimBlanks(const AnsiString& text) {
-  auto first = std::find_if_not(text.begin(), text.end(), IsBlankOrControl);
-  auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlankOrControl).base();
-  return first < last ? AnsiString(first, last) : AnsiString();
-}
-
 // The URL as a file name: letters and digits kept, all else '_', then ".htm".
 AnsiString CacheFileName(const AnsiString& url) {
-  AnsiString name = TrimBlanks(url);
+  AnsiString name = Trim(url);
   for (char& c : name) {
     bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     if (!alphanumeric)
@@ -98,7 +88,7 @@ void CNoveltyDetector::EnsureCacheFolder() {
 
 AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToText,
                                            bool stripDateTime, bool stripHexIds) {
-  AnsiString work = TrimBlanks(page);
+  AnsiString work = Trim(page);
   if (htmlToText)
     work = HtmlToText(work);
   if (stripDateTime) {
@@ -118,7 +108,7 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
 }
 
 bool CNoveltyDetector::IsNew(const AnsiString& page) {
-  if (std::all_of(page.begin(), page.end(), IsBlankOrControl))
+  if (std::all_of(page.begin(), page.end(), IsTrimmed))
     return false;
   Fingerprint = Fingerprint32(page, HtmlToTextOn, StripDateTime, StripHexIds);
   bool seen = std::any_of(History.begin(), History.end(),

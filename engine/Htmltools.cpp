@@ -77,11 +77,21 @@ AnsiString ResolveHrefRules(const AnsiString& base, const AnsiString& href) {
   return ResolveRelativeHref(base, href);
 }
 
+} // namespace
+
 bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-} // namespace
+AnsiString Trim(const AnsiString& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsTrimmed(text[begin]))
+    ++begin;
+  while (end > begin && IsTrimmed(text[end - 1]))
+    --end;
+  return text.substr(begin, end - begin);
+}
 
 AnsiString ResolveHref(const AnsiString& base, const AnsiString& href) {
   return ReplaceAll(ResolveHrefRules(base, href), "/./", "/");

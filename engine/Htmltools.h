@@ -13,6 +13,10 @@ int CountPathSlashes(const AnsiString& url);
 // Tags removed, entities decoded, two-byte UTF-8 folded, control characters
 // made blanks, and blanks and control characters trimmed from both ends.
 AnsiString HtmlToText(const AnsiString& html);
+// The text without the blanks and control characters at its ends.
+AnsiString Trim(const AnsiString& text);
+// True for the characters that Trim removes.
+bool IsTrimmed(char c);
 // A copy without blanks, LF, CR and TAB.
 AnsiString RemoveWhiteSpace(const AnsiString& text);
 

@@ -1,12 +1,15 @@
 #include "engine/Newsextractor.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
+#include "engine/Htmltools.h"
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
 #include "platform/rtl/Messages.h"
@@ -82,14 +85,6 @@ bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)
   return false;
 }
 
-// The text without blanks and control characters at both ends.
-AnsiString Trimmed(const AnsiString& text) {
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  return first < last ? AnsiString(first, last) : AnsiString();
-}
-
 AnsiString WithoutBlanksAndTabs(AnsiString text) {
   std::erase_if(text, [](char c) { return c == ' ' || c == '\t'; });
   return text;
@@ -108,8 +103,8 @@ const char* BooleanText(bool value) {
 
 SourceDefinition DefinitionFromBlock(const AnsiString* block) {
   SourceDefinition definition;
-  definition.url = Trimmed(block[1]);
-  definition.name = Trimmed(block[2]);
+  definition.url = Trim(block[1]);
+  definition.name = Trim(block[2]);
   bool* flags[] = {&definition.enabled,
                    &definition.newsExtraction,
                    &definition.noveltyDetection,
@@ -160,7 +155,9 @@ AnsiString AsFileLine(const AnsiString& text) {
 }
 
 AnsiString FormatDayCount(TDateTime value) {
-  char buffer[64];
+  // Room for the largest value in fixed notation: sign, 309 digits, point
+  // and six decimals.
+  char buffer[DBL_MAX_10_EXP + 16];
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
   return AnsiString(buffer, result.ptr);
@@ -175,7 +172,8 @@ TDateTime ParseDayCount(const AnsiString& text) {
   double value = 0;
   if (std::from_chars(first, text.c_str() + text.size(), value).ec != std::errc())
     return 0;
-  return value;
+  // "nan" and "inf" are no reception time; as 0 they are old, not new for ever.
+  return std::isfinite(value) ? value : 0;
 }
 
 NewsExtractor::NewsExtractor(NewsUpdater* newsNotifier) : notifier(newsNotifier) {}

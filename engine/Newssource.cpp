@@ -16,22 +16,6 @@ std::unique_ptr<TPCRegexp> NewsSource::ulPattern;
 std::unique_ptr<TPCRegexp> NewsSource::brPattern;
 int NewsSource::liveSources = 0;
 
-namespace {
-
-// The length of the text without the blanks and control characters at its
-// ends, as the class library's Trim leaves it.
-size_t TrimmedLength(const AnsiString& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-    ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-    --end;
-  return end - begin;
-}
-
-} // namespace
-
 NewsSource::NewsSource(NewsUpdater* newsNotifier)
     : notifier(newsNotifier), parser(std::make_unique<CSmartParser>()) {
   if (liveSources++ > 0)
@@ -50,6 +34,14 @@ NewsSource::~NewsSource() {
 }
 
 // Request cycle.
+
+AnsiString PageFromBody(const char* body, size_t length) {
+  if (body == nullptr)
+    return AnsiString();
+  AnsiString page(body, length);
+  std::replace(page.begin(), page.end(), '\0', ' ');
+  return page;
+}
 
 CHttpProxyConfig* ProxyConfig = nullptr;
 AnsiString ProxyScriptPath;
@@ -142,11 +134,10 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
       int decodedLength = 0;
       CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
                                         decodedLength);
-      pageText = decoded ? AnsiString(decoded.get(), decodedLength) : AnsiString();
-      std::replace(pageText.begin(), pageText.end(), '\0', ' ');
+      pageText = PageFromBody(decoded.get(), decoded ? decodedLength : 0);
       ok = true;
     } else if (coding == ccIdentity) {
-      pageText = body ? AnsiString(body) : AnsiString();
+      pageText = PageFromBody(body, bodyLength);
       ok = true;
     }
   }
@@ -267,15 +258,16 @@ int NewsSource::CommitCandidates() {
   int total = static_cast<int>(candidates.size());
   int dated = 0;
   for (const auto& item : candidates)
-    dated += TrimmedLength(item->dateText) > 4 ? 1 : 0;
+    dated += Trim(item->dateText).size() > 4 ? 1 : 0;
   int undated = total - dated;
+  // In a mostly dated list the undated rows, and rows without a usable link,
+  // are noise.
   bool pruning = total > 5 && undated > 0 && undated <= 0.15 * total;
   int committed = 0;
   for (auto& item : candidates) {
-    bool known = IsKnown(item.get());
-    if (pruning && (known || TrimmedLength(item->dateText) <= 4 || TrimmedLength(item->link) <= 5))
+    if (IsKnown(item.get()))
       continue;
-    if (!pruning && known)
+    if (pruning && (Trim(item->dateText).size() <= 4 || Trim(item->link).size() <= 5))
       continue;
     news.push_back(std::move(item));
     ++committed;
@@ -377,22 +369,40 @@ bool IsListBlock(int li, int ul, int br) {
   return (li >= 5 || ul >= 5) && br >= 5;
 }
 
-// The dated-item test refuses HTML with more than 15 line breaks. Telling
-// that first, and without converting the HTML to text, keeps the test cheap
-// on the cells of layout tables that hold most of the page.
-bool HasTooManyBreaks(std::string_view html) {
-  int breaks = 0;
-  for (size_t i = 0; i < html.size() && breaks <= 15; ++i) {
-    if (html[i] == '\n')
-      ++breaks;
-    else if (html.compare(i, 4, "<br>") == 0 || html.compare(i, 5, "<br/>") == 0)
-      ++breaks;
-  }
-  return breaks > 15;
+// Both halves of the HTML hold a date, both a time, or both a date-time.
+// The halves share the middle character; HTML too short to halve has an
+// empty first half and the whole text as its second. Every date, time and
+// date-time holds a digit: a half without one spares the patterns a search
+// of it, which on the list cells of nested layout tables is most of the
+// page at every level.
+bool HalvesAreDated(std::string_view html) {
+  size_t middle = html.size() / 2;
+  std::string_view firstHalf = html.substr(0, middle);
+  std::string_view secondHalf = html.substr(middle > 0 ? middle - 1 : 0);
+  auto hasDigit = [](std::string_view half) {
+    return std::any_of(half.begin(), half.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (!hasDigit(firstHalf) || !hasDigit(secondHalf))
+    return false;
+  AnsiString first(firstHalf);
+  AnsiString second(secondHalf);
+  return (IsDate(first) && IsDate(second)) || (IsTime(first) && IsTime(second)) ||
+         (IsDateTime(first) && IsDateTime(second));
 }
 
-bool IsTrimmed(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
+// li, ul or br: the list pattern that cuts a list block into entries; -1
+// when none fits.
+int ChooseSeparator(int li, int ul, int br) {
+  int lo = std::min({li, ul, br});
+  int hi = std::max({li, ul, br});
+  auto isMiddle = [&](int count) { return lo < count && count < hi; };
+  int middle = isMiddle(li) ? li : isMiddle(ul) ? ul : isMiddle(br) ? br : lo;
+  int half = middle / 2;
+  if (half < li)
+    return ltLi;
+  if (half < ul)
+    return ltUl;
+  return half < br ? ltBr : -1;
 }
 
 // The first characters of the HTML with its tags removed as HtmlToText
@@ -580,26 +590,6 @@ void NewsSource::CountListTags(CSmartDataStructure* node, int& li, int& ul, int&
   br = node->brCount;
 }
 
-// The halves share the middle character; HTML too short to halve has an
-// empty first half and the whole text as its second. Every date, time and
-// date-time holds a digit: a half without one spares the patterns a search
-// of it, which on the list cells of nested layout tables is most of the
-// page at every level.
-bool NewsSource::HalvesAreDated(std::string_view html) {
-  size_t middle = html.size() / 2;
-  std::string_view firstHalf = html.substr(0, middle);
-  std::string_view secondHalf = html.substr(middle > 0 ? middle - 1 : 0);
-  auto hasDigit = [](std::string_view half) {
-    return std::any_of(half.begin(), half.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  if (!hasDigit(firstHalf) || !hasDigit(secondHalf))
-    return false;
-  AnsiString first(firstHalf);
-  AnsiString second(secondHalf);
-  return (IsDate(first) && IsDate(second)) || (IsTime(first) && IsTime(second)) ||
-         (IsDateTime(first) && IsDateTime(second));
-}
-
 bool NewsSource::IsDatedBlock(CSmartDataStructure* node) {
   if (!IsBlockNode(node))
     return false;
@@ -621,19 +611,6 @@ std::unique_ptr<NewsData> NewsSource::FragmentItem(const AnsiString& html) {
   if (!AnalyseFragment(html, date, time, dateTime, link, headline))
     return nullptr;
   return std::make_unique<NewsData>(this, date, time, dateTime, "", headline, "", link);
-}
-
-int NewsSource::ChooseSeparator(int li, int ul, int br) {
-  int lo = std::min({li, ul, br});
-  int hi = std::max({li, ul, br});
-  auto isMiddle = [&](int count) { return lo < count && count < hi; };
-  int middle = isMiddle(li) ? li : isMiddle(ul) ? ul : isMiddle(br) ? br : lo;
-  int half = middle / 2;
-  if (half < li)
-    return ltLi;
-  if (half < ul)
-    return ltUl;
-  return half < br ? ltBr : -1;
 }
 
 int NewsSource::ExtractDatedBlock(CSmartDataStructure* node) {

@@ -164,16 +164,15 @@ private:
   bool AddCandidate(std::unique_ptr<NewsData> item);
   // The li, ul and br counts of the node's HTML, cached in the node.
   void CountListTags(CSmartDataStructure* node, int& li, int& ul, int& br);
-  // Both halves of the HTML hold a date, both a time, or both a date-time.
-  static bool HalvesAreDated(std::string_view html);
   // A candidate from an HTML fragment that looks like a dated entry; null
   // when it does not or the fragment analysis fails.
   std::unique_ptr<NewsData> FragmentItem(const AnsiString& html);
-  // li, ul or br: the list pattern that cuts a list block into entries; -1
-  // when none fits.
-  static int ChooseSeparator(int li, int ul, int br);
   static TPCRegexp* ListPattern(int kind);
 };
+
+// The page text of a fetched (and decoded) body: its zero bytes, which
+// would end the text early, become blanks.
+AnsiString PageFromBody(const char* body, size_t length);
 
 // The one proxy configuration of the process; null until created.
 extern CHttpProxyConfig* ProxyConfig;

@@ -111,9 +111,19 @@ bool IsDatedItem(const AnsiString& text, const AnsiString& html) {
     return false;
   if (text.size() < 30)
     return false;
-  const int breaks = CountSubstring(html.c_str(), "<br>") + CountSubstring(html.c_str(), "<br/>") +
-                     CountChar(html.c_str(), '\n');
-  return breaks <= 15;
+  return !HasTooManyBreaks(html);
+}
+
+bool HasTooManyBreaks(std::string_view html) {
+  constexpr int MaxBreaks = 15;
+  int breaks = 0;
+  for (size_t i = 0; i < html.size() && breaks <= MaxBreaks; ++i) {
+    if (html[i] == '\n')
+      ++breaks;
+    else if (html.compare(i, 4, "<br>") == 0 || html.compare(i, 5, "<br/>") == 0)
+      ++breaks;
+  }
+  return breaks > MaxBreaks;
 }
 
 namespace {
@@ -559,17 +569,6 @@ TDateTime CachedNow() {
   return cache.lastNow;
 }
 
-AnsiString Trimmed(const AnsiString& text) {
-  auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && isTrimmed(text[begin]))
-    ++begin;
-  while (end > begin && isTrimmed(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
-}
-
 AnsiString Lower(AnsiString text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -607,7 +606,7 @@ CDataMatcher::CDataMatcher() : maxAge(172800) {}
 CDataMatcher::~CDataMatcher() = default;
 
 void CDataMatcher::SetKeywords(const AnsiString& text) {
-  keywords = Trimmed(text);
+  keywords = Trim(text);
   pattern = BuildKeywordPattern(keywords);
   keywordRegex = std::make_unique<TPCRegexp>(pattern.c_str());
   words_ = Words(keywords);

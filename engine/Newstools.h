@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/Kernel.h"
@@ -26,8 +27,11 @@ bool IsDateTime(const AnsiString& text);
 // The text holds an href attribute.
 bool HasHref(const AnsiString& text);
 // Looks like one dated news entry: dated text of 30 characters or more, a
-// link in the HTML, and at most 15 line breaks in it.
+// link in the HTML, and no more than 15 line breaks in it.
 bool IsDatedItem(const AnsiString& text, const AnsiString& html);
+// More than 15 line breaks ("<br>", "<br/>" and LF): never one dated entry.
+// Cheap, so callers may tell it before they convert the HTML to text.
+bool HasTooManyBreaks(std::string_view html);
 // Cuts an HTML fragment into its date (or time, or date-time), link and
 // headline; true when a date or time and a headline were found.
 bool AnalyseFragment(const AnsiString& fragment, AnsiString& date, AnsiString& time,

@@ -42,8 +42,8 @@ std::string DetectPage(const fs::path& page) {
   NewsSource source(nullptr);
   source.keepChangeTrack = false;
   source.SetUrl("http://127.0.0.1/pages/" + page.filename().string());
-  // A fetched body is read as a zero-terminated text.
-  source.pageText = ReadFileBytes(page.string()).c_str();
+  const std::string body = ReadFileBytes(page.string());
+  source.pageText = PageFromBody(body.data(), body.size());
   source.parser->Parse(source.pageText);
 
   std::unique_ptr<CSmartStructure> clean = source.parser->structure->WithoutComments();

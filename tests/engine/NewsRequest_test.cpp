@@ -83,29 +83,6 @@ TEST_F(NewsRequestTest, IsDueCountsTheElapsedTimeWithinOneDay) {
   }
 }
 
-TEST_F(NewsRequestTest, SetUrlRenewsTheDetectorsOnlyForANewUrl) {
-  source.SetHistoryLength(6);
-  CNoveltyDetector* tracker = source.pageTracker.get();
-  CNoveltyDetector* gate = source.changeGate.get();
-  ASSERT_TRUE(tracker && gate);
-  tracker->IsNew("<p>page</p>");
-  source.SetUrl("http://127.0.0.1/news.html");
-  EXPECT_EQ(source.pageTracker.get(), tracker);
-  EXPECT_EQ(tracker->GetHistoryCount(), 1);
-  source.SetUrl("");
-  EXPECT_EQ(source.url, "");
-  EXPECT_EQ(source.pageTracker.get(), tracker);
-  EXPECT_EQ(source.changeGate.get(), gate);
-
-  source.SetUrl("http://127.0.0.1/other.html");
-  EXPECT_EQ(source.url, "http://127.0.0.1/other.html");
-  EXPECT_EQ(source.pageTracker->GetFileName(), "http___127_0_0_1_other_html.htm");
-  EXPECT_EQ(source.pageTracker->GetHistoryCount(), 0);
-  EXPECT_EQ(source.pageTracker->GetDepth(), 6);
-  EXPECT_EQ(source.changeGate->GetDepth(), 10);
-  EXPECT_FALSE(source.changeGate->GetKeepCopies());
-}
-
 TEST_F(NewsRequestTest, OptionsAndHistoryLengthReachThePageTracker) {
   for (auto [length, kept] : {std::pair{0, 1}, {5000, 1024}, {12, 12}}) {
     source.SetHistoryLength(length);
@@ -127,6 +104,15 @@ TEST_F(NewsRequestTest, FailedCompletionsReportNothingFound) {
   EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 0}));
   EXPECT_FALSE(updater.Busy);
   EXPECT_EQ(source.GetNewsCount(), 0);
+
+  // A page that is empty, also once decoded, is new to neither detector.
+  updater.Reports.clear();
+  source.SetOptions(true, false, true, true, true);
+  Complete(0, OkHeader, "");
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", "not a gzip stream");
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(" \r\n\t "));
+  EXPECT_TRUE(updater.Reports.empty());
+  EXPECT_EQ(source.GetNewsCount(), 0);
 }
 
 TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
@@ -143,7 +129,9 @@ TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
   Complete(0, OkHeader, DatedTablePage("Plain", 8));
   EXPECT_TRUE(updater.Reports.empty()) << "an unchanged page reports nothing";
 
-  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(DatedTablePage("Zipped", 6)));
+  // A zero byte of the decoded page is a blank, not its end.
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip",
+           Gzip(std::string(1, '\0') + DatedTablePage("Zipped", 6)));
   EXPECT_EQ(updater.Reports, (std::vector<int>{6, 1}));
   const NewsData* change = source.GetNews(source.GetNewsCount() - 1);
   EXPECT_EQ(change->headline.rfind("Page update detected at ", 0), 0u);

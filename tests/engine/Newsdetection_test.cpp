@@ -105,6 +105,20 @@ TEST_F(Detection, DatedTableRowsBecomeItems) {
                           }));
 }
 
+// A cell's length is that of its text: long markup and entities around a
+// date (unknown ones vanish) leave it a date cell.
+TEST_F(Detection, DateCellIsMeasuredByItsText) {
+  const std::string date = "<b title=\"" + std::string(300, 'x') + "\">12/05/2003</b> " +
+                           Repeat("&zzzz;", 30) + Repeat("&amp;", 8);
+  std::string page = "<table>\n";
+  for (const TItem& item : DatedTableItems)
+    page += Row(date, Anchor(item.link, item.headline));
+  std::vector<TItem> items = DatedTableItems;
+  for (TItem& item : items)
+    item.date = "12/05/2003 &&&&&&&&";
+  EXPECT_EQ(Detect(page + "</table>"), items);
+}
+
 TEST_F(Detection, TablesThatAreNotDatedListsAreRefused) {
   const std::string title = Anchor("/n/1.html", "Council approves the new bridge");
   struct TCase {
@@ -114,6 +128,8 @@ TEST_F(Detection, TablesThatAreNotDatedListsAreRefused) {
       {"two rows", "<table>" + Row("12/05/2003", title) + Row("13/05/2003", title) + "</table>"},
       {"date cell of 20 characters",
        "<table>" + Repeat(Row("On Monday 12/05/2003", title), 3) + "</table>"},
+      {"date cell of 20 characters once decoded",
+       "<table>" + Repeat(Row("12/05/2003 " + Repeat("&amp;", 9), title), 3) + "</table>"},
       {"title under 15 characters",
        "<table>" + Repeat(Row("12/05/2003", Anchor("/n/1.html", "Short news")), 3) + "</table>"},
       {"no date", "<table>" + Repeat(Row("Town hall", title), 3) + "</table>"},
@@ -231,6 +247,16 @@ TEST_F(Detection, RepeatedFragmentsAreCutByTheirStride) {
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + anchorFirst + Filler), std::vector<TItem>());
   // Mode 0 runs no pass at all.
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler, 0), std::vector<TItem>());
+}
+
+// The region reaches back 15 tokens before the first dated token, but only
+// when there are 15: with fewer, the run starts the region and, repeating
+// from offset 0, is not cut.
+TEST_F(Detection, StrideRegionReachesBackFifteenTokens) {
+  for (auto [before, found] : {std::pair{10, 0u}, {14, 0u}, {15, 9u}, {16, 9u}}) {
+    std::string lead = Repeat("<tr></tr>", before / 2) + (before % 2 != 0 ? "<tr>" : "");
+    EXPECT_EQ(Detect(lead + FragmentRun(10) + Filler).size(), found) << before;
+  }
 }
 
 TEST_F(Detection, TooFewDatedElementsForAStride) {

@@ -429,6 +429,20 @@ TEST_F(NewsExtractorTest, LongNewsLinesStayWhole) {
   EXPECT_EQ(list.GetSource(0)->GetNews(1)->headline, "next");
 }
 
+TEST_F(NewsExtractorTest, ReceptionTimesOfAnyMagnitudeSurviveAndNonNumbersAreOld) {
+  list.AddSource(Definition("a"));
+  const std::string huge = NewsItem("a", 1e300, "future");
+  std::string text = huge;
+  for (const char* received : {"nan", "inf", "-inf"})
+    text += "a\r\n" + std::string(received) + "\r\nnot a time\r\n\r\n0\r\n\r\n";
+  CDataMatcher matcher;
+  list.LoadNews(dir.Write("n.ndt", text), &matcher);
+  EXPECT_EQ(Headlines(list), std::vector<std::string>{"a/future/01/02/2024"});
+  const std::string path = dir.File("saved.ndt");
+  list.SaveNews(path);
+  EXPECT_EQ(ReadFileBytes(path), huge);
+}
+
 // A locale whose decimal separator is a comma, built for the test.
 class CommaLocale {
 public:

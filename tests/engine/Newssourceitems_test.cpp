@@ -131,11 +131,13 @@ TEST_F(SourceItems, SetUrlMakesDetectorsOnlyForANewUrl) {
   EXPECT_EQ(source.changeGate.get(), gate);
   EXPECT_EQ(source.changeGate->GetHistoryCount(), 1);
 
-  source.SetUrl("http://127.0.0.1/other/");
+  source.SetUrl("http://127.0.0.1/other.html");
   EXPECT_NE(source.changeGate.get(), gate);
   EXPECT_EQ(source.changeGate->GetHistoryCount(), 0);
-  EXPECT_TRUE(source.HasUrl("http://127.0.0.1/other/"));
-  EXPECT_FALSE(source.HasUrl("http://127.0.0.1/OTHER/"));
+  EXPECT_EQ(source.pageTracker->GetFileName(), "http___127_0_0_1_other_html.htm");
+  EXPECT_EQ(source.pageTracker->GetDepth(), 7);
+  EXPECT_TRUE(source.HasUrl("http://127.0.0.1/other.html"));
+  EXPECT_FALSE(source.HasUrl("http://127.0.0.1/OTHER.html"));
   EXPECT_EQ(source.MakeAbsoluteUrl("/story/1.html"), "http://127.0.0.1/story/1.html");
 }
 

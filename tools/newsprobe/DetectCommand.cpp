@@ -49,8 +49,7 @@ int RunDetect(const TProbeArgs& given) {
   // No page copies: the probe leaves no cache folder behind.
   source.keepChangeTrack = false;
   source.SetUrl(url);
-  // A fetched body is read as a zero-terminated text.
-  source.pageText = bytes.c_str();
+  source.pageText = PageFromBody(bytes.data(), bytes.size());
 
   TClock::time_point start = TClock::now();
   source.parser->Parse(source.pageText);
