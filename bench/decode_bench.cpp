@@ -18,29 +18,12 @@
 
 #include "engine/Chttpthread.h"
 #include "engine/Htmlnoveltydetector.h"
+#include "tests/support/Compress.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string Gzip(const std::string& data) {
-  z_stream stream{};
-  deflateInit2(&stream, 6, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, data.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
 
 size_t ZlibInflate(const std::string& body, size_t pageSize) {
   std::unique_ptr<char[]> out(new char[pageSize + 1]);
@@ -108,7 +91,7 @@ int main() {
   bool sound = true;
   int pagesWithin = 0, pagesTimed = 0;
   for (const auto& path : pages) {
-    std::string page = ReadFile(path);
+    std::string page = ReadFileBytes(path.string());
     if (page.empty())
       continue;
     std::string body = Gzip(page);

@@ -6,21 +6,20 @@
 //   engine_bench [FILE...]
 // Ends with one JSON line of the totals.
 #include <sys/resource.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
+#include "tests/support/Compress.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -30,25 +29,6 @@ namespace fs = std::filesystem;
 constexpr int Runs = 7;
 const char* const GzipHeader = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n"
                                "Content-Encoding: gzip\r\n";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string Gzip(const std::string& data) {
-  z_stream stream{};
-  deflateInit2(&stream, 6, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, data.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
 
 double MillisecondsSince(TClock::time_point start) {
   return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
@@ -148,7 +128,7 @@ int main(int argc, char** argv) {
   std::string largest;
   int measured = 0;
   for (const fs::path& path : pages) {
-    std::string page = ReadFile(path);
+    std::string page = ReadFileBytes(path.string());
     if (page.empty()) {
       std::fprintf(stderr, "engine_bench: cannot read %s or it is empty\n", path.c_str());
       continue;

@@ -6,8 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,15 +13,11 @@
 #include "engine/Htmltools.h"
 #include "engine/Newstools.h"
 #include "engine/Pcregexp.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 // Seconds of one run, the best of a few so that a page of a few kilobytes is
 // timed as well as a large one.
@@ -65,7 +59,7 @@ int main() {
   double bytes = 0;
   size_t sink = 0;
   for (const auto& path : pages) {
-    const std::string html = ReadFile(path);
+    const std::string html = ReadFileBytes(path.string());
     TFigures page;
     page.text = BestSeconds([&] { sink += HtmlToText(html).size(); });
     page.remove = BestSeconds([&] {

@@ -1,4 +1,6 @@
 #include "engine/Chttpthread.h"
+#include "tests/support/Compress.h"
+#include "tests/support/TempDir.h"
 
 #include <cstring>
 #include <fstream>
@@ -9,33 +11,6 @@
 #include <zlib.h>
 
 namespace {
-
-std::string ReadCorpusPage(const std::string& name) {
-  std::ifstream in(std::string(WT_CORPUS_DIR) + "/" + name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// windowBits 16+15 makes a gzip member, -15 a raw deflate stream, 15 the
-// two-byte zlib wrapping.
-std::string Compress(const std::string& data, int windowBits, int level = 6) {
-  z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&stream, data.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
-
-const int GzipBits = 16 + 15;
-const int RawBits = -15;
-const int ZlibBits = 15;
 
 struct TDecoded {
   int Result;
@@ -58,7 +33,7 @@ TDecoded Decode(int coding, const std::string& body) {
 TEST(ContentDecoding, GzipAndRawDeflateBodiesOfCorpusPagesDecodeToThePage) {
   for (const char* name : {"005-unescape-html-entities.html", "webmd-2.html", "yahoo-2.html"}) {
     SCOPED_TRACE(name);
-    std::string page = ReadCorpusPage(name);
+    std::string page = ReadFileBytes(CorpusPage(name));
     ASSERT_FALSE(page.empty());
     TDecoded gzip = Decode(ccGzip, Compress(page, GzipBits));
     EXPECT_EQ(gzip.Result, 0);
@@ -72,7 +47,7 @@ TEST(ContentDecoding, GzipAndRawDeflateBodiesOfCorpusPagesDecodeToThePage) {
 // Stored (uncompressed) blocks let the body length be chosen exactly, so the
 // last 256-byte piece is full and the end of the message comes after feeding.
 TEST(ContentDecoding, BodiesOfWholeFeedPiecesDecodeCompletely) {
-  std::string page = ReadCorpusPage("webmd-2.html");
+  std::string page = ReadFileBytes(CorpusPage("webmd-2.html"));
   for (size_t target : {256u, 512u, 1024u, 4096u}) {
     SCOPED_TRACE(target);
     std::string body, text;
@@ -93,7 +68,7 @@ TEST(ContentDecoding, BodiesOfWholeFeedPiecesDecodeCompletely) {
 }
 
 TEST(ContentDecoding, BodiesThatYieldNothingFail) {
-  std::string page = ReadCorpusPage("webmd-2.html");
+  std::string page = ReadFileBytes(CorpusPage("webmd-2.html"));
   struct {
     const char* Name;
     int Coding;
@@ -115,7 +90,7 @@ TEST(ContentDecoding, BodiesThatYieldNothingFail) {
 }
 
 TEST(ContentDecoding, TruncatedGzipKeepsTheBytesDecodedBeforeTheError) {
-  std::string page = ReadCorpusPage("webmd-2.html");
+  std::string page = ReadFileBytes(CorpusPage("webmd-2.html"));
   std::string body = Compress(page, GzipBits);
   body.resize(body.size() / 2);
   std::unique_ptr<char[]> output;
@@ -137,7 +112,7 @@ TEST(ContentDecoding, TruncatedGzipKeepsTheBytesDecodedBeforeTheError) {
 // The trailer is checked: a wrong CRC-32 or length fails the stream, yet the
 // page inflated before it is kept. A sound trailer succeeds.
 TEST(ContentDecoding, GzipTrailerIsChecked) {
-  const std::string page = ReadCorpusPage("webmd-2.html");
+  const std::string page = ReadFileBytes(CorpusPage("webmd-2.html"));
   const std::string body = Compress(page, GzipBits);
   struct Case {
     const char* Name;
