@@ -1,32 +1,16 @@
 // newsprobe detect, run as the tool it is.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 
+#include "tests/engine/Newsprobe.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-struct TProbeRun {
-  std::string out;
-  int exitCode = -1;
-};
-
 TProbeRun RunDetect(const std::string& args) {
-  const std::string command =
-      std::string(WT_BINARY_DIR) + "/tools/newsprobe detect " + args + " 2>/dev/null";
-  TProbeRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buf[512];
-  while (size_t n = fread(buf, 1, sizeof buf, pipe))
-    run.out.append(buf, n);
-  int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunNewsprobe("detect " + args + " 2>/dev/null");
 }
 
 // The last line up to its timings, which vary; "" when they are missing.
@@ -56,24 +40,24 @@ TEST(NewsprobeDetect, PrintsCommittedItemsAndCounts) {
   const std::string file = dir.Write("page.html", page);
 
   TProbeRun run = RunDetect(file + " --url http://127.0.0.1/news/index.html");
-  EXPECT_EQ(run.exitCode, 0);
-  const std::string firstLine = run.out.substr(0, run.out.find('\n'));
+  EXPECT_EQ(run.ExitCode, 0);
+  const std::string firstLine = run.Out.substr(0, run.Out.find('\n'));
   EXPECT_EQ(firstLine, "{\"date\":\"11/05/2003\",\"headline\":\"Council news number 1 of the "
                        "week\",\"link\":\"story1.html\",\"absolute\":\"http://127.0.0.1/news/"
                        "story1.html\"}");
-  EXPECT_EQ(CountsOfLastLine(run.out),
+  EXPECT_EQ(CountsOfLastLine(run.Out),
             "{\"candidates\":7,\"committed\":6,\"tokens\":58,\"nodes\":30}");
-  EXPECT_EQ(run.out.find("today"), std::string::npos);
+  EXPECT_EQ(run.Out.find("today"), std::string::npos);
 
   run = RunDetect(file + " --mode 0");
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out.find("\"date\""), std::string::npos);
-  EXPECT_EQ(CountsOfLastLine(run.out),
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Out.find("\"date\""), std::string::npos);
+  EXPECT_EQ(CountsOfLastLine(run.Out),
             "{\"candidates\":0,\"committed\":0,\"tokens\":58,\"nodes\":30}");
 
-  EXPECT_EQ(RunDetect(file + " --mode x").exitCode, 2);
-  EXPECT_EQ(RunDetect("").exitCode, 2);
-  EXPECT_EQ(RunDetect(dir.File("missing.html")).exitCode, 1);
+  EXPECT_EQ(RunDetect(file + " --mode x").ExitCode, 2);
+  EXPECT_EQ(RunDetect("").ExitCode, 2);
+  EXPECT_EQ(RunDetect(dir.File("missing.html")).ExitCode, 1);
 }
 
 } // namespace

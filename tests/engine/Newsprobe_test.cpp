@@ -1,8 +1,6 @@
 // newsprobe, run as the tool it is: each subcommand's output against the
 // engine it stands for.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,33 +11,13 @@
 #include "engine/Htmlnoveltydetector.h"
 #include "engine/Htmltools.h"
 #include "platform/rtl/Codepage.h"
+#include "tests/engine/Newsprobe.h"
+#include "tests/support/Compress.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-struct TRun {
-  std::string Out;
-  int ExitCode = -1;
-};
-
-TRun RunCommand(const std::string& command) {
-  TRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, pipe))
-    run.Out.append(buf, n);
-  const int status = pclose(pipe);
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-TRun RunNewsprobe(const std::string& args) {
-  return RunCommand(std::string(WT_BINARY_DIR) + "/tools/newsprobe " + args);
-}
 
 std::string Quoted(const std::string& path) {
   return "'" + path + "'";
@@ -112,7 +90,7 @@ TEST(NewsprobeFetch, PrintsTheOutcomeOfEachFailureClassAsOneJsonLine) {
        Outcome(-1, 1, 10061, "Error when connect.") + NothingDelivered},
   };
   for (const auto& c : cases) {
-    const TRun run = RunNewsprobe("fetch " + c.args);
+    const TProbeRun run = RunNewsprobe("fetch " + c.args);
     EXPECT_EQ(run.ExitCode, 0) << c.args;
     EXPECT_EQ(WithoutElapsed(run.Out), c.expected) << c.args << "\n" << run.Out;
   }
@@ -152,7 +130,7 @@ TEST(NewsprobeFetch, RealPagesAndProxyScripts) {
 
 TEST(NewsprobeText, PrintsTheEngineTextOfEveryCorpusPage) {
   for (const auto& path : CorpusPages()) {
-    const TRun run = RunNewsprobe("text " + Quoted(path.string()));
+    const TProbeRun run = RunNewsprobe("text " + Quoted(path.string()));
     ASSERT_EQ(run.ExitCode, 0) << path;
     EXPECT_EQ(run.Out, Cp1252ToUtf8(HtmlToText(ReadFileBytes(path.string()))) + "\n") << path;
   }
@@ -174,7 +152,8 @@ TEST(NewsprobeAnchors, PrintsTheAnchorWalkOfEveryCorpusPage) {
       if (found)
         expected.emplace_back(position, end);
     }
-    const TRun run = RunNewsprobe("anchors " + Quoted(path.string()) + " http://h.example/a/b");
+    const TProbeRun run =
+        RunNewsprobe("anchors " + Quoted(path.string()) + " http://h.example/a/b");
     ASSERT_EQ(run.ExitCode, 0) << path;
     std::vector<std::pair<int, int>> printed;
     std::istringstream lines(run.Out);
@@ -203,14 +182,9 @@ TEST(NewsprobeDecodeAndFingerprint, AnswerAsTheEngine) {
   const std::string page = CorpusPage("001.html");
   const std::string html = ReadFileBytes(page);
   TTempDir dir;
-  const std::string gz = dir.File("page.gz");
-  gzFile out = gzopen(gz.c_str(), "wb");
-  ASSERT_NE(out, nullptr);
-  ASSERT_EQ(gzwrite(out, html.data(), static_cast<unsigned>(html.size())),
-            static_cast<int>(html.size()));
-  gzclose(out);
+  const std::string gz = dir.Write("page.gz", Gzip(html));
 
-  const TRun decoded = RunNewsprobe("decode --coding gzip " + gz);
+  const TProbeRun decoded = RunNewsprobe("decode --coding gzip " + gz);
   EXPECT_EQ(decoded.ExitCode, 0);
   EXPECT_TRUE(decoded.Out == html) << decoded.Out.size() << " bytes of " << html.size();
   EXPECT_NE(
@@ -224,7 +198,7 @@ TEST(NewsprobeDecodeAndFingerprint, AnswerAsTheEngine) {
   };
   const Case cases[] = {{"", false, false, false}, {" --flags TEXT,DATES,HEX", true, true, true}};
   for (const auto& c : cases) {
-    const TRun run = RunNewsprobe("fingerprint " + Quoted(page) + c.flags);
+    const TProbeRun run = RunNewsprobe("fingerprint " + Quoted(page) + c.flags);
     const AnsiString fingerprint = CNoveltyDetector::Fingerprint32(html, c.text, c.dates, c.hex);
     ASSERT_EQ(fingerprint.size(), 32u);
     EXPECT_NE(run.Out.find("\"fingerprint\":\"" + fingerprint + "\""), std::string::npos)

@@ -2,8 +2,6 @@
 // driven once a second as the main window drives it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -16,34 +14,17 @@
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/engine/Newsprobe.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-struct TWatchRun {
-  std::vector<std::string> Lines;
-  int ExitCode = -1;
-};
-
 // Runs "newsprobe watch ARGS", handing each output line to onLine as it
 // arrives.
-TWatchRun RunWatch(const std::string& args,
+TProbeRun RunWatch(const std::string& args,
                    const std::function<void(const std::string&)>& onLine = {}) {
-  TWatchRun run;
-  const std::string command = std::string(WT_BINARY_DIR) + "/tools/newsprobe watch " + args;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[65536];
-  while (std::fgets(buffer, sizeof buffer, pipe)) {
-    run.Lines.emplace_back(buffer);
-    if (onLine)
-      onLine(run.Lines.back());
-  }
-  const int status = pclose(pipe);
-  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunNewsprobe("watch " + args, onLine);
 }
 
 // The value of a top-level field of a report line: a string without its
@@ -70,7 +51,7 @@ std::vector<std::string> ItemFields(const std::string& line, const std::string& 
   return values;
 }
 
-std::map<std::string, std::vector<std::string>> LinesBySource(const TWatchRun& run) {
+std::map<std::string, std::vector<std::string>> LinesBySource(const TProbeRun& run) {
   std::map<std::string, std::vector<std::string>> bySource;
   for (const std::string& line : run.Lines)
     bySource[Field(line, "source")].push_back(line);
@@ -129,7 +110,7 @@ TEST_F(WatchCommandTest, NewsArriveOnceAndAreKeptInTheNewsFile) {
     ASSERT_TRUE(list.SaveSources(sourcesFile));
   }
   // Six ticks: Missing, Zipped, Corpus, Table, then Missing and Zipped again.
-  const TWatchRun run = RunWatch(Args(6));
+  const TProbeRun run = RunWatch(Args(6));
   ASSERT_EQ(run.ExitCode, 0);
   auto bySource = LinesBySource(run);
   ASSERT_EQ(bySource["Table"].size(), 1u) << testing::PrintToString(run.Lines);
@@ -167,7 +148,7 @@ TEST_F(WatchCommandTest, NewsArriveOnceAndAreKeptInTheNewsFile) {
   FreeNewsTools();
 
   // A new run knows the stored items: the refetched tables bring nothing new.
-  const TWatchRun again = RunWatch(Args(2));
+  const TProbeRun again = RunWatch(Args(2));
   ASSERT_EQ(again.ExitCode, 0);
   bySource = LinesBySource(again);
   ASSERT_EQ(bySource["Zipped"].size(), 1u) << testing::PrintToString(again.Lines);
@@ -186,7 +167,7 @@ TEST_F(WatchCommandTest, AChangedPageGivesOnePageChangeItemLinkingItsCopy) {
     ASSERT_TRUE(list.SaveSources(sourcesFile));
   }
   const std::string changed = "<html><body><p>second version</p></body></html>";
-  const TWatchRun run = RunWatch(Args(4), [&](const std::string& line) {
+  const TProbeRun run = RunWatch(Args(4), [&](const std::string& line) {
     if (line.find("Page tracker initialized at ") != std::string::npos)
       root.Write("plain.html", changed);
   });
