@@ -4,6 +4,7 @@
 #include "platform/rtl/Inifiles.h"
 #include "platform/ui/Forms.h"
 
+#include <cctype>
 #include <string>
 #include <variant>
 #include <vector>
@@ -121,7 +122,25 @@ std::vector<TIniKey> StoredKeys(CSystemConfigurator& c) {
   };
 }
 
+// The position of the first ".EXE" of path, ignoring case; npos when none.
+AnsiString::size_type FindExeExtension(const AnsiString& path) {
+  AnsiString upper = path;
+  for (char& ch : upper)
+    ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return upper.find(".EXE");
+}
+
 } // namespace
+
+AnsiString IniPathFromExe(const AnsiString& exePath) {
+  const auto dot = FindExeExtension(exePath);
+  return dot == AnsiString::npos ? exePath + ".INI" : exePath.substr(0, dot + 1) + "INI";
+}
+
+AnsiString ProxyScriptPathFromExe(const AnsiString& exePath) {
+  const auto dot = FindExeExtension(exePath);
+  return (dot == AnsiString::npos ? exePath : exePath.substr(0, dot)) + "_TMPPXY.$$$";
+}
 
 CSystemConfigurator::CSystemConfigurator() {
   if (!NormalFont)

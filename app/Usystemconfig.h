@@ -62,6 +62,12 @@ public:
   CTextResources texts;
 };
 
+// The files beside the executable: the first ".EXE" of its path, in any case,
+// gives way to "INI" (or ".INI" is appended) and, for the temporary copy of a
+// proxy script, to "_TMPPXY.$$$".
+AnsiString IniPathFromExe(const AnsiString& exePath);
+AnsiString ProxyScriptPathFromExe(const AnsiString& exePath);
+
 // The grids' fonts, made by the first settings object and freed by its
 // destructor.
 extern std::unique_ptr<TFont> NormalFont;

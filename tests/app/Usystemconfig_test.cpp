@@ -242,6 +242,27 @@ TEST(SettingsFileNames, DerivedFromTheUpperCaseExtension) {
   }
 }
 
+TEST(SettingsFileNames, BesideTheExecutable) {
+  struct Case {
+    const char* exe;
+    const char* ini;
+    const char* proxyScript;
+  };
+  const Case cases[] = {
+      {"/apps/Watch.exe", "/apps/Watch.INI", "/apps/Watch_TMPPXY.$$$"},
+      {"/apps/WATCH.EXE", "/apps/WATCH.INI", "/apps/WATCH_TMPPXY.$$$"},
+      {"/apps/welkatidor", "/apps/welkatidor.INI", "/apps/welkatidor_TMPPXY.$$$"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IniPathFromExe(c.exe), c.ini);
+    EXPECT_EQ(ProxyScriptPathFromExe(c.exe), c.proxyScript);
+  }
+  CSystemConfigurator settings;
+  settings.SetFileNames(IniPathFromExe("/apps/Watch.exe"));
+  EXPECT_EQ(settings.sourcesFile, "/apps/Watch.NSC");
+  EXPECT_EQ(settings.newsFile, "/apps/Watch.NDT");
+}
+
 TEST(SettingsWindowPositions, OffEveryMonitorGoesBackToTheOrigin) {
   const TMonitor first = Screen->Monitors(0);
   const int32_t right = first.Left() + first.Width(), bottom = first.Top() + first.Height();
