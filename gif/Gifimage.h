@@ -1,0 +1,536 @@
+#pragma once
+// GIF pictures for the picture framework: a GIF file held as a tree of blocks
+// that read and write themselves on a byte stream, with the LZW coding of
+// the frames' pixels.
+#include "platform/gfx/Graphics.h"
+#include "platform/rtl/Persistent.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/Stringlist.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TGIFImage;
+class TGIFSubImage;
+class TGIFHeader;
+
+class GIFException : public EInvalidGraphic {
+public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
+
+enum TGIFVersion { gvUnknown, gv87a, gv89a };
+enum TGIFSeverity { gsInfo, gsWarning, gsError };
+enum TDisposalMethod { dmNone, dmNoDisposal, dmBackground, dmPrevious };
+enum TGIFCompression { gcLZW, gcRLE };
+
+using TGIFWarning =
+    std::function<void(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message)>;
+
+// The messages of the subsystem.
+extern const char* const sOutOfData;
+extern const char* const sBadSignature;
+extern const char* const sBadVersion;
+extern const char* const sBadBlock;
+extern const char* const sBadExtensionLabel;
+extern const char* const sUnknownExtension;
+extern const char* const sBadExtensionInstance;
+extern const char* const sBadBlockSize;
+extern const char* const sInvalidData;
+extern const char* const sScreenSizeExceeded;
+extern const char* const sBadTrailer;
+extern const char* const sTooManyColors;
+extern const char* const sBadColorIndex;
+extern const char* const sEmptyColorMap;
+extern const char* const sEmptyImage;
+extern const char* const sBadPixelCoordinates;
+extern const char* const sDecodeTooFewBits;
+extern const char* const sDecodeCircular;
+extern const char* const sBadCodeSize;
+extern const char* const sInvalidColor;
+extern const char* const sInvalidStream;
+extern const char* const sNoAppDataReader;
+extern const char* const sBadWidth;
+extern const char* const sBadHeight;
+extern const char* const sUnsupportedClass;
+
+// Unit settings.
+extern bool GIFImageRenderOnLoad;
+extern TGIFCompression GIFImageDefaultCompression;
+
+// ---------------------------------------------------------------------------
+// Items and lists
+
+class TGIFItem : public TPersistent {
+public:
+  explicit TGIFItem(TGIFImage* AImage) : image(AImage) {}
+  TGIFItem(const TGIFItem&) = delete;
+  TGIFItem& operator=(const TGIFItem&) = delete;
+
+  virtual TGIFVersion GetVersion() const { return gv87a; }
+  virtual void Warning(TGIFSeverity Severity, const AnsiString& Message);
+  virtual void SaveToStream(TStream* Stream) = 0;
+  virtual void LoadFromStream(TStream* Stream) = 0;
+  void SaveToFile(const AnsiString& FileName);
+  void LoadFromFile(const AnsiString& FileName);
+
+  TGIFImage* Image() const { return image; }
+
+protected:
+  TGIFImage* image;
+};
+
+// A list that owns its items; Remove gives one up without freeing it.
+class TGIFList : public TPersistent {
+public:
+  explicit TGIFList(TGIFImage* AImage) : image(AImage) {}
+  ~TGIFList() override;
+  TGIFList(const TGIFList&) = delete;
+  TGIFList& operator=(const TGIFList&) = delete;
+
+  virtual void Warning(TGIFSeverity Severity, const AnsiString& Message);
+  virtual void SaveToStream(TStream* Stream);
+
+  TGIFItem* GetItem(int Index) const { return items.at(static_cast<size_t>(Index)); }
+  void SetItem(int Index, TGIFItem* Item) { items.at(static_cast<size_t>(Index)) = Item; }
+  int GetCount() const { return static_cast<int>(items.size()); }
+  int Add(TGIFItem* Item);
+  void Clear();
+  void Delete(int Index);
+  void Exchange(int Index1, int Index2);
+  TGIFItem* First() const { return GetItem(0); }
+  TGIFItem* Last() const { return GetItem(GetCount() - 1); }
+  int IndexOf(const TGIFItem* Item) const;
+  void Insert(int Index, TGIFItem* Item);
+  void Move(int CurIndex, int NewIndex);
+  int Remove(const TGIFItem* Item);
+
+  TGIFImage* Image() const { return image; }
+
+protected:
+  std::vector<TGIFItem*> items;
+  TGIFImage* image;
+};
+
+// ---------------------------------------------------------------------------
+// Colour maps
+
+struct TGIFColor {
+  uint8_t Red = 0;
+  uint8_t Green = 0;
+  uint8_t Blue = 0;
+  bool operator==(const TGIFColor&) const = default;
+};
+
+class TGIFColorMap : public TPersistent {
+public:
+  TGIFColorMap() = default;
+  TGIFColorMap(const TGIFColorMap&) = delete;
+  TGIFColorMap& operator=(const TGIFColorMap&) = delete;
+
+  void Assign(const TPersistent* Source) override;
+  virtual void Warning(TGIFSeverity Severity, const AnsiString& Message) = 0;
+  virtual void Changed() {}
+
+  int Count() const { return count; }
+  int Capacity() const { return static_cast<int>(colors.size()); }
+  void SetCapacity(int Size);
+  bool IsOptimized = false;
+  int GetBitsPerPixel() const;
+
+  int Add(TColor Color);
+  int AddUnique(TColor Color);
+  int IndexOf(TColor Color) const;
+  void Delete(int Index);
+  void Clear();
+  TColor GetColor(int Index);
+  void SetColor(int Index, TColor Color);
+  const TGIFColor& Data(int Index) const { return colors.at(static_cast<size_t>(Index)); }
+
+  void ImportPalette(HPALETTE Palette);
+  void ImportColorMap(const TGIFColor* Colors, int Count);
+  void ImportColorTable(const RGBQUAD* Colors, int Count);
+  HPALETTE ExportPalette() const;
+
+  // Count colour triples; writing pads with black to 2^GetBitsPerPixel.
+  void LoadFromStream(TStream* Stream, int Count);
+  void SaveToStream(TStream* Stream) const;
+
+private:
+  std::vector<TGIFColor> colors;
+  int count = 0;
+};
+
+class TGIFGlobalColorMap : public TGIFColorMap {
+public:
+  explicit TGIFGlobalColorMap(TGIFHeader* AHeader) : header(AHeader) {}
+  void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+
+private:
+  TGIFHeader* header;
+};
+
+class TGIFLocalColorMap : public TGIFColorMap {
+public:
+  explicit TGIFLocalColorMap(TGIFSubImage* AFrame) : frame(AFrame) {}
+  void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+
+private:
+  TGIFSubImage* frame;
+};
+
+// ---------------------------------------------------------------------------
+// Header and trailer
+
+class TGIFHeader : public TGIFItem {
+public:
+  explicit TGIFHeader(TGIFImage* AImage);
+  TGIFVersion GetVersion() const override;
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+  void Clear();
+
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  uint8_t Packed = 0;
+  uint8_t BackgroundColorIndex = 0;
+  uint8_t AspectRatio = 0;
+  TGIFGlobalColorMap* ColorMap() const { return colorMap.get(); }
+  int BitsPerPixel() const { return colorMap->GetBitsPerPixel(); }
+  int ColorResolution() const { return BitsPerPixel() - 1; }
+
+private:
+  std::unique_ptr<TGIFGlobalColorMap> colorMap;
+};
+
+class TGIFTrailer : public TGIFItem {
+public:
+  using TGIFItem::TGIFItem;
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+};
+
+// ---------------------------------------------------------------------------
+// Extensions
+
+class TGIFExtension;
+struct TGIFExtensionClassInfo;
+// A class of extension, as the registries hand it out: its constructor and
+// its look-ahead for a more specific class.
+using TGIFExtensionClass = const TGIFExtensionClassInfo*;
+struct TGIFExtensionClassInfo {
+  TGIFExtension* (*Create)(TGIFSubImage* Frame);
+  TGIFExtensionClass (*FindSubExtension)(TStream* Stream);
+};
+
+class TGIFExtension : public TGIFItem {
+public:
+  explicit TGIFExtension(TGIFSubImage* AFrame);
+  ~TGIFExtension() override;
+
+  TGIFVersion GetVersion() const override { return gv89a; }
+  virtual uint8_t GetExtensionType() const = 0;
+  virtual TGIFExtensionClass ClassInfo() const = 0;
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+
+  TGIFSubImage* Frame() const { return frame; }
+
+  static void RegisterExtension(uint8_t Label, TGIFExtensionClass ExtensionClass);
+  // The class of the extension at the stream's position (the '!' already
+  // read), or none; the position is kept.
+  static TGIFExtensionClass FindExtension(TStream* Stream);
+  static void FreeRegistry();
+
+protected:
+  // The bytes after the label.
+  virtual void SaveBody(TStream* Stream) = 0;
+  virtual void LoadBody(TStream* Stream) = 0;
+
+  TGIFSubImage* frame;
+};
+
+class TGIFGraphicControlExtension : public TGIFExtension {
+public:
+  explicit TGIFGraphicControlExtension(TGIFSubImage* AFrame);
+  ~TGIFGraphicControlExtension() override;
+  uint8_t GetExtensionType() const override { return 0xF9; }
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+
+  bool Transparent() const { return (Packed & 0x01) != 0; }
+  void SetTransparent(bool Value);
+  bool UserInput() const { return (Packed & 0x02) != 0; }
+  void SetUserInput(bool Value);
+  TDisposalMethod Disposal() const { return static_cast<TDisposalMethod>((Packed >> 2) & 7); }
+  void SetDisposal(TDisposalMethod Value);
+  uint16_t Delay() const { return delay; }
+  void SetDelay(uint16_t Value) { delay = Value; }
+  uint8_t TransparentColorIndex() const { return transparentIndex; }
+  void SetTransparentColorIndex(int Index);
+  TColor TransparentColor() const;
+  void SetTransparentColor(TColor Color);
+
+  uint8_t BlockSize = 4;
+  uint8_t Packed = 0;
+  uint8_t Terminator = 0;
+
+protected:
+  void SaveBody(TStream* Stream) override;
+  void LoadBody(TStream* Stream) override;
+
+private:
+  uint16_t delay = 0;
+  uint8_t transparentIndex = 0;
+};
+
+class TGIFTextExtension : public TGIFExtension {
+public:
+  explicit TGIFTextExtension(TGIFSubImage* AFrame);
+  uint8_t GetExtensionType() const override { return 0x01; }
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+
+  int GetBounds(int Index) const;
+  void SetBounds(int Index, int Value);
+  int GetCharWidthHeight(int Index) const;
+  void SetCharWidthHeight(int Index, int Value);
+  int GetColorIndex(int Index) const;
+  void SetColorIndex(int Index, int Value);
+  TColor ForegroundColor() const;
+  void SetForegroundColor(TColor Color);
+  TColor BackgroundColor() const;
+  void SetBackgroundColor(TColor Color);
+
+  uint8_t BlockSize = 12;
+  TStringList* Text() { return &text; }
+
+protected:
+  void SaveBody(TStream* Stream) override;
+  void LoadBody(TStream* Stream) override;
+
+private:
+  uint16_t bounds[4] = {};
+  uint8_t cell[2] = {};
+  uint8_t colorIndex[2] = {};
+  TStringList text;
+};
+
+class TGIFCommentExtension : public TGIFExtension {
+public:
+  using TGIFExtension::TGIFExtension;
+  uint8_t GetExtensionType() const override { return 0xFE; }
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+  TStringList* Comment() { return &comment; }
+
+protected:
+  void SaveBody(TStream* Stream) override;
+  void LoadBody(TStream* Stream) override;
+
+private:
+  TStringList comment;
+};
+
+class TGIFApplicationExtension : public TGIFExtension {
+public:
+  using TGIFExtension::TGIFExtension;
+  uint8_t GetExtensionType() const override { return 0xFF; }
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+
+  AnsiString Identifier() const;
+  void SetIdentifier(const AnsiString& Value);
+  AnsiString Authentication() const;
+  void SetAuthentication(const AnsiString& Value);
+
+  // The 11 bytes of identifier and authentication.
+  static void RegisterExtension(const AnsiString& Identification,
+                                TGIFExtensionClass ExtensionClass);
+  static TGIFExtensionClass FindSubExtension(TStream* Stream);
+  static void FreeRegistry();
+
+protected:
+  void SaveBody(TStream* Stream) override;
+  void LoadBody(TStream* Stream) override;
+  virtual void SaveData(TStream* Stream);
+  virtual void LoadData(TStream* Stream);
+
+  uint8_t ident[11] = {};
+};
+
+class TGIFBlock : public TObject {
+public:
+  explicit TGIFBlock(uint8_t ASize) : size(ASize), data(ASize, 0) {}
+  void SaveToStream(TStream* Stream) const;
+  void LoadFromStream(TStream* Stream);
+  uint8_t Size() const { return size; }
+  uint8_t* Data() { return data.data(); }
+
+private:
+  uint8_t size;
+  std::vector<uint8_t> data;
+};
+
+class TGIFUnknownAppExtension : public TGIFApplicationExtension {
+public:
+  using TGIFApplicationExtension::TGIFApplicationExtension;
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+  const std::vector<std::unique_ptr<TGIFBlock>>& Blocks() const { return blocks; }
+
+protected:
+  void SaveData(TStream* Stream) override;
+  void LoadData(TStream* Stream) override;
+
+private:
+  std::vector<std::unique_ptr<TGIFBlock>> blocks;
+};
+
+class TGIFAppExtNSLoop : public TGIFApplicationExtension {
+public:
+  explicit TGIFAppExtNSLoop(TGIFSubImage* AFrame);
+  TGIFExtensionClass ClassInfo() const override;
+  static TGIFExtensionClass Class();
+
+  uint16_t LoopCount = 0; // 0: for ever
+  uint32_t BufferLength = 0;
+
+protected:
+  void SaveData(TStream* Stream) override;
+  void LoadData(TStream* Stream) override;
+};
+
+class TGIFExtensionList : public TGIFList {
+public:
+  explicit TGIFExtensionList(TGIFSubImage* AFrame);
+  TGIFExtension* Extensions(int Index) const { return static_cast<TGIFExtension*>(GetItem(Index)); }
+  void LoadFromStream(TStream* Stream, TGIFSubImage* Parent);
+
+private:
+  TGIFSubImage* frame;
+};
+
+// ---------------------------------------------------------------------------
+// Frames
+
+class TGIFSubImage : public TGIFItem {
+public:
+  explicit TGIFSubImage(TGIFImage* AImage);
+  ~TGIFSubImage() override;
+
+  void Assign(const TPersistent* Source) override;
+  TGIFVersion GetVersion() const override;
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+
+  void Clear();
+  void NewImage();
+  void NeedImage();
+  void FreeImage() { data.clear(); }
+  bool Empty() const;
+
+  int Left() const { return left; }
+  int Top() const { return top; }
+  int Width() const { return width; }
+  int Height() const { return height; }
+  int GetBounds(int Index) const;
+  void SetBounds(int Index, int Value);
+  TRect BoundsRect() const { return TRect{left, top, left + width, top + height}; }
+  void SetBoundsRect(const TRect& R);
+  TRect ClientRect() const { return TRect{0, 0, width, height}; }
+  bool Interlaced() const { return (Packed & 0x40) != 0; }
+  void SetInterlaced(bool Value);
+
+  uint8_t GetPixel(int X, int Y) const;
+  uint8_t* GetScanline(int Y);
+  uint8_t* Data() { return data.data(); }
+  int DataSize() const { return static_cast<int>(data.size()); }
+
+  TGIFLocalColorMap* ColorMap() const { return colorMap.get(); }
+  TGIFColorMap* ActiveColorMap() const;
+  int BitsPerPixel() const { return colorMap->GetBitsPerPixel(); }
+  int ColorResolution() const { return BitsPerPixel() - 1; }
+  TGIFExtensionList* Extensions() const { return extensions.get(); }
+  TGIFGraphicControlExtension* GraphicControlExtension() const { return gce; }
+  void SetGraphicControlExtension(TGIFGraphicControlExtension* Value) { gce = Value; }
+  bool Transparent() const { return transparent; }
+  void SetTransparent(bool Value) { transparent = Value; }
+
+  // The frame as an 8-bit bitmap with its colour map as palette, built on
+  // first use and dropped when the pixels change.
+  TBitmap* Bitmap();
+  bool HasBitmap() const { return bitmap != nullptr; }
+  void FreeBitmap() { bitmap.reset(); }
+  // The frame's bounds scaled from the image's size to Rect.
+  TRect ScaleRect(const TRect& Rect) const;
+  void Draw(TCanvas* Canvas, const TRect& Rect);
+
+  // The pixels from and to the coded data of the stream.
+  void Decompress(TStream* Stream);
+  void Compress(TStream* Stream);
+
+  uint8_t Packed = 0;
+
+private:
+  void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  void ReadDescriptor(TStream* Stream);
+
+  std::unique_ptr<TBitmap> bitmap;
+  std::vector<uint8_t> data;
+  std::unique_ptr<TGIFLocalColorMap> colorMap;
+  std::unique_ptr<TGIFExtensionList> extensions;
+  uint16_t left = 0;
+  uint16_t top = 0;
+  uint16_t width = 0;
+  uint16_t height = 0;
+  bool transparent = false;
+  TGIFGraphicControlExtension* gce = nullptr;
+};
+
+class TGIFImageList : public TGIFList {
+public:
+  using TGIFList::TGIFList;
+  TGIFSubImage* SubImages(int Index) const { return static_cast<TGIFSubImage*>(GetItem(Index)); }
+  void LoadFromStream(TStream* Stream, TGIFImage* Parent);
+};
+
+// ---------------------------------------------------------------------------
+// The picture
+
+class TGIFImage : public TGraphic {
+public:
+  TGIFImage();
+  ~TGIFImage() override;
+  TGIFImage(const TGIFImage&) = delete;
+  TGIFImage& operator=(const TGIFImage&) = delete;
+
+  void Draw(TCanvas* Canvas, const TRect& Rect) override;
+  bool GetEmpty() const override { return images->GetCount() == 0; }
+  int GetWidth() const override { return header->Width; }
+  int GetHeight() const override { return header->Height; }
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+  virtual void Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
+
+  void Clear();
+  int Add(TGIFSubImage* Frame);
+  TGIFVersion Version() const;
+  int ColorResolution() const;
+  int BitsPerPixel() const;
+  bool IsTransparent() const;
+  TGIFHeader* Header() const { return header.get(); }
+  TGIFImageList* Images() const { return images.get(); }
+  TGIFGlobalColorMap* GlobalColorMap() const { return header->ColorMap(); }
+
+  TGIFCompression Compression = GIFImageDefaultCompression;
+  TGIFWarning WarningHandler;
+
+private:
+  std::unique_ptr<TGIFImageList> images;
+  std::unique_ptr<TGIFHeader> header;
+};
