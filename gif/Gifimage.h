@@ -7,6 +7,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Stringlist.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +26,28 @@ enum TGIFVersion { gvUnknown, gv87a, gv89a };
 enum TGIFSeverity { gsInfo, gsWarning, gsError };
 enum TDisposalMethod { dmNone, dmNoDisposal, dmBackground, dmPrevious };
 enum TGIFCompression { gcLZW, gcRLE };
+
+enum TColorReduction {
+  rmNone,
+  rmWindows20,
+  rmWindows256,
+  rmWindowsGray,
+  rmMonochrome,
+  rmGrayScale,
+  rmNetscape,
+  rmQuantize,
+  rmQuantizeWindows,
+  rmPalette
+};
+enum TDitherMode {
+  dmNearest,
+  dmFloydSteinberg,
+  dmStucki,
+  dmSierra,
+  dmJaJuNI,
+  dmSteveArche,
+  dmBurkes
+};
 
 using TGIFWarning =
     std::function<void(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message)>;
@@ -56,9 +79,174 @@ extern const char* const sBadWidth;
 extern const char* const sBadHeight;
 extern const char* const sUnsupportedClass;
 
+extern const char* const sInvalidPixelFormat;
+extern const char* const sBadDimension;
+extern const char* const sInvalidBitmapList;
+extern const char* const sInvalidReduction;
+
 // Unit settings.
 extern bool GIFImageRenderOnLoad;
 extern TGIFCompression GIFImageDefaultCompression;
+
+// ---------------------------------------------------------------------------
+// Colour reduction
+
+struct TGIFColor {
+  uint8_t Red = 0;
+  uint8_t Green = 0;
+  uint8_t Blue = 0;
+  bool operator==(const TGIFColor&) const = default;
+};
+
+// Colour lookups: the index of a colour of their table and that colour.
+class TColorLookup : public TObject {
+public:
+  explicit TColorLookup(int AColors) : colors(AColors) {}
+  virtual int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                     uint8_t& B) = 0;
+  int Colors() const { return colors; }
+
+protected:
+  int colors;
+};
+
+// The nearest entry of a palette, remembered per 5-5-5 colour cell.
+class TFastColorLookup : public TColorLookup {
+public:
+  explicit TFastColorLookup(HPALETTE Palette);
+  int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+
+private:
+  std::vector<PALETTEENTRY> entries;
+  std::vector<uint16_t> cells;
+};
+
+// The 6 x 6 x 6 cube of the web palette.
+class TNetscapeColorLookup : public TColorLookup {
+public:
+  TNetscapeColorLookup() : TColorLookup(216) {}
+  int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+};
+
+class TGrayScaleLookup : public TColorLookup {
+public:
+  TGrayScaleLookup() : TColorLookup(256) {}
+  int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+};
+
+class TMonochromeLookup : public TColorLookup {
+public:
+  TMonochromeLookup() : TColorLookup(2) {}
+  int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+};
+
+// Walks rows in serpentine order; the plain engine answers the lookup's
+// nearest colour.
+class TDitherEngine : public TObject {
+public:
+  TDitherEngine(int AWidth, TColorLookup* ALookup) : lookup(ALookup), width(AWidth) {}
+  virtual int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B);
+  virtual void NextLine();
+  // Passes over one pixel, leaving it as it is.
+  void Skip() { column += direction; }
+  int Direction() const { return direction; }
+  int Column() const { return column; }
+
+protected:
+  TColorLookup* lookup;
+  int width;
+  int direction = 1;
+  int column = 0;
+};
+
+// One weight of an error-diffusion kernel: Rows below the current one,
+// Offset columns ahead in the walking direction.
+struct TDitherWeight {
+  int Row;
+  int Offset;
+  int Weight;
+};
+
+// Spreads each pixel's error over the pixels still to come.
+class TErrorDiffusionDitherer : public TDitherEngine {
+public:
+  TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, std::vector<TDitherWeight> AKernel,
+                          int ADivisor);
+  int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+  void NextLine() override;
+
+private:
+  std::vector<TDitherWeight> kernel;
+  int divisor;
+  int half = 0;
+  // Per kernel row, per channel: width + 2 * half entries.
+  std::vector<std::array<std::vector<int32_t>, 3>> errors;
+};
+
+class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
+public:
+  TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup);
+};
+class T5by3Ditherer : public TErrorDiffusionDitherer {
+public:
+  T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12], int ADivisor);
+};
+class TStuckiDitherer : public T5by3Ditherer {
+public:
+  TStuckiDitherer(int AWidth, TColorLookup* ALookup);
+};
+class TSierraDitherer : public T5by3Ditherer {
+public:
+  TSierraDitherer(int AWidth, TColorLookup* ALookup);
+};
+class TJaJuNiDitherer : public T5by3Ditherer {
+public:
+  TJaJuNiDitherer(int AWidth, TColorLookup* ALookup);
+};
+class TSteveArcheDitherer : public TErrorDiffusionDitherer {
+public:
+  TSteveArcheDitherer(int AWidth, TColorLookup* ALookup);
+};
+class TBurkesDitherer : public TErrorDiffusionDitherer {
+public:
+  TBurkesDitherer(int AWidth, TColorLookup* ALookup);
+};
+
+std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
+                                                  TColorLookup* Lookup);
+
+// Octree quantization of the colours added to at most MaxColors.
+class TColorQuantizer : public TObject {
+public:
+  TColorQuantizer(int AMaxColors, int AColorBits);
+  ~TColorQuantizer() override;
+  TColorQuantizer(const TColorQuantizer&) = delete;
+  TColorQuantizer& operator=(const TColorQuantizer&) = delete;
+
+  void AddColor(uint8_t Red, uint8_t Green, uint8_t Blue);
+  // Every pixel of the bitmap, read as 24-bit.
+  void AddBitmap(TBitmap* Bitmap);
+  int ColorCount() const { return leafCount; }
+  std::vector<TGIFColor> Colors() const;
+
+private:
+  struct TOctreeNode;
+  void Reduce();
+
+  TOctreeNode* root = nullptr;
+  int leafCount = 0;
+  std::vector<TOctreeNode*> reducible;
+  int maxColors;
+  int colorBits;
+};
+
+// The 216-colour web palette; the caller owns it.
+HPALETTE WebPalette();
+// A new 8-bit bitmap (24-bit for rmNone) of Bitmap's colours reduced.
+std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorReduction,
+                                      TDitherMode DitherMode, int ReductionBits, HPALETTE Palette);
+HPALETTE CreateOptimizedPaletteFromManyBitmaps(const std::vector<TBitmap*>& Bitmaps, int Colors,
+                                               int ColorBits, bool Windows);
 
 // ---------------------------------------------------------------------------
 // Items and lists
@@ -116,13 +304,6 @@ protected:
 
 // ---------------------------------------------------------------------------
 // Colour maps
-
-struct TGIFColor {
-  uint8_t Red = 0;
-  uint8_t Green = 0;
-  uint8_t Blue = 0;
-  bool operator==(const TGIFColor&) const = default;
-};
 
 class TGIFColorMap : public TPersistent {
 public:
