@@ -29,11 +29,22 @@ const char* const sNoAppDataReader = "Application Extension block too large for 
 const char* const sBadWidth = "Image width too small for contained frames";
 const char* const sBadHeight = "Image height too small for contained frames";
 const char* const sUnsupportedClass = "Object type not supported for operation";
+const char* const sInvalidBitSize = "Invalid Bits Per Pixel value";
+const char* const sNoColorTable = "No global or local color table defined";
+const char* const sFailedPaste = "Failed to store GIF on clipboard";
 const char* const sLoading = "Loading...";
 const char* const sSaving = "Saving...";
 
-bool GIFImageRenderOnLoad = false;
+TGIFDrawOptions GIFImageDefaultDrawOptions = {goAsync,       goTransparent, goAnimate,   goLoop,
+                                              goClearOnLoop, goDither,      goAutoDither};
+TColorReduction GIFImageDefaultColorReduction = rmNetscape;
+int GIFImageDefaultColorReductionBits = 8;
+TDitherMode GIFImageDefaultDitherMode = dmNearest;
 TGIFCompression GIFImageDefaultCompression = gcLZW;
+bool GIFImageRenderOnLoad = false;
+bool PaletteDevice = false;
+bool DoAutoDither = false;
+WORD CF_GIF = 0;
 
 namespace {
 
@@ -336,6 +347,15 @@ void TGIFGlobalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Messag
 
 void TGIFLocalColorMap::Warning(TGIFSeverity Severity, const AnsiString& Message) {
   frame->Warning(Severity, Message);
+}
+
+void TGIFGlobalColorMap::Changed() {
+  if (header->Image() != nullptr)
+    header->Image()->SetPalette(nullptr);
+}
+
+void TGIFLocalColorMap::Changed() {
+  frame->SetPalette(nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -880,35 +900,10 @@ TGIFSubImage::TGIFSubImage(TGIFImage* AImage)
 TGIFSubImage::~TGIFSubImage() {
   // The extensions must not reach back into a frame half destroyed.
   extensions->Clear();
-}
-
-void TGIFSubImage::Assign(const TPersistent* Source) {
-  if (Source == this)
-    return;
-  const auto* frame = dynamic_cast<const TGIFSubImage*>(Source);
-  if (Source != nullptr && frame == nullptr) {
-    TGIFItem::Assign(Source);
-    return;
-  }
-  Clear();
-  if (frame == nullptr || frame->Empty())
-    return;
-  left = frame->left;
-  top = frame->top;
-  width = frame->width;
-  height = frame->height;
-  Packed = frame->Packed;
-  data = frame->data;
-  colorMap->Assign(frame->colorMap.get());
-  for (int i = 0; i < frame->extensions->GetCount(); ++i) {
-    TGIFExtension* from = frame->extensions->Extensions(i);
-    std::unique_ptr<TGIFExtension> copy(from->ClassInfo()->Create(this));
-    TMemoryStream buffer;
-    from->SaveToStream(&buffer);
-    buffer.SetPosition(0);
-    copy->LoadFromStream(&buffer);
-    extensions->Add(copy.release());
-  }
+  if (mask != nullptr)
+    DeleteObject(mask);
+  if (palette != nullptr)
+    DeleteObject(palette);
 }
 
 void TGIFSubImage::Clear() {
@@ -916,6 +911,7 @@ void TGIFSubImage::Clear() {
   colorMap->Clear();
   data.clear();
   bitmap.reset();
+  FreeMask();
   width = 0;
   height = 0;
   transparent = false;
@@ -970,6 +966,7 @@ void TGIFSubImage::DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   height = static_cast<uint16_t>(AHeight);
   if (resized) {
     bitmap.reset();
+    FreeMask();
     NewImage();
   }
   if (image == nullptr || (width <= image->Width() && height <= image->Height()))
@@ -1017,6 +1014,8 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
   if (Packed & 0x80)
     colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
   Decompress(Stream);
+  if (GIFImageRenderOnLoad)
+    Bitmap();
 }
 
 void TGIFSubImage::ReadDescriptor(TStream* Stream) {
@@ -1054,35 +1053,6 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
   Compress(Stream);
 }
 
-TBitmap* TGIFSubImage::Bitmap() {
-  if (bitmap || Empty())
-    return bitmap.get();
-  auto result = std::make_unique<TBitmap>();
-  result->SetPixelFormat(pf8bit);
-  result->SetSize(width, height);
-  if (HPALETTE palette = ActiveColorMap()->ExportPalette()) {
-    result->SetPalette(palette);
-    DeleteObject(palette);
-  }
-  for (int y = 0; y < height; ++y)
-    std::memcpy(result->ScanLine(y), GetScanline(y), width);
-  bitmap = std::move(result);
-  return bitmap.get();
-}
-
-TRect TGIFSubImage::ScaleRect(const TRect& Rect) const {
-  const int w = std::max(1, image->Width());
-  const int h = std::max(1, image->Height());
-  return TRect{Rect.Left + MulDiv(left, Rect.Width(), w), Rect.Top + MulDiv(top, Rect.Height(), h),
-               Rect.Left + MulDiv(left + width, Rect.Width(), w),
-               Rect.Top + MulDiv(top + height, Rect.Height(), h)};
-}
-
-void TGIFSubImage::Draw(TCanvas* Canvas, const TRect& Rect) {
-  if (TBitmap* frameBitmap = Bitmap())
-    Canvas->StretchDraw(ScaleRect(Rect), frameBitmap);
-}
-
 void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {
   auto skipZeros = [Stream](uint8_t& b) {
     while (ReadByte(Stream, b))
@@ -1109,125 +1079,4 @@ void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {
       return;
   }
   StepBack(Stream);
-}
-
-// ---------------------------------------------------------------------------
-// The picture
-
-TGIFImage::TGIFImage()
-    : images(std::make_unique<TGIFImageList>(this)), header(std::make_unique<TGIFHeader>(this)) {
-  Clear();
-}
-
-TGIFImage::~TGIFImage() = default;
-
-void TGIFImage::Clear() {
-  images->Clear();
-  header->Clear();
-}
-
-void TGIFImage::Draw(TCanvas* Canvas, const TRect& Rect) {
-  if (!GetEmpty())
-    images->SubImages(0)->Draw(Canvas, Rect);
-}
-
-void TGIFImage::Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message) {
-  if (WarningHandler)
-    WarningHandler(Sender, Severity, Message);
-}
-
-void TGIFImage::SetWidth(int Value) {
-  for (int i = 0; i < images->GetCount(); ++i) {
-    const TGIFSubImage* frame = images->SubImages(i);
-    if (Value < frame->Left() + frame->Width())
-      throw GIFException(sBadWidth);
-  }
-  if (Value == header->Width)
-    return;
-  header->Width = static_cast<uint16_t>(Value);
-  Changed(this);
-}
-
-void TGIFImage::SetHeight(int Value) {
-  for (int i = 0; i < images->GetCount(); ++i) {
-    const TGIFSubImage* frame = images->SubImages(i);
-    if (Value < frame->Top() + frame->Height())
-      throw GIFException(sBadHeight);
-  }
-  if (Value == header->Height)
-    return;
-  header->Height = static_cast<uint16_t>(Value);
-  Changed(this);
-}
-
-int TGIFImage::Add(TGIFSubImage* Frame) {
-  const int index = images->Add(Frame);
-  Changed(this);
-  return index;
-}
-
-TGIFVersion TGIFImage::Version() const {
-  TGIFVersion version = gvUnknown;
-  for (int i = 0; i < images->GetCount() && version != gv89a; ++i)
-    version = std::max(version, images->SubImages(i)->GetVersion());
-  return version;
-}
-
-int TGIFImage::ColorResolution() const {
-  int resolution = header->ColorResolution();
-  for (int i = 0; i < images->GetCount(); ++i)
-    resolution = std::max(resolution, images->SubImages(i)->ColorResolution());
-  return resolution;
-}
-
-int TGIFImage::BitsPerPixel() const {
-  int bits = header->BitsPerPixel();
-  for (int i = 0; i < images->GetCount(); ++i)
-    bits = std::max(bits, images->SubImages(i)->BitsPerPixel());
-  return bits;
-}
-
-bool TGIFImage::IsTransparent() const {
-  for (int i = 0; i < images->GetCount(); ++i) {
-    const TGIFGraphicControlExtension* gce = images->SubImages(i)->GraphicControlExtension();
-    if (gce != nullptr && gce->Transparent())
-      return true;
-  }
-  return false;
-}
-
-void TGIFImage::LoadFromStream(TStream* Stream) {
-  const int64_t start = Stream->Position();
-  Progress(this, psStarting, 0, true, TRect{}, sLoading);
-  try {
-    Clear();
-    header->LoadFromStream(Stream);
-    images->LoadFromStream(Stream, this);
-    TGIFTrailer trailer(this);
-    trailer.LoadFromStream(Stream);
-  } catch (...) {
-    Stream->SetPosition(start);
-    Progress(this, psEnding, 0, true, TRect{}, sLoading);
-    throw;
-  }
-  Progress(this, psEnding, 100, true, TRect{}, sLoading);
-  Changed(this);
-}
-
-void TGIFImage::SaveToStream(TStream* Stream) {
-  Progress(this, psStarting, 0, true, TRect{}, sSaving);
-  try {
-    header->SaveToStream(Stream);
-    const int count = images->GetCount();
-    for (int i = 0; i < count; ++i) {
-      images->SubImages(i)->SaveToStream(Stream);
-      Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{},
-               sSaving);
-    }
-    TGIFTrailer(this).SaveToStream(Stream);
-  } catch (...) {
-    Progress(this, psEnding, 0, true, TRect{}, sSaving);
-    throw;
-  }
-  Progress(this, psEnding, 100, true, TRect{}, sSaving);
 }

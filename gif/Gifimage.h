@@ -4,6 +4,7 @@
 // the frames' pixels.
 #include "platform/gfx/Graphics.h"
 #include "platform/rtl/Persistent.h"
+#include "platform/rtl/Sets.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Stringlist.h"
 
@@ -84,9 +85,44 @@ extern const char* const sBadDimension;
 extern const char* const sInvalidBitmapList;
 extern const char* const sInvalidReduction;
 
+extern const char* const sLoading;
+extern const char* const sSaving;
+extern const char* const sInvalidBitSize;
+extern const char* const sNoColorTable;
+extern const char* const sFailedPaste;
+
+enum TGIFDrawOption {
+  goAsync,
+  goTransparent,
+  goAnimate,
+  goLoop,
+  goLoopContinously,
+  goValidateCanvas,
+  goDirectDraw,
+  goClearOnLoop,
+  goTile,
+  goDither,
+  goAutoDither
+};
+using TGIFDrawOptions = TSet<TGIFDrawOption>;
+
 // Unit settings.
-extern bool GIFImageRenderOnLoad;
+extern TGIFDrawOptions GIFImageDefaultDrawOptions;
+extern TColorReduction GIFImageDefaultColorReduction;
+extern int GIFImageDefaultColorReductionBits;
+extern TDitherMode GIFImageDefaultDitherMode;
 extern TGIFCompression GIFImageDefaultCompression;
+extern bool GIFImageRenderOnLoad;
+// True when the screen shows at most 8 bits per pixel; set at initialization.
+extern bool PaletteDevice;
+extern bool DoAutoDither;
+// The clipboard format "GIF Image"; set at initialization.
+extern WORD CF_GIF;
+
+// Registers TGIFImage with the picture framework (once, however often
+// called) and undoes it.
+void GifimageInitialization();
+void GifimageFinalization();
 
 // ---------------------------------------------------------------------------
 // Colour reduction
@@ -348,6 +384,7 @@ class TGIFGlobalColorMap : public TGIFColorMap {
 public:
   explicit TGIFGlobalColorMap(TGIFHeader* AHeader) : header(AHeader) {}
   void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+  void Changed() override;
 
 private:
   TGIFHeader* header;
@@ -357,6 +394,7 @@ class TGIFLocalColorMap : public TGIFColorMap {
 public:
   explicit TGIFLocalColorMap(TGIFSubImage* AFrame) : frame(AFrame) {}
   void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
+  void Changed() override;
 
 private:
   TGIFSubImage* frame;
@@ -640,14 +678,28 @@ public:
   bool Transparent() const { return transparent; }
   void SetTransparent(bool Value) { transparent = Value; }
 
-  // The frame as an 8-bit bitmap with its colour map as palette, built on
-  // first use and dropped when the pixels change.
+  // The frame as an 8-bit bitmap (dithered to the web palette when the image
+  // dithers), built on first use with its transparency mask.
   TBitmap* Bitmap();
   bool HasBitmap() const { return bitmap != nullptr; }
+  void SetHasBitmap(bool Value);
+  void NewBitmap();
   void FreeBitmap() { bitmap.reset(); }
+  void FreeMask();
+  bool HasMask();
+  HBITMAP Mask() const { return mask; }
+  HPALETTE GetPalette();
+  // Takes ownership of Value.
+  void SetPalette(HPALETTE Value);
+
   // The frame's bounds scaled from the image's size to Rect.
   TRect ScaleRect(const TRect& Rect) const;
-  void Draw(TCanvas* Canvas, const TRect& Rect);
+  void Draw(TCanvas* Canvas, const TRect& Rect, bool DrawTransparent, bool DrawTile);
+  void StretchDraw(TCanvas* Canvas, const TRect& Rect, bool DrawTransparent, bool DrawTile);
+  // Removes the transparent border of a transparent frame.
+  void Crop();
+  // Makes the pixels that repeat Previous transparent.
+  void Merge(TGIFSubImage* Previous);
 
   // The pixels from and to the coded data of the stream.
   void Decompress(TStream* Stream);
@@ -655,11 +707,27 @@ public:
 
   uint8_t Packed = 0;
 
+protected:
+  void AssignTo(TPersistent* Dest) const override;
+
 private:
   void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void ReadDescriptor(TStream* Stream);
+  std::unique_ptr<TBitmap> DirectBitmap();
+  std::unique_ptr<TBitmap> DitheredBitmap();
+  // Mask rows for the frame scaled to Width x Height; none without a
+  // transparent pixel.
+  HBITMAP MakeMask(int AWidth, int AHeight) const;
+  void AssignFrame(const TGIFSubImage* Source);
+  void AssignBitmap(TBitmap* Source);
+  void ReadPixelsFrom(TBitmap* Source);
+  void TransparencyFromMask(const std::vector<bool>& Marked);
+  void Rendering(TProgressStage Stage, int Percent);
 
   std::unique_ptr<TBitmap> bitmap;
+  HBITMAP mask = nullptr;
+  bool maskStale = true;
+  HPALETTE palette = nullptr;
   std::vector<uint8_t> data;
   std::unique_ptr<TGIFLocalColorMap> colorMap;
   std::unique_ptr<TGIFExtensionList> extensions;
@@ -688,30 +756,64 @@ public:
   TGIFImage(const TGIFImage&) = delete;
   TGIFImage& operator=(const TGIFImage&) = delete;
 
+  void Assign(const TPersistent* Source) override;
   void Draw(TCanvas* Canvas, const TRect& Rect) override;
+  bool Equals(const TGraphic* Other) const override { return Other == this; }
   bool GetEmpty() const override { return images->GetCount() == 0; }
   int GetWidth() const override { return header->Width; }
   int GetHeight() const override { return header->Height; }
+  HPALETTE GetPalette() override;
+  // Takes ownership of Value.
+  void SetPalette(HPALETTE Value) override;
   void SetWidth(int Value) override;
   void SetHeight(int Value) override;
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
+  // CF_GIF blocks and device-independent bitmaps (CF_DIB).
+  void LoadFromClipboardFormat(WORD Format, uintptr_t Data, HPALETTE APalette) override;
+  // Answers the picture as CF_DIB and puts the GIF stream on the clipboard as
+  // CF_GIF beside it.
+  void SaveToClipboardFormat(WORD& Format, uintptr_t& Data, HPALETTE& APalette) override;
   virtual void Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
 
   void Clear();
-  int Add(TGIFSubImage* Frame);
+  // A frame is taken as it is; any other graphic becomes a new frame.
+  int Add(TPersistent* Source);
+  void Pack();
+  // The picture as one bitmap: the first frame on the background.
+  TBitmap* Bitmap();
   TGIFVersion Version() const;
   int ColorResolution() const;
   int BitsPerPixel() const;
   bool IsTransparent() const;
+  bool DoDither() const;
   TGIFHeader* Header() const { return header.get(); }
   TGIFImageList* Images() const { return images.get(); }
   TGIFGlobalColorMap* GlobalColorMap() const { return header->ColorMap(); }
 
+  TGIFDrawOptions DrawOptions() const { return drawOptions; }
+  void SetDrawOptions(TGIFDrawOptions Value);
+  int ReductionBits() const { return reductionBits; }
+  void SetReductionBits(int Value);
+
+  TColorReduction ColorReduction = GIFImageDefaultColorReduction;
+  TDitherMode DitherMode = GIFImageDefaultDitherMode;
   TGIFCompression Compression = GIFImageDefaultCompression;
+  TColor DrawBackgroundColor = clNone;
   TGIFWarning WarningHandler;
 
+protected:
+  void AssignTo(TPersistent* Dest) const override;
+
 private:
+  void FreeBitmap() { bitmap.reset(); }
+
+  bool drawing = false;
+  bool paletteRequest = false;
   std::unique_ptr<TGIFImageList> images;
   std::unique_ptr<TGIFHeader> header;
+  HPALETTE palette = nullptr;
+  TGIFDrawOptions drawOptions = GIFImageDefaultDrawOptions;
+  int reductionBits = GIFImageDefaultColorReductionBits;
+  std::unique_ptr<TBitmap> bitmap;
 };
