@@ -17,12 +17,20 @@ TGIFImage::TGIFImage()
 }
 
 TGIFImage::~TGIFImage() {
+  PaintStop();
+  {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    for (TGIFPainter* painter : painters)
+      painter->DetachImage();
+    painters.clear();
+  }
   Clear();
   if (palette != nullptr)
     DeleteObject(palette);
 }
 
 void TGIFImage::Clear() {
+  PaintStop();
   FreeBitmap();
   images->Clear();
   header->Clear();
@@ -34,17 +42,185 @@ void TGIFImage::Draw(TCanvas* Canvas, const TRect& Rect) {
     return;
   drawing = true;
   try {
-    if (bitmap && images->GetCount() > 1 && drawOptions.Contains(goAnimate) &&
-        !drawOptions.Contains(goDirectDraw))
-      Canvas->StretchDraw(Rect, bitmap.get());
-    else
-      images->SubImages(0)->Draw(Canvas, Rect, drawOptions.Contains(goTransparent),
-                                 drawOptions.Contains(goTile));
+    DrawFrames(Canvas, Rect);
   } catch (...) {
     drawing = false;
     throw;
   }
   drawing = false;
+}
+
+void TGIFImage::ShowBitmap(TCanvas* Canvas, const TRect& Rect) {
+  if (!drawOptions.Contains(goTile)) {
+    Canvas->StretchDraw(Rect, bitmap.get());
+    return;
+  }
+  for (int y = Rect.Top; y < Rect.Bottom; y += std::max(1, Height()))
+    for (int x = Rect.Left; x < Rect.Right; x += std::max(1, Width()))
+      Canvas->Draw(x, y, bitmap.get());
+}
+
+void TGIFImage::DrawFrames(TCanvas* Canvas, const TRect& Rect) {
+  if (images->GetCount() == 1 || !drawOptions.Contains(goAnimate)) {
+    images->SubImages(0)->Draw(Canvas, Rect, drawOptions.Contains(goTransparent),
+                               drawOptions.Contains(goTile));
+    return;
+  }
+  const bool direct = drawOptions.Contains(goDirectDraw);
+  if (bitmap && !direct) {
+    ShowBitmap(Canvas, Rect);
+    return;
+  }
+  {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    if (currentPainter != nullptr && currentPainter->Canvas() == Canvas &&
+        currentPainter->Rect() == Rect)
+      return;
+  }
+  StopDraw();
+  TCanvas* target = Canvas;
+  TRect area = Rect;
+  if (!direct) {
+    bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(Width(), Height());
+    bitmap->Canvas()->CopyRect(TRect{0, 0, Width(), Height()}, Canvas, Rect);
+    target = bitmap->Canvas();
+    area = TRect{0, 0, Width(), Height()};
+  }
+  TGIFPainter* painter = InternalPaint(&currentPainter, target, area, drawOptions);
+  if (painter == nullptr) {
+    if (!direct && bitmap)
+      ShowBitmap(Canvas, Rect);
+    return;
+  }
+  painter->Start();
+  if (direct)
+    return;
+  PumpUntil([&] {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    return currentPainter != painter || painter->Painted() || painter->Terminated();
+  });
+  if (bitmap)
+    ShowBitmap(Canvas, Rect);
+}
+
+// ---------------------------------------------------------------------------
+// Painters
+
+TGIFPainter* TGIFImage::InternalPaint(TGIFPainter** Painter, TCanvas* Canvas, const TRect& Rect,
+                                      TGIFDrawOptions Options) {
+  if (GetEmpty() || Rect.Width() <= 0 || Rect.Height() <= 0)
+    return nullptr;
+  if (images->GetCount() == 1)
+    Options = Options >> goAsync >> goAnimate;
+  auto painter = std::make_unique<TGIFPainter>(Painter, this, Canvas, Rect, Options);
+  painter->OnBeginAnimation = OnBeginAnimation;
+  painter->OnBeforeFrame = OnBeforeFrame;
+  painter->OnAfterFrame = OnAfterFrame;
+  painter->OnNextLoop = OnNextLoop;
+  painter->OnEndAnimation = OnEndAnimation;
+  {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    painters.push_back(painter.get());
+    if (painter->Async() && Painter != nullptr)
+      *Painter = painter.get();
+  }
+  if (painter->Async()) {
+    painter->Priority = ThreadPriority;
+    return painter.release();
+  }
+  painter->Execute();
+  return nullptr;
+}
+
+void TGIFImage::Paint(TCanvas* Canvas, const TRect& Rect, TGIFDrawOptions Options) {
+  if (TGIFPainter* painter = InternalPaint(nullptr, Canvas, Rect, Options))
+    painter->Start();
+}
+
+void TGIFImage::RemovePainter(TGIFPainter* Painter) {
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  std::erase(painters, Painter);
+  if (currentPainter == Painter)
+    currentPainter = nullptr;
+}
+
+int TGIFImage::PainterCount() {
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  return static_cast<int>(painters.size());
+}
+
+void TGIFImage::PaintStart() {
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  for (TGIFPainter* painter : painters)
+    painter->Start();
+}
+
+void TGIFImage::PaintResume() {
+  PaintStart();
+}
+
+void TGIFImage::PaintPause() {
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  for (TGIFPainter* painter : painters)
+    if (painter->Async())
+      painter->Suspend();
+}
+
+void TGIFImage::PaintRestart() {
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  for (TGIFPainter* painter : painters)
+    painter->Restart();
+}
+
+void TGIFImage::PumpUntil(const std::function<bool()>& Done) {
+  // Only the main thread serves the painters' calls; elsewhere nobody would,
+  // and the wait would never end.
+  if (!IsMainThread())
+    return;
+  while (!Done())
+    if (!CheckSynchronize(0))
+      std::this_thread::yield();
+}
+
+void TGIFImage::StopDraw() {
+  TGIFPainter* painter = nullptr;
+  {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    painter = currentPainter;
+    if (painter != nullptr)
+      painter->Stop();
+  }
+  if (painter != nullptr)
+    PumpUntil([&] {
+      std::lock_guard<TCriticalSection> guard(painterLock);
+      return std::find(painters.begin(), painters.end(), painter) == painters.end();
+    });
+  FreeBitmap();
+}
+
+void TGIFImage::PaintStop() {
+  {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    for (TGIFPainter* painter : painters)
+      painter->Stop();
+  }
+  PumpUntil([&] {
+    std::lock_guard<TCriticalSection> guard(painterLock);
+    return painters.empty();
+  });
+  FreeBitmap();
+}
+
+void TGIFImage::SetAnimationSpeed(int Value) {
+  Value = std::clamp(Value, 0, 1000);
+  if (Value == animationSpeed)
+    return;
+  animationSpeed = Value;
+  std::lock_guard<TCriticalSection> guard(painterLock);
+  if (currentPainter != nullptr)
+    currentPainter->SetAnimationSpeed(Value);
 }
 
 bool TGIFImage::DoDither() const {
@@ -54,6 +230,7 @@ bool TGIFImage::DoDither() const {
 void TGIFImage::SetDrawOptions(TGIFDrawOptions Value) {
   if (Value == drawOptions)
     return;
+  StopDraw();
   drawOptions = Value;
   Pack();
   Changed(this);

@@ -3,10 +3,12 @@
 // that read and write themselves on a byte stream, with the LZW coding of
 // the frames' pixels.
 #include "platform/gfx/Graphics.h"
+#include "platform/rtl/Classes.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Sets.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Stringlist.h"
+#include "platform/rtl/Syncobjs.h"
 
 #include <array>
 #include <cstdint>
@@ -107,6 +109,8 @@ enum TGIFDrawOption {
 using TGIFDrawOptions = TSet<TGIFDrawOption>;
 
 // Unit settings.
+extern int GIFImageDefaultThreadPriority;
+extern int GIFImageDefaultAnimationSpeed;
 extern TGIFDrawOptions GIFImageDefaultDrawOptions;
 extern TColorReduction GIFImageDefaultColorReduction;
 extern int GIFImageDefaultColorReductionBits;
@@ -747,6 +751,82 @@ public:
 };
 
 // ---------------------------------------------------------------------------
+// The animation painter
+
+// Milliseconds per delay unit of the file, and the delays in units.
+constexpr int GIFDelayExp = 12;
+constexpr int GIFDefaultDelay = 10;
+constexpr int GIFMinimumDelay = 3;
+constexpr int GIFMaximumDelay = 1000;
+
+// Shows one image on one canvas rectangle: walks the frames by their delays,
+// disposal and loop count. With goAsync it runs on a thread of its own and
+// paints on the main thread; without, Execute runs on the caller's thread.
+class TGIFPainter : public TObject, public TThread {
+public:
+  TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCanvas* ACanvas,
+              const TRect& ARect, TGIFDrawOptions AOptions);
+  ~TGIFPainter() override;
+
+  void Start();
+  void Stop();
+  void Restart();
+  // The painter loop; an asynchronous painter runs it on its thread.
+  void Execute() override;
+
+  int AnimationSpeed() const { return animationSpeed; }
+  void SetAnimationSpeed(int Value);
+  int ActiveImage() const { return activeImage; }
+  void SetActiveImage(int Value);
+  TGIFImage* Image() const { return image; }
+  TCanvas* Canvas() const { return canvas; }
+  TRect Rect() const { return rect; }
+  TGIFDrawOptions DrawOptions() const { return drawOptions; }
+  bool Painted() const { return painted; }
+  bool Async() const { return drawOptions.Contains(goAsync); }
+  // The image is going away: the painter must not reach it any more.
+  void DetachImage() { image = nullptr; }
+  int Priority = 3;
+
+  TNotifyEvent OnBeginAnimation;
+  TNotifyEvent OnBeforeFrame;
+  TNotifyEvent OnAfterFrame;
+  TNotifyEvent OnNextLoop;
+  TNotifyEvent OnEndAnimation;
+
+protected:
+  void DoTerminate() override;
+
+private:
+  void DoSynchronize(const TThreadMethod& Method);
+  void DoEvent(const TNotifyEvent& Event);
+  void DoPaint();
+  void DoPaintFrame();
+  void RestoreBackground(TCanvas* Target, TGIFSubImage* Frame);
+  bool Wait(int& Delay);
+  void Cleanup();
+  bool Stopped() { return Terminated() || restart; }
+
+  TGIFImage* image;
+  TCanvas* canvas;
+  TRect rect;
+  TGIFDrawOptions drawOptions;
+  std::atomic<int> animationSpeed;
+  std::atomic<int> activeImage{-1};
+  TDisposalMethod disposal = dmNone;
+  TDisposalMethod previousDisposal = dmNone;
+  std::unique_ptr<TBitmap> composition;
+  std::unique_ptr<TBitmap> previous;
+  std::unique_ptr<TBitmap> background;
+  TColor backgroundColor = clNone;
+  std::atomic<bool> restart{false};
+  std::atomic<bool> painted{false};
+  TGIFPainter** painterVariable;
+  std::unique_ptr<TEvent> wakeUp;
+  bool cleanedUp = false;
+};
+
+// ---------------------------------------------------------------------------
 // The picture
 
 class TGIFImage : public TGraphic {
@@ -777,6 +857,20 @@ public:
   virtual void Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
 
   void Clear();
+  // Painters: Paint starts one on Canvas; the others act on every painter
+  // (StopDraw on the one Draw started).
+  void Paint(TCanvas* Canvas, const TRect& Rect, TGIFDrawOptions Options);
+  void PaintStart();
+  void PaintPause();
+  void PaintResume();
+  void PaintRestart();
+  void PaintStop();
+  void StopDraw();
+  int PainterCount();
+  TCriticalSection& PainterLock() { return painterLock; }
+  void RemovePainter(TGIFPainter* Painter);
+  int AnimationSpeed() const { return animationSpeed; }
+  void SetAnimationSpeed(int Value);
   // A frame is taken as it is; any other graphic becomes a new frame.
   int Add(TPersistent* Source);
   void Pack();
@@ -801,12 +895,25 @@ public:
   TGIFCompression Compression = GIFImageDefaultCompression;
   TColor DrawBackgroundColor = clNone;
   TGIFWarning WarningHandler;
+  int ThreadPriority = GIFImageDefaultThreadPriority;
+  TNotifyEvent OnBeginAnimation;
+  TNotifyEvent OnBeforeFrame;
+  TNotifyEvent OnAfterFrame;
+  TNotifyEvent OnNextLoop;
+  TNotifyEvent OnEndAnimation;
 
 protected:
   void AssignTo(TPersistent* Dest) const override;
 
 private:
   void FreeBitmap() { bitmap.reset(); }
+  TGIFPainter* InternalPaint(TGIFPainter** Painter, TCanvas* Canvas, const TRect& Rect,
+                             TGIFDrawOptions Options);
+  // Serves the painters' calls to the main thread until Done answers true.
+  void PumpUntil(const std::function<bool()>& Done);
+  void DrawFrames(TCanvas* Canvas, const TRect& Rect);
+  // The composite bitmap in Rect, stretched or tiled.
+  void ShowBitmap(TCanvas* Canvas, const TRect& Rect);
 
   bool drawing = false;
   bool paletteRequest = false;
@@ -816,4 +923,8 @@ private:
   TGIFDrawOptions drawOptions = GIFImageDefaultDrawOptions;
   int reductionBits = GIFImageDefaultColorReductionBits;
   std::unique_ptr<TBitmap> bitmap;
+  TCriticalSection painterLock;
+  std::vector<TGIFPainter*> painters;
+  TGIFPainter* currentPainter = nullptr;
+  int animationSpeed = GIFImageDefaultAnimationSpeed;
 };
