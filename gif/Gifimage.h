@@ -93,6 +93,11 @@ extern const char* const sInvalidBitSize;
 extern const char* const sNoColorTable;
 extern const char* const sFailedPaste;
 
+extern const char* const sOptimizing;
+
+enum TGIFOptimizeOption { ooCrop, ooMerge, ooCleanup, ooColorMap, ooReduceColors };
+using TGIFOptimizeOptions = TSet<TGIFOptimizeOption>;
+
 enum TGIFDrawOption {
   goAsync,
   goTransparent,
@@ -117,6 +122,7 @@ extern int GIFImageDefaultColorReductionBits;
 extern TDitherMode GIFImageDefaultDitherMode;
 extern TGIFCompression GIFImageDefaultCompression;
 extern bool GIFImageRenderOnLoad;
+extern bool GIFImageOptimizeOnStream;
 // True when the screen shows at most 8 bits per pixel; set at initialization.
 extern bool PaletteDevice;
 extern bool DoAutoDither;
@@ -370,6 +376,14 @@ public:
   void SetColor(int Index, TColor Color);
   const TGIFColor& Data(int Index) const { return colors.at(static_cast<size_t>(Index)); }
 
+  // Sorts the table by decreasing use, drops unused colours and rewrites the
+  // pixels of the frames that use it; false when there was nothing to do.
+  bool Optimize();
+  // How many pixels use each colour; false when no frame uses the table.
+  virtual bool BuildHistogram(std::vector<int>& Histogram) = 0;
+  // Rewrites the pixels (and transparent indices) through Map.
+  virtual void MapImages(const std::vector<int>& Map) = 0;
+
   void ImportPalette(HPALETTE Palette);
   void ImportColorMap(const TGIFColor* Colors, int Count);
   void ImportColorTable(const RGBQUAD* Colors, int Count);
@@ -389,6 +403,8 @@ public:
   explicit TGIFGlobalColorMap(TGIFHeader* AHeader) : header(AHeader) {}
   void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
   void Changed() override;
+  bool BuildHistogram(std::vector<int>& Histogram) override;
+  void MapImages(const std::vector<int>& Map) override;
 
 private:
   TGIFHeader* header;
@@ -399,6 +415,8 @@ public:
   explicit TGIFLocalColorMap(TGIFSubImage* AFrame) : frame(AFrame) {}
   void Warning(TGIFSeverity Severity, const AnsiString& Message) override;
   void Changed() override;
+  bool BuildHistogram(std::vector<int>& Histogram) override;
+  void MapImages(const std::vector<int>& Map) override;
 
 private:
   TGIFSubImage* frame;
@@ -854,7 +872,15 @@ public:
   // Answers the picture as CF_DIB and puts the GIF stream on the clipboard as
   // CF_GIF beside it.
   void SaveToClipboardFormat(WORD& Format, uintptr_t& Data, HPALETTE& APalette) override;
+  void WriteData(TStream* Stream) override;
   virtual void Warning(TObject* Sender, TGIFSeverity Severity, const AnsiString& Message);
+
+  // Merges every colour table into one global table sorted by use.
+  void OptimizeColorMap();
+  // Shrinks the file: ColorReduction is only checked, DitherMode and
+  // ReductionBits are not used.
+  void Optimize(TGIFOptimizeOptions Options, TColorReduction AColorReduction,
+                TDitherMode ADitherMode, int AReductionBits);
 
   void Clear();
   // Painters: Paint starts one on Canvas; the others act on every painter
