@@ -130,6 +130,8 @@ bool TGIFPainter::Wait(int& Delay) {
 }
 
 void TGIFPainter::Execute() {
+  if (drawOptions.Contains(goValidateCanvas))
+    DoSynchronize([this] { validDC = canvas->HandleAllocated() ? canvas->Handle() : nullptr; });
   restart = true;
   while (restart && !Terminated()) {
     activeImage = 0;
@@ -264,7 +266,25 @@ void TGIFPainter::RestoreBackground(TCanvas* Target, TGIFSubImage* Frame) {
 }
 
 void TGIFPainter::DoPaintFrame() {
+  // A canvas that lost or changed its device context is gone for the painter.
+  if (drawOptions.Contains(goValidateCanvas) &&
+      (!canvas->HandleAllocated() || canvas->Handle() != validDC)) {
+    Terminate();
+    return;
+  }
   TGIFSubImage* frame = image->Images()->SubImages(activeImage);
+  HPALETTE framePalette = frame->GetPalette();
+  if (framePalette == nullptr)
+    framePalette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  HDC targetDC = canvas->Handle();
+  HPALETTE oldPalette = SelectPalette(targetDC, framePalette, 0);
+  RealizePalette(targetDC);
+  ComposeFrame(frame);
+  SelectPalette(targetDC, oldPalette, 0);
+  painted = true;
+}
+
+void TGIFPainter::ComposeFrame(TGIFSubImage* frame) {
   const TRect whole{0, 0, rect.Width(), rect.Height()};
   const bool transparent = drawOptions.Contains(goTransparent);
   const bool tile = drawOptions.Contains(goTile);
@@ -282,7 +302,6 @@ void TGIFPainter::DoPaintFrame() {
     frame->Draw(previous->Canvas(), whole, transparent, tile);
     canvas->CopyRect(rect, previous->Canvas(), whole);
   }
-  painted = true;
 }
 
 void TGIFPainter::Cleanup() {

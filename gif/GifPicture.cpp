@@ -344,6 +344,7 @@ void TGIFImage::Assign(const TPersistent* Source) {
   drawOptions = other->drawOptions;
   ColorReduction = other->ColorReduction;
   DitherMode = other->DitherMode;
+  ThreadPriority = other->ThreadPriority;
   DrawBackgroundColor = other->DrawBackgroundColor;
   const int count = other->images->GetCount();
   Progress(this, psStarting, 0, false, TRect{}, sCopying);

@@ -820,6 +820,7 @@ private:
   void DoEvent(const TNotifyEvent& Event);
   void DoPaint();
   void DoPaintFrame();
+  void ComposeFrame(TGIFSubImage* Frame);
   void RestoreBackground(TCanvas* Target, TGIFSubImage* Frame);
   bool Wait(int& Delay);
   void Cleanup();
@@ -840,6 +841,7 @@ private:
   std::atomic<bool> restart{false};
   std::atomic<bool> painted{false};
   TGIFPainter** painterVariable;
+  HDC validDC = nullptr;
   std::unique_ptr<TEvent> wakeUp;
   bool cleanedUp = false;
 };

@@ -169,4 +169,34 @@ TEST(GifPainter, DisposalToBackgroundClearsTheFrameArea) {
   EXPECT_EQ(target->Canvas()->Pixels(5, 5), 0x123456);
 }
 
+TEST(GifPainter, ValidatedCanvasEndsThePainterWhenItsContextChanges) {
+  HDC first = CreateCompatibleDC(nullptr);
+  HDC second = CreateCompatibleDC(nullptr);
+  HBITMAP firstBits = CreateBitmap(8, 8, 1, 32, nullptr);
+  HBITMAP secondBits = CreateBitmap(8, 8, 1, 32, nullptr);
+  HGDIOBJ firstOld = SelectObject(first, firstBits);
+  HGDIOBJ secondOld = SelectObject(second, secondBits);
+  for (bool validate : {false, true}) {
+    TGIFImage image;
+    MakeAnimation(image, 3, 1, -1);
+    TCanvas canvas;
+    canvas.SetHandle(first);
+    std::vector<int> shown;
+    image.OnAfterFrame = [&](TObject* Sender) {
+      shown.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
+      canvas.SetHandle(second);
+    };
+    TGIFDrawOptions options{goAnimate, goClearOnLoop};
+    image.Paint(&canvas, TRect{0, 0, 8, 8}, validate ? options << goValidateCanvas : options);
+    EXPECT_EQ(shown, (validate ? std::vector<int>{0} : std::vector<int>{0, 1, 2}));
+    canvas.SetHandle(nullptr);
+  }
+  SelectObject(first, firstOld);
+  SelectObject(second, secondOld);
+  DeleteObject(firstBits);
+  DeleteObject(secondBits);
+  DeleteDC(first);
+  DeleteDC(second);
+}
+
 } // namespace
