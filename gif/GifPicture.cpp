@@ -17,6 +17,9 @@ TGIFImage::TGIFImage()
 }
 
 TGIFImage::~TGIFImage() {
+  // Whoever listened must not hear from a picture half destroyed.
+  OnChange = nullptr;
+  OnProgress = nullptr;
   PaintStop();
   {
     std::lock_guard<TCriticalSection> guard(painterLock);
