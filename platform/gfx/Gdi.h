@@ -123,6 +123,9 @@ struct PALETTEENTRY {
   BYTE peFlags = 0;
 };
 
+// peFlags: the entry keeps its own place in the system palette.
+constexpr BYTE PC_NOCOLLAPSE = 0x04;
+
 struct LOGPALETTE {
   WORD palVersion = 0x300;
   WORD palNumEntries = 0;

@@ -1,0 +1,494 @@
+// Colour reduction: fixed and computed palettes, nearest-colour lookups, the
+// error-diffusion engines and the octree quantizer.
+#include "gif/Gifimage.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+const char* const sInvalidPixelFormat = "Unsupported PixelFormat";
+const char* const sBadDimension = "Invalid image dimensions";
+const char* const sInvalidBitmapList = "Invalid bitmap list";
+const char* const sInvalidReduction = "Invalid reduction method";
+
+namespace {
+
+HPALETTE MakePalette(const std::vector<PALETTEENTRY>& Entries) {
+  std::vector<uint8_t> block(sizeof(LOGPALETTE) + Entries.size() * sizeof(PALETTEENTRY));
+  auto* log = reinterpret_cast<LOGPALETTE*>(block.data());
+  log->palVersion = 0x300;
+  log->palNumEntries = static_cast<WORD>(Entries.size());
+  std::copy(Entries.begin(), Entries.end(), log->palPalEntry);
+  return CreatePalette(log);
+}
+
+PALETTEENTRY Entry(int R, int G, int B) {
+  return PALETTEENTRY{static_cast<BYTE>(R), static_cast<BYTE>(G), static_cast<BYTE>(B),
+                      PC_NOCOLLAPSE};
+}
+
+std::vector<PALETTEENTRY> Entries(HPALETTE Palette) {
+  std::vector<PALETTEENTRY> entries(GetPaletteEntries(Palette, 0, 0, nullptr));
+  GetPaletteEntries(Palette, 0, static_cast<UINT>(entries.size()), entries.data());
+  return entries;
+}
+
+std::vector<PALETTEENTRY> DefaultEntries() {
+  std::vector<PALETTEENTRY> entries;
+  for (const RGBQUAD& q : DefaultPaletteColors())
+    entries.push_back(PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0});
+  return entries;
+}
+
+// The computed colours framed by the first and last ten default colours.
+std::vector<PALETTEENTRY> FramedByDefault(const std::vector<TGIFColor>& Colors) {
+  const std::vector<PALETTEENTRY> defaults = DefaultEntries();
+  std::vector<PALETTEENTRY> entries(defaults.begin(), defaults.begin() + 10);
+  for (const TGIFColor& c : Colors)
+    entries.push_back(Entry(c.Red, c.Green, c.Blue));
+  entries.insert(entries.end(), defaults.end() - 10, defaults.end());
+  return entries;
+}
+
+std::vector<PALETTEENTRY> ToEntries(const std::vector<TGIFColor>& Colors) {
+  std::vector<PALETTEENTRY> entries;
+  for (const TGIFColor& c : Colors)
+    entries.push_back(Entry(c.Red, c.Green, c.Blue));
+  return entries;
+}
+
+// A 24-bit copy to read rows of blue, green, red bytes from.
+std::unique_ptr<TBitmap> TrueColorCopy(TBitmap* Bitmap) {
+  auto copy = std::make_unique<TBitmap>();
+  copy->Assign(Bitmap);
+  copy->SetPixelFormat(pf24bit);
+  return copy;
+}
+
+HPALETTE ReductionPalette(TBitmap* Bitmap, TColorReduction Reduction, int Bits, HPALETTE Palette) {
+  switch (Reduction) {
+  case rmWindows20:
+    return MakePalette(DefaultEntries());
+  case rmWindows256: {
+    HDC screen = GetDC(nullptr);
+    HPALETTE halftone = CreateHalftonePalette(screen);
+    ReleaseDC(nullptr, screen);
+    return halftone;
+  }
+  case rmWindowsGray:
+    return MakePalette(
+        {Entry(0, 0, 0), Entry(128, 128, 128), Entry(192, 192, 192), Entry(255, 255, 255)});
+  case rmMonochrome:
+    return MakePalette({Entry(0, 0, 0), Entry(255, 255, 255)});
+  case rmGrayScale: {
+    std::vector<PALETTEENTRY> grays;
+    for (int i = 0; i < 256; ++i)
+      grays.push_back(Entry(i, i, i));
+    return MakePalette(grays);
+  }
+  case rmNetscape:
+    return WebPalette();
+  case rmQuantize:
+  case rmQuantizeWindows: {
+    const bool windows = Reduction == rmQuantizeWindows;
+    TColorQuantizer quantizer(windows ? 236 : 1 << Bits, 8);
+    quantizer.AddBitmap(Bitmap);
+    return MakePalette(windows ? FramedByDefault(quantizer.Colors())
+                               : ToEntries(quantizer.Colors()));
+  }
+  case rmPalette:
+    return Palette != nullptr ? MakePalette(Entries(Palette)) : nullptr;
+  case rmNone:
+    break;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TColorLookup> ReductionLookup(TColorReduction Reduction, HPALETTE Palette) {
+  switch (Reduction) {
+  case rmMonochrome:
+    return std::make_unique<TMonochromeLookup>();
+  case rmGrayScale:
+    return std::make_unique<TGrayScaleLookup>();
+  case rmNetscape:
+    return std::make_unique<TNetscapeColorLookup>();
+  default:
+    return std::make_unique<TFastColorLookup>(Palette);
+  }
+}
+
+} // namespace
+
+HPALETTE WebPalette() {
+  std::vector<PALETTEENTRY> entries;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b)
+        entries.push_back(Entry(51 * r, 51 * g, 51 * b));
+  return MakePalette(entries);
+}
+
+// ---------------------------------------------------------------------------
+// Lookups
+
+TFastColorLookup::TFastColorLookup(HPALETTE Palette)
+    : TColorLookup(0), entries(Palette != nullptr ? Entries(Palette) : std::vector<PALETTEENTRY>{}),
+      cells(32768, 0xFFFF) {
+  if (entries.size() > 256)
+    entries.resize(256);
+  colors = static_cast<int>(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const PALETTEENTRY& e = entries[i];
+    uint16_t& cell = cells[(e.peRed >> 3) | ((e.peGreen & 0xF8) << 2) | ((e.peBlue & 0xF8) << 7)];
+    if (cell == 0xFFFF)
+      cell = static_cast<uint16_t>(i);
+  }
+}
+
+int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                             uint8_t& B) {
+  if (entries.empty()) {
+    R = G = B = 0;
+    return 0;
+  }
+  uint16_t& cell = cells[(Red >> 3) | ((Green & 0xF8) << 2) | ((Blue & 0xF8) << 7)];
+  if (cell == 0xFFFF) {
+    int best = 0;
+    int bestDistance = 1 << 30;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const PALETTEENTRY& e = entries[i];
+      const int distance =
+          std::abs(e.peRed - Red) + std::abs(e.peGreen - Green) + std::abs(e.peBlue - Blue);
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = static_cast<int>(i);
+      }
+    }
+    cell = static_cast<uint16_t>(best);
+  }
+  const PALETTEENTRY& e = entries[cell];
+  R = e.peRed;
+  G = e.peGreen;
+  B = e.peBlue;
+  return cell;
+}
+
+int TNetscapeColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                                 uint8_t& B) {
+  const int r = (Red + 3) / 51;
+  const int g = (Green + 3) / 51;
+  const int b = (Blue + 3) / 51;
+  R = static_cast<uint8_t>(r * 51);
+  G = static_cast<uint8_t>(g * 51);
+  B = static_cast<uint8_t>(b * 51);
+  return 36 * r + 6 * g + b;
+}
+
+int TGrayScaleLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                             uint8_t& B) {
+  const int gray = (77 * Red + 150 * Green + 29 * Blue) >> 8;
+  R = G = B = static_cast<uint8_t>(gray);
+  return gray;
+}
+
+int TMonochromeLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                              uint8_t& B) {
+  const bool white = 77 * Red + 150 * Green + 29 * Blue >= 32513;
+  R = G = B = white ? 255 : 0;
+  return white ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Dither engines
+
+int TDitherEngine::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
+                          uint8_t& B) {
+  column += direction;
+  return lookup->Lookup(Red, Green, Blue, R, G, B);
+}
+
+void TDitherEngine::NextLine() {
+  direction = -direction;
+  column = direction > 0 ? 0 : width - 1;
+}
+
+TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup,
+                                                 std::vector<TDitherWeight> AKernel, int ADivisor)
+    : TDitherEngine(AWidth, ALookup), kernel(std::move(AKernel)), divisor(ADivisor) {
+  int rows = 1;
+  for (const TDitherWeight& w : kernel) {
+    half = std::max(half, std::abs(w.Offset));
+    rows = std::max(rows, w.Row + 1);
+  }
+  errors.resize(static_cast<size_t>(rows));
+  for (auto& row : errors)
+    for (auto& channel : row)
+      channel.assign(static_cast<size_t>(width + 2 * half), 0);
+}
+
+int TErrorDiffusionDitherer::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R,
+                                    uint8_t& G, uint8_t& B) {
+  const size_t at = static_cast<size_t>(column + half);
+  const uint8_t in[3] = {Red, Green, Blue};
+  uint8_t wanted[3];
+  for (int c = 0; c < 3; ++c)
+    wanted[c] = static_cast<uint8_t>(
+        std::clamp(in[c] + (errors[0][c][at] + divisor / 2) / divisor, 0, 255));
+  const int index = lookup->Lookup(wanted[0], wanted[1], wanted[2], R, G, B);
+  const uint8_t got[3] = {R, G, B};
+  for (int c = 0; c < 3; ++c) {
+    const int error = wanted[c] - got[c];
+    for (const TDitherWeight& w : kernel)
+      errors[static_cast<size_t>(w.Row)][c][at + static_cast<size_t>(w.Offset * direction)] +=
+          error * w.Weight;
+  }
+  column += direction;
+  return index;
+}
+
+void TErrorDiffusionDitherer::NextLine() {
+  std::rotate(errors.begin(), errors.begin() + 1, errors.end());
+  for (auto& channel : errors.back())
+    std::fill(channel.begin(), channel.end(), 0);
+  TDitherEngine::NextLine();
+}
+
+TFloydSteinbergDitherer::TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup)
+    : TErrorDiffusionDitherer(AWidth, ALookup, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}, 16) {}
+
+namespace {
+
+// Two weights ahead on the current row, then two rows of five.
+std::vector<TDitherWeight> FiveByThree(const int (&W)[12]) {
+  std::vector<TDitherWeight> kernel{{0, 1, W[0]}, {0, 2, W[1]}};
+  for (int i = 0; i < 10; ++i)
+    if (W[2 + i] != 0)
+      kernel.push_back({1 + i / 5, i % 5 - 2, W[2 + i]});
+  return kernel;
+}
+
+} // namespace
+
+T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12],
+                             int ADivisor)
+    : TErrorDiffusionDitherer(AWidth, ALookup, FiveByThree(Weights), ADivisor) {}
+
+namespace {
+constexpr int stucki[12] = {8, 4, 2, 4, 8, 4, 2, 1, 2, 4, 2, 1};
+constexpr int sierra[12] = {5, 3, 2, 4, 5, 4, 2, 0, 2, 3, 2, 0};
+constexpr int jajuni[12] = {7, 5, 3, 5, 7, 5, 3, 1, 3, 5, 3, 1};
+} // namespace
+
+TStuckiDitherer::TStuckiDitherer(int AWidth, TColorLookup* ALookup)
+    : T5by3Ditherer(AWidth, ALookup, stucki, 42) {}
+TSierraDitherer::TSierraDitherer(int AWidth, TColorLookup* ALookup)
+    : T5by3Ditherer(AWidth, ALookup, sierra, 32) {}
+TJaJuNiDitherer::TJaJuNiDitherer(int AWidth, TColorLookup* ALookup)
+    : T5by3Ditherer(AWidth, ALookup, jajuni, 48) {}
+
+TSteveArcheDitherer::TSteveArcheDitherer(int AWidth, TColorLookup* ALookup)
+    : TErrorDiffusionDitherer(AWidth, ALookup,
+                              {{0, 2, 32},
+                               {1, -3, 12},
+                               {1, -1, 26},
+                               {1, 1, 30},
+                               {1, 3, 16},
+                               {2, -2, 12},
+                               {2, 0, 26},
+                               {2, 2, 12},
+                               {3, -3, 5},
+                               {3, -1, 12},
+                               {3, 1, 12},
+                               {3, 3, 5}},
+                              200) {}
+
+TBurkesDitherer::TBurkesDitherer(int AWidth, TColorLookup* ALookup)
+    : TErrorDiffusionDitherer(
+          AWidth, ALookup,
+          {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}, 32) {}
+
+std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
+                                                  TColorLookup* Lookup) {
+  switch (Mode) {
+  case dmFloydSteinberg:
+    return std::make_unique<TFloydSteinbergDitherer>(Width, Lookup);
+  case dmStucki:
+    return std::make_unique<TStuckiDitherer>(Width, Lookup);
+  case dmSierra:
+    return std::make_unique<TSierraDitherer>(Width, Lookup);
+  case dmJaJuNI:
+    return std::make_unique<TJaJuNiDitherer>(Width, Lookup);
+  case dmSteveArche:
+    return std::make_unique<TSteveArcheDitherer>(Width, Lookup);
+  case dmBurkes:
+    return std::make_unique<TBurkesDitherer>(Width, Lookup);
+  case dmNearest:
+    break;
+  }
+  return std::make_unique<TDitherEngine>(Width, Lookup);
+}
+
+// ---------------------------------------------------------------------------
+// Octree quantizer
+
+struct TColorQuantizer::TOctreeNode {
+  bool Leaf = false;
+  uint32_t Count = 0;
+  uint32_t Red = 0;
+  uint32_t Green = 0;
+  uint32_t Blue = 0;
+  TOctreeNode* NextReducible = nullptr;
+  TOctreeNode* Children[8] = {};
+
+  ~TOctreeNode() {
+    for (TOctreeNode* child : Children)
+      delete child;
+  }
+};
+
+TColorQuantizer::TColorQuantizer(int AMaxColors, int AColorBits)
+    : reducible(static_cast<size_t>(AColorBits), nullptr), maxColors(AMaxColors),
+      colorBits(AColorBits) {}
+
+TColorQuantizer::~TColorQuantizer() {
+  delete root;
+}
+
+void TColorQuantizer::AddColor(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  TOctreeNode** slot = &root;
+  for (int level = 0;; ++level) {
+    if (*slot == nullptr) {
+      *slot = new TOctreeNode;
+      if (level == colorBits) {
+        (*slot)->Leaf = true;
+        ++leafCount;
+      } else {
+        (*slot)->NextReducible = reducible[static_cast<size_t>(level)];
+        reducible[static_cast<size_t>(level)] = *slot;
+      }
+    }
+    TOctreeNode* node = *slot;
+    if (node->Leaf) {
+      ++node->Count;
+      node->Red += Red;
+      node->Green += Green;
+      node->Blue += Blue;
+      break;
+    }
+    const int shift = 7 - level;
+    const int child =
+        (((Red >> shift) & 1) << 2) | (((Green >> shift) & 1) << 1) | ((Blue >> shift) & 1);
+    slot = &node->Children[child];
+  }
+  while (leafCount > maxColors)
+    Reduce();
+}
+
+void TColorQuantizer::Reduce() {
+  int level = colorBits - 1;
+  while (level > 0 && reducible[static_cast<size_t>(level)] == nullptr)
+    --level;
+  TOctreeNode* node = reducible[static_cast<size_t>(level)];
+  if (node == nullptr)
+    return;
+  reducible[static_cast<size_t>(level)] = node->NextReducible;
+  int children = 0;
+  for (TOctreeNode*& child : node->Children) {
+    if (child == nullptr)
+      continue;
+    node->Count += child->Count;
+    node->Red += child->Red;
+    node->Green += child->Green;
+    node->Blue += child->Blue;
+    delete child;
+    child = nullptr;
+    ++children;
+  }
+  node->Leaf = true;
+  leafCount += 1 - children;
+}
+
+std::vector<TGIFColor> TColorQuantizer::Colors() const {
+  std::vector<TGIFColor> out;
+  std::vector<const TOctreeNode*> pending;
+  if (root != nullptr)
+    pending.push_back(root);
+  while (!pending.empty()) {
+    const TOctreeNode* node = pending.back();
+    pending.pop_back();
+    if (node->Leaf) {
+      if (node->Count == 0)
+        out.push_back(TGIFColor{});
+      else
+        out.push_back(TGIFColor{static_cast<uint8_t>(node->Red / node->Count),
+                                static_cast<uint8_t>(node->Green / node->Count),
+                                static_cast<uint8_t>(node->Blue / node->Count)});
+      continue;
+    }
+    for (int i = 7; i >= 0; --i)
+      if (node->Children[i] != nullptr)
+        pending.push_back(node->Children[i]);
+  }
+  return out;
+}
+
+void TColorQuantizer::AddBitmap(TBitmap* Bitmap) {
+  std::unique_ptr<TBitmap> rows = TrueColorCopy(Bitmap);
+  for (int y = 0; y < rows->Height(); ++y) {
+    const auto* p = static_cast<const uint8_t*>(rows->ScanLine(y));
+    for (int x = 0; x < rows->Width(); ++x, p += 3)
+      AddColor(p[2], p[1], p[0]);
+  }
+}
+
+HPALETTE CreateOptimizedPaletteFromManyBitmaps(const std::vector<TBitmap*>& Bitmaps, int Colors,
+                                               int ColorBits, bool Windows) {
+  if (Bitmaps.empty())
+    throw GIFException(sInvalidBitmapList);
+  TColorQuantizer quantizer(Windows ? 236 : Colors, ColorBits);
+  for (TBitmap* bitmap : Bitmaps)
+    quantizer.AddBitmap(bitmap);
+  return MakePalette(Windows ? FramedByDefault(quantizer.Colors()) : ToEntries(quantizer.Colors()));
+}
+
+// ---------------------------------------------------------------------------
+// Reduction
+
+std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorReduction,
+                                      TDitherMode DitherMode, int ReductionBits, HPALETTE Palette) {
+  auto result = std::make_unique<TBitmap>();
+  if (ColorReduction == rmNone) {
+    result->Assign(Bitmap);
+    result->SetPixelFormat(pf24bit);
+    return result;
+  }
+  const int width = Bitmap->Width();
+  const int height = Bitmap->Height();
+  if (width == 0 || height == 0)
+    throw GIFException(sBadDimension);
+  if (static_cast<int64_t>(width) * height > 500000)
+    result->SetPixelFormat(pf1bit);
+  HPALETTE palette = ReductionPalette(Bitmap, ColorReduction, ReductionBits, Palette);
+  std::unique_ptr<TColorLookup> lookup = ReductionLookup(ColorReduction, palette);
+  if (lookup->Colors() == 0) {
+    DeleteObject(palette);
+    return result;
+  }
+  std::unique_ptr<TDitherEngine> engine = CreateDitherEngine(DitherMode, width, lookup.get());
+  std::unique_ptr<TBitmap> source = TrueColorCopy(Bitmap);
+  result->SetPixelFormat(pf8bit);
+  result->SetSize(width, height);
+  result->SetPalette(palette);
+  DeleteObject(palette);
+  for (int y = 0; y < height; ++y) {
+    const auto* in = static_cast<const uint8_t*>(source->ScanLine(y));
+    auto* out = static_cast<uint8_t*>(result->ScanLine(y));
+    for (int i = 0; i < width; ++i) {
+      const int x = engine->Column();
+      const uint8_t* p = in + 3 * x;
+      uint8_t r, g, b;
+      out[x] = static_cast<uint8_t>(engine->Dither(p[2], p[1], p[0], r, g, b));
+    }
+    engine->NextLine();
+  }
+  return result;
+}

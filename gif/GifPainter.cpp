@@ -1,0 +1,327 @@
+// The animation painter: walks an image's frames by their delays, disposal
+// and loop count, composing them on work bitmaps.
+#include "gif/Gifimage.h"
+#include "platform/rtl/Kernel.h"
+
+#include <algorithm>
+
+namespace {
+
+std::unique_ptr<TBitmap> CopyOf(TCanvas* Canvas, const TRect& Rect, TColor Brush) {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(Rect.Width(), Rect.Height());
+  bitmap->Canvas()->Brush()->SetColor(Brush);
+  if (Canvas != nullptr)
+    bitmap->Canvas()->CopyRect(TRect{0, 0, Rect.Width(), Rect.Height()}, Canvas, Rect);
+  return bitmap;
+}
+
+} // namespace
+
+TGIFPainter::TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCanvas* ACanvas,
+                         const TRect& ARect, TGIFDrawOptions AOptions)
+    : image(AImage), canvas(ACanvas), rect(ARect), drawOptions(AOptions),
+      animationSpeed(AImage->AnimationSpeed()), painterVariable(APainterVariable) {
+  FreeOnTerminate = Async();
+  const int count = image->Images()->GetCount();
+  if (Async() && drawOptions.Contains(goAnimate) && count >= 2)
+    wakeUp = std::make_unique<TEvent>(false, false);
+  if (image->DrawBackgroundColor != clNone)
+    backgroundColor = image->DrawBackgroundColor;
+  else if (image->GlobalColorMap()->Count() == 0)
+    backgroundColor = clWindow;
+  else
+    backgroundColor = image->GlobalColorMap()->GetColor(image->Header()->BackgroundColorIndex);
+  bool toBackground = drawOptions.Contains(goClearOnLoop);
+  bool toPrevious = false;
+  for (int i = 0; i < count; ++i)
+    if (const TGIFGraphicControlExtension* gce =
+            image->Images()->SubImages(i)->GraphicControlExtension()) {
+      toBackground |= gce->Disposal() == dmBackground;
+      toPrevious |= gce->Disposal() == dmPrevious;
+    }
+  if (toBackground && drawOptions.Contains(goTransparent))
+    background = CopyOf(canvas, rect, backgroundColor);
+  if (toBackground || toPrevious) {
+    composition = CopyOf(canvas, rect, backgroundColor);
+    previous = CopyOf(nullptr, rect, backgroundColor);
+  }
+}
+
+TGIFPainter::~TGIFPainter() {
+  Cleanup();
+}
+
+void TGIFPainter::Start() {
+  if (Async())
+    Resume();
+}
+
+void TGIFPainter::Stop() {
+  Terminate();
+  if (!Async())
+    return;
+  if (wakeUp)
+    wakeUp->SetEvent();
+  Priority = 3;
+  Resume();
+}
+
+void TGIFPainter::Restart() {
+  restart = true;
+  if (wakeUp)
+    wakeUp->SetEvent();
+  if (Async() && Suspended())
+    Resume();
+}
+
+void TGIFPainter::SetAnimationSpeed(int Value) {
+  Value = std::clamp(Value, 0, 1000);
+  if (Value == animationSpeed)
+    return;
+  animationSpeed = Value;
+  if (wakeUp)
+    wakeUp->SetEvent();
+  else
+    restart = true;
+}
+
+void TGIFPainter::SetActiveImage(int Value) {
+  if (image != nullptr && Value >= 0 && Value < image->Images()->GetCount())
+    activeImage = Value;
+}
+
+void TGIFPainter::DoSynchronize(const TThreadMethod& Method) {
+  if (Terminated())
+    return;
+  if (Async())
+    Synchronize(Method);
+  else
+    Method();
+}
+
+void TGIFPainter::DoEvent(const TNotifyEvent& Event) {
+  if (Event)
+    DoSynchronize([&] { Event(this); });
+}
+
+// Waits out Delay milliseconds; false when the painter was told to end.
+bool TGIFPainter::Wait(int& Delay) {
+  if (Async()) {
+    const unsigned timeout = Delay < 0 ? INFINITE : static_cast<unsigned>(Delay);
+    if (wakeUp)
+      return wakeUp->WaitFor(timeout) == wrSignaled;
+    for (DWORD start = GetTickCount(); !Stopped() && GetTickCount() - start < timeout;)
+      Sleep(std::min<unsigned>(10, timeout));
+    return false;
+  }
+  // On the caller's thread: wait in short steps and serve the worker calls
+  // that the main thread owes meanwhile.
+  Delay = std::max(Delay, 1);
+  while (Delay > 0 && !Stopped()) {
+    const int step = std::min(Delay, 100);
+    Sleep(static_cast<DWORD>(step));
+    Delay -= step;
+    if (IsMainThread())
+      CheckSynchronize();
+  }
+  return false;
+}
+
+void TGIFPainter::Execute() {
+  if (drawOptions.Contains(goValidateCanvas))
+    DoSynchronize([this] { validDC = canvas->HandleAllocated() ? canvas->Handle() : nullptr; });
+  restart = true;
+  while (restart && !Terminated()) {
+    activeImage = 0;
+    DoEvent(OnBeginAnimation);
+    painted = false;
+    restart = false;
+    int loops = 1;
+    bool loopSeen = false;
+    int delay = Async() ? 0 : 1;
+    DWORD last = GetTickCount();
+    int lag = 0;
+    do {
+      if ((loops == 0 && !drawOptions.Contains(goLoopContinously)) || Stopped())
+        break;
+      activeImage = 0;
+      if (painted)
+        DoEvent(OnNextLoop);
+      do {
+        WaitWhileSuspended();
+        bool empty = true;
+        DoSynchronize([&] {
+          empty = image == nullptr || activeImage >= image->Images()->GetCount() ||
+                  image->Images()->SubImages(activeImage)->Empty();
+          if (!empty && delay > 0)
+            image->Images()->SubImages(activeImage)->Bitmap();
+        });
+        if (empty || Stopped())
+          break;
+        if (delay > 0) {
+          const DWORD now = GetTickCount();
+          const int speed = animationSpeed;
+          if (speed >= 1) {
+            const int correction = (static_cast<int>(now - last) - lag) / 2;
+            delay = MulDiv(delay * GIFDelayExp - correction, 100, speed);
+            lag = delay;
+            if (delay < 0) {
+              delay = 1000 * GIFDelayExp;
+              lag = 0;
+            }
+          } else {
+            delay = Async() ? -1 : 1000 * GIFDelayExp;
+          }
+          last = now;
+          if (Wait(delay)) {
+            lag = 0;
+            last = GetTickCount();
+          }
+        } else {
+          std::this_thread::yield();
+        }
+        if (Terminated())
+          break;
+        DoEvent(OnBeforeFrame);
+        if (Terminated())
+          break;
+        int nextDelay = GIFDefaultDelay;
+        DoSynchronize([&] {
+          if (image == nullptr)
+            return;
+          TGIFSubImage* frame = image->Images()->SubImages(activeImage);
+          disposal = dmNoDisposal;
+          for (int i = 0; i < frame->Extensions()->GetCount(); ++i) {
+            TGIFExtension* extension = frame->Extensions()->Extensions(i);
+            if (auto* loop = dynamic_cast<TGIFAppExtNSLoop*>(extension); loop && !loopSeen) {
+              loopSeen = true;
+              loops = loop->LoopCount;
+              if ((loops == 0 || drawOptions.Contains(goLoopContinously)) && Async())
+                loops = -1;
+            } else if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(extension)) {
+              disposal = gce->Disposal();
+            }
+          }
+          if (composition)
+            DoPaintFrame();
+          else
+            DoPaint();
+          previousDisposal = disposal;
+          if (const TGIFGraphicControlExtension* gce = frame->GraphicControlExtension();
+              gce != nullptr && gce->Delay() != 0) {
+            nextDelay = std::max<int>(gce->Delay(), GIFMinimumDelay);
+            if (!Async())
+              nextDelay = std::min(nextDelay, GIFMaximumDelay);
+          }
+        });
+        delay = nextDelay;
+        if (Terminated())
+          break;
+        const int before = activeImage;
+        DoEvent(OnAfterFrame);
+        if (Terminated())
+          break;
+        if (activeImage == before)
+          ++activeImage;
+      } while (drawOptions.Contains(goAnimate));
+      if (loops > 0)
+        --loops;
+    } while (drawOptions.Contains(goAnimate) && drawOptions.Contains(goLoop));
+  }
+  activeImage = -1;
+  DoEvent(OnEndAnimation);
+}
+
+void TGIFPainter::DoPaint() {
+  image->Images()
+      ->SubImages(activeImage)
+      ->Draw(canvas, rect, drawOptions.Contains(goTransparent), drawOptions.Contains(goTile));
+  painted = true;
+}
+
+void TGIFPainter::RestoreBackground(TCanvas* Target, TGIFSubImage* Frame) {
+  const TRect whole{0, 0, rect.Width(), rect.Height()};
+  std::vector<TRect> areas;
+  if (drawOptions.Contains(goTile)) {
+    const int stepX = std::max(1, image->Width());
+    const int stepY = std::max(1, image->Height());
+    for (int y = 0; y < whole.Bottom; y += stepY)
+      for (int x = 0; x < whole.Right; x += stepX)
+        areas.push_back(TRect{x + Frame->Left(), y + Frame->Top(),
+                              x + Frame->Left() + Frame->Width(),
+                              y + Frame->Top() + Frame->Height()});
+  } else {
+    areas.push_back(Frame->ScaleRect(whole));
+  }
+  for (const TRect& area : areas) {
+    if (background) {
+      Target->CopyRect(area, background->Canvas(), area);
+    } else {
+      Target->Brush()->SetColor(backgroundColor);
+      Target->FillRect(area);
+    }
+  }
+}
+
+void TGIFPainter::DoPaintFrame() {
+  // A canvas that lost or changed its device context is gone for the painter.
+  if (drawOptions.Contains(goValidateCanvas) &&
+      (!canvas->HandleAllocated() || canvas->Handle() != validDC)) {
+    Terminate();
+    return;
+  }
+  TGIFSubImage* frame = image->Images()->SubImages(activeImage);
+  HPALETTE framePalette = frame->GetPalette();
+  if (framePalette == nullptr)
+    framePalette = static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+  HDC targetDC = canvas->Handle();
+  HPALETTE oldPalette = SelectPalette(targetDC, framePalette, 0);
+  RealizePalette(targetDC);
+  ComposeFrame(frame);
+  SelectPalette(targetDC, oldPalette, 0);
+  painted = true;
+}
+
+void TGIFPainter::ComposeFrame(TGIFSubImage* frame) {
+  const TRect whole{0, 0, rect.Width(), rect.Height()};
+  const bool transparent = drawOptions.Contains(goTransparent);
+  const bool tile = drawOptions.Contains(goTile);
+  if (drawOptions.Contains(goClearOnLoop) && activeImage == 0)
+    RestoreBackground(composition->Canvas(), frame);
+  if (disposal != dmPrevious) {
+    frame->Draw(composition->Canvas(), whole, transparent, tile);
+    canvas->CopyRect(rect, composition->Canvas(), whole);
+    if (disposal == dmBackground)
+      RestoreBackground(composition->Canvas(), frame);
+  } else if (previousDisposal == dmNone || previousDisposal == dmNoDisposal) {
+    frame->Draw(canvas, rect, transparent, tile);
+  } else {
+    previous->Canvas()->CopyRect(whole, composition->Canvas(), whole);
+    frame->Draw(previous->Canvas(), whole, transparent, tile);
+    canvas->CopyRect(rect, previous->Canvas(), whole);
+  }
+}
+
+void TGIFPainter::Cleanup() {
+  if (cleanedUp)
+    return;
+  cleanedUp = true;
+  if (TGIFImage* owner = image) {
+    std::lock_guard<TCriticalSection> guard(owner->PainterLock());
+    if (painterVariable != nullptr && *painterVariable == this)
+      *painterVariable = nullptr;
+    owner->RemovePainter(this);
+    image = nullptr;
+  }
+  composition.reset();
+  previous.reset();
+  background.reset();
+  wakeUp.reset();
+}
+
+void TGIFPainter::DoTerminate() {
+  Cleanup();
+  TThread::DoTerminate();
+}
