@@ -30,8 +30,8 @@ public:
   // remainder raises EReadError and keeps the bytes held before.
   void LoadFromStream(TStream& Stream);
   void SaveToStream(TStream& Stream) const;
-  void LoadFromFile(const AnsiString& FileName);
-  void SaveToFile(const AnsiString& FileName) const;
+  virtual void LoadFromFile(const AnsiString& FileName);
+  virtual void SaveToFile(const AnsiString& FileName) const;
 
   bool Modified() const { return modified; }
   // True counts as a change; false only clears the flag.

@@ -208,6 +208,9 @@ TEST_F(Notebook, LayoutsStoreThePagesAsChildren) {
                            "      Caption = 'only'\n"
                            "    end\n"
                            "  end\n"
+                           "  object listed: TepNoteBook\n"
+                           "    Pages = ('p' 'q')\n"
+                           "  end\n"
                            "end\n";
   TForm other(nullptr);
   ReadComponentLayout(&other, stray, "stray.lay");
@@ -216,4 +219,9 @@ TEST_F(Notebook, LayoutsStoreThePagesAsChildren) {
   EXPECT_EQ(nb->PageIndex(), -1);
   EXPECT_EQ(Captions(nb), "only");
   EXPECT_EQ(VisiblePages(nb), "");
+  // Pages named by the list property: the last one made is shown.
+  auto* listed = dynamic_cast<TepNoteBook*>(other.FindComponent("listed"));
+  ASSERT_NE(listed, nullptr);
+  EXPECT_EQ(Captions(listed), "pq");
+  EXPECT_EQ(VisiblePages(listed), "q");
 }
