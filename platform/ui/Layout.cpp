@@ -100,9 +100,15 @@ private:
     const AnsiString keyword = ReadIdent("'object'");
     if (!IsKeyword(keyword, "object"))
       Fail("expected 'object', found '" + keyword + "'");
-    obj.Name = ReadIdent("a component name");
-    Expect(':');
-    obj.ClassName = ReadIdent("a class name");
+    // "object Name: TClass", or "object TClass" for a component without a
+    // name (pages that a container made for itself).
+    obj.ClassName = ReadIdent("a component name");
+    SkipBlanks();
+    if (Peek() == ':') {
+      ++pos;
+      obj.Name = obj.ClassName;
+      obj.ClassName = ReadIdent("a class name");
+    }
     for (;;) {
       SkipBlanks();
       if (AtEnd())
@@ -441,7 +447,7 @@ void FormatValue(AnsiString& out, const TLayoutValue& v, const AnsiString& inden
 }
 
 void FormatObject(AnsiString& out, const TLayoutObject& obj, const AnsiString& indent) {
-  out += indent + "object " + obj.Name + ": " + obj.ClassName + "\n";
+  out += indent + "object " + (obj.Name.empty() ? "" : obj.Name + ": ") + obj.ClassName + "\n";
   FormatProperties(out, obj.Properties, indent + "  ");
   for (const auto& child : obj.Children)
     FormatObject(out, child, indent + "  ");

@@ -266,6 +266,23 @@ TEST(Layout, WrittenLayoutReadsBackTheSame) {
   EXPECT_EQ(WriteComponentLayout(&copy).find("Spacing"), AnsiString::npos);
 }
 
+TEST(Layout, ComponentsWithoutANameReadAndWriteBack) {
+  const AnsiString text = "object form: TTestForm\n"
+                          "  object TGadget\n"
+                          "    Count = 1\n"
+                          "  end\n"
+                          "  object named: TGadget\n"
+                          "  end\n"
+                          "end\n";
+  const TLayoutObject tree = ParseLayout(text, "unnamed.lay");
+  ASSERT_EQ(tree.Children.size(), 2u);
+  EXPECT_EQ(tree.Children[0].Name, "");
+  EXPECT_EQ(tree.Children[0].ClassName, "TGadget");
+  EXPECT_EQ(tree.Children[0].Properties.size(), 1u);
+  EXPECT_EQ(tree.Children[1].Name, "named");
+  EXPECT_EQ(FormatLayout(tree), text);
+}
+
 struct TBrokenCase {
   const char* Layout;
   const char* Message; // the whole message: file, line, property, reason
