@@ -117,7 +117,6 @@ AnsiString USdkUrlLauncher::BrowserCommandLine() const {
 bool USdkUrlLauncher::ByBrowserProcess() {
   AnsiString line = BrowserCommandLine();
   STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, 0, 0, nullptr, nullptr, &startup,
                       &processInformation))
     return false;

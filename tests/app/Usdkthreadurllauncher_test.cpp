@@ -31,7 +31,8 @@ protected:
   }
 
   // Starts a launcher and serves the main thread until it has reported and
-  // its thread is gone: "success", "failure" or "" when it never reported.
+  // its thread (and any that waits for a started tool) is gone: "success", "failure" or "" when it
+  // never reported.
   std::string Launch(const char* url, uint16_t method) {
     const int threads = ThreadCount();
     std::string outcome;
@@ -46,7 +47,7 @@ protected:
     while ((outcome.empty() || ThreadCount() > threads) &&
            std::chrono::steady_clock::now() < deadline)
       CheckSynchronize(10);
-    EXPECT_EQ(ThreadCount(), threads) << "the launcher thread did not end";
+    EXPECT_LE(ThreadCount(), threads) << "the launcher thread did not end";
     return outcome;
   }
 };
@@ -165,7 +166,7 @@ TEST_F(LauncherTest, OtherSchemesAndAMissingBrowserStartNothing) {
   new USdkUrlLauncher(nullptr, "ftp://example.com/", ulmShellOpen);
   for (int i = 0; i < 500 && ThreadCount() > threads; ++i)
     CheckSynchronize(10);
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_LE(ThreadCount(), threads);
   EXPECT_FALSE(Recorded("xdg-open"));
   EXPECT_FALSE(Recorded("webbrowser"));
 }
