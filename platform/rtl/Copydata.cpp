@@ -208,5 +208,8 @@ BOOL ReplyMessage(LRESULT result) {
   if (currentDelivery == nullptr || currentDelivery->replied)
     return 0;
   currentDelivery->replied = true;
-  return WriteAll(currentDelivery->fd, &result, sizeof result) ? 1 : 0;
+  if (WriteAll(currentDelivery->fd, &result, sizeof result))
+    return 1;
+  SetLastError(ERROR_INVALID_HANDLE); // the sender has gone
+  return 0;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,6 +130,56 @@ AnsiString ParamStr(int index) {
   char buf[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   return n > 0 ? AnsiString(buf, static_cast<size_t>(n)) : AnsiString();
+}
+
+namespace {
+
+// In double quotes when it needs them; inside, a quote and the backslashes
+// before a quote (or before the closing one) are escaped as the platform's
+// programs split their command lines.
+AnsiString QuotedArgument(const AnsiString& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == AnsiString::npos)
+    return arg;
+  AnsiString out = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, '\\');
+  return out + "\"";
+}
+
+AnsiString ReadCommandLine() {
+  FILE* file = std::fopen("/proc/self/cmdline", "rb");
+  if (file == nullptr)
+    return "";
+  AnsiString raw;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    raw.append(buffer, n);
+  std::fclose(file);
+  AnsiString line;
+  for (size_t start = 0; start < raw.size();) {
+    const size_t end = std::min(raw.find('\0', start), raw.size());
+    if (!line.empty())
+      line += ' ';
+    line += QuotedArgument(raw.substr(start, end - start));
+    start = end + 1;
+  }
+  return line;
+}
+
+} // namespace
+
+const char* GetCommandLineA() {
+  static const AnsiString line = ReadCommandLine();
+  return line.c_str();
 }
 
 bool MatchesMask(const AnsiString& name, const AnsiString& mask) {

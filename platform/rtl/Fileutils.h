@@ -31,6 +31,12 @@ AnsiString ExcludeTrailingPathDelimiter(const AnsiString& folder);
 // used by the system, so other indexes give "".
 AnsiString ParamStr(int index);
 
+// The process's whole command line as the platform's programs receive theirs:
+// the arguments joined by blanks, each one that holds a blank, a tab or a
+// double quote (or is empty) enclosed in double quotes, so that splitting the
+// line gives the arguments back.
+const char* GetCommandLineA();
+
 // A file-name mask of '*' (any run of characters) and '?' (any one character),
 // matched without regard to ASCII case like the platform's file names.
 bool MatchesMask(const AnsiString& name, const AnsiString& mask);

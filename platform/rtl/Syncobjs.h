@@ -1,5 +1,7 @@
 #pragma once
 // Locks and events of the kernel, as the class library wraps them.
+#include "platform/rtl/Kernel.h"
+
 #include <condition_variable>
 #include <mutex>
 
@@ -21,8 +23,6 @@ private:
 };
 
 enum TWaitResult { wrSignaled, wrTimeout };
-
-constexpr unsigned INFINITE = 0xFFFFFFFFu;
 
 // A kernel event: a manual-reset event stays signalled until ResetEvent, an
 // auto-reset one releases a single waiter and resets itself.

@@ -203,6 +203,22 @@ bool IsExecutableFile(const AnsiString& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+// A path to a program, or a bare name that the search path finds, as the
+// platform's shell starts "notepad" by its name.
+bool IsProgram(const AnsiString& target) {
+  if (target.find('/') != AnsiString::npos)
+    return IsExecutableFile(target);
+  const char* path = std::getenv("PATH");
+  const AnsiString list = path != nullptr ? path : "";
+  for (size_t start = 0; start <= list.size();) {
+    const size_t colon = std::min(list.find(':', start), list.size());
+    if (colon > start && IsExecutableFile(list.substr(start, colon - start) + "/" + target))
+      return true;
+    start = colon + 1;
+  }
+  return false;
+}
+
 int OpenDocument(const AnsiString& target) {
   if (HasScheme(target) && !IsLaunchableUrl(target))
     return SE_ERR_ACCESSDENIED;
@@ -385,7 +401,7 @@ int ShellExecuteA(void*, const char* verb, const char* file, const char* paramet
   if (verb != nullptr && *verb != '\0' && std::strcmp(verb, "open") != 0)
     return SE_ERR_NOASSOC;
   const AnsiString target = file;
-  if (HasScheme(target) || !IsExecutableFile(target))
+  if (HasScheme(target) || !IsProgram(target))
     return OpenDocument(target);
   std::vector<AnsiString> argv{target};
   for (auto& a : CommandLineToArgv(parameters != nullptr ? parameters : ""))

@@ -27,7 +27,8 @@ std::vector<AnsiString> CommandLineToArgv(const AnsiString& commandLine);
 // The "open" verb (or no verb) on a link or document: the first of xdg-open,
 // each command of $BROWSER (colon-separated, "%s" stands for the link, else
 // it is appended) and sensible-browser that starts and does not fail at once.
-// On a program: starts it with the parameters. Refused links (and targets
+// On a program (a path, or a bare name the search path finds): starts it with
+// the parameters. Refused links (and targets
 // that begin with a dash, which an opener would take for an option) answer
 // SE_ERR_ACCESSDENIED and start nothing. Success answers a value above 32.
 int ShellExecuteA(void* window, const char* verb, const char* file, const char* parameters,

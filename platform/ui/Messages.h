@@ -54,7 +54,7 @@ enum : unsigned {
   WM_ACTIVATEAPP = 0x001C,
   WM_SETCURSOR = 0x0020,
   WM_GETMINMAXINFO = 0x0024,
-  WM_COPYDATA = 0x004A,
+  // WM_COPYDATA comes with the messages between processes: platform/rtl/Copydata.h.
   WM_NCHITTEST = 0x0084,
   WM_NCPAINT = 0x0085,
   WM_NCACTIVATE = 0x0086,

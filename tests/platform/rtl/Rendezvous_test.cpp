@@ -1,84 +1,21 @@
 #include "platform/rtl/Copydata.h"
 #include "platform/rtl/Filemapping.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 const char* const kHelper = WT_BINARY_DIR "/tests/platform/rtl/rendezvous_helper";
 
-// Another instance, as a process of its own that the test talks to through
-// its standard input and output.
-class TInstance {
+// Another instance, as a process of its own.
+class TInstance : public TChildProcess {
 public:
-  explicit TInstance(const std::vector<std::string>& args) {
-    int in[2], out[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0)
-      return;
-    pid = ::fork();
-    if (pid == 0) {
-      ::dup2(in[0], 0);
-      ::dup2(out[1], 1);
-      ::close_range(3, ~0u, 0); // an instance holds only what it made itself
-      std::vector<char*> argv{const_cast<char*>(kHelper)};
-      for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(kHelper, argv.data());
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    input = in[1];
-    output = out[0];
-  }
-  TInstance(const TInstance&) = delete;
-  TInstance& operator=(const TInstance&) = delete;
-  ~TInstance() {
-    ::close(input);
-    if (pid > 0)
-      ::waitpid(pid, nullptr, 0);
-    ::close(output);
-  }
-  // The next line it prints, "" after two seconds or at its end.
-  std::string Line() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (buffer.find('\n') == std::string::npos) {
-      pollfd p{output, POLLIN, 0};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      char chunk[256];
-      ssize_t n = 0;
-      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0 ||
-          (n = ::read(output, chunk, sizeof chunk)) <= 0)
-        return "";
-      buffer.append(chunk, static_cast<size_t>(n));
-    }
-    const size_t nl = buffer.find('\n');
-    const std::string line = buffer.substr(0, nl);
-    buffer.erase(0, nl + 1);
-    return line;
-  }
-  void Kill() {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    pid = -1;
-  }
-
-private:
-  pid_t pid = -1;
-  int input = -1, output = -1;
-  std::string buffer;
+  explicit TInstance(const std::vector<std::string>& args) : TChildProcess(kHelper, args) {}
 };
 
 class RendezvousTest : public ::testing::Test {

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     HANDLE reader = OpenFileMappingA(FILE_MAP_READ, 0, argv[1]);
     const auto* view = static_cast<const uint32_t*>(MapViewOfFile(reader, FILE_MAP_READ, 0, 0, 0));
     const uint32_t first = view != nullptr ? *view : 0;
+    UnmapViewOfFile(view);
+    CloseHandle(reader);
+    CloseHandle(mapping);
     std::printf("exists\nhandle %u\n", first);
     if (argc > 2) {
       COPYDATASTRUCT data{0, static_cast<DWORD>(std::strlen(argv[2]) + 1), argv[2]};

@@ -1,6 +1,6 @@
 #include "platform/shell/Shellapi.h"
 
-#include "tests/support/TempDir.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -15,55 +15,7 @@ namespace {
 
 using Args = std::vector<AnsiString>;
 
-// Replaces PATH, BROWSER and the XDG folders with fakes of the test's own, so
-// that no real browser or desktop tool can start.
-class ShellTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    for (const char* name : {"PATH", "BROWSER", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-      const char* v = std::getenv(name);
-      saved.push_back({name, v != nullptr ? std::optional<std::string>(v) : std::nullopt});
-    }
-    std::filesystem::create_directories(dir.File("bin"));
-    ::setenv("PATH", dir.File("bin").c_str(), 1);
-    ::unsetenv("BROWSER");
-    ::setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", dir.File("nodata").c_str(), 1);
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : saved)
-      value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
-  }
-
-  // A tool that records its arguments, one a line, in records/<name>, prints
-  // output and exits with exitCode.
-  std::string Tool(const std::string& name, int exitCode, const std::string& output = "") {
-    std::filesystem::create_directories(dir.File("records"));
-    // Written aside and renamed, so that a reader never sees half a record.
-    const std::string record = dir.File("records/" + name);
-    const std::string path =
-        dir.Write("bin/" + name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + record + ".part'\n" +
-                                     "/bin/mv '" + record + ".part' '" + record + "'\nprintf '" +
-                                     output + "'\nexit " + std::to_string(exitCode) + "\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-  }
-  std::optional<Args> Recorded(const std::string& name) const {
-    if (!std::filesystem::exists(dir.File("records/" + name)))
-      return std::nullopt;
-    Args args;
-    const std::string text = ReadFileBytes(dir.File("records/" + name));
-    for (size_t start = 0; start < text.size();) {
-      const size_t nl = text.find('\n', start);
-      args.push_back(text.substr(start, nl - start));
-      start = nl + 1;
-    }
-    return args;
-  }
-
-  TTempDir dir;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-};
+class ShellTest : public ::testing::Test, protected TFakeDesktop {};
 
 } // namespace
 
@@ -250,10 +202,14 @@ TEST_F(ShellTest, ProgramsStartWithTheirParameters) {
   EXPECT_EQ(ShellExecuteA(nullptr, nullptr, tool.c_str(), "-remote \"http://x/a b\"", nullptr,
                           SW_SHOWNORMAL),
             42);
-  // The program runs on its own; wait for its record.
-  for (int i = 0; i < 200 && !Recorded("browser"); ++i)
-    ::usleep(10000);
-  EXPECT_EQ(Recorded("browser"), (Args{"-remote", "http://x/a b"}));
+  // The program runs on its own.
+  EXPECT_EQ(AwaitRecorded("browser"), (Args{"-remote", "http://x/a b"}));
+  // By its bare name the search path finds the program; it is not a document.
+  Tool("xdg-open", 0);
+  std::filesystem::remove(dir.File("records/browser"));
+  EXPECT_EQ(ShellExecuteA(nullptr, nullptr, "browser", "--by-name", nullptr, SW_SHOWNORMAL), 42);
+  EXPECT_EQ(AwaitRecorded("browser"), (Args{"--by-name"}));
+  EXPECT_FALSE(Recorded("xdg-open"));
   EXPECT_EQ(WinExec(("\"" + tool + "\" one").c_str(), SW_SHOWNORMAL), 33u);
 }
 
