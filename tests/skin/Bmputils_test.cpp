@@ -139,7 +139,8 @@ std::vector<RECT> Runs(TBitmap& b) {
   std::memcpy(&header, data.get(), sizeof header);
   EXPECT_EQ(size, static_cast<int>(32 + 16 * header.nCount));
   std::vector<RECT> runs(header.nCount);
-  std::memcpy(runs.data(), data.get() + 32, runs.size() * sizeof(RECT));
+  if (!runs.empty())
+    std::memcpy(runs.data(), data.get() + 32, runs.size() * sizeof(RECT));
   return runs;
 }
 

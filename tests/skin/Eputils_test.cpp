@@ -19,7 +19,8 @@ TRegion Decode(const std::unique_ptr<uint8_t[]>& Data, int Size) {
   TRegion r;
   std::memcpy(&r.Header, Data.get(), sizeof r.Header);
   r.Rects.resize(r.Header.nCount);
-  std::memcpy(r.Rects.data(), Data.get() + 32, r.Header.nCount * sizeof(RECT));
+  if (!r.Rects.empty())
+    std::memcpy(r.Rects.data(), Data.get() + 32, r.Rects.size() * sizeof(RECT));
   EXPECT_EQ(Size, static_cast<int>(32 + 16 * r.Header.nCount));
   return r;
 }
