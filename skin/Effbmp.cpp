@@ -218,6 +218,17 @@ void TEffectBmp::Resize(TEffectBmp* Dest) const {
         for (int i = 0; i <= spanX; ++i)
           Dest->SetPixel(left + i, top + j, value);
     }
+  // The scale (size - 1) / size stops short of dest's far edge whenever dest
+  // is not one more than a multiple of this size (always when shrinking);
+  // the last pixels reached are carried out to the edge instead of leaving
+  // dest's old pixels there.
+  const int lastX = static_cast<int>((width - 1) * sx) + spanX;
+  const int lastY = static_cast<int>((height - 1) * sy) + spanY;
+  for (int y = 0; y <= lastY; ++y)
+    for (int x = lastX + 1; x < Dest->width; ++x)
+      std::memcpy(Dest->PixelAt(x, y), Dest->PixelAt(lastX, y), 3);
+  for (int y = lastY + 1; y < Dest->height; ++y)
+    std::memcpy(Dest->GetLine(y), Dest->GetLine(lastY), static_cast<size_t>(Dest->width) * 3);
 }
 
 void TEffectBmp::Flip() {

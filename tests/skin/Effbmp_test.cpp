@@ -435,11 +435,26 @@ TEST(EffectBmpCopy, TileRepeatsAndResizeReplicates) {
   EXPECT_EQ(big->GetPixel(4, 4), 4);
   EXPECT_EQ(big->GetPixel(2, 2), 4);
   EXPECT_EQ(big->GetPixel(1, 3), 3);
-  // Shrinking: (2 - 1) / 4 puts every column at 0, the last one staying.
-  auto shrunk = Filled(2, 1, 0);
-  auto wide = Blues(4, 1, {5, 6, 7, 8});
-  wide->Resize(shrunk.get());
-  EXPECT_EQ(BluesOf(*shrunk), (std::vector<int>{8, 0}));
+  // (4 - 1) / 2 reaches column 2 only; (2 - 1) / 4 puts every column at 0,
+  // the last one staying. The columns and rows never reached repeat the last
+  // one reached rather than keep what dest held.
+  const struct {
+    int w, h;
+    std::vector<int> in;
+    int dw, dh;
+    std::vector<int> out;
+  } edges[] = {
+      {2, 1, {1, 2}, 4, 1, {1, 2, 2, 2}},
+      {4, 1, {5, 6, 7, 8}, 2, 1, {8, 8}},
+      {1, 2, {1, 2}, 2, 4, {1, 1, 2, 2, 2, 2, 2, 2}},
+      {3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9}, 2, 2, {9, 9, 9, 9}},
+  };
+  for (const auto& c : edges) {
+    auto from = Blues(c.w, c.h, c.in);
+    auto to = Filled(c.dw, c.dh, 0xAA);
+    from->Resize(to.get());
+    EXPECT_EQ(BluesOf(*to), c.out) << c.w << "x" << c.h << " to " << c.dw << "x" << c.dh;
+  }
 }
 
 // A 24-bit surface to draw the buffer on, read back pixel by pixel.
