@@ -264,7 +264,7 @@ void TepBitLabel::BuildTextImage() {
 
 void TepBitLabel::PaintFace() {
   const AnsiString& text = Caption();
-  if (wallpaper->Empty() || text.empty())
+  if (wallpaper->Empty() || wallpaper->Width() <= 0 || wallpaper->Height() <= 0 || text.empty())
     return;
   if (dirty)
     BuildTextImage();
@@ -311,12 +311,13 @@ namespace {
     RegisterEnum<TAlignment>({{"taLeftJustify", taLeftJustify},
                               {"taRightJustify", taRightJustify},
                               {"taCenter", taCenter}});
-[[maybe_unused]] const bool gradKindIdents = RegisterEnum<TGradKind>({{"gdRight", gdRight},
-                                                                      {"gdLeft", gdLeft},
-                                                                      {"gdTop", gdTop},
-                                                                      {"gdBottom", gdBottom},
-                                                                      {"gdVCenter", gdVCenter},
-                                                                      {"gdHCenter", gdHCenter}});
+[[maybe_unused]] const bool gradKindIdents =
+    !TEnumIdents<TGradKind>::Table().empty() || RegisterEnum<TGradKind>({{"gdRight", gdRight},
+                                                                         {"gdLeft", gdLeft},
+                                                                         {"gdTop", gdTop},
+                                                                         {"gdBottom", gdBottom},
+                                                                         {"gdVCenter", gdVCenter},
+                                                                         {"gdHCenter", gdHCenter}});
 } // namespace
 
 WT_PUBLISH(TepLabel, TEffectGControl) {
