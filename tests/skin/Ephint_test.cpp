@@ -7,6 +7,7 @@
 #include "tests/skin/SkinPixels.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -342,4 +343,60 @@ TEST_F(HintFixture, AllPropertiesAreStored) {
   EXPECT_EQ(back->FrameInnerColor(), clWindow);
   EXPECT_EQ(back->FrameOuterColor(), clGray);
   EXPECT_EQ(back->Color(), clYellow);
+}
+
+// The media controls and a skinned tooltip on one screen shot, written as a
+// PNG into the build folder for a look by eye.
+TEST_F(HintFixture, DemoSheet) {
+  form->SetColor(clBtnFace);
+  auto* paper = new TepBitmap(form);
+  TBitmap tile;
+  tile.SetSize(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      tile.Canvas()->SetPixels(x, y, (x + y) % 8 < 4 ? TColor(0xC0D8F0) : TColor(0xA0B8E0));
+  paper->Bitmap()->SetGraphic(&tile);
+  auto* panel = new TepMediaPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(90, 10, 90, 60);
+  panel->SetBevelWidth(3);
+  panel->SetWallpaper(paper);
+  auto* bevel = new TepMediaBevel(form);
+  bevel->SetParent(form);
+  bevel->SetBounds(190, 10, 60, 60);
+  bevel->SetBevelWidth(4);
+  bevel->SetInnerColor(clBtnShadow);
+  bevel->SetOuterColor(clBtnHighlight);
+
+  TepHint* hint = MakeHint();
+  hint->SetFrame(true);
+  hint->SetFrameInnerColor(clWhite);
+  hint->SetFrameOuterColor(clGray);
+  hint->SetMergeEffect(true);
+  hint->SetMergeWidth(20);
+  TBitmap glyph;
+  glyph.SetSize(16, 16);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  glyph.Canvas()->Brush()->SetColor(clGreen);
+  glyph.Canvas()->Ellipse(1, 1, 15, 15);
+  hint->SetGlyph(&glyph);
+  THintWindow* window = ShowHint();
+  ASSERT_NE(window, nullptr);
+  window->Repaint();
+  form->Repaint();
+
+  TBitmap sheet;
+  sheet.SetSize(form->Width(), form->Height());
+  HDC screen = GetDC(nullptr);
+  BitBlt(sheet.Canvas()->Handle(), 0, 0, form->Width(), form->Height(), screen, form->Left(),
+         form->Top(), SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-media-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-media-demo.png";
+  sheet.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  const TPoint glyphAt =
+      form->ScreenToClient(window->ClientToScreen(Point(10, window->Height() / 2)));
+  EXPECT_EQ(sheet.Canvas()->Pixels(glyphAt.X, glyphAt.Y), clGreen) << "the tooltip is on the sheet";
 }
