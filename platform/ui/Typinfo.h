@@ -311,6 +311,12 @@ public:
     // The published default: a value equal to it is left out when writing.
     template <class V> TEntry& Default(V Value) {
       info.DefaultValue = typinfo_detail::ToLayout(Value);
+      // A colour is written by its identifier when it has one, so its
+      // default must be too.
+      AnsiString ident;
+      if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>)
+        if (info.Kind == pkColor && ColorToIdent(static_cast<TColor>(Value), ident))
+          info.DefaultValue = TLayoutValue::Ident(ident);
       return *this;
     }
 
