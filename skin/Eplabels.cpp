@@ -304,20 +304,16 @@ void TepWaveLabel::PaintFace() {
 // ---------------------------------------------------------------- published
 
 namespace {
-// The stored defaults below are identifiers: the alignment's must be known
-// before the tables are built, whichever unit's start-up runs first.
-[[maybe_unused]] const bool alignmentIdents =
-    !TEnumIdents<TAlignment>::Table().empty() ||
-    RegisterEnum<TAlignment>({{"taLeftJustify", taLeftJustify},
-                              {"taRightJustify", taRightJustify},
-                              {"taCenter", taCenter}});
-[[maybe_unused]] const bool gradKindIdents =
-    !TEnumIdents<TGradKind>::Table().empty() || RegisterEnum<TGradKind>({{"gdRight", gdRight},
-                                                                         {"gdLeft", gdLeft},
-                                                                         {"gdTop", gdTop},
-                                                                         {"gdBottom", gdBottom},
-                                                                         {"gdVCenter", gdVCenter},
-                                                                         {"gdHCenter", gdHCenter}});
+// The labels' layouts name alignments and gradient kinds, also in a program
+// that links no other unit registering them.
+[[maybe_unused]] const bool alignmentIdents = RegisterEnum<TAlignment>(
+    {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}});
+[[maybe_unused]] const bool gradKindIdents = RegisterEnum<TGradKind>({{"gdRight", gdRight},
+                                                                      {"gdLeft", gdLeft},
+                                                                      {"gdTop", gdTop},
+                                                                      {"gdBottom", gdBottom},
+                                                                      {"gdVCenter", gdVCenter},
+                                                                      {"gdHCenter", gdHCenter}});
 } // namespace
 
 WT_PUBLISH(TepLabel, TEffectGControl) {

@@ -1217,7 +1217,7 @@ TPropInfo CursorProperty() {
         return TLayoutValue::Ident(name);
     return TLayoutValue::Int(value);
   };
-  info.DefaultValue = TLayoutValue::Ident("crDefault");
+  info.DefaultValue = [] { return TLayoutValue::Ident("crDefault"); };
   return info;
 }
 

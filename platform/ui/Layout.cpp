@@ -897,7 +897,7 @@ private:
       if (!info.Get)
         return;
       auto value = info.Get(target);
-      if (!value || (info.DefaultValue && *value == *info.DefaultValue))
+      if (!value || (info.DefaultValue && *value == info.DefaultValue()))
         return;
       out.push_back({prefix + info.Name, *value, 0});
     }

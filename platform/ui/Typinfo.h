@@ -122,7 +122,10 @@ struct TPropInfo {
   // Binary and list properties that the class reads and writes itself.
   std::function<void(TObject&, TStream&)> ReadData;
   std::function<void(const TObject&, TStream&)> WriteData;
-  std::optional<TLayoutValue> DefaultValue; // a value equal to it is not written
+  // The published default; a value equal to it is not written. Made when a
+  // layout is written, since an enumeration's identifiers may be registered
+  // by another unit's start-up after the class's table was built.
+  std::function<TLayoutValue()> DefaultValue;
 };
 
 struct TMethodInfo {
@@ -183,8 +186,12 @@ template <class E> struct TEnumIdents {
     return table;
   }
 };
+// Several units may name the identifiers of one enumeration (each must, for
+// the layouts it loads); the first to start up registers them.
 template <class E> bool RegisterEnum(std::initializer_list<std::pair<const char*, E>> Idents) {
   auto& table = TEnumIdents<E>::Table();
+  if (!table.empty())
+    return true;
   for (auto& [name, value] : Idents)
     table.emplace_back(name, value);
   return true;
@@ -310,13 +317,15 @@ public:
     explicit TEntry(TPropInfo& AInfo) : info(AInfo) {}
     // The published default: a value equal to it is left out when writing.
     template <class V> TEntry& Default(V Value) {
-      info.DefaultValue = typinfo_detail::ToLayout(Value);
-      // A colour is written by its identifier when it has one, so its
-      // default must be too.
-      AnsiString ident;
-      if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>)
-        if (info.Kind == pkColor && ColorToIdent(static_cast<TColor>(Value), ident))
-          info.DefaultValue = TLayoutValue::Ident(ident);
+      info.DefaultValue = [Value, kind = info.Kind] {
+        // A colour is written by its identifier when it has one, so its
+        // default must be too.
+        AnsiString ident;
+        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>)
+          if (kind == pkColor && ColorToIdent(static_cast<TColor>(Value), ident))
+            return TLayoutValue::Ident(ident);
+        return typinfo_detail::ToLayout(Value);
+      };
       return *this;
     }
 

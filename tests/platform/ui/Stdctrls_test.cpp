@@ -231,6 +231,24 @@ TEST_F(StdControls, OwnerDrawnComboPaintsItemsThroughOnDrawItemAndPicksFromItsLi
 
 namespace {
 
+// Defaults named by identifiers are left out of a written layout, whichever
+// unit's start-up registers the identifiers first.
+TEST(StdControlsLayout, EnumerationDefaultsAreNotWritten) {
+  Application->Initialize();
+  TForm host(nullptr);
+  auto* label = new TLabel(&host);
+  label->SetName("label");
+  label->SetParent(&host);
+  auto* panel = new TPanel(&host);
+  panel->SetName("panel");
+  panel->SetParent(&host);
+  const AnsiString written = WriteComponentLayout(&host);
+  EXPECT_EQ(written.find("Alignment"), AnsiString::npos) << written;
+  panel->SetAlignment(taLeftJustify);
+  const AnsiString changed = WriteComponentLayout(&host);
+  EXPECT_NE(changed.find("Alignment = taLeftJustify"), AnsiString::npos) << changed;
+}
+
 TEST(StdControlsLayout, ComboIndexStoredBeforeItsItemsHolds) {
   Application->Initialize();
   TForm host(nullptr);
