@@ -1,0 +1,323 @@
+// Shaped controls: the form cut to a mask and dragged by its skin, its
+// stored region, and the windowless shapes.
+#include "skin/Regions.h"
+
+#include "platform/rtl/Streams.h"
+#include "platform/ui/Extctrls.h"
+#include "platform/ui/Layout.h"
+#include "tests/platform/ui/FormFixture.h"
+#include "tests/skin/SkinPixels.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A 40 x 30 mask: black from (5, 5) to (34, 27) with the top-right corner
+// (30..34, 5..9) cut away.
+void PaintMask(TBitmap& Mask) {
+  Mask.SetSize(40, 30);
+  Mask.Canvas()->Brush()->SetColor(clWhite);
+  Mask.Canvas()->FillRect(Rect(0, 0, 40, 30));
+  Mask.Canvas()->Brush()->SetColor(clBlack);
+  Mask.Canvas()->FillRect(Rect(5, 5, 35, 28));
+  Mask.Canvas()->Brush()->SetColor(clWhite);
+  Mask.Canvas()->FillRect(Rect(30, 5, 35, 10));
+}
+
+COLORREF Rgb(TColor Color) {
+  return static_cast<COLORREF>(ColorToRGB(Color));
+}
+
+std::vector<RECT> Rectangles(HRGN Region) {
+  const DWORD size = GetRegionData(Region, 0, nullptr);
+  std::vector<uint8_t> data(size);
+  GetRegionData(Region, size, reinterpret_cast<RGNDATA*>(data.data()));
+  std::vector<RECT> rects(reinterpret_cast<RGNDATA*>(data.data())->rdh.nCount);
+  std::memcpy(rects.data(), data.data() + 32, rects.size() * sizeof(RECT));
+  return rects;
+}
+
+const TLayoutValue* FindProperty(const TLayoutObject& Object, const char* Name) {
+  for (const auto& property : Object.Properties)
+    if (property.Name == Name)
+      return &property.Value;
+  return nullptr;
+}
+
+class RegionForm : public FormTest {
+protected:
+  TepRegionForm* MakeShaped() {
+    auto* shaped = new TepRegionForm(form);
+    shaped->SetName("rgnSkin");
+    shaped->SetParent(form);
+    return shaped;
+  }
+};
+
+} // namespace
+
+TEST_F(RegionForm, DroppedOnAFormItFillsItAndTakesItsBorder) {
+  form->SetBorderStyle(bsSingle);
+  TepRegionForm* shaped = MakeShaped();
+  EXPECT_EQ(form->BorderStyle(), bsNone);
+  EXPECT_FALSE(form->Scaled);
+  EXPECT_EQ(shaped->Align(), alClient);
+  EXPECT_EQ(shaped->BoundsRect(), form->ClientRect());
+  EXPECT_TRUE(shaped->Draggable());
+  EXPECT_TRUE(shaped->ShowTitle());
+  EXPECT_FALSE(shaped->ShowBevel());
+  EXPECT_EQ(shaped->TitleHeight(), 17);
+  EXPECT_EQ(shaped->Color(), clBtnFace);
+  EXPECT_EQ(shaped->WindowRegion(), nullptr);
+
+  auto* panel = Make<TPanel>(0, 0, 50, 50);
+  auto* other = new TepRegionForm(form);
+  try {
+    other->SetParent(panel);
+    ADD_FAILURE() << "a panel was taken as a form";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "Drop the RegionForm on a FORM!");
+  }
+  delete other;
+
+  TComponent plain(nullptr);
+  EXPECT_THROW(TepRegionForm{&plain}, EInvalidCast);
+}
+
+TEST_F(RegionForm, TheMaskShapesTheFormAndAnEmptyMaskChangesNothing) {
+  TepRegionForm* shaped = MakeShaped();
+  TBitmap empty;
+  shaped->SetMask(&empty);
+  EXPECT_EQ(shaped->WindowRegion(), nullptr);
+  EXPECT_EQ(form->ClientWidth(), 300);
+
+  TBitmap mask;
+  PaintMask(mask);
+  shaped->SetMask(&mask);
+  EXPECT_EQ(form->ClientWidth(), 40);
+  EXPECT_EQ(form->ClientHeight(), 30);
+  ASSERT_NE(shaped->WindowRegion(), nullptr);
+  EXPECT_EQ(form->WindowRgn(), shaped->WindowRegion());
+  struct Case {
+    int x, y;
+    bool inside;
+  } cases[] = {{5, 5, true},   {34, 27, true},  {29, 5, true},   {30, 5, false}, {34, 10, true},
+               {4, 10, false}, {35, 20, false}, {20, 28, false}, {0, 0, false},  {20, 4, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(PtInRegion(form->WindowRgn(), c.x, c.y) != 0, c.inside) << c.x << "," << c.y;
+
+  // A new mask replaces the shape; the window frees the region it had.
+  TBitmap small;
+  Paint(small, {"KW", "KK"}, {{'K', clBlack}, {'W', clWhite}});
+  shaped->SetMask(&small);
+  EXPECT_EQ(form->ClientWidth(), 2);
+  EXPECT_EQ(form->WindowRgn(), shaped->WindowRegion());
+  EXPECT_FALSE(PtInRegion(form->WindowRgn(), 1, 0));
+  EXPECT_TRUE(PtInRegion(shaped->FillRegion(), 1, 1));
+}
+
+TEST_F(RegionForm, OffsetCopiesFollowTheControlsPlace) {
+  TepRegionForm* shaped = MakeShaped();
+  shaped->SetAlign(alNone);
+  shaped->SetBounds(10, 20, 40, 30);
+  TBitmap mask;
+  PaintMask(mask);
+  shaped->SetMask(&mask);
+  HRGN expected = CreateRectRgn(0, 0, 0, 0);
+  CombineRgn(expected, shaped->WindowRegion(), nullptr, RGN_COPY);
+  OffsetRgn(expected, -10, -20);
+  EXPECT_TRUE(EqualRgn(expected, shaped->FillRegion()));
+  DeleteObject(expected);
+}
+
+TEST_F(RegionForm, StoredRegionIsACountAndTheRegionData) {
+  TepRegionForm* shaped = MakeShaped();
+  {
+    const TLayoutObject tree = ParseLayout(WriteComponentLayout(form), "plain.lay");
+    ASSERT_EQ(tree.Children.size(), 1u);
+    const TLayoutValue* region = FindProperty(tree.Children[0], "Region");
+    ASSERT_NE(region, nullptr);
+    EXPECT_EQ(region->Bytes, (std::vector<uint8_t>{0, 0, 0, 0}));
+  }
+
+  TBitmap mask;
+  PaintMask(mask);
+  shaped->SetMask(&mask);
+  shaped->SetShowBevel(true);
+  shaped->SetTitleHeight(9);
+  const AnsiString written = WriteComponentLayout(form);
+  const TLayoutObject tree = ParseLayout(written, "shaped.lay");
+  const TLayoutValue* region = FindProperty(tree.Children[0], "Region");
+  ASSERT_NE(region, nullptr);
+  // The platform merges equal rows: rows 5..9 make one rectangle, rows
+  // 10..27 another.
+  const uint32_t n = 32 + 16 * 2;
+  ASSERT_EQ(region->Bytes.size(), 4 + n);
+  uint32_t count = 0;
+  std::memcpy(&count, region->Bytes.data(), 4);
+  EXPECT_EQ(count, n);
+  for (const char* name : {"Draggable", "ShowTitle", "ShowBevel", "TitleHeight", "Align"})
+    EXPECT_NE(FindProperty(tree.Children[0], name), nullptr) << name;
+
+  // A form read from the layout takes its outline from the stored region,
+  // not from its mask.
+  auto* again = new TForm(nullptr);
+  ReadComponentLayout(again, written, "shaped.lay");
+  auto* copy = dynamic_cast<TepRegionForm*>(again->FindComponent("rgnSkin"));
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(again->WindowRgn(), nullptr);
+  EXPECT_TRUE(EqualRgn(again->WindowRgn(), form->WindowRgn()));
+  const std::vector<RECT> rects = Rectangles(again->WindowRgn());
+  ASSERT_EQ(rects.size(), 2u);
+  const RECT first{5, 5, 30, 10};
+  const RECT second{5, 10, 35, 28};
+  EXPECT_TRUE(EqualRect(&rects[0], &first));
+  EXPECT_TRUE(EqualRect(&rects[1], &second));
+  EXPECT_TRUE(copy->ShowBevel());
+  EXPECT_EQ(copy->TitleHeight(), 9);
+  EXPECT_EQ(copy->Mask()->Width(), 40);
+  delete again;
+  Pump();
+}
+
+TEST_F(RegionForm, DamagedRegionDataIsRefusedAndTheShapeStays) {
+  TepRegionForm* shaped = MakeShaped();
+  TBitmap mask;
+  PaintMask(mask);
+  shaped->SetMask(&mask);
+  HRGN before = shaped->WindowRegion();
+
+  std::unique_ptr<uint8_t[]> data;
+  TMemoryStream good;
+  WriteRegionData(before, good);
+  const uint32_t size = static_cast<uint32_t>(good.Size() - 4);
+  std::vector<uint8_t> block(static_cast<size_t>(good.Size()));
+  good.SetPosition(0);
+  good.ReadBuffer(block.data(), static_cast<int>(block.size()));
+
+  // A count beyond the bytes that follow.
+  TMemoryStream cut;
+  cut.WriteBuffer(block.data(), static_cast<int>(block.size()) - 16);
+  cut.SetPosition(0);
+  EXPECT_THROW(ReadRegionData(cut, data), EReadError);
+
+  // A header that does not describe rectangles.
+  std::vector<uint8_t> wrong(block.begin() + 4, block.end());
+  wrong[4] = 7;
+  EXPECT_THROW(shaped->NewRegion(size, wrong.data()), EReadError);
+  EXPECT_EQ(shaped->WindowRegion(), before);
+  EXPECT_EQ(form->WindowRgn(), before);
+
+  // Through a layout: the reader names the trouble.
+  const AnsiString layout = "object Form: TForm\n"
+                            "  object rgnSkin: TepRegionForm\n"
+                            "    Region = {FFFFFFFF0000}\n"
+                            "  end\n"
+                            "end\n";
+  auto* other = new TForm(nullptr);
+  EXPECT_THROW(ReadComponentLayout(other, layout, "broken.lay"), EReadError);
+  EXPECT_EQ(other->WindowRgn(), nullptr);
+  delete other;
+}
+
+TEST_F(RegionForm, PaintsTitleBandBevelAndOutline) {
+  TepRegionForm* shaped = MakeShaped();
+  TBitmap mask;
+  PaintMask(mask);
+  // The title band's region is made with the shape.
+  shaped->SetTitleHeight(6);
+  shaped->SetMask(&mask);
+  shaped->SetShowBevel(true);
+  Pump();
+  const COLORREF caption = Rgb(Application->Active() ? clActiveCaption : clInactiveCaption);
+  const COLORREF face = Rgb(clBtnFace);
+  struct Case {
+    int x, y;
+    COLORREF color;
+  } cases[] = {
+      {5, 15, 0},                   // outline, left edge
+      {34, 15, 0},                  // outline, right edge
+      {20, 27, 0},                  // outline, bottom edge
+      {6, 15, Rgb(clBtnHighlight)}, // light edge inside the left
+      {33, 15, Rgb(clBtnShadow)},   // dark edge inside the right
+      {15, 8, caption},             // title band
+      {15, 10, caption},            // its last row: 5 + 6 - 1
+      {15, 11, face},               // below it
+      {15, 20, face},
+      {2, 2, face}, // outside the shape
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PixelAt(form, c.x, c.y), c.color) << c.x << "," << c.y;
+
+  shaped->SetShowTitle(false);
+  EXPECT_EQ(PixelAt(form, 15, 8), face);
+}
+
+TEST_F(RegionForm, APictureIsTheSkinAndTurnsTheDrawnFaceOff) {
+  TepRegionForm* shaped = MakeShaped();
+  shaped->SetShowBevel(true);
+  TPicture picture;
+  Paint(*picture.Bitmap(), {"RG", "BR"}, {{'R', clRed}, {'G', clLime}, {'B', clBlue}});
+  shaped->SetPicture(&picture);
+  EXPECT_FALSE(shaped->ShowTitle());
+  EXPECT_FALSE(shaped->ShowBevel());
+  EXPECT_EQ(PixelAt(form, 0, 0), Rgb(clRed));
+  EXPECT_EQ(PixelAt(form, 1, 0), Rgb(clLime));
+  EXPECT_EQ(PixelAt(form, 0, 1), Rgb(clBlue));
+}
+
+TEST_F(RegionForm, PressingAnywhereDragsTheFormUnlessNotDraggable) {
+  TepRegionForm* shaped = MakeShaped();
+  int presses = 0;
+  shaped->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  const TPoint start = At(shaped, 50, 40);
+  SimulateMouseDown(start, mbLeft);
+  SimulateMouseMove(Point(start.X + 15, start.Y + 7));
+  SimulateMouseMove(Point(start.X + 25, start.Y - 3));
+  SimulateMouseUp(Point(start.X + 25, start.Y - 3), mbLeft);
+  Pump();
+  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(form->Left(), 80 + 25);
+  EXPECT_EQ(form->Top(), 80 - 3);
+  EXPECT_EQ(form->Width(), 300);
+  EXPECT_EQ(form->Height(), 220);
+
+  // Once released, moving changes nothing.
+  SimulateMouseMove(Point(start.X + 40, start.Y + 40));
+  Pump();
+  EXPECT_EQ(form->Left(), 105);
+
+  shaped->SetDraggable(false);
+  const TPoint p = At(shaped, 50, 40);
+  SimulateMouseDown(p, mbLeft);
+  SimulateMouseMove(Point(p.X + 15, p.Y + 7));
+  SimulateMouseUp(Point(p.X + 15, p.Y + 7), mbLeft);
+  Pump();
+  EXPECT_EQ(presses, 2);
+  EXPECT_EQ(form->Left(), 105);
+  EXPECT_EQ(form->Top(), 77);
+}
+
+TEST_F(RegionForm, TheFormsWindowProcedureIsHookedUntilEitherGoes) {
+  TepRegionForm* shaped = MakeShaped();
+  // The skin paints everything: erasing is answered without the form's own.
+  EXPECT_EQ(form->Perform(WM_ERASEBKGND, 0, 0), 0);
+  int deactivations = 0;
+  form->OnDeactivate = [&](TObject*) { ++deactivations; };
+  form->Perform(WM_ACTIVATE, WA_ACTIVE, 0);
+  form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(deactivations, 1); // passed on to the form
+  // A control freed before its form gives the procedure back.
+  delete shaped;
+  form->Perform(WM_ACTIVATE, WA_ACTIVE, 0);
+  form->Perform(WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(deactivations, 2);
+
+  // A form freed with its control: the destruction message unhooks it.
+  auto* other = new TForm(nullptr);
+  new TepRegionForm(other);
+  delete other;
+}
