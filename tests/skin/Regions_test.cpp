@@ -321,3 +321,268 @@ TEST_F(RegionForm, TheFormsWindowProcedureIsHookedUntilEitherGoes) {
   new TepRegionForm(other);
   delete other;
 }
+
+// ---------------------------------------------------------------- region controls
+
+namespace {
+
+const TPalette edgeColors = {{'.', clYellow},  {'H', clBtnHighlight}, {'S', clBtnShadow},
+                             {'F', clBtnFace}, {'D', cl3DDkShadow},   {'L', cl3DLight},
+                             {'K', clBlack},   {'B', clBlue},         {'R', clRed}};
+
+class RegionControls : public FormTest {
+protected:
+  template <class T> T* MakeShape(int x, int y, const std::vector<std::string>& rows) {
+    auto* c = Make<T>(x, y, 1, 1);
+    TBitmap mask;
+    Paint(mask, rows, {{'.', clWhite}, {'K', clBlack}, {'R', clRed}});
+    c->SetMask(&mask);
+    return c;
+  }
+};
+
+} // namespace
+
+TEST_F(RegionControls, TheShapeIsEveryPixelThatIsNotPureWhite) {
+  auto* shape = MakeShape<TepRegionGraphicControl>(10, 10,
+                                                   {"..K...", //
+                                                    ".KRK..", //
+                                                    "..K...", //
+                                                    "......"});
+  EXPECT_EQ(shape->Width(), 6);
+  EXPECT_EQ(shape->Height(), 4);
+  std::string inside;
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x)
+      inside += PtInRegion(shape->Region(), x, y) ? 'K' : '.';
+  EXPECT_EQ(inside, "..K....KKK....K.........");
+
+  auto* white = MakeShape<TepRegionGraphicControl>(0, 0, {"...", "..."});
+  RECT box;
+  EXPECT_EQ(GetRgnBox(white->Region(), &box), NULLREGION);
+  auto* black = MakeShape<TepRegionGraphicControl>(0, 0, {"KKK", "KKK"});
+  const RECT whole{0, 0, 3, 2};
+  EXPECT_EQ(GetRgnBox(black->Region(), &box), SIMPLEREGION);
+  EXPECT_TRUE(EqualRect(&box, &whole));
+
+  // An empty mask is only copied.
+  TBitmap empty;
+  black->SetMask(&empty);
+  EXPECT_TRUE(black->Mask()->Empty());
+  EXPECT_EQ(black->Width(), 3);
+  EXPECT_TRUE(PtInRegion(black->Region(), 2, 1));
+}
+
+TEST_F(RegionControls, AShapeIsFilledWithItsColourAndStoredWithTheLayout) {
+  auto* shape = MakeShape<TepRegionGraphicControl>(10, 10, {".K.", "KKK", ".K."});
+  EXPECT_EQ(shape->Color(), clWhite);
+  shape->SetName("shpDot");
+  shape->SetColor(clRed);
+  Pump();
+  EXPECT_EQ(PixelAt(form, 11, 11), Rgb(clRed));
+  EXPECT_EQ(PixelAt(form, 11, 10), Rgb(clRed));
+  EXPECT_NE(PixelAt(form, 10, 10), Rgb(clRed));
+  EXPECT_NE(PixelAt(form, 12, 12), Rgb(clRed));
+
+  const AnsiString written = WriteComponentLayout(form);
+  auto* again = new TForm(nullptr);
+  ReadComponentLayout(again, written, "shape.lay");
+  auto* copy = dynamic_cast<TepRegionGraphicControl*>(again->FindComponent("shpDot"));
+  ASSERT_NE(copy, nullptr);
+  ASSERT_NE(copy->Region(), nullptr);
+  EXPECT_TRUE(EqualRgn(copy->Region(), shape->Region()));
+  delete again;
+
+  // A count of 0 reads as no shape: nothing is painted.
+  const AnsiString none = "object Form: TForm\n"
+                          "  object shpNone: TepRegionGraphicControl\n"
+                          "    Color = clRed\n"
+                          "    Region = {00000000}\n"
+                          "  end\n"
+                          "end\n";
+  auto* empty = new TForm(nullptr);
+  ReadComponentLayout(empty, none, "none.lay");
+  auto* blank = dynamic_cast<TepRegionGraphicControl*>(empty->FindComponent("shpNone"));
+  ASSERT_NE(blank, nullptr);
+  EXPECT_EQ(blank->Region(), nullptr);
+  EXPECT_EQ(blank->Width(), 50);
+  delete empty;
+}
+
+TEST(RegionEdges, OnePixelEdgesOutsideTheShapeThenTheFace) {
+  struct Case {
+    bool down;
+    std::vector<std::string> picture;
+  } cases[] = {
+      {false, {"HHHH..", "HFFFF.", "HFFFFS", "HFFFFS", ".FFFFS", "..SSSS"}},
+      {true, {"SSSS..", "SFFFF.", "SFFFFH", "SFFFFH", ".FFFFH", "..HHHH"}},
+  };
+  for (const Case& c : cases) {
+    TBitmap bitmap;
+    Paint(bitmap, std::vector<std::string>(6, "......"), edgeColors);
+    HRGN fill = CreateRectRgn(1, 1, 5, 5);
+    HRGN upper = CreateRectRgn(1, 1, 5, 5);
+    HRGN lower = CreateRectRgn(1, 1, 5, 5);
+    DrawRegionEdge(bitmap.Canvas(), fill, upper, lower, c.down, true);
+    EXPECT_EQ(Picture(bitmap, edgeColors), c.picture) << c.down;
+    // The edge copies are back in place.
+    EXPECT_TRUE(EqualRgn(upper, fill));
+    EXPECT_TRUE(EqualRgn(lower, fill));
+    DeleteObject(fill);
+    DeleteObject(upper);
+    DeleteObject(lower);
+  }
+}
+
+TEST(RegionEdges, TheStandardEdgeIsTwoPixelsWide) {
+  TBitmap bitmap;
+  Paint(bitmap, std::vector<std::string>(8, "........"), edgeColors);
+  HRGN fill = CreateRectRgn(2, 2, 6, 6);
+  HRGN upper = CreateRectRgn(2, 2, 6, 6);
+  HRGN lower = CreateRectRgn(2, 2, 6, 6);
+  DrawRegionEdgeStd(bitmap.Canvas(), fill, upper, lower, false, true);
+  const std::vector<std::string> picture = Picture(bitmap, edgeColors);
+  EXPECT_EQ(picture[4], "HLFFFFSD");
+  EXPECT_EQ(picture[0], "HHHHHH..");
+  EXPECT_EQ(picture[7], "..DDDDDD");
+  EXPECT_TRUE(EqualRgn(upper, fill));
+  EXPECT_TRUE(EqualRgn(lower, fill));
+  DeleteObject(fill);
+  DeleteObject(upper);
+  DeleteObject(lower);
+}
+
+TEST(ButtonGlyph, FramesFromTheStripAndAnEmbossedDisabledLook) {
+  TButtonGlyph glyph;
+  EXPECT_EQ(glyph.TransparentColor(), clFuchsia);
+  TBitmap strip;
+  Paint(strip, {"BBRR", "WBWR"}, {{'B', clBlue}, {'R', clRed}, {'W', clWhite}});
+  glyph.SetGlyph(&strip);
+  EXPECT_EQ(glyph.NumGlyphs(), 2);
+  EXPECT_EQ(glyph.TransparentColor(), clWhite);
+  TBitmap wide;
+  wide.SetSize(10, 2);
+  glyph.SetGlyph(&wide);
+  EXPECT_EQ(glyph.NumGlyphs(), 1);
+
+  struct Case {
+    TButtonState state;
+    std::vector<std::string> picture;
+  } cases[] = {
+      {TButtonState::bsUp, {"BB", ".B"}},
+      {TButtonState::bsDisabled, {"RR", ".R"}},
+      {TButtonState::bsDown, {"BB", ".B"}}, // no third frame: the first
+  };
+  glyph.SetGlyph(&strip);
+  for (const Case& c : cases) {
+    TBitmap target;
+    Paint(target, {"..", ".."}, edgeColors);
+    glyph.Draw(target.Canvas(), Rect(0, 0, 2, 2), Point(0, 0), "", TButtonLayout::blGlyphLeft, 0, 0,
+               c.state);
+    EXPECT_EQ(Picture(target, edgeColors), c.picture) << static_cast<int>(c.state);
+  }
+
+  // One frame: the disabled look is the shape pressed into the face.
+  TBitmap single;
+  Paint(single, {"...", ".B.", "..."}, {{'B', clBlue}, {'.', clWhite}});
+  glyph.SetGlyph(&single);
+  EXPECT_EQ(glyph.NumGlyphs(), 1);
+  TBitmap target;
+  Paint(target, {"...", "...", "..."}, edgeColors);
+  glyph.Draw(target.Canvas(), Rect(0, 0, 3, 3), Point(0, 0), "", TButtonLayout::blGlyphLeft, 0, 0,
+             TButtonState::bsDisabled);
+  EXPECT_EQ(Picture(target, edgeColors), (std::vector<std::string>{"...", ".S.", "..H"}));
+}
+
+TEST(ButtonGlyph, CaptionLinesAreCutToTheWidth) {
+  TBitmap bitmap;
+  bitmap.SetSize(10, 10);
+  TCanvas* canvas = bitmap.Canvas();
+  const int width = canvas->TextWidth("Hello w...");
+  EXPECT_EQ(FitCaption(canvas, "Hello world", width), "Hello w...");
+  EXPECT_EQ(FitCaption(canvas, "Hello world", 1000), "Hello world");
+  EXPECT_EQ(FitCaption(canvas, "Hello world", 0), "H...");
+  EXPECT_EQ(FitCaption(canvas, "Hi\r\nHello world", width), "Hi\r\nHello w...");
+}
+
+TEST_F(RegionControls, APressOutsideTheShapeDoesNothing) {
+  auto* button = MakeShape<TepRegionSpeedButton>(20, 20,
+                                                 {"..KKKK..", //
+                                                  ".KKKKKK.", //
+                                                  "KKKKKKKK", //
+                                                  "KKKKKKKK", //
+                                                  ".KKKKKK.", //
+                                                  "..KKKK.."});
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  SimulateMouseDown(At(button, 0, 0), mbLeft);
+  EXPECT_EQ(button->State(), TButtonState::bsUp);
+  SimulateMouseUp(At(button, 0, 0), mbLeft);
+  EXPECT_EQ(clicks, 0);
+
+  SimulateMouseDown(At(button, 4, 3), mbLeft);
+  EXPECT_EQ(button->State(), TButtonState::bsDown);
+  // Dragged out of the shape the button comes up; back in, down again.
+  SimulateMouseMove(At(button, 7, 0));
+  EXPECT_EQ(button->State(), TButtonState::bsUp);
+  SimulateMouseMove(At(button, 5, 4));
+  EXPECT_EQ(button->State(), TButtonState::bsDown);
+  SimulateMouseUp(At(button, 5, 4), mbLeft);
+  EXPECT_EQ(button->State(), TButtonState::bsUp);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(button->Down()); // outside a group a button never stays down
+
+  // Released outside the shape: no click.
+  SimulateMouseDown(At(button, 4, 3), mbLeft);
+  SimulateMouseUp(At(button, 0, 5), mbLeft);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(RegionControls, InAGroupClickingOneReleasesTheOther) {
+  const std::vector<std::string> square(10, std::string(16, 'K'));
+  auto* first = MakeShape<TepRegionSpeedButton>(10, 10, square);
+  auto* second = MakeShape<TepRegionSpeedButton>(40, 10, square);
+  first->SetGroupIndex(1);
+  second->SetGroupIndex(1);
+  ClickAt(first, 5, 5);
+  EXPECT_TRUE(first->Down());
+  EXPECT_EQ(first->State(), TButtonState::bsExclusive);
+  // Without AllowAllUp a down button stays down when clicked again.
+  ClickAt(first, 5, 5);
+  EXPECT_TRUE(first->Down());
+  ClickAt(second, 5, 5);
+  EXPECT_TRUE(second->Down());
+  EXPECT_FALSE(first->Down());
+  EXPECT_EQ(first->State(), TButtonState::bsUp);
+
+  // The exclusive look: the checkerboard of face and highlight.
+  Pump();
+  const COLORREF a = PixelAt(form, 40 + 8, 10 + 7);
+  const COLORREF b = PixelAt(form, 40 + 9, 10 + 7);
+  EXPECT_NE(a, b);
+  for (COLORREF c : {a, b})
+    EXPECT_TRUE(c == Rgb(clBtnFace) || c == Rgb(clBtnHighlight)) << std::hex << c;
+
+  second->SetAllowAllUp(true);
+  EXPECT_TRUE(first->AllowAllUp()); // the group shares it
+  ClickAt(second, 5, 5);
+  EXPECT_FALSE(second->Down());
+}
+
+TEST_F(RegionControls, TheGlyphIsLaidOutFromGlyphPosX) {
+  auto* button =
+      MakeShape<TepRegionSpeedButton>(10, 10, std::vector<std::string>(20, std::string(40, 'K')));
+  TBitmap glyph;
+  Paint(glyph, {"BBBB", "BBBB", "BBBB", ".BBB"}, {{'B', clBlue}, {'.', clWhite}});
+  button->SetGlyph(&glyph);
+  button->SetMargin(0);
+  button->SetGlyphPosX(10);
+  Pump();
+  // Glyph rows 8..11 of the button, columns 10..13.
+  EXPECT_EQ(PixelAt(form, 10 + 10, 10 + 8), Rgb(clBlue));
+  EXPECT_EQ(PixelAt(form, 10 + 13, 10 + 8), Rgb(clBlue));
+  EXPECT_EQ(PixelAt(form, 10 + 9, 10 + 8), Rgb(clBtnFace));
+  EXPECT_EQ(PixelAt(form, 10 + 14, 10 + 8), Rgb(clBtnFace));
+  EXPECT_EQ(PixelAt(form, 10 + 10, 10 + 11), Rgb(clBtnFace)); // transparent corner
+  EXPECT_EQ(PixelAt(form, 10 + 11, 10 + 11), Rgb(clBlue));
+}
