@@ -8,6 +8,7 @@
 #include "tests/platform/ui/FormFixture.h"
 #include "tests/skin/SkinPixels.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -585,4 +586,95 @@ TEST_F(RegionControls, TheGlyphIsLaidOutFromGlyphPosX) {
   EXPECT_EQ(PixelAt(form, 10 + 14, 10 + 8), Rgb(clBtnFace));
   EXPECT_EQ(PixelAt(form, 10 + 10, 10 + 11), Rgb(clBtnFace)); // transparent corner
   EXPECT_EQ(PixelAt(form, 10 + 11, 10 + 11), Rgb(clBlue));
+}
+
+namespace {
+
+// The window's pixels as they were last painted.
+void Snapshot(TWinControl* Window, TBitmap& Into) {
+  Window->Repaint();
+  Into.SetSize(Window->Width(), Window->Height());
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Window->Impl()->Surface());
+  BitBlt(Into.Canvas()->Handle(), 0, 0, Window->Width(), Window->Height(), dc, 0, 0, SRCCOPY);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
+} // namespace
+
+TEST_F(RegionControls, DemoSheet) {
+  // A shaped form: a rounded outline with title band and bevel.
+  auto* shapedForm = new TForm(nullptr);
+  shapedForm->Show();
+  auto* skin = new TepRegionForm(shapedForm);
+  skin->SetParent(shapedForm);
+  skin->SetShowBevel(true);
+  TBitmap outline;
+  outline.SetSize(120, 80);
+  outline.Canvas()->Brush()->SetColor(clWhite);
+  outline.Canvas()->FillRect(Rect(0, 0, 120, 80));
+  outline.Canvas()->Brush()->SetColor(clBlack);
+  outline.Canvas()->Pen()->SetColor(clBlack);
+  outline.Canvas()->RoundRect(0, 0, 120, 80, 40, 40);
+  skin->SetMask(&outline);
+
+  // Region controls on the fixture's form: a shape and four buttons.
+  form->SetColor(clTeal);
+  TBitmap disc;
+  disc.SetSize(40, 40);
+  disc.Canvas()->Brush()->SetColor(clWhite);
+  disc.Canvas()->FillRect(Rect(0, 0, 40, 40));
+  disc.Canvas()->Brush()->SetColor(clBlack);
+  disc.Canvas()->Ellipse(0, 0, 40, 40);
+  auto* shape = Make<TepRegionGraphicControl>(10, 10, 40, 40);
+  shape->SetMask(&disc);
+  shape->SetColor(clYellow);
+  TBitmap glyph;
+  Paint(glyph, {"BBBB", "BRRB", "BRRB", "WBBB"}, {{'B', clBlue}, {'R', clRed}, {'W', clWhite}});
+  TBitmap pill;
+  pill.SetSize(70, 30);
+  pill.Canvas()->Brush()->SetColor(clWhite);
+  pill.Canvas()->FillRect(Rect(0, 0, 70, 30));
+  pill.Canvas()->Brush()->SetColor(clBlack);
+  pill.Canvas()->RoundRect(0, 0, 70, 30, 30, 30);
+  for (int i = 0; i < 4; ++i) {
+    auto* button = Make<TepRegionSpeedButton>(60 + (i % 2) * 80, 10 + (i / 2) * 40, 70, 30);
+    button->SetMask(&pill);
+    button->SetGlyph(&glyph);
+    button->SetCaption(i == 0 ? "Up" : i == 1 ? "Down" : i == 2 ? "Flat" : "Off");
+    button->SetGroupIndex(i == 1 ? 1 : 0);
+    button->SetDown(i == 1);
+    button->SetFlat(i == 2);
+    button->SetEnabled(i != 3);
+  }
+  auto* plain = Make<TepRegionSpeedButton>(60, 90, 70, 26);
+  plain->SetCaption("No shape");
+  Pump();
+
+  TBitmap controls, shaped, sheet;
+  Snapshot(form, controls);
+  Snapshot(shapedForm, shaped);
+  sheet.SetSize(controls.Width() + 130, controls.Height());
+  sheet.Canvas()->Brush()->SetColor(clGray);
+  sheet.Canvas()->FillRect(Rect(0, 0, sheet.Width(), sheet.Height()));
+  sheet.Canvas()->Draw(0, 0, &controls);
+  // Only the shape of the shaped form shows on the screen.
+  HDC dc = sheet.Canvas()->Handle();
+  SelectClipRgn(dc, nullptr);
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  CombineRgn(clip, shapedForm->WindowRgn(), nullptr, RGN_COPY);
+  OffsetRgn(clip, controls.Width() + 5, 5);
+  SelectClipRgn(dc, clip);
+  sheet.Canvas()->Draw(controls.Width() + 5, 5, &shaped);
+  SelectClipRgn(dc, nullptr);
+  DeleteObject(clip);
+  EXPECT_EQ(sheet.Canvas()->Pixels(controls.Width() + 5, 5), ColorToRGB(clGray));
+  EXPECT_EQ(sheet.Canvas()->Pixels(30, 30), ColorToRGB(clYellow));
+  delete shapedForm;
+
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-regions-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-regions-demo.png";
+  sheet.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
 }
