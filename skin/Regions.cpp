@@ -759,13 +759,15 @@ void TepRegionSpeedButton::UpdateExclusive() {
   if (groupIndex == 0 || Parent() == nullptr)
     return;
   TMessage message{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex),
-                   reinterpret_cast<LPARAM>(this), 0};
+                   reinterpret_cast<LPARAM>(static_cast<TObject*>(this)), 0};
   Parent()->Broadcast(message);
 }
 
 void TepRegionSpeedButton::CMButtonPressed(TMessage& Message) {
-  auto* sender = reinterpret_cast<TepRegionSpeedButton*>(Message.LParam);
-  if (static_cast<int>(Message.WParam) != groupIndex || sender == this)
+  // Other kinds of buttons use the notice too: only region speed buttons
+  // are taken as group members.
+  auto* sender = dynamic_cast<TepRegionSpeedButton*>(reinterpret_cast<TObject*>(Message.LParam));
+  if (sender == nullptr || sender == this || static_cast<int>(Message.WParam) != groupIndex)
     return;
   if (sender->down && down) {
     down = false;

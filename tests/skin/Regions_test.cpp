@@ -570,6 +570,27 @@ TEST_F(RegionControls, InAGroupClickingOneReleasesTheOther) {
   EXPECT_FALSE(second->Down());
 }
 
+TEST_F(RegionControls, AFlatButtonFollowsThePointerWhileEnabled) {
+  auto* button =
+      MakeShape<TepRegionSpeedButton>(10, 10, std::vector<std::string>(12, std::string(20, 'K')));
+  button->SetFlat(true);
+  SimulateMouseMove(At(button, 100, 100));
+  Pump();
+  EXPECT_FALSE(button->MouseInControl());
+  SimulateMouseMove(At(button, 5, 5));
+  Pump();
+  EXPECT_TRUE(button->MouseInControl());
+  SimulateMouseMove(At(button, 100, 100));
+  Pump();
+  EXPECT_FALSE(button->MouseInControl());
+  // Disabled buttons do not follow the pointer.
+  button->SetEnabled(false);
+  SimulateMouseMove(At(button, 5, 5));
+  Pump();
+  EXPECT_FALSE(button->MouseInControl());
+  EXPECT_EQ(button->State(), TButtonState::bsDisabled);
+}
+
 TEST_F(RegionControls, TheGlyphIsLaidOutFromGlyphPosX) {
   auto* button =
       MakeShape<TepRegionSpeedButton>(10, 10, std::vector<std::string>(20, std::string(40, 'K')));
