@@ -932,6 +932,7 @@ WT_PUBLISH(TepRegionForm, TGraphicControl) {
 }
 
 WT_PUBLISH(TepRegionGraphicControl, TGraphicControl) {
+  p.Color("Color", &TControl::Color, &TControl::SetColor).Default(clWindow);
   p.Object("Mask", &TepRegionGraphicControl::Mask);
 }
 

@@ -309,7 +309,15 @@ public:
   public:
     explicit TEntry(TPropInfo& AInfo) : info(AInfo) {}
     // The published default: a value equal to it is left out when writing.
+    // A colour's default is compared as the layout writes the colour: by
+    // its identifier where it has one.
     template <class V> TEntry& Default(V Value) {
+      AnsiString ident;
+      if constexpr (std::is_integral_v<V>)
+        if (info.Kind == pkColor && ColorToIdent(static_cast<TColor>(Value), ident)) {
+          info.DefaultValue = TLayoutValue::Ident(ident);
+          return *this;
+        }
       info.DefaultValue = typinfo_detail::ToLayout(Value);
       return *this;
     }

@@ -385,7 +385,17 @@ TEST_F(RegionControls, AShapeIsFilledWithItsColourAndStoredWithTheLayout) {
   EXPECT_NE(PixelAt(form, 10, 10), Rgb(clRed));
   EXPECT_NE(PixelAt(form, 12, 12), Rgb(clRed));
 
+  // Only a colour other than the window colour is stored.
+  auto* plain = Make<TepRegionGraphicControl>(60, 10, 5, 5);
+  plain->SetName("shpPlain");
+  plain->SetColor(clWindow);
   const AnsiString written = WriteComponentLayout(form);
+  const TLayoutObject tree = ParseLayout(written, "shape.lay");
+  ASSERT_EQ(tree.Children.size(), 2u);
+  EXPECT_EQ(FindProperty(tree.Children[1], "Color"), nullptr) << written;
+  ASSERT_NE(FindProperty(tree.Children[0], "Color"), nullptr) << written;
+  EXPECT_EQ(FindProperty(tree.Children[0], "Color")->Text, "clRed");
+
   auto* again = new TForm(nullptr);
   ReadComponentLayout(again, written, "shape.lay");
   auto* copy = dynamic_cast<TepRegionGraphicControl*>(again->FindComponent("shpDot"));
