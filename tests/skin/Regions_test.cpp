@@ -601,6 +601,42 @@ TEST_F(RegionControls, AFlatButtonFollowsThePointerWhileEnabled) {
   EXPECT_EQ(button->State(), TButtonState::bsDisabled);
 }
 
+TEST_F(RegionControls, ASpeedButtonReadsBackFromItsLayout) {
+  auto* button = MakeShape<TepRegionSpeedButton>(10, 10, {".KK.", "KKKK", ".KK."});
+  button->SetName("btnShape");
+  TBitmap strip;
+  Paint(strip, {"BBRR", "WBWR"}, {{'B', clBlue}, {'R', clRed}, {'W', clWhite}});
+  button->SetGlyph(&strip);
+  button->SetLayout(TButtonLayout::blGlyphTop);
+  button->SetMargin(2);
+  button->SetGlyphPosX(3);
+  button->SetGroupIndex(2);
+  button->SetDown(true);
+  button->SetCaption("Go");
+  const AnsiString written = WriteComponentLayout(form);
+  EXPECT_NE(written.find("Layout = blGlyphTop"), AnsiString::npos) << written;
+  EXPECT_EQ(written.find("Spacing"), AnsiString::npos) << written; // the default 4
+
+  auto* again = new TForm(nullptr);
+  ReadComponentLayout(again, written, "button.lay");
+  auto* copy = dynamic_cast<TepRegionSpeedButton*>(again->FindComponent("btnShape"));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Layout(), TButtonLayout::blGlyphTop);
+  EXPECT_EQ(copy->Margin(), 2);
+  EXPECT_EQ(copy->GlyphPosX(), 3);
+  EXPECT_EQ(copy->NumGlyphs(), 2);
+  EXPECT_TRUE(copy->Down());
+  EXPECT_EQ(copy->Caption(), "Go");
+  ASSERT_NE(copy->Region(), nullptr);
+  EXPECT_TRUE(EqualRgn(copy->Region(), button->Region()));
+  EXPECT_TRUE(EqualRgn(copy->UpperLeftRegion(), button->Region()));
+  EXPECT_TRUE(EqualRgn(copy->LowerRightRegion(), button->Region()));
+  delete again;
+
+  button->SetMargin(-2); // refused
+  EXPECT_EQ(button->Margin(), 2);
+}
+
 TEST_F(RegionControls, TheGlyphIsLaidOutFromGlyphPosX) {
   auto* button =
       MakeShape<TepRegionSpeedButton>(10, 10, std::vector<std::string>(20, std::string(40, 'K')));
