@@ -418,6 +418,33 @@ int FillRect(HDC DC, const RECT* Rect, HBRUSH Brush);
 int FrameRect(HDC DC, const RECT* Rect, HBRUSH Brush);
 BOOL InvertRect(HDC DC, const RECT* Rect);
 BOOL DrawFocusRect(HDC DC, const RECT* Rect); // dotted, inverting: twice restores
+// 3-D edges in the system colours. An outer and an inner one-pixel border
+// each: raised ones light at the top and left, sunken ones dark there.
+enum : UINT {
+  BDR_RAISEDOUTER = 0x0001,
+  BDR_SUNKENOUTER = 0x0002,
+  BDR_RAISEDINNER = 0x0004,
+  BDR_SUNKENINNER = 0x0008,
+  EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER,
+  EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+};
+// Which sides; BF_MIDDLE fills the inside with the face colour, BF_ADJUST
+// shrinks Rect to what the edges leave.
+enum : UINT {
+  BF_LEFT = 0x0001,
+  BF_TOP = 0x0002,
+  BF_RIGHT = 0x0004,
+  BF_BOTTOM = 0x0008,
+  BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
+  BF_MIDDLE = 0x0800,
+  BF_ADJUST = 0x2000,
+};
+BOOL DrawEdge(HDC DC, RECT* Rect, UINT Edge, UINT Flags);
+// Standard frames; only the push button: raised, or sunken when pushed, on
+// the face colour. DFCS_ADJUSTRECT shrinks Rect to the face inside.
+enum : UINT { DFC_BUTTON = 4 };
+enum : UINT { DFCS_BUTTONPUSH = 0x0010, DFCS_ADJUSTRECT = 0x2000, DFCS_PUSHED = 0x0200 };
+BOOL DrawFrameControl(HDC DC, RECT* Rect, UINT Type, UINT State);
 
 // Text, Windows-1252 bytes, in the selected font and text colour; the
 // background is filled with the background colour in OPAQUE mode.

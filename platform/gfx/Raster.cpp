@@ -872,6 +872,71 @@ int FrameRect(HDC DC, const RECT* Rect, HBRUSH Brush) {
   return 1;
 }
 
+namespace {
+
+// One border of Rect: top and left in TopLeft, bottom and right in
+// BottomRight (system colour indexes); the sides not in Flags are left out.
+void DrawBorder(HDC DC, const RECT& Rect, int TopLeft, int BottomRight, UINT Flags) {
+  HBRUSH light = CreateSolidBrush(GetSysColor(TopLeft));
+  HBRUSH dark = CreateSolidBrush(GetSysColor(BottomRight));
+  const RECT top{Rect.left, Rect.top, Rect.right, Rect.top + 1};
+  const RECT left{Rect.left, Rect.top, Rect.left + 1, Rect.bottom};
+  const RECT bottom{Rect.left, Rect.bottom - 1, Rect.right, Rect.bottom};
+  const RECT right{Rect.right - 1, Rect.top, Rect.right, Rect.bottom};
+  if ((Flags & BF_TOP) != 0)
+    FillRect(DC, &top, light);
+  if ((Flags & BF_LEFT) != 0)
+    FillRect(DC, &left, light);
+  if ((Flags & BF_BOTTOM) != 0)
+    FillRect(DC, &bottom, dark);
+  if ((Flags & BF_RIGHT) != 0)
+    FillRect(DC, &right, dark);
+  DeleteObject(light);
+  DeleteObject(dark);
+}
+
+} // namespace
+
+BOOL DrawEdge(HDC DC, RECT* Rect, UINT Edge, UINT Flags) {
+  if (DC == nullptr || Rect == nullptr)
+    return 0;
+  RECT r = *Rect;
+  auto shrink = [&r, Flags] {
+    r.left += (Flags & BF_LEFT) != 0 ? 1 : 0;
+    r.top += (Flags & BF_TOP) != 0 ? 1 : 0;
+    r.right -= (Flags & BF_RIGHT) != 0 ? 1 : 0;
+    r.bottom -= (Flags & BF_BOTTOM) != 0 ? 1 : 0;
+  };
+  if ((Edge & BDR_RAISEDOUTER) != 0)
+    DrawBorder(DC, r, COLOR_3DLIGHT, COLOR_3DDKSHADOW, Flags);
+  else if ((Edge & BDR_SUNKENOUTER) != 0)
+    DrawBorder(DC, r, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, Flags);
+  if ((Edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER)) != 0)
+    shrink();
+  if ((Edge & BDR_RAISEDINNER) != 0)
+    DrawBorder(DC, r, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW, Flags);
+  else if ((Edge & BDR_SUNKENINNER) != 0)
+    DrawBorder(DC, r, COLOR_3DDKSHADOW, COLOR_3DLIGHT, Flags);
+  if ((Edge & (BDR_RAISEDINNER | BDR_SUNKENINNER)) != 0)
+    shrink();
+  if ((Flags & BF_MIDDLE) != 0) {
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(DC, &r, face);
+    DeleteObject(face);
+  }
+  if ((Flags & BF_ADJUST) != 0)
+    *Rect = r;
+  return 1;
+}
+
+BOOL DrawFrameControl(HDC DC, RECT* Rect, UINT Type, UINT State) {
+  if (Type != DFC_BUTTON || (State & DFCS_BUTTONPUSH) == 0)
+    return 0;
+  const UINT edge = (State & DFCS_PUSHED) != 0 ? UINT{EDGE_SUNKEN} : UINT{EDGE_RAISED};
+  const UINT adjust = (State & DFCS_ADJUSTRECT) != 0 ? UINT{BF_ADJUST} : 0u;
+  return DrawEdge(DC, Rect, edge, BF_RECT | BF_MIDDLE | adjust);
+}
+
 BOOL InvertRect(HDC DC, const RECT* Rect) {
   if (DC == nullptr || Rect == nullptr)
     return 0;

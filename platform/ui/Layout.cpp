@@ -846,9 +846,12 @@ private:
     std::vector<const TMetaClass*> chain;
     for (const TMetaClass* m = meta; m != nullptr; m = m->Parent)
       chain.insert(chain.begin(), m);
+    // A property that a descendant publishes again (with a default of its
+    // own) is written once, as the descendant declares it.
     for (const TMetaClass* m : chain)
       for (const auto& info : m->Properties)
-        WriteProperty(target, info, prefix, out);
+        if (meta->FindProperty(info.Name) == &info)
+          WriteProperty(target, info, prefix, out);
     if (auto* persistent = dynamic_cast<const TPersistent*>(&target)) {
       std::vector<TLayoutProperty> defined;
       TWriter writer;

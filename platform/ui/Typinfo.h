@@ -316,6 +316,8 @@ public:
   public:
     explicit TEntry(TPropInfo& AInfo) : info(AInfo) {}
     // The published default: a value equal to it is left out when writing.
+    // A colour's default is compared as the layout writes the colour: by
+    // its identifier where it has one.
     template <class V> TEntry& Default(V Value) {
       info.DefaultValue = [Value, kind = info.Kind] {
         // A colour is written by its identifier when it has one, so its

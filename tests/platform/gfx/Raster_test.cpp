@@ -336,3 +336,52 @@ TEST(DeviceContext, DeletingASelectedObjectWaitsForTheContext) {
 }
 
 } // namespace
+
+TEST(Edges, BordersInTheSystemColoursAndTheRectangleLeft) {
+  const COLORREF white = RGB(255, 255, 255);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  {
+    // One raised inner border, top and left only, nothing filled.
+    TSurface s(6, 5, white);
+    RECT r{1, 1, 5, 4};
+    EXPECT_TRUE(DrawEdge(s.dc, &r, BDR_RAISEDINNER, BF_LEFT | BF_TOP | BF_ADJUST));
+    EXPECT_EQ(s.At(1, 1), light);
+    EXPECT_EQ(s.At(4, 1), light);
+    EXPECT_EQ(s.At(1, 3), light);
+    EXPECT_EQ(s.At(4, 3), white);
+    EXPECT_EQ(s.At(0, 0), white);
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.top, 2);
+    EXPECT_EQ(r.right, 5);
+    EXPECT_EQ(r.bottom, 4);
+  }
+  {
+    // A pushed button: sunken, two pixels, face inside.
+    TSurface s(6, 6, white);
+    RECT r{0, 0, 6, 6};
+    EXPECT_TRUE(
+        DrawFrameControl(s.dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED | DFCS_ADJUSTRECT));
+    EXPECT_EQ(s.At(0, 3), shadow);
+    EXPECT_EQ(s.At(5, 3), light);
+    EXPECT_EQ(s.At(1, 3), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(s.At(4, 3), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(s.At(2, 2), face);
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.bottom, 4);
+  }
+  {
+    // Raised and unadjusted: the rectangle stays, the outer border is light
+    // at the top and darkest at the bottom.
+    TSurface s(4, 4, white);
+    RECT r{0, 0, 4, 4};
+    EXPECT_TRUE(DrawFrameControl(s.dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH));
+    EXPECT_EQ(s.At(2, 0), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(s.At(2, 3), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(s.At(1, 1), light);
+    EXPECT_EQ(s.At(2, 2), shadow);
+    EXPECT_EQ(r.right, 4);
+    EXPECT_FALSE(DrawFrameControl(s.dc, &r, DFC_BUTTON, 0));
+  }
+}

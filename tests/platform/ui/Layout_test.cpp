@@ -89,6 +89,12 @@ public:
   }
 };
 
+// Publishes an inherited property again with a default of its own.
+class TPlainGadget : public TGadget {
+public:
+  using TGadget::TGadget;
+};
+
 class TTestForm : public TComponent {
 public:
   explicit TTestForm(TComponent* AOwner) : TComponent(AOwner) {}
@@ -106,6 +112,7 @@ WT_DECLARE_META(TStyle)
 WT_DECLARE_META(TSwatch)
 WT_DECLARE_META(TGadget)
 WT_DECLARE_META(TTestForm)
+WT_DECLARE_META(TPlainGadget)
 
 WT_PUBLISH(TStyle, TPersistent) {
   p.Property("Name", &TStyle::Name, &TStyle::Name);
@@ -132,6 +139,10 @@ WT_PUBLISH(TGadget, TComponent) {
   p.Object("Lines", &TGadget::GetLines);
   p.Collection("Swatches", &TGadget::GetSwatches, MetaOf<TSwatch>());
   p.Property("Spacing", &TGadget::Spacing, &TGadget::Spacing).Default(4);
+}
+
+WT_PUBLISH(TPlainGadget, TGadget) {
+  p.Color("Color", &TGadget::Color, &TGadget::Color).Default(clWindow);
 }
 
 WT_PUBLISH(TTestForm, TComponent) {
@@ -354,3 +365,22 @@ TEST(Layout, EmbeddedResourcesAreFoundByName) {
 }
 
 } // namespace
+
+TEST(Layout, ARepublishedPropertyIsWrittenOnceWithItsOwnDefault) {
+  TComponent root(nullptr);
+  auto* gadget = new TPlainGadget(&root);
+  gadget->SetName("plain");
+  gadget->Color = static_cast<int32_t>(clWindow);
+  EXPECT_EQ(WriteComponentLayout(&root).find("Color"), AnsiString::npos);
+  gadget->Color = clRed;
+  const AnsiString written = WriteComponentLayout(&root);
+  const size_t at = written.find("Color = clRed");
+  ASSERT_NE(at, AnsiString::npos) << written;
+  EXPECT_EQ(written.find("Color", at + 1), AnsiString::npos) << written;
+  // The ancestor's own declaration, without a default, still writes it.
+  TComponent holder(nullptr);
+  auto* other = new TGadget(&holder);
+  other->SetName("other");
+  other->Color = static_cast<int32_t>(clWindow);
+  EXPECT_NE(WriteComponentLayout(&holder).find("Color = clWindow"), AnsiString::npos);
+}
