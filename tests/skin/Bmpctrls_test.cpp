@@ -492,3 +492,158 @@ TEST_F(BmpCtrls, ButtonHoverCheckClearsTheLookOfAPointerThatLeftUnannounced) {
   EXPECT_TRUE(button->MouseIn());
   EXPECT_EQ(PixelAt(form, 11, 11), static_cast<COLORREF>(RGB(0, 0, 255)));
 }
+
+TEST_F(BmpCtrls, LayoutsAlwaysStoreTheStateAndCarryTheGlyphs) {
+  form->SetName("frm");
+  int plays = 0;
+  auto* sound = CountingPlayer(form, plays);
+  sound->SetName("beep");
+  auto* box = Make<TepBMPCheckBox>(0, 0, 100, 30);
+  box->SetName("box");
+  auto* radio = Make<TepBMPRadioButton>(0, 40, 100, 30);
+  radio->SetName("radio");
+  auto* sw = Make<TepBMPSwitch>(0, 80, 100, 100);
+  sw->SetName("sw");
+  auto* button = Make<TepBMPButton>(120, 0, 100, 100);
+  button->SetName("button");
+  button->SetClickSound(sound);
+  TBitmap up;
+  MakeGlyph(up, clRed);
+  button->SetUpGlyph(&up);
+
+  const AnsiString text = WriteComponentLayout(form);
+  const auto part = [&](const char* name) {
+    const size_t at = text.find(std::string("object ") + name);
+    return text.substr(at, text.find("\n  end", at) - at);
+  };
+  for (const char* stored : {"Checked = False", "TextAlignment = taLeftJustify",
+                             "EfCaption = False", "ActiveTextColor = clBlack"}) {
+    EXPECT_NE(part("box").find(stored), std::string::npos) << stored << " in " << part("box");
+    EXPECT_NE(part("radio").find(stored), std::string::npos) << stored;
+  }
+  EXPECT_NE(part("radio").find("GroupIndex = -1"), std::string::npos) << part("radio");
+  EXPECT_NE(part("sw").find("State = sOn"), std::string::npos) << part("sw");
+  EXPECT_NE(part("button").find("ClickSound = beep"), std::string::npos) << part("button");
+
+  TForm loaded(nullptr);
+  ReadComponentLayout(&loaded, text, "bmpctrls.lay");
+  auto* b = dynamic_cast<TepBMPButton*>(loaded.FindComponent("button"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->ClickSound(), loaded.FindComponent("beep"));
+  TPalette colours{{'r', clRed}, {'w', kKey}};
+  EXPECT_EQ(Picture(*b->UpGlyph(), colours), Picture(up, colours));
+
+  const AnsiString stored = "object frm: TForm\n"
+                            "  object box: TepBMPCheckBox\n"
+                            "    Checked = True\n"
+                            "    TextAlignment = taRightJustify\n"
+                            "    EfCaption = True\n"
+                            "    ActiveTextColor = clRed\n"
+                            "  end\n"
+                            "  object radio: TepBMPRadioButton\n"
+                            "    GroupIndex = 3\n"
+                            "  end\n"
+                            "  object sw: TepBMPSwitch\n"
+                            "    State = sOff\n"
+                            "  end\n"
+                            "end\n";
+  TForm second(nullptr);
+  ReadComponentLayout(&second, stored, "bmpctrls2.lay");
+  auto* c = dynamic_cast<TepBMPCheckBox*>(second.FindComponent("box"));
+  auto* r = dynamic_cast<TepBMPRadioButton*>(second.FindComponent("radio"));
+  auto* s = dynamic_cast<TepBMPSwitch*>(second.FindComponent("sw"));
+  ASSERT_NE(c, nullptr);
+  ASSERT_NE(r, nullptr);
+  ASSERT_NE(s, nullptr);
+  EXPECT_TRUE(c->Checked());
+  EXPECT_EQ(c->TextAlignment(), taRightJustify);
+  EXPECT_TRUE(c->EfCaption());
+  EXPECT_EQ(c->ActiveTextColor(), clRed);
+  EXPECT_EQ(c->Width(), 100);
+  EXPECT_EQ(c->Height(), 30);
+  EXPECT_EQ(r->GroupIndex(), 3);
+  EXPECT_EQ(s->State(), sOff);
+  EXPECT_EQ(s->Width(), 100);
+  EXPECT_EQ(s->Height(), 100);
+}
+
+// Each control once over a form, written as a PNG into the build folder for
+// a look by eye.
+TEST_F(BmpCtrls, DemoSheet) {
+  form->SetColor(RGB(40, 70, 110));
+  TBitmap check;
+  check.SetSize(28, 14);
+  TCanvas* cc = check.Canvas();
+  cc->Brush()->SetColor(clFuchsia);
+  cc->FillRect(Rect(0, 0, 28, 14));
+  cc->Brush()->SetColor(clWhite);
+  cc->Pen()->SetColor(clBlack);
+  cc->Rectangle(0, 0, 14, 14);
+  cc->Rectangle(14, 0, 28, 14);
+  cc->Pen()->SetColor(clGreen);
+  cc->MoveTo(3, 7);
+  cc->LineTo(6, 11);
+  cc->LineTo(11, 2);
+  cc->SetPixels(0, 13, clFuchsia);
+  cc->SetPixels(14, 13, clFuchsia);
+  const std::vector<std::pair<const char*, TLeftRight>> boxes{{"Glyph left", taLeftJustify},
+                                                              {"Glyph right", taRightJustify}};
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    auto* box = Make<TepBMPCheckBox>(10, 10 + static_cast<int>(i) * 30, 130, 24);
+    box->SetTransparent(true);
+    box->Font()->SetColor(clWhite);
+    box->SetCaption(boxes[i].first);
+    box->SetCheckGlyph(&check);
+    box->SetAlignment(boxes[i].second);
+    box->SetChecked(i == 0);
+  }
+  auto* radio = Make<TepBMPRadioButton>(10, 80, 130, 24);
+  radio->SetColor(RGB(90, 90, 140));
+  radio->Font()->SetColor(clYellow);
+  radio->SetActiveTextColor(clRed);
+  radio->SetEfCaption(true);
+  radio->SetCaption("Hovered radio");
+  radio->SetCheckGlyph(&check);
+  radio->Perform(CM_MOUSEENTER, 0, 0);
+
+  TBitmap ball, square;
+  ball.SetSize(24, 24);
+  ball.Canvas()->Brush()->SetColor(clFuchsia);
+  ball.Canvas()->FillRect(Rect(0, 0, 24, 24));
+  square.Assign(&ball);
+  ball.Canvas()->Brush()->SetColor(clLime);
+  ball.Canvas()->Ellipse(1, 1, 23, 23);
+  square.Canvas()->Brush()->SetColor(clRed);
+  square.Canvas()->Rectangle(2, 2, 22, 22);
+  auto* sw = Make<TepBMPSwitch>(160, 10, 24, 24);
+  sw->SetTransparent(true);
+  sw->SetOnGlyph(&ball);
+  sw->SetOffGlyph(&square);
+  auto* swOff = Make<TepBMPSwitch>(190, 10, 24, 24);
+  swOff->SetTransparent(true);
+  swOff->SetOnGlyph(&ball);
+  swOff->SetOffGlyph(&square);
+  swOff->SetState(sOff);
+  auto* button = Make<TepBMPButton>(160, 50, 24, 24);
+  button->SetTransparent(true);
+  button->SetUpGlyph(&square);
+  button->SetActiveGlyph(&ball);
+  auto* hovered = Make<TepBMPButton>(190, 50, 24, 24);
+  hovered->SetTransparent(true);
+  hovered->SetUpGlyph(&square);
+  hovered->SetActiveGlyph(&ball);
+  Pump();
+  hovered->Perform(WM_MOUSEMOVE, 0, Pos(12, 12));
+  Pump();
+
+  Capture();
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-bmpctrls-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-bmpctrls-demo.png";
+  shot.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  EXPECT_EQ(Shown(sw, 12, 12), clLime);
+  EXPECT_EQ(Shown(swOff, 12, 12), clRed);
+  EXPECT_EQ(Shown(hovered, 12, 12), clLime);
+  EXPECT_EQ(Shown(button, 12, 12), clRed);
+  EXPECT_EQ(Shown(button, 0, 0), RGB(40, 70, 110)) << "the key shows the form through";
+}
