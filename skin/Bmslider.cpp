@@ -106,7 +106,7 @@ void TSliderThumb::Paint() {
 // ---------------------------------------------------------------- TepBMPSlider
 
 TepBMPSlider::TepBMPSlider(TComponent* AOwner) : TEffectCControl(AOwner) {
-  ControlStyle = ControlStyle + TControlStyle{csCaptureMouse, csClickEvents, csOpaque};
+  ControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csOpaque};
   SetBounds(Left(), Top(), 140, 40);
   SetTabStop(true);
   ControlState << csCreating;

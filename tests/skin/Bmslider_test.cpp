@@ -275,6 +275,25 @@ TEST_F(SliderTest, VerticalValuesGrowUpward) {
   // The ruler is the narrower: centred across the thumb.
   EXPECT_EQ(s->RulerOrg(), Point(6 + (15 - 4) / 2, 6));
   EXPECT_EQ(s->PointsRect(), Rect(22, 6, 39, 106));
+
+  // Horizontal ticks across the band's middle (column 30), at the thumb's
+  // middle row: 0 at the bottom (row 101), 100 at the top (row 11).
+  s->SetIncrement(50);
+  s->SetPointsColor(clGreen);
+  s->SetColor(clYellow);
+  for (int y : {11, 56, 101}) {
+    const int h = y == 56 ? 3 : 4;
+    const int x0 = 30 - h / 2;
+    EXPECT_EQ(PixelAt(s, x0 - 1, y), ColorToRGB(clYellow)) << y;
+    for (int x = x0; x < x0 + h; ++x)
+      EXPECT_EQ(PixelAt(s, x, y), ColorToRGB(clGreen)) << x << "," << y;
+    EXPECT_EQ(PixelAt(s, x0 + h, y), ColorToRGB(clYellow)) << y;
+  }
+  // A handler of its own replaces the default ticks.
+  int drawn = 0;
+  s->OnDrawPoints = [&](TObject*) { ++drawn; };
+  EXPECT_EQ(PixelAt(s, 30, 56), ColorToRGB(clYellow));
+  EXPECT_GT(drawn, 0);
 }
 
 TEST_F(SliderTest, FaceRulerTicksAndFocusFrame) {
