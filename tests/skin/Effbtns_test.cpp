@@ -7,6 +7,7 @@
 #include "platform/ui/Layout.h"
 #include "skin/Epmorph.h"
 #include "skin/Eputils.h"
+#include "skin/Grutils.h"
 #include "tests/platform/ui/FormFixture.h"
 
 #include <algorithm>
@@ -37,6 +38,38 @@ TRect BoxOf(TWinControl* w, const TRect& r, const std::function<bool(COLORREF)>&
         box.Bottom = std::max(box.Bottom, y);
       }
   return box;
+}
+
+// The window's pixels, W x H, read in one go.
+std::vector<COLORREF> Grab(TWinControl* w) {
+  w->Repaint();
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, w->Impl()->Surface());
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < w->Height(); ++y)
+    for (int x = 0; x < w->Width(); ++x)
+      pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// A face of Color with Frame drawn, softened as the buttons soften theirs.
+std::vector<COLORREF> Expected(int w, int h, TColor color,
+                               const std::function<void(TCanvas*)>& Frame) {
+  TBitmap b;
+  b.SetSize(w + 1, h + 1);
+  b.Canvas()->Brush()->SetColor(color);
+  b.Canvas()->FillRect(Rect(0, 0, w + 1, h + 1));
+  Frame(b.Canvas());
+  TEffectBmp ef(b.Handle());
+  ef.SplitBlur(1);
+  ef.Draw(b.Canvas()->Handle(), 0, 0);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      pixels.push_back(b.Canvas()->Pixels(x, y));
+  return pixels;
 }
 
 class EffectButtons : public FormTest {
@@ -213,6 +246,34 @@ TEST_F(EffectButtons, RoundButtonsAreCutToTheirShapeAndPressedOnlyInsideIt) {
   EXPECT_FALSE(PtInRegion(b->Region(), 38, 2));
 }
 
+TEST_F(EffectButtons, RoundBevelsFollowKindRadiusAndFrameWidthParity) {
+  const int w = 41, h = 31;
+  const TColor light = RGBChange(kFace, 65, 65, 65), dark = RGBChange(kFace, -65, -65, -65);
+  struct Case {
+    TBtnKind kind;
+    int radius, frameWidth;
+    std::function<void(TCanvas*)> frame;
+  };
+  const std::vector<Case> cases{
+      {bkEllipse, 10, 3, [&](TCanvas* c) { RndFrm3D(c, light, dark, Rect(1, 2, w, h), 4); }},
+      {bkEllipse, 10, 2,
+       [&](TCanvas* c) { RndFrm3D(c, light, dark, Rect(1, 2, w - 1, h - 1), 3); }},
+      {bkRndRect, 6, 2, [&](TCanvas* c) { RndRectFrm3D(c, Rect(0, 1, w, h), light, dark, 12, 3); }},
+      {bkRndRect, 0, 1, [&](TCanvas* c) { Frm3D(c, Rect(0, 1, w + 1, h + 1), light, dark, 2); }},
+  };
+  for (const Case& c : cases) {
+    auto* b = Make<TepEfRndBtn>(10, 10, w, h);
+    b->SetColor(kFace);
+    b->SetBtnKind(c.kind);
+    b->SetRadius(c.radius);
+    b->SetFrameWidth(static_cast<TSmType>(c.frameWidth));
+    Pump();
+    EXPECT_EQ(Grab(b), Expected(w, h, kFace, c.frame))
+        << "kind " << c.kind << " radius " << c.radius << " frame " << c.frameWidth;
+    delete b;
+  }
+}
+
 TEST_F(EffectButtons, StoredLayoutsCarryTheOwnPropertiesAlways) {
   form->SetName("frm");
   auto* b = Make<TepEfRndBtn>(10, 10, 80, 24);
@@ -240,6 +301,35 @@ TEST_F(EffectButtons, StoredLayoutsCarryTheOwnPropertiesAlways) {
   EXPECT_EQ(c->Color(), 10854040);
   ASSERT_NE(c->Region(), nullptr);
   EXPECT_FALSE(PtInRegion(c->Region(), 1, 1));
+
+  // The other three by their class names.
+  const AnsiString others = "object frm: TForm\n"
+                            "  object a: TepEfBtn\n"
+                            "    ShadowOffset = 0\n"
+                            "    Noise = True\n"
+                            "  end\n"
+                            "  object b: TepEfTrBtn\n"
+                            "    FrameWidth = 5\n"
+                            "    Transparent = False\n"
+                            "  end\n"
+                            "  object d: TepEfTrRndBtn\n"
+                            "    Radius = 4\n"
+                            "    BtnKind = bkRndRect\n"
+                            "  end\n"
+                            "end\n";
+  TForm three(nullptr);
+  ReadComponentLayout(&three, others, "others.lay");
+  auto* a = dynamic_cast<TepEfBtn*>(three.FindComponent("a"));
+  auto* tr = dynamic_cast<TepEfTrBtn*>(three.FindComponent("b"));
+  auto* d = dynamic_cast<TepEfTrRndBtn*>(three.FindComponent("d"));
+  ASSERT_TRUE(a != nullptr && tr != nullptr && d != nullptr);
+  EXPECT_EQ(a->ShadowOffset(), 0);
+  EXPECT_TRUE(a->Noise());
+  EXPECT_EQ(tr->FrameWidth(), 5);
+  EXPECT_FALSE(tr->Transparent());
+  EXPECT_EQ(d->Radius(), 4);
+  EXPECT_EQ(d->BtnKind(), bkRndRect);
+  EXPECT_NE(d->Region(), nullptr);
 }
 
 TEST_F(EffectButtons, DemoSheet) {
