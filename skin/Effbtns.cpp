@@ -199,7 +199,6 @@ namespace {
     RegisterEnum<TBtnKind>({{"bkEllipse", bkEllipse}, {"bkRndRect", bkRndRect}});
 
 template <class C> void PublishEffectButton(TPublisher<C>& p) {
-  RegisterLayoutIdents();
   p.Property("Margin", &C::Margin, &C::SetMargin).Default(-1);
   p.Property("Spacing", &C::Spacing, &C::SetSpacing).Default(4);
   p.Property("Layout", &C::Layout, &C::SetLayout).Default(blGlyphLeft);

@@ -384,15 +384,13 @@ void TButtonCControl::CMEnabledChanged(TMessage& Message) {
 
 // ---------------------------------------------------------------- published
 
-bool RegisterLayoutIdents() {
-  static const bool registered = RegisterEnum<TLayout>({{"blGlyphLeft", blGlyphLeft},
-                                                        {"blGlyphRight", blGlyphRight},
-                                                        {"blGlyphTop", blGlyphTop},
-                                                        {"blGlyphBottom", blGlyphBottom}});
-  return registered;
-}
-
 namespace {
+
+[[maybe_unused]] const bool layoutIdents =
+    RegisterEnum<TLayout>({{"blGlyphLeft", blGlyphLeft},
+                           {"blGlyphRight", blGlyphRight},
+                           {"blGlyphTop", blGlyphTop},
+                           {"blGlyphBottom", blGlyphBottom}});
 
 // The published part every button base has.
 template <class C> void PublishButton(TPublisher<C>& p) {
@@ -418,7 +416,6 @@ WT_PUBLISH(TButtonGControl, TEffectGControl) {
 }
 
 WT_PUBLISH(TButtonGTControl, TEffectGControl) {
-  RegisterLayoutIdents();
   PublishButton(p);
   p.Property("Margin", &TButtonGTControl::Margin, &TButtonGTControl::SetMargin).Default(-1);
   p.Property("Spacing", &TButtonGTControl::Spacing, &TButtonGTControl::SetSpacing).Default(4);

@@ -18,11 +18,6 @@ using TNumGlyphs = uint8_t; // 1..4
 using TMargin = int;        // -1 (centred) and up
 using TSpacing = int;       // 0 and up
 
-// Registers TLayout's identifiers, once. A unit that publishes a TLayout
-// default calls it first: the start-up order of units is not fixed, and a
-// default taken before the identifiers exist would never match a value.
-bool RegisterLayoutIdents();
-
 // Places a glyph and a caption in Rect: with Margin -1 the pair is centred
 // as one block, otherwise the glyph lies Margin from its edge and the caption
 // Spacing beyond it. Halvings truncate towards zero.
