@@ -1,0 +1,358 @@
+// The media buttons: the shared press, hover, click and key model, the
+// glowing caption, the three-bitmap button and the bevelled wallpaper button.
+#include "skin/Mediabtn.h"
+
+#include "platform/ui/Layout.h"
+#include "tests/platform/ui/FormFixture.h"
+#include "tests/skin/SkinPixels.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const TPalette colors = {{'r', clRed},   {'g', clLime},   {'b', clBlue}, {'w', clWhite},
+                         {'k', clBlack}, {'y', clYellow}, {'c', clAqua}, {'m', clFuchsia}};
+
+class MediaButtons : public FormTest {
+protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    form->SetColor(clWhite);
+    // Away from where the last test left the pointer, so entries are seen.
+    SimulateMouseMove(Point(0, 0));
+    Pump();
+  }
+  // A windowed control's pixels, as characters.
+  static std::vector<std::string> ShotOf(TWinControl* c) { return Picture(*Grab(c), colors); }
+  static std::unique_ptr<TBitmap> Grab(TWinControl* c) {
+    c->Repaint();
+    auto shot = std::make_unique<TBitmap>();
+    shot->SetSize(c->Width(), c->Height());
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, c->Impl()->Surface());
+    BitBlt(shot->Canvas()->Handle(), 0, 0, c->Width(), c->Height(), dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return shot;
+  }
+  // A player that counts its plays without a sound.
+  TepWavePlayer* Counter(int& plays) {
+    auto* player = new TepWavePlayer(form);
+    player->SetEnabled(false);
+    player->BeforePlay = [&plays](TObject*) { ++plays; };
+    EXPECT_FALSE(player->Wave()->Empty());
+    return player;
+  }
+  static void MoveTo(TControl* c, int x, int y) {
+    SimulateMouseMove(At(c, x, y));
+    Pump();
+  }
+  std::unique_ptr<TBitmap> Solid(const char* rows0, int rows) {
+    auto bmp = std::make_unique<TBitmap>();
+    Paint(*bmp, std::vector<std::string>(rows, rows0), colors);
+    return bmp;
+  }
+};
+
+} // namespace
+
+TEST_F(MediaButtons, DraggingOutAndBackFollowsThePressAndReleasingOutsideIsNoClick) {
+  auto* button = Make<TepMediaButton>(20, 20, 60, 24);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  MoveTo(button, 10, 10);
+  EXPECT_TRUE(button->MouseIn());
+  SimulateMouseDown(At(button, 10, 10), mbLeft);
+  Pump();
+  EXPECT_EQ(button->PressState(), abPush);
+
+  MoveTo(button, 100, 50);
+  EXPECT_FALSE(button->MouseIn());
+  EXPECT_EQ(button->PressState(), abUnPush);
+  MoveTo(button, 12, 12);
+  EXPECT_TRUE(button->MouseIn());
+  EXPECT_EQ(button->PressState(), abPush);
+  MoveTo(button, 100, 50);
+  SimulateMouseUp(At(button, 100, 50), mbLeft);
+  Pump();
+  EXPECT_EQ(button->PressState(), abNone);
+  EXPECT_EQ(clicks, 0);
+
+  // A press released inside is a click.
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(button->PressState(), abNone);
+}
+
+TEST_F(MediaButtons, EnterClicksOnceAndHandsTheModalResultToTheForm) {
+  auto* button = Make<TepLightLabelButton>(10, 10, 60, 20);
+  button->SetModalResult(mrOk);
+  int clicks = 0, sounds = 0;
+  button->OnClick = [&](TObject*) {
+    ++clicks;
+    EXPECT_EQ(button->PressState(), abPush);
+  };
+  button->SetClickSound(Counter(sounds));
+  MoveTo(button, 200, 150); // the mouse elsewhere
+  button->SetFocus();
+  Pump();
+  SimulateKey(VK_RETURN, {}, 13);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(sounds, 0) << "a keyboard click with the mouse outside is silent";
+  EXPECT_EQ(form->ModalResult, mrOk);
+  EXPECT_EQ(button->PressState(), abNone);
+  MoveTo(button, 5, 5);
+  EXPECT_EQ(button->PressState(), abNone);
+
+  // With the mouse over it the click sounds.
+  SimulateKey(VK_RETURN, {}, 13);
+  Pump();
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(sounds, 1);
+}
+
+TEST_F(MediaButtons, ActiveSoundOnEntryOnlyAndRemovedSoundsAreForgotten) {
+  auto* button = Make<TepBitmapButton>(10, 10, 40, 20);
+  int entries = 0, clicks = 0;
+  TepWavePlayer* active = Counter(entries);
+  TepWavePlayer* click = Counter(clicks);
+  button->SetActiveSound(active);
+  button->SetClickSound(click);
+  MoveTo(button, 5, 5);
+  MoveTo(button, 150, 150);
+  MoveTo(button, 6, 6);
+  EXPECT_EQ(entries, 2);
+  ClickAt(button, 6, 6);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+
+  delete active;
+  delete click;
+  EXPECT_EQ(button->ActiveSound(), nullptr);
+  EXPECT_EQ(button->ClickSound(), nullptr);
+  MoveTo(button, 150, 150);
+  MoveTo(button, 5, 5);
+  ClickAt(button, 5, 5);
+  Pump();
+}
+
+TEST_F(MediaButtons, PressAndPointInComponentFollowTheirRules) {
+  auto* button = Make<TepMediaButton>(0, 0, 30, 20);
+  button->Press(false);
+  EXPECT_EQ(button->PressState(), abUnPush);
+  button->Press(true);
+  EXPECT_EQ(button->PressState(), abPush);
+  struct Case {
+    int x, y;
+    bool inside;
+  } const cases[] = {{0, 0, true},   {30, 20, true}, {15, 10, true},
+                     {-1, 5, false}, {31, 5, false}, {5, 21, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(button->PointInComponent(c.x, c.y), c.inside) << c.x << "," << c.y;
+}
+
+TEST_F(MediaButtons, LightLabelWithoutCaptionPaintsOnlyTheBackground) {
+  auto* button = Make<TepLightLabelButton>(10, 10, 12, 6);
+  button->SetColor(clAqua);
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(6, "cccccccccccc"));
+  button->SetTransparent(true);
+  form->SetColor(clYellow);
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(6, "yyyyyyyyyyyy"));
+}
+
+TEST_F(MediaButtons, LightLabelShadowsAtRestAndGlowsUnderTheMouse) {
+  auto* button = Make<TepLightLabelButton>(10, 10, 70, 30);
+  button->SetColor(clWhite);
+  button->SetCaption("HH");
+  button->SetNormalColor(clBlack);
+  button->SetShadowColor(clRed);
+  button->SetActiveColor(clBlue);
+  // Counts the pixels by their strongest hue: the soft halo never comes out
+  // pure, the caption does.
+  auto count = [&](auto pick) {
+    auto shot = Grab(button);
+    int n = 0;
+    for (int y = 0; y < shot->Height(); ++y)
+      for (int x = 0; x < shot->Width(); ++x)
+        n += pick(ColorToRGB(shot->Canvas()->Pixels(x, y)));
+    return n;
+  };
+  auto reddish = [](TColor c) { return GetRValue(c) > GetBValue(c) + 40 ? 1 : 0; };
+  auto bluish = [](TColor c) { return GetBValue(c) > GetRValue(c) + 40 ? 1 : 0; };
+  auto black = [](TColor c) { return c == 0 ? 1 : 0; };
+  EXPECT_GT(count(reddish), 0);
+  EXPECT_EQ(count(bluish), 0);
+  EXPECT_GT(count(black), 0);
+  const int restBlack = count(black);
+
+  MoveTo(button, 5, 5);
+  EXPECT_EQ(count(reddish), 0);
+  EXPECT_GT(count(bluish), 0);
+  EXPECT_EQ(count(black), restBlack) << "the caption itself stays crisp";
+
+  // Pressing shifts the caption one pixel down and right.
+  const auto before = Grab(button);
+  SimulateMouseDown(At(button, 5, 5), mbLeft);
+  Pump();
+  const auto pressed = Grab(button);
+  for (int y = 0; y + 1 < pressed->Height(); ++y)
+    for (int x = 0; x + 1 < pressed->Width(); ++x)
+      if (before->Canvas()->Pixels(x, y) == 0) {
+        EXPECT_EQ(pressed->Canvas()->Pixels(x + 1, y + 1), 0) << x << "," << y;
+      }
+  SimulateMouseUp(At(button, 5, 5), mbLeft);
+  Pump();
+}
+
+TEST_F(MediaButtons, BitmapButtonShowsTheBitmapOfItsState) {
+  auto* button = Make<TepBitmapButton>(10, 10, 90, 30);
+  button->SetTransparent(false);
+  button->SetBmpNormal(Solid("rrrr", 3).get());
+  EXPECT_EQ(button->Width(), 4);
+  EXPECT_EQ(button->Height(), 3);
+  button->SetBmpActive(Solid("ggggg", 2).get());
+  EXPECT_EQ(button->Width(), 5) << "each bitmap sizes the control";
+  button->SetBmpDown(nullptr);
+  EXPECT_EQ(button->Width(), 5);
+  EXPECT_TRUE(button->BmpDown()->Empty());
+  // One bitmap empty: the plain button draws nothing, whatever the state.
+  form->SetColor(clFuchsia);
+  EXPECT_EQ(ShotOf(button)[0].find('r'), std::string::npos);
+
+  button->SetBmpDown(Solid("bbbb", 3).get());
+  button->SetBmpActive(Solid("gggg", 3).get());
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(3, "rrrr"));
+  MoveTo(button, 1, 1);
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(3, "gggg"));
+  SimulateMouseDown(At(button, 1, 1), mbLeft);
+  Pump();
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(3, "bbbb"));
+  SimulateMouseUp(At(button, 1, 1), mbLeft);
+  Pump();
+  EXPECT_EQ(ShotOf(button), std::vector<std::string>(3, "gggg"));
+}
+
+TEST_F(MediaButtons, TransparentBitmapButtonLeavesItsTopLeftColourOut) {
+  auto* button = Make<TepBitmapButton>(10, 10, 4, 2);
+  form->SetColor(clYellow);
+  TBitmap face;
+  Paint(face, {"krrk", "kbbr"}, colors);
+  button->SetBmpNormal(&face);
+  button->SetBmpActive(&face);
+  button->SetBmpDown(&face);
+  EXPECT_TRUE(button->Transparent());
+  EXPECT_EQ(ShotOf(button), (std::vector<std::string>{"yrry", "ybbr"}));
+}
+
+TEST_F(MediaButtons, MediaButtonBevelAndWallpaperFollowThePress) {
+  auto* wall = new TepBitmap(form);
+  TBitmap tile;
+  Paint(tile, {"rg", "bm"}, colors);
+  TPicture picture;
+  picture.Assign(&tile);
+  wall->SetBitmap(&picture);
+  auto* button = Make<TepMediaButton>(10, 10, 8, 7);
+  button->SetBevelWidth(1);
+  button->SetInnerColor(clWhite);
+  button->SetOuterColor(clBlack);
+  button->SetWallpaper(wall);
+  EXPECT_EQ(ShotOf(button), (std::vector<std::string>{
+                                "wwwwwwwk",
+                                "wrgrgrgk",
+                                "wbmbmbmk",
+                                "wrgrgrgk",
+                                "wbmbmbmk",
+                                "wrgrgrgk",
+                                "kkkkkkkk",
+                            }));
+  button->Press(true);
+  EXPECT_EQ(ShotOf(button), (std::vector<std::string>{
+                                "kkkkkkkw",
+                                "kkkkkkkw",
+                                "kkrgrgrw",
+                                "kkbmbmbw",
+                                "kkrgrgrw",
+                                "kkbmbmbw",
+                                "wwwwwwww",
+                            }));
+  delete wall;
+  EXPECT_EQ(button->Wallpaper(), nullptr);
+  button->Press(false);
+  EXPECT_EQ(ShotOf(button)[1].find_first_of("rgbm"), std::string::npos)
+      << "no tiles without a wallpaper";
+}
+
+TEST(MediaButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
+  Application->Initialize();
+  TForm holder(nullptr);
+  holder.SetName("Holder");
+  auto* light = new TepLightLabelButton(&holder);
+  light->SetName("lbl");
+  light->SetParent(&holder);
+  auto* media = new TepMediaButton(&holder);
+  media->SetName("med");
+  media->SetParent(&holder);
+  auto* bmp = new TepBitmapButton(&holder);
+  bmp->SetName("bmp");
+  bmp->SetParent(&holder);
+  EXPECT_EQ(light->Width(), 90);
+  EXPECT_EQ(light->Height(), 30);
+  EXPECT_EQ(light->Font()->Name(), "Arial");
+  EXPECT_EQ(light->Font()->Size(), 11);
+  EXPECT_TRUE(light->Font()->Style() == (TFontStyles{fsBold, fsItalic}));
+  EXPECT_TRUE(light->TabStop());
+  const AnsiString plain = WriteComponentLayout(&holder);
+  for (const char* name : {"NormalColor", "ShadowColor", "ActiveColor", "InnerColor", "OuterColor",
+                           "BevelWidth", "BackColor", "ModalResult"})
+    EXPECT_EQ(plain.find(name), AnsiString::npos) << name << " in\n" << plain;
+
+  light->SetTransparent(true);
+  light->SetNormalColor(clWhite);
+  light->SetActiveColor(clGreen);
+  media->SetBevelWidth(4);
+  media->SetModalResult(mrCancel);
+  bmp->SetTransparent(false);
+  bmp->SetBackColor(clRed);
+  TForm copy(nullptr);
+  ReadComponentLayout(&copy, WriteComponentLayout(&holder), "buttons");
+  auto* light2 = dynamic_cast<TepLightLabelButton*>(copy.FindComponent("lbl"));
+  auto* media2 = dynamic_cast<TepMediaButton*>(copy.FindComponent("med"));
+  auto* bmp2 = dynamic_cast<TepBitmapButton*>(copy.FindComponent("bmp"));
+  ASSERT_NE(light2, nullptr);
+  ASSERT_NE(media2, nullptr);
+  ASSERT_NE(bmp2, nullptr);
+  EXPECT_TRUE(light2->Transparent());
+  EXPECT_EQ(light2->NormalColor(), clWhite);
+  EXPECT_EQ(light2->ActiveColor(), clGreen);
+  EXPECT_EQ(light2->ShadowColor(), clBtnShadow);
+  EXPECT_EQ(media2->BevelWidth(), 4);
+  EXPECT_EQ(media2->ModalResult(), mrCancel);
+  EXPECT_FALSE(bmp2->Transparent());
+  EXPECT_EQ(bmp2->BackColor(), clRed);
+}
+
+TEST(MediaButtonLayout, SoundAndWallpaperReferencesResolveByName) {
+  Application->Initialize();
+  const AnsiString text = "object frm: TForm\n"
+                          "  object sndClick: TepWavePlayer\n  end\n"
+                          "  object bmpWall: TepBitmap\n  end\n"
+                          "  object btn: TepMediaButton\n"
+                          "    ClickSound = sndClick\n    Wallpaper = bmpWall\n  end\n"
+                          "  object lblNovelty: TepLightLabelButton\n"
+                          "    Height = 17\n    ActiveSound = sndClick\n  end\n"
+                          "end\n";
+  TForm root(nullptr);
+  ReadComponentLayout(&root, text, "frm");
+  auto* btn = dynamic_cast<TepMediaButton*>(root.FindComponent("btn"));
+  auto* lbl = dynamic_cast<TepLightLabelButton*>(root.FindComponent("lblNovelty"));
+  ASSERT_NE(btn, nullptr);
+  ASSERT_NE(lbl, nullptr);
+  EXPECT_EQ(btn->ClickSound(), root.FindComponent("sndClick"));
+  EXPECT_EQ(btn->Wallpaper(), root.FindComponent("bmpWall"));
+  EXPECT_EQ(lbl->ActiveSound(), root.FindComponent("sndClick"));
+  EXPECT_EQ(lbl->Height(), 17);
+}
