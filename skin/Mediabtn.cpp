@@ -4,6 +4,7 @@
 #include "platform/ui/Forms.h"
 #include "skin/Bmputils.h"
 #include "skin/Effbmp.h"
+#include "skin/Eputils.h"
 #include "skin/Grutils.h"
 
 #include <utility>
@@ -294,6 +295,289 @@ void TepCustomBitmapButton::Paint() {
   Canvas()->Draw(0, 0, &image);
 }
 
+// ---------------------------------------------------------------- TepRealTimeButton
+
+TepRealTimeButton::TepRealTimeButton(TComponent* AOwner) : TepCustomBitmapButton(AOwner) {
+  SetTransparent(false);
+}
+
+std::unique_ptr<TBitmap> TepRealTimeButton::CreateOneBitmap(TBtnState, bool) {
+  return nullptr;
+}
+
+void TepRealTimeButton::CreateBitmaps() {
+  const auto make = [this](TBitmap* Into, TBtnState State, bool IsActive) {
+    if (const std::unique_ptr<TBitmap> made = CreateOneBitmap(State, IsActive))
+      Into->Assign(made.get());
+  };
+  make(BmpNormal(), abNone, false);
+  make(BmpActive(), abNone, true);
+  make(BmpDown(), abPush, true);
+  // Nothing made: the control keeps its size.
+  if (BmpNormal()->Empty())
+    return;
+  SetClientWidth(BmpNormal()->Width());
+  SetClientHeight(BmpNormal()->Height());
+}
+
+void TepRealTimeButton::Loaded() {
+  TepCustomBitmapButton::Loaded();
+  CreateBitmaps();
+}
+
+// ---------------------------------------------------------------- TepBlurButton
+
+TepBlurButton::TepBlurButton(TComponent* AOwner) : TepRealTimeButton(AOwner) {
+  SetColor(clBtnFace);
+}
+
+void TepBlurButton::DrawFace(TCanvas* Canvas, TBtnState State) {
+  const int w = Width(), h = Height(), b = bevelWidht;
+  const TColor c = ColorToRGB(Color());
+  const TColor light = RGBChange(c, 70, 70, 70), dark = RGBChange(c, -70, -70, -70);
+  const TColor first = State == abPush ? dark : light;
+  const TColor second = State == abPush ? light : dark;
+  TPen* pen = Canvas->Pen();
+  FillRectWith(Canvas, Rect(-1, -1, w + 1, h + 1), c);
+  switch (kind) {
+  case bkRect:
+    pen->SetColor(clBlack);
+    Canvas->Rectangle(0, 0, w, h);
+    Canvas->Rectangle(1, 1, w - 1, h);
+    for (int i = 2; i <= b; ++i) {
+      pen->SetColor(first);
+      Canvas->MoveTo(i, h - i);
+      Canvas->LineTo(i, i);
+      Canvas->LineTo(w - i - 1, i);
+      pen->SetColor(second);
+      Canvas->MoveTo(w - i - 1, i + 1);
+      Canvas->LineTo(w - i - 1, h - i);
+      Canvas->LineTo(i, h - i);
+    }
+    return;
+  case bkRoundRect:
+    Canvas->Brush()->SetStyle(bsClear);
+    for (int i = 2; i <= b; ++i) {
+      pen->SetColor(first);
+      Canvas->MoveTo(i, h - b + i - 2);
+      Canvas->LineTo(i, b);
+      Canvas->MoveTo(b, i);
+      Canvas->LineTo(w - b, i);
+      pen->SetColor(second);
+      Canvas->MoveTo(w - i, i);
+      Canvas->LineTo(w - i, h - i);
+      Canvas->LineTo(i, h - i);
+    }
+    pen->SetColor(clBlack);
+    Canvas->RoundRect(1, 1, w - 1, h, 6, 6);
+    return;
+  case bkEllipse:
+    Canvas->Brush()->SetStyle(bsClear);
+    for (int i = 2; i <= b; ++i) {
+      pen->SetColor(first);
+      Canvas->RoundRect(i, i, w, h, h - 2 * i, h - 2 * i);
+      Canvas->RoundRect(i, i, w, h, h - i, h - i);
+      pen->SetColor(second);
+      Canvas->RoundRect(1, 1, w - i + 1, h - i + 1, h - 2 * i, h - 2 * i);
+      Canvas->RoundRect(1, 1, w - i + 1, h - i + 1, h - i, h - i);
+    }
+    pen->SetColor(c);
+    Canvas->RoundRect(0, 0, w + 1, h + 1, h + 1, h + 1);
+    pen->SetColor(clBlack);
+    Canvas->RoundRect(1, 1, w, h, h - 1, h - 1);
+    return;
+  }
+}
+
+std::unique_ptr<TBitmap> TepBlurButton::CreateOneBitmap(TBtnState State, bool IsActive) {
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetSize(Width(), Height());
+  TCanvas* canvas = bmp->Canvas();
+  canvas->Font()->Assign(Font());
+  canvas->Pen()->SetWidth(1);
+  DrawFace(canvas, State);
+  if (blur) {
+    TEffectBmp soft(bmp->Handle());
+    soft.SplitBlur(1);
+    soft.Draw(canvas->Handle(), 0, 0);
+  }
+  PrepareText(canvas, Font());
+  canvas->Font()->SetColor(IsActive ? activeTextColor : textColor);
+  const int shift = State == abPush ? 1 : 0;
+  TRect r = Rect(bevelWidht + shift, bevelWidht + shift, Width() - bevelWidht + shift,
+                 Height() - bevelWidht + shift);
+  canvas->DrawText(Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  return bmp;
+}
+
+// ---------------------------------------------------------------- TepSphereButton
+
+TepSphereButton::TepSphereButton(TComponent* AOwner)
+    : TepRealTimeButton(AOwner), glyph(std::make_unique<TBitmap>()) {
+  SetColor(clGray);
+  SetBounds(0, 0, 40, 40);
+}
+
+TepSphereButton::~TepSphereButton() {
+  Destroying();
+}
+
+void TepSphereButton::SetActiveColor(TColor Value) {
+  activeColor = Value;
+  Invalidate();
+}
+
+void TepSphereButton::SetGlyph(const TBitmap* Value) {
+  glyph->Assign(Value);
+  Invalidate();
+}
+
+void TepSphereButton::SetRegion() {
+  SetWindowRgn(CreateEllipticRgn(0, 0, Width(), Height()), true);
+}
+
+void TepSphereButton::Resize() {
+  TepRealTimeButton::Resize();
+  if (Width() != Height())
+    SetWidth(Height());
+  SetRegion();
+}
+
+std::unique_ptr<TBitmap> TepSphereButton::CreateOneBitmap(TBtnState State, bool IsActive) {
+  const int d = Min(Width(), Height());
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetSize(Width(), Height());
+  TCanvas* canvas = bmp->Canvas();
+  FillRectWith(canvas, Rect(0, 0, Width(), Height()), BackColor());
+  canvas->Pen()->SetStyle(psClear);
+  TColor brush = RGBChange(ColorToRGB(IsActive ? activeColor : Color()), -36, -36, -36);
+  for (int i = 0; i <= 12; ++i) {
+    canvas->Brush()->SetColor(brush);
+    if (d > 35)
+      canvas->Ellipse(i, i, d - (d / 18) * i, d - (d / 18) * i);
+    else if (d > 25)
+      canvas->Ellipse(i / 2, i / 2, d - 6 * i / 4, d - 6 * i / 4);
+    else
+      canvas->Ellipse(i / 2, i / 2, d - i, d - i);
+    const int8_t step = State == abPush && i > 2 ? -6 : 6;
+    brush = RGBChange(brush, step, step, step);
+  }
+  if (!glyph->Empty()) {
+    const int shift = State == abPush ? 2 : 0;
+    const int x = (d - glyph->Width()) / 2 - d / 12 + shift;
+    const int y = (d - glyph->Height()) / 2 - d / 12 + shift;
+    DrawBitmapTransparent(canvas, x, y, glyph.get(), glyph->Canvas()->Pixels(0, 0));
+  }
+  return bmp;
+}
+
+// ---------------------------------------------------------------- TepDiscButton
+
+namespace {
+constexpr int discSize = 51;
+constexpr int discMargin = 2;
+} // namespace
+
+TepDiscButton::TepDiscButton(TComponent* AOwner)
+    : TepRealTimeButton(AOwner), glyph(std::make_unique<TBitmap>()) {
+  SetHeight(discSize);
+  SetCaption("Button");
+}
+
+TepDiscButton::~TepDiscButton() {
+  Destroying();
+}
+
+void TepDiscButton::Store(TColor& Field, TColor Value) {
+  if (Field == Value)
+    return;
+  Field = Value;
+  Invalidate();
+}
+
+void TepDiscButton::SetGlyph(const TBitmap* Value) {
+  glyph->Assign(Value);
+}
+
+std::unique_ptr<TBitmap> TepDiscButton::CreateDisc(TBtnState State) {
+  const int D = discSize, m = discMargin;
+  auto disc = std::make_unique<TBitmap>();
+  disc->SetSize(D + 2 * m, D + 2 * m);
+  TCanvas* canvas = disc->Canvas();
+  FillRectWith(canvas, Rect(-1, -1, disc->Width() + 2, disc->Height() + 1), BackColor());
+  canvas->Pen()->SetStyle(psClear);
+  const TColor circle = ColorToRGB(circleColor);
+  TColor brush = RGBChange(circle, -120, -120, -120);
+  const auto ellipse = [&](int a, int b) {
+    canvas->Brush()->SetColor(brush);
+    canvas->Ellipse(a, a, b, b);
+  };
+  for (int i = 0; i <= 6; ++i) {
+    ellipse(m + i, m + D - i);
+    brush = RGBChange(brush, 20, 20, 20);
+  }
+  brush = RGBChange(circle, -60, -60, -60);
+  for (int i = 0; i <= 3; ++i) {
+    ellipse(m + i, m + D - 6 - i);
+    brush = RGBChange(brush, 20, 20, 20);
+  }
+  brush = RGBChange(brush, 20, 20, 20);
+  ellipse(m + 4, m + D - 19); // the highlight
+  brush = RGBChange(brush, -20, -20, -20);
+  for (int i = 4; i <= 6; ++i) {
+    brush = RGBChange(brush, -20, -20, -20);
+    ellipse(m + i, m + 40 + i);
+  }
+  brush = circle;
+  ellipse(m + 6, m + D - 7); // the face
+  if (State == abPush) {
+    // A half turn: the highlight moves to the lower right.
+    TEffectBmp turned(disc->Handle());
+    turned.Flip();
+    turned.Flop();
+    turned.Draw(canvas->Handle(), 0, 0);
+  }
+  if (!glyph->Empty()) {
+    const int shift = State == abPush ? 2 : 0;
+    DrawBitmapTransparent(canvas, (D - glyph->Width()) / 2 + shift,
+                          (D - glyph->Height()) / 2 + shift, glyph.get(),
+                          glyph->Canvas()->Pixels(0, 0));
+  }
+  return disc;
+}
+
+std::unique_ptr<TBitmap> TepDiscButton::CreateOneBitmap(TBtnState State, bool IsActive) {
+  const int D = discSize, m = discMargin;
+  const std::unique_ptr<TBitmap> disc = CreateDisc(State);
+  auto bmp = std::make_unique<TBitmap>();
+  TCanvas* canvas = bmp->Canvas();
+  canvas->Font()->Assign(Font());
+  bmp->SetSize(canvas->TextWidth(Caption()) + D + 2 * m + 30, D + 2 * m);
+  FillRectWith(canvas, Rect(-1, -1, bmp->Width() + 2, bmp->Height() + 1), BackColor());
+  canvas->Draw(0, 0, disc.get());
+  PrepareText(canvas, Font());
+  using Halo = std::vector<TPoint>;
+  Halo halo;
+  TColor haloColor = activeColor;
+  TPoint at{0, 0};
+  if (State == abPush) {
+    halo = {{1, -1}, {1, 3}, {3, 1}, {-1, 1}};
+    at = {1, 1};
+  } else if (IsActive) {
+    halo = {{0, -2}, {0, 2}, {2, 0}, {-2, 0}};
+  } else {
+    halo = {{2, 2}};
+    haloColor = shadowColor;
+  }
+  const int x = D + 10, y = m + 1;
+  canvas->Font()->SetColor(haloColor);
+  for (const TPoint& d : halo)
+    canvas->TextOut(x + d.X, y + d.Y, Caption());
+  canvas->Font()->SetColor(normalColor);
+  canvas->TextOut(x + at.X, y + at.Y, Caption());
+  return bmp;
+}
+
 // ---------------------------------------------------------------- TepMediaButton
 
 TepMediaButton::TepMediaButton(TComponent* AOwner) : TepPushControl(AOwner) {}
@@ -428,6 +712,40 @@ WT_PUBLISH(TepBitmapButton, TepCustomBitmapButton) {
   p.Object("BmpDown", &B::BmpDown);
   p.Property("ClickSound", &B::ClickSound, &B::SetClickSound);
   p.Property("ActiveSound", &B::ActiveSound, &B::SetActiveSound);
+}
+
+WT_PUBLISH(TepRealTimeButton, TepCustomBitmapButton) {
+  p.Property("ClickSound", &TepRealTimeButton::ClickSound, &TepRealTimeButton::SetClickSound);
+  p.Property("ActiveSound", &TepRealTimeButton::ActiveSound, &TepRealTimeButton::SetActiveSound);
+}
+
+namespace {
+[[maybe_unused]] const bool kindIdents = RegisterEnum<TepKind>(
+    {{"bkRect", bkRect}, {"bkRoundRect", bkRoundRect}, {"bkEllipse", bkEllipse}});
+} // namespace
+
+WT_PUBLISH(TepBlurButton, TepRealTimeButton) {
+  using B = TepBlurButton;
+  p.Color("ActiveTextColor", &B::ActiveTextColor, &B::SetActiveTextColor).Default(clHighlight);
+  p.Property("BevelWidht", &B::BevelWidht, &B::SetBevelWidht).Default(2);
+  p.Property("Blur", &B::Blur, &B::SetBlur).Default(true);
+  p.Property("Kind", &B::Kind, &B::SetKind).Default(bkRect);
+  p.Color("TextColor", &B::TextColor, &B::SetTextColor).Default(clWindowText);
+}
+
+WT_PUBLISH(TepSphereButton, TepRealTimeButton) {
+  using B = TepSphereButton;
+  p.Color("ActiveColor", &B::ActiveColor, &B::SetActiveColor).Default(clBlue);
+  p.Object("Glyph", &B::Glyph);
+}
+
+WT_PUBLISH(TepDiscButton, TepRealTimeButton) {
+  using B = TepDiscButton;
+  p.Color("ActiveColor", &B::ActiveColor, &B::SetActiveColor).Default(clYellow);
+  p.Color("CircleColor", &B::CircleColor, &B::SetCircleColor).Default(clSilver);
+  p.Object("Glyph", &B::Glyph);
+  p.Color("NormalColor", &B::NormalColor, &B::SetNormalColor).Default(clBlack);
+  p.Color("ShadowColor", &B::ShadowColor, &B::SetShadowColor).Default(clBtnShadow);
 }
 
 WT_PUBLISH(TepMediaButton, TCustomControl) {

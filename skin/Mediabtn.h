@@ -139,6 +139,111 @@ public:
   using TepCustomBitmapButton::TepCustomBitmapButton;
 };
 
+// Makes its three bitmaps itself: when loading ends and at the first paint
+// that finds one empty.
+class TepRealTimeButton : public TepCustomBitmapButton {
+public:
+  explicit TepRealTimeButton(TComponent* AOwner);
+
+  // Normal, under the mouse and pressed; the control takes the normal one's size.
+  void CreateBitmaps();
+
+protected:
+  // The face for a state; none here.
+  virtual std::unique_ptr<TBitmap> CreateOneBitmap(TBtnState State, bool IsActive);
+  void DrawBitmaps() override { CreateBitmaps(); }
+  void Loaded() override;
+};
+
+enum TepKind { bkRect, bkRoundRect, bkEllipse };
+
+// A bevelled face of the control's Color, softly blurred, with a caption.
+class TepBlurButton : public TepRealTimeButton {
+public:
+  explicit TepBlurButton(TComponent* AOwner);
+
+  TColor ActiveTextColor() const { return activeTextColor; }
+  void SetActiveTextColor(TColor Value) { Store(activeTextColor, Value); }
+  int BevelWidht() const { return bevelWidht; }
+  void SetBevelWidht(int Value) { Store(bevelWidht, Value); }
+  bool Blur() const { return blur; }
+  void SetBlur(bool Value) { Store(blur, Value); }
+  TepKind Kind() const { return kind; }
+  void SetKind(TepKind Value) { Store(kind, Value); }
+  TColor TextColor() const { return textColor; }
+  void SetTextColor(TColor Value) { Store(textColor, Value); }
+
+protected:
+  std::unique_ptr<TBitmap> CreateOneBitmap(TBtnState State, bool IsActive) override;
+
+private:
+  template <class T> void Store(T& Field, const T& Value) {
+    Field = Value;
+    Invalidate();
+  }
+  void DrawFace(TCanvas* Canvas, TBtnState State);
+
+  TColor activeTextColor = clHighlight;
+  int bevelWidht = 2;
+  bool blur = true;
+  TepKind kind = bkRect;
+  TColor textColor = clWindowText;
+};
+
+// A shaded sphere with a glyph, in a round window that stays square.
+class TepSphereButton : public TepRealTimeButton {
+public:
+  explicit TepSphereButton(TComponent* AOwner);
+  ~TepSphereButton() override;
+
+  TColor ActiveColor() const { return activeColor; }
+  void SetActiveColor(TColor Value);
+  TBitmap* Glyph() const { return glyph.get(); }
+  // Copies Value.
+  void SetGlyph(const TBitmap* Value);
+  void SetRegion();
+
+protected:
+  std::unique_ptr<TBitmap> CreateOneBitmap(TBtnState State, bool IsActive) override;
+  void Resize() override;
+
+private:
+  TColor activeColor = clBlue;
+  std::unique_ptr<TBitmap> glyph;
+};
+
+// A shaded disc with a glyph and the caption beside it.
+class TepDiscButton : public TepRealTimeButton {
+public:
+  explicit TepDiscButton(TComponent* AOwner);
+  ~TepDiscButton() override;
+
+  TColor NormalColor() const { return normalColor; }
+  void SetNormalColor(TColor Value) { Store(normalColor, Value); }
+  TColor ShadowColor() const { return shadowColor; }
+  void SetShadowColor(TColor Value) { Store(shadowColor, Value); }
+  TColor ActiveColor() const { return activeColor; }
+  void SetActiveColor(TColor Value) { Store(activeColor, Value); }
+  TColor CircleColor() const { return circleColor; }
+  void SetCircleColor(TColor Value) { Store(circleColor, Value); }
+  TBitmap* Glyph() const { return glyph.get(); }
+  // Copies Value.
+  void SetGlyph(const TBitmap* Value);
+
+protected:
+  std::unique_ptr<TBitmap> CreateOneBitmap(TBtnState State, bool IsActive) override;
+
+private:
+  void Store(TColor& Field, TColor Value);
+  std::unique_ptr<TBitmap> CreateDisc(TBtnState State);
+
+  TColor normalColor = clBlack;
+  TColor shadowColor = clBtnShadow;
+  TColor activeColor = clYellow;
+  TColor circleColor = clSilver;
+  std::unique_ptr<TBitmap> glyph;
+};
+
 // A bevelled button over a tiled wallpaper with a two-layer caption.
 class TepMediaButton : public TepPushControl {
 public:
@@ -176,4 +281,8 @@ WT_DECLARE_META(TepCustomButton)
 WT_DECLARE_META(TepLightLabelButton)
 WT_DECLARE_META(TepCustomBitmapButton)
 WT_DECLARE_META(TepBitmapButton)
+WT_DECLARE_META(TepRealTimeButton)
+WT_DECLARE_META(TepBlurButton)
+WT_DECLARE_META(TepSphereButton)
+WT_DECLARE_META(TepDiscButton)
 WT_DECLARE_META(TepMediaButton)

@@ -6,6 +6,7 @@
 #include "tests/platform/ui/FormFixture.h"
 #include "tests/skin/SkinPixels.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -344,6 +345,8 @@ TEST(MediaButtonLayout, SoundAndWallpaperReferencesResolveByName) {
                           "    ClickSound = sndClick\n    Wallpaper = bmpWall\n  end\n"
                           "  object lblNovelty: TepLightLabelButton\n"
                           "    Height = 17\n    ActiveSound = sndClick\n  end\n"
+                          "  object disc: TepDiscButton\n    Caption = 'Play'\n  end\n"
+                          "  object blur: TepBlurButton\n    Kind = bkEllipse\n  end\n"
                           "end\n";
   TForm root(nullptr);
   ReadComponentLayout(&root, text, "frm");
@@ -355,4 +358,176 @@ TEST(MediaButtonLayout, SoundAndWallpaperReferencesResolveByName) {
   EXPECT_EQ(btn->Wallpaper(), root.FindComponent("bmpWall"));
   EXPECT_EQ(lbl->ActiveSound(), root.FindComponent("sndClick"));
   EXPECT_EQ(lbl->Height(), 17);
+  // Generated buttons make their bitmaps as loading ends.
+  auto* disc = dynamic_cast<TepDiscButton*>(root.FindComponent("disc"));
+  auto* blur = dynamic_cast<TepBlurButton*>(root.FindComponent("blur"));
+  ASSERT_NE(disc, nullptr);
+  ASSERT_NE(blur, nullptr);
+  EXPECT_FALSE(disc->BmpDown()->Empty());
+  EXPECT_EQ(disc->ClientHeight(), 55);
+  EXPECT_EQ(blur->Kind(), bkEllipse);
+  EXPECT_EQ(blur->BmpNormal()->Width(), 90);
+}
+
+TEST_F(MediaButtons, BlurButtonBevelRunsFromTwoToItsWidth) {
+  const TPalette face = {{'k', clBlack},
+                         {'c', clGray},
+                         {'l', static_cast<TColor>(RGB(198, 198, 198))},
+                         {'d', static_cast<TColor>(RGB(58, 58, 58))}};
+  const std::vector<std::string> plain = {"kkkkkkkk", "kkkkkkkk", "kkcccckk",
+                                          "kkcccckk", "kkcccckk", "kkkkkkkk"};
+  struct Case {
+    int bevel;
+    std::vector<std::string> normal, down;
+  } const cases[] = {
+      {0, plain, plain},
+      {1, plain, plain},
+      {2,
+       {"kkkkkkkk", "kkkkkkkk", "kklllckk", "kklccdkk", "kkldddkk", "kkkkkkkk"},
+       {"kkkkkkkk", "kkkkkkkk", "kkdddckk", "kkdcclkk", "kkdlllkk", "kkkkkkkk"}},
+  };
+  auto* button = Make<TepBlurButton>(10, 10, 8, 6);
+  button->SetCaption("");
+  button->SetBlur(false);
+  button->SetColor(clGray);
+  for (const Case& c : cases) {
+    button->SetBevelWidht(c.bevel);
+    button->CreateBitmaps();
+    EXPECT_EQ(button->Width(), 8);
+    EXPECT_EQ(Picture(*button->BmpNormal(), face), c.normal) << c.bevel;
+    EXPECT_EQ(Picture(*button->BmpDown(), face), c.down) << c.bevel;
+  }
+  // Blurred, the frame's edge softens into the face.
+  button->SetBlur(true);
+  button->CreateBitmaps();
+  EXPECT_NE(Picture(*button->BmpNormal(), face)[2], "kklllckk");
+}
+
+TEST_F(MediaButtons, SphereStaysSquareAndShadesItsRings) {
+  auto* sphere = Make<TepSphereButton>(10, 10, 60, 30);
+  EXPECT_EQ(sphere->Width(), 30);
+  EXPECT_EQ(sphere->Height(), 30);
+  EXPECT_NE(sphere->WindowRgn(), nullptr);
+  sphere->SetBackColor(clWhite);
+  sphere->CreateBitmaps();
+  // (8, 8) lies in the innermost ring of a 30-pixel sphere: the colour less
+  // 36, then 6 brighter a ring, or darker from the fourth ring on when
+  // pressed (which shows the active colour).
+  struct Case {
+    TBitmap* bmp;
+    COLORREF centre;
+  } const cases[] = {{sphere->BmpNormal(), RGB(164, 164, 164)},
+                     {sphere->BmpActive(), RGB(72, 72, 255)},
+                     {sphere->BmpDown(), RGB(0, 0, 183)}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.bmp->Width(), 30);
+    EXPECT_EQ(c.bmp->Canvas()->Pixels(8, 8), c.centre);
+    EXPECT_EQ(c.bmp->Canvas()->Pixels(29, 0), ColorToRGB(clWhite)) << "outside the sphere";
+  }
+}
+
+TEST_F(MediaButtons, DiscBitmapsFitTheCaptionAndPressingTurnsTheDisc) {
+  auto* disc = Make<TepDiscButton>(10, 10, 90, 51);
+  disc->SetCaption("Go on");
+  TBitmap glyph;
+  Paint(glyph, {"wkkw", "wrrw"}, colors);
+  disc->SetGlyph(&glyph);
+  disc->CreateBitmaps();
+  TBitmap probe;
+  probe.Canvas()->Font()->Assign(disc->Font());
+  const int width = probe.Canvas()->TextWidth("Go on") + 85;
+  for (TBitmap* b : {disc->BmpNormal(), disc->BmpActive(), disc->BmpDown()}) {
+    EXPECT_EQ(b->Width(), width);
+    EXPECT_EQ(b->Height(), 55);
+  }
+  EXPECT_EQ(disc->ClientWidth(), width);
+  EXPECT_EQ(disc->ClientHeight(), 55);
+
+  // The glyph's top-left colour is left out; its other pixels show.
+  TCanvas* normal = disc->BmpNormal()->Canvas();
+  EXPECT_EQ(normal->Pixels(24, 25), ColorToRGB(clRed));
+  EXPECT_EQ(normal->Pixels(24, 24), ColorToRGB(clBlack));
+  EXPECT_EQ(normal->Pixels(23, 25), ColorToRGB(clSilver));
+  EXPECT_EQ(disc->BmpDown()->Canvas()->Pixels(26, 27), ColorToRGB(clRed)) << "moved by 2";
+  // Without the glyph the pressed disc is the normal one turned by half.
+  disc->SetGlyph(nullptr);
+  EXPECT_TRUE(disc->Glyph()->Empty());
+  disc->CreateBitmaps();
+  TCanvas* down = disc->BmpDown()->Canvas();
+  int differ = 0;
+  for (int y = 0; y < 55; ++y)
+    for (int x = 0; x < 55; ++x) {
+      ASSERT_EQ(down->Pixels(x, y), normal->Pixels(54 - x, 54 - y)) << x << "," << y;
+      differ += down->Pixels(x, y) != normal->Pixels(x, y);
+    }
+  EXPECT_GT(differ, 0) << "the highlight moved";
+}
+
+TEST_F(MediaButtons, DemoSheet) {
+  form->SetColor(clTeal);
+  TBitmap sheet;
+  sheet.SetSize(560, 330);
+  TCanvas* c = sheet.Canvas();
+  c->Brush()->SetColor(clTeal);
+  c->FillRect(Rect(0, 0, 560, 330));
+  // A control in its three looks: at rest, under the mouse, pressed.
+  const auto states = [&](TepPushControl* button, int y) {
+    for (int i = 0; i < 3; ++i) {
+      button->Active(i > 0);
+      if (i == 2)
+        button->Press(true);
+      c->Draw(10 + i * 120, y, Grab(button).get());
+    }
+  };
+  auto* light = Make<TepLightLabelButton>(10, 10, 110, 30);
+  light->SetCaption("Light label");
+  light->SetTransparent(true);
+  light->SetNormalColor(clWhite);
+  light->SetActiveColor(clLime);
+  states(light, 10);
+
+  auto* wall = new TepBitmap(form);
+  TBitmap tile;
+  Paint(tile, {"bbc", "bcb", "cbb"}, colors);
+  TPicture picture;
+  picture.Assign(&tile);
+  wall->SetBitmap(&picture);
+  auto* media = Make<TepMediaButton>(10, 50, 100, 30);
+  media->SetCaption("Media");
+  media->SetWallpaper(wall);
+  media->SetActiveColor(clYellow);
+  states(media, 50);
+
+  TBitmap glyph;
+  Paint(glyph, {"wwwww", "wkkkw", "wkrkw", "wkkkw", "wwwww"}, colors);
+  const TepKind kinds[] = {bkRect, bkRoundRect, bkEllipse};
+  for (int i = 0; i < 3; ++i) {
+    auto* blur = Make<TepBlurButton>(10, 90, 100, 30);
+    blur->SetCaption("Blur");
+    blur->SetKind(kinds[i]);
+    blur->SetBevelWidht(3);
+    blur->CreateBitmaps();
+    c->Draw(10 + i * 120, 90, blur->BmpNormal());
+    c->Draw(10 + i * 120, 125, blur->BmpDown());
+  }
+  auto* sphere = Make<TepSphereButton>(10, 160, 40, 40);
+  sphere->SetGlyph(&glyph);
+  sphere->CreateBitmaps();
+  auto* disc = Make<TepDiscButton>(10, 210, 90, 51);
+  disc->SetGlyph(&glyph);
+  disc->SetCaption("Disc");
+  disc->SetActiveColor(clLime);
+  disc->CreateBitmaps();
+  TBitmap* spheres[] = {sphere->BmpNormal(), sphere->BmpActive(), sphere->BmpDown()};
+  TBitmap* discs[] = {disc->BmpNormal(), disc->BmpActive(), disc->BmpDown()};
+  for (int i = 0; i < 3; ++i) {
+    c->Draw(10 + i * 120, 165, spheres[i]);
+    c->Draw(10 + i * 180, 215, discs[i]);
+  }
+
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-media-buttons-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-media-buttons-demo.png";
+  sheet.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  EXPECT_EQ(c->Pixels(10 + 16, 165 + 16), ColorToRGB(clRed)) << "the sphere's glyph";
 }
