@@ -1,0 +1,197 @@
+// The effect push buttons: the glowing caption button's placement and
+// colours, and the blurred bevelled button's crisp frames and caption.
+#include "skin/Epbuttons.h"
+
+#include "platform/ui/Layout.h"
+#include "tests/platform/ui/FormFixture.h"
+#include "tests/skin/SkinPixels.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Where the last paint put the caption and the glyph.
+class LabelProbe : public TepLabelButton {
+public:
+  using TepLabelButton::GlyphX;
+  using TepLabelButton::GlyphY;
+  using TepLabelButton::TepLabelButton;
+  using TepLabelButton::TextX;
+  using TepLabelButton::TextY;
+};
+
+class EffectButtons : public FormTest {
+protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    form->SetColor(clWhite);
+    SimulateMouseMove(Point(0, 0));
+    Pump();
+  }
+  template <class T> T* Place(int x, int y, int w, int h) {
+    T* c = new T(form);
+    c->SetParent(form);
+    c->SetBounds(x, y, w, h);
+    return c;
+  }
+  // The form's pixels under a windowless control.
+  static std::unique_ptr<TBitmap> Grab(TControl* c) {
+    c->Parent()->Repaint();
+    auto shot = std::make_unique<TBitmap>();
+    shot->SetSize(c->Width(), c->Height());
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, c->Parent()->Impl()->Surface());
+    BitBlt(shot->Canvas()->Handle(), 0, 0, c->Width(), c->Height(), dc, c->Left(), c->Top(),
+           SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return shot;
+  }
+  static int Count(TBitmap& shot, TColor color) {
+    int n = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x)
+        n += shot.Canvas()->Pixels(x, y) == ColorToRGB(color);
+    return n;
+  }
+  static void Hover(TControl* c, bool inside) {
+    SimulateMouseMove(inside ? At(c, c->Width() / 2, c->Height() / 2) : Point(0, 0));
+    Pump();
+  }
+};
+
+} // namespace
+
+TEST_F(EffectButtons, LabelButtonKeepsItsContentTwoPixelsFromTheEdges) {
+  auto* button = Place<LabelProbe>(10, 10, 100, 30);
+  EXPECT_EQ(button->Width(), 100);
+  button->SetCaption("Ab");
+  TBitmap glyph;
+  glyph.SetSize(6, 4);
+  button->SetGlyph(&glyph);
+  button->SetNumGlyphs(2);
+  button->SetMargin(10);
+  button->SetSpacing(9);
+  TBitmap probe;
+  probe.Canvas()->SetFont(button->Font());
+  const int tw = probe.Canvas()->TextWidth("Ab"), th = probe.Canvas()->TextHeight("Ab");
+  struct Case {
+    TLayout layout;
+    int gx, gy, tx, ty;
+  } const cases[] = {
+      {blGlyphLeft, 2, 13, 100 - tw - 2, 15 - th / 2},
+      {blGlyphRight, 95, 13, 2, 15 - th / 2},
+      {blGlyphTop, 49, 2, 50 - tw / 2, 30 - th - 2},
+      {blGlyphBottom, 49, 24, 50 - tw / 2, 2},
+  };
+  for (const Case& c : cases) {
+    button->SetLayout(c.layout);
+    Grab(button);
+    EXPECT_EQ(button->GlyphX, c.gx) << c.layout;
+    EXPECT_EQ(button->GlyphY, c.gy) << c.layout;
+    EXPECT_EQ(button->TextX, c.tx) << c.layout;
+    EXPECT_EQ(button->TextY, c.ty) << c.layout;
+  }
+}
+
+TEST_F(EffectButtons, LabelButtonCaptionColoursFollowTheMouse) {
+  auto* button = Place<TepLabelButton>(10, 10, 100, 30);
+  button->SetCaption("Hover");
+  button->Font()->SetColor(clBlack);
+  button->SetColor(clWhite);
+  button->SetActiveTextColor(clRed);
+  struct Case {
+    bool inside, efCaption;
+    bool black, red;
+  } const cases[] = {
+      {false, false, true, false},
+      {true, false, false, true},
+      {true, true, true, true},
+      {false, true, true, false},
+  };
+  for (const Case& c : cases) {
+    button->SetEfCaption(c.efCaption);
+    Hover(button, c.inside);
+    EXPECT_EQ(button->MouseIn(), c.inside);
+    auto shot = Grab(button);
+    EXPECT_EQ(Count(*shot, clBlack) > 0, c.black) << c.inside << c.efCaption;
+    EXPECT_EQ(Count(*shot, clRed) > 0, c.red) << c.inside << c.efCaption;
+  }
+}
+
+TEST_F(EffectButtons, EfButtonKeepsItsOuterLinesCrispAfterTheBlur) {
+  auto* button = Place<TepEfButton>(10, 10, 65, 25);
+  EXPECT_EQ(button->FrameWidth(), 2);
+  button->SetColor(clGray);
+  button->SetFrameWidth(51);
+  button->SetFrameWidth(-1);
+  EXPECT_EQ(button->FrameWidth(), 2) << "values outside 0..50 are ignored";
+  auto shot = Grab(button);
+  TCanvas* c = shot->Canvas();
+  EXPECT_EQ(c->Pixels(0, 0), RGB(63, 63, 63));
+  EXPECT_EQ(c->Pixels(30, 0), RGB(63, 63, 63));
+  EXPECT_EQ(c->Pixels(64, 24), RGB(193, 193, 193));
+  EXPECT_EQ(c->Pixels(2, 2), RGB(0, 0, 0));
+  EXPECT_EQ(c->Pixels(62, 22), RGB(0, 0, 0));
+  // Inside the crisp lines the frames are blurred into each other.
+  EXPECT_NE(c->Pixels(1, 10), RGB(63, 63, 63));
+}
+
+TEST_F(EffectButtons, EfButtonCaptionIsCrispOrAGlow) {
+  auto* button = Place<TepEfButton>(10, 10, 80, 30);
+  button->SetCaption("Go on");
+  button->Font()->SetColor(clBlack);
+  EXPECT_EQ(button->ActiveTextColor(), clBlue);
+  struct Case {
+    bool inside, efCaption;
+    bool blue;
+  } const cases[] = {{false, false, false}, {true, false, true}, {true, true, false}};
+  for (const Case& c : cases) {
+    button->SetEfCaption(c.efCaption);
+    Hover(button, c.inside);
+    auto shot = Grab(button);
+    EXPECT_EQ(Count(*shot, clBlue) > 0, c.blue) << c.inside << c.efCaption;
+  }
+  // The glow: bluish pixels that are not pure.
+  auto shot = Grab(button);
+  int bluish = 0;
+  for (int y = 0; y < shot->Height(); ++y)
+    for (int x = 0; x < shot->Width(); ++x) {
+      const COLORREF p = shot->Canvas()->Pixels(x, y);
+      bluish += GetBValue(p) > GetRValue(p) + 30;
+    }
+  EXPECT_GT(bluish, 0);
+}
+
+TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
+  Application->Initialize();
+  TForm holder(nullptr);
+  holder.SetName("Holder");
+  auto* label = new TepLabelButton(&holder);
+  label->SetName("lbl");
+  label->SetParent(&holder);
+  auto* ef = new TepEfButton(&holder);
+  ef->SetName("ef");
+  ef->SetParent(&holder);
+  const AnsiString plain = WriteComponentLayout(&holder);
+  for (const char* name : {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout"})
+    EXPECT_EQ(plain.find(name), AnsiString::npos) << name << " in\n" << plain;
+  label->SetEfCaption(true);
+  label->SetLayout(blGlyphTop);
+  ef->SetBtnFrameWidth(7);
+  ef->SetBtnColor(clRed);
+  TForm copy(nullptr);
+  ReadComponentLayout(&copy, WriteComponentLayout(&holder), "buttons");
+  auto* label2 = dynamic_cast<TepLabelButton*>(copy.FindComponent("lbl"));
+  auto* ef2 = dynamic_cast<TepEfButton*>(copy.FindComponent("ef"));
+  ASSERT_NE(label2, nullptr);
+  ASSERT_NE(ef2, nullptr);
+  EXPECT_TRUE(label2->EfCaption());
+  EXPECT_EQ(label2->Layout(), blGlyphTop);
+  EXPECT_EQ(ef2->BtnFrameWidth(), 7);
+  EXPECT_EQ(ef2->BtnColor(), clRed);
+  EXPECT_EQ(ef2->FrameWidth(), 2);
+  EXPECT_EQ(ef2->Width(), 65);
+}
