@@ -1,5 +1,7 @@
 #include "skin/Epbuttons.h"
 
+#include "platform/gfx/Gdi.h"
+#include "skin/Effbmp.h"
 #include "skin/Eputils.h"
 #include "skin/Grutils.h"
 
@@ -152,6 +154,102 @@ void TepEfButton::PaintEffects() {
   EfBmp()->SplitBlur(1);
 }
 
+// ---------------------------------------------------------------- TepShadowBtn
+
+TepShadowBtn::TepShadowBtn(TComponent* AOwner) : TButtonGTControl(AOwner) {
+  SetBounds(0, 0, 85, 35);
+}
+
+TRect TepShadowBtn::FaceRect(bool IsPushed) const {
+  const int d = IsPushed ? 3 : 2;
+  return Rect(d, d, Width() - shadowOffset - 4 + d, Height() - shadowOffset - 4 + d);
+}
+
+bool TepShadowBtn::IsMouseIn(int X, int Y) {
+  if (btnKind == TBtnKind::bkRect)
+    return X >= 0 && X < Width() && Y >= 0 && Y < Height();
+  const TRect r = FaceRect(false);
+  HRGN shape = btnKind == TBtnKind::bkEllipse
+                   ? CreateEllipticRgn(r.Left, r.Top, r.Right, r.Bottom)
+                   : CreateRoundRectRgn(r.Left, r.Top, r.Right, r.Bottom, 2 * radius, 2 * radius);
+  const bool inside = PtInRegion(shape, X, Y);
+  DeleteObject(shape);
+  return inside;
+}
+
+// Halves the brightness of everything under the shadow's shape.
+void TepShadowBtn::PaintShadow() {
+  TBitmap* off = OffBmp();
+  TBitmap mask;
+  mask.SetSize(off->Width(), off->Height());
+  TCanvas* m = mask.Canvas();
+  m->Brush()->SetColor(clWhite);
+  m->FillRect(Rect(0, 0, mask.Width(), mask.Height()));
+  m->Brush()->SetColor(clBlack);
+  m->Pen()->SetColor(clBlack);
+  const int o = shadowOffset;
+  TRect r = btnKind == TBtnKind::bkRect ? Rect(o + 2, o + 2, Width() - 2, Height() - 1)
+                                        : Rect(o, o, Width() - 2, Height() - 1);
+  if (Pushed()) {
+    r.Left += r.Left > 5 ? 1 : 0;
+    r.Top += r.Top > 5 ? 1 : 0;
+    --r.Right;
+    --r.Bottom;
+  }
+  switch (btnKind) {
+  case TBtnKind::bkRect:
+    m->Rectangle(r);
+    break;
+  case TBtnKind::bkEllipse:
+    m->Ellipse(r);
+    break;
+  case TBtnKind::bkRndRect:
+    m->RoundRect(r.Left, r.Top, r.Right, r.Bottom, 2 * radius, 2 * radius);
+    break;
+  }
+  TEffectBmp image(off->Handle());
+  const TEffectBmp where(mask.Handle());
+  for (int y = 0; y < image.Height(); ++y) {
+    uint8_t* pixel = image.GetLine(y);
+    const uint8_t* black = where.GetLine(y);
+    for (int x = 0; x < image.Width() * 3; x += 3)
+      if (black[x] == 0 && black[x + 1] == 0 && black[x + 2] == 0)
+        for (int i = 0; i < 3; ++i)
+          pixel[x + i] >>= 1;
+  }
+  if (blurShadow)
+    image.MaskSplitBlur(&where, 1);
+  image.Draw(off->Canvas()->Handle(), 0, 0);
+}
+
+void TepShadowBtn::PaintFace() {
+  PaintShadow();
+  TCanvas* canvas = OffBmp()->Canvas();
+  const TRect face = FaceRect(Pushed());
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(btnColor);
+  canvas->Pen()->SetColor(btnColor);
+  switch (btnKind) {
+  case TBtnKind::bkRect:
+    canvas->FillRect(face);
+    break;
+  case TBtnKind::bkEllipse:
+    canvas->Ellipse(face);
+    break;
+  case TBtnKind::bkRndRect:
+    canvas->RoundRect(face.Left, face.Top, face.Right, face.Bottom, 2 * radius, 2 * radius);
+    break;
+  }
+  const int gw = Glyph()->Empty() ? 0 : Glyph()->Width() / NumGlyphs();
+  const int gh = Glyph()->Empty() ? 0 : Glyph()->Height();
+  CalcLCoord(Layout(), face, gw, gh, canvas->TextWidth(Caption()), canvas->TextHeight(Caption()),
+             Spacing(), Margin(), TextX, TextY, GlyphX, GlyphY);
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Font()->SetColor(mouseIn ? ActiveTextColor() : Font()->Color());
+  canvas->TextOut(TextX, TextY, Caption());
+  DrawButtonGlyph();
+}
+
 // ---------------------------------------------------------------- published
 
 namespace {
@@ -179,4 +277,20 @@ WT_PUBLISH(TepEfButton, TButtonGControl) {
   p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
   p.Property("Margin", &B::Margin, &B::SetMargin).Default(-1);
   p.Property("Spacing", &B::Spacing, &B::SetSpacing).Default(4);
+}
+
+namespace {
+[[maybe_unused]] const bool btnKindIdents =
+    RegisterEnum<TBtnKind>({{"bkRect", TBtnKind::bkRect},
+                            {"bkEllipse", TBtnKind::bkEllipse},
+                            {"bkRndRect", TBtnKind::bkRndRect}});
+} // namespace
+
+WT_PUBLISH(TepShadowBtn, TButtonGTControl) {
+  using B = TepShadowBtn;
+  p.Property("BtnKind", &B::BtnKind, &B::SetBtnKind).Default(TBtnKind::bkRect);
+  p.Color("BtnColor", &B::BtnColor, &B::SetBtnColor).Default(clBlue);
+  p.Property("Radius", &B::Radius, &B::SetRadius).Default(10);
+  p.Property("ShadowOffset", &B::ShadowOffset, &B::SetShadowOffset).Default(uint8_t{3});
+  p.Property("BlurShadow", &B::BlurShadow, &B::SetBlurShadow).Default(false);
 }

@@ -6,6 +6,7 @@
 #include "tests/platform/ui/FormFixture.h"
 #include "tests/skin/SkinPixels.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,6 +166,60 @@ TEST_F(EffectButtons, EfButtonCaptionIsCrispOrAGlow) {
   EXPECT_GT(bluish, 0);
 }
 
+TEST_F(EffectButtons, ShadowBtnHalvesWhatLiesUnderItsShape) {
+  const TPalette shades = {
+      {'w', clWhite}, {'b', clBlue}, {'s', static_cast<TColor>(RGB(127, 127, 127))}};
+  auto* button = Place<TepShadowBtn>(10, 10, 12, 9);
+  button->SetColor(clWhite);
+  struct Case {
+    TBtnKind kind;
+    uint8_t offset;
+    std::vector<std::string> rows;
+  } const cases[] = {
+      // A rectangle's shadow keeps two pixels of offset even at 0.
+      {TBtnKind::bkRect,
+       0,
+       {"wwwwwwwwwwww", "wwwwwwwwwwww", "wwbbbbbbbbww", "wwbbbbbbbbww", "wwbbbbbbbbww",
+        "wwbbbbbbbbww", "wwbbbbbbbbww", "wwssssssssww", "wwwwwwwwwwww"}},
+      {TBtnKind::bkRect,
+       2,
+       {"wwwwwwwwwwww", "wwwwwwwwwwww", "wwbbbbbbwwww", "wwbbbbbbwwww", "wwbbbbbbssww",
+        "wwwwssssssww", "wwwwssssssww", "wwwwssssssww", "wwwwwwwwwwww"}},
+  };
+  for (const Case& c : cases) {
+    button->SetBtnKind(c.kind);
+    button->SetShadowOffset(c.offset);
+    EXPECT_EQ(Picture(*Grab(button), shades), c.rows) << int(c.offset);
+  }
+  // The ellipse's shadow starts at the corner with no offset.
+  button->SetBtnKind(TBtnKind::bkEllipse);
+  button->SetShadowOffset(0);
+  EXPECT_EQ(Picture(*Grab(button), shades)[0].substr(4, 4), "ssss");
+}
+
+TEST_F(EffectButtons, ShadowBtnPressedFaceMovesAndTheShapeIsTheHitArea) {
+  auto* button = Place<TepShadowBtn>(10, 10, 40, 30);
+  button->SetColor(clWhite);
+  const TPalette shades = {{'w', clWhite}, {'b', clBlue}};
+  EXPECT_EQ(Picture(*Grab(button), shades)[2].substr(1, 3), "wbb");
+  SimulateMouseMove(At(button, 10, 10));
+  Pump();
+  SimulateMouseDown(At(button, 10, 10), mbLeft);
+  Pump();
+  EXPECT_EQ(Picture(*Grab(button), shades)[2].substr(1, 3), "www");
+  EXPECT_EQ(Picture(*Grab(button), shades)[3].substr(1, 3), "wwb");
+  SimulateMouseUp(At(button, 10, 10), mbLeft);
+  Pump();
+
+  EXPECT_TRUE(button->IsMouseIn(1, 1));
+  button->SetBtnKind(TBtnKind::bkEllipse);
+  EXPECT_FALSE(button->IsMouseIn(3, 3));
+  EXPECT_TRUE(button->IsMouseIn(17, 12));
+  button->SetBtnKind(TBtnKind::bkRndRect);
+  EXPECT_FALSE(button->IsMouseIn(3, 3));
+  EXPECT_TRUE(button->IsMouseIn(5, 12));
+}
+
 TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
@@ -176,12 +231,18 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   ef->SetName("ef");
   ef->SetParent(&holder);
   const AnsiString plain = WriteComponentLayout(&holder);
-  for (const char* name : {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout"})
+  auto* shadow = new TepShadowBtn(&holder);
+  shadow->SetName("sh");
+  shadow->SetParent(&holder);
+  for (const char* name : {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout",
+                           "BtnKind", "Radius", "ShadowOffset", "BlurShadow"})
     EXPECT_EQ(plain.find(name), AnsiString::npos) << name << " in\n" << plain;
   label->SetEfCaption(true);
   label->SetLayout(blGlyphTop);
   ef->SetBtnFrameWidth(7);
   ef->SetBtnColor(clRed);
+  shadow->SetBtnKind(TBtnKind::bkRndRect);
+  shadow->SetShadowOffset(5);
   TForm copy(nullptr);
   ReadComponentLayout(&copy, WriteComponentLayout(&holder), "buttons");
   auto* label2 = dynamic_cast<TepLabelButton*>(copy.FindComponent("lbl"));
@@ -194,4 +255,44 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   EXPECT_EQ(ef2->BtnColor(), clRed);
   EXPECT_EQ(ef2->FrameWidth(), 2);
   EXPECT_EQ(ef2->Width(), 65);
+  auto* shadow2 = dynamic_cast<TepShadowBtn*>(copy.FindComponent("sh"));
+  ASSERT_NE(shadow2, nullptr);
+  EXPECT_EQ(shadow2->BtnKind(), TBtnKind::bkRndRect);
+  EXPECT_EQ(shadow2->ShadowOffset(), 5);
+  EXPECT_EQ(shadow2->Radius(), 10);
+}
+
+TEST_F(EffectButtons, DemoSheet) {
+  form->SetColor(clTeal);
+  auto* label = Place<TepLabelButton>(10, 10, 100, 30);
+  label->SetCaption("Label button");
+  label->SetActiveTextColor(clYellow);
+  label->SetEfCaption(true);
+  auto* ef = Place<TepEfButton>(120, 10, 80, 30);
+  ef->SetCaption("Effect");
+  ef->SetColor(clTeal);
+  TepShadowBtn* shadows[3];
+  const TBtnKind kinds[] = {TBtnKind::bkRect, TBtnKind::bkEllipse, TBtnKind::bkRndRect};
+  for (int i = 0; i < 3; ++i) {
+    shadows[i] = Place<TepShadowBtn>(10 + i * 95, 60, 85, 35);
+    shadows[i]->SetBtnKind(kinds[i]);
+    shadows[i]->SetBlurShadow(i == 1);
+    shadows[i]->SetCaption("Shadow");
+    shadows[i]->Font()->SetColor(clWhite);
+  }
+  Hover(ef, true);
+  Hover(label, true);
+  form->Repaint();
+  TBitmap sheet;
+  sheet.SetSize(300, 110);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, form->Impl()->Surface());
+  BitBlt(sheet.Canvas()->Handle(), 0, 0, 300, 110, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-effect-buttons-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-effect-buttons-demo.png";
+  sheet.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  EXPECT_EQ(sheet.Canvas()->Pixels(10 + 2 + 10, 60 + 2 + 2), ColorToRGB(clBlue)) << "a face";
 }
