@@ -1,9 +1,12 @@
 #include "skin/Epbuttons.h"
 
 #include "platform/gfx/Gdi.h"
+#include "skin/Bmputils.h"
 #include "skin/Effbmp.h"
 #include "skin/Eputils.h"
 #include "skin/Grutils.h"
+
+#include <cctype>
 
 namespace {
 
@@ -16,6 +19,332 @@ TColor Dark(TColor C) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- TepSpeedButton
+
+namespace {
+
+void PlaySound(TepWavePlayer* Sound) {
+  if (Sound != nullptr && !Sound->Wave()->Empty())
+    Sound->Play();
+}
+
+// The character after a single '&' in Caption, 0 when none.
+char AccelChar(const AnsiString& Caption) {
+  for (size_t i = 0; i + 1 < Caption.size(); ++i) {
+    if (Caption[i] != '&')
+      continue;
+    if (Caption[i + 1] != '&')
+      return Caption[i + 1];
+    ++i;
+  }
+  return 0;
+}
+
+bool SameLetter(char A, char B) {
+  return std::toupper(static_cast<unsigned char>(A)) == std::toupper(static_cast<unsigned char>(B));
+}
+
+} // namespace
+
+TepSpeedButton::TepSpeedButton(TComponent* AOwner)
+    : TEffectGControl(AOwner), glyph(std::make_unique<TBitmap>()) {
+  SetBounds(0, 0, 25, 25);
+  ControlStyle = {csCaptureMouse, csOpaque, csDoubleClicks};
+  SetParentFont(true);
+}
+
+TepSpeedButton::~TepSpeedButton() {
+  Destroying();
+}
+
+void TepSpeedButton::SetMargin(int32_t Value) {
+  if (Value < -1)
+    return;
+  Store(margin, Value);
+}
+
+void TepSpeedButton::SetNumGlyphs(TNumGlyphs Value) {
+  if (Value < 1 || Value > 4)
+    return;
+  Store(numGlyphs, Value);
+}
+
+void TepSpeedButton::SetGlyph(const TBitmap* Value) {
+  glyph->Assign(Value);
+  XPaint();
+}
+
+void TepSpeedButton::SetClickSound(TepWavePlayer* Value) {
+  SetSound(clickSound, Value);
+}
+
+void TepSpeedButton::SetActiveSound(TepWavePlayer* Value) {
+  SetSound(activeSound, Value);
+}
+
+void TepSpeedButton::SetSound(TepWavePlayer*& Field, TepWavePlayer* Value) {
+  Field = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(this);
+}
+
+void TepSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TEffectGControl::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == clickSound)
+    clickSound = nullptr;
+  if (AComponent == activeSound)
+    activeSound = nullptr;
+}
+
+void TepSpeedButton::SetGroupIndex(int32_t Value) {
+  groupIndex = Value;
+  UpdateExclusive();
+}
+
+void TepSpeedButton::SetAllowAllUp(bool Value) {
+  allowAllUp = Value;
+  UpdateExclusive();
+}
+
+void TepSpeedButton::SetDown(bool Value) {
+  if (groupIndex == 0)
+    Value = false;
+  if (Value == down)
+    return;
+  if (down && !allowAllUp)
+    return;
+  down = Value;
+  state = Value ? bsExclusive : bsUp;
+  XPaint();
+  if (Value)
+    UpdateExclusive();
+}
+
+void TepSpeedButton::UpdateExclusive() {
+  if (groupIndex == 0 || Parent() == nullptr)
+    return;
+  TMessage message{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex),
+                   reinterpret_cast<LPARAM>(this), 0};
+  Parent()->Broadcast(message);
+}
+
+void TepSpeedButton::CMButtonPressed(TMessage& Message) {
+  if (Message.WParam != static_cast<WPARAM>(groupIndex))
+    return;
+  auto* sender = reinterpret_cast<TepSpeedButton*>(Message.LParam);
+  if (sender != this && sender->down && down) {
+    down = false;
+    state = bsUp;
+    XPaint();
+  }
+  allowAllUp = sender->allowAllUp;
+}
+
+bool TepSpeedButton::Inside(int X, int Y) const {
+  return X >= 0 && X <= ClientWidth() && Y >= 0 && Y <= ClientHeight();
+}
+
+void TepSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TEffectGControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || !Enabled())
+    return;
+  if (!down) {
+    state = bsDown;
+    mouseIn = true;
+    XPaint();
+  }
+  dragging = true;
+}
+
+void TepSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
+  TEffectGControl::MouseMove(Shift, X, Y);
+  if (!dragging)
+    return;
+  TepSpeedState next = down ? bsExclusive : bsUp;
+  mouseIn = Inside(X, Y);
+  if (mouseIn)
+    next = down ? bsExclusive : bsDown;
+  if (next == state)
+    return;
+  state = next;
+  XPaint();
+}
+
+void TepSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TEffectGControl::MouseUp(Button, Shift, X, Y);
+  if (!dragging)
+    return;
+  dragging = false;
+  const bool inside = Inside(X, Y);
+  mouseIn = inside;
+  if (groupIndex == 0) {
+    state = bsUp;
+    if (inside)
+      XPaint();
+  } else if (inside) {
+    SetDown(!down);
+  } else {
+    if (down)
+      state = bsExclusive;
+    XPaint();
+  }
+  if (inside)
+    Click();
+  UpdateTracking();
+}
+
+void TepSpeedButton::Click() {
+  PlaySound(clickSound);
+  TEffectGControl::Click();
+}
+
+void TepSpeedButton::DblClick() {
+  if (down)
+    TEffectGControl::DblClick();
+}
+
+void TepSpeedButton::WndProc(TMessage& Message) {
+  if (Message.Msg != CM_DIALOGCHAR) {
+    TEffectGControl::WndProc(Message);
+    return;
+  }
+  const char key = static_cast<char>(Message.WParam);
+  const char accel = AccelChar(Caption());
+  if (accel == 0 || !SameLetter(key, accel) || !Enabled() || !Visible()) {
+    TEffectGControl::WndProc(Message);
+    return;
+  }
+  Click();
+  Message.Result = 1;
+}
+
+void TepSpeedButton::CMMouseEnter(TMessage& Message) {
+  TEffectGControl::CMMouseEnter(Message);
+  if (!Enabled())
+    return;
+  mouseIn = true;
+  XPaint();
+  PlaySound(activeSound);
+}
+
+void TepSpeedButton::CMMouseLeave(TMessage& Message) {
+  TEffectGControl::CMMouseLeave(Message);
+  if (!Enabled() || dragging)
+    return;
+  mouseIn = false;
+  XPaint();
+}
+
+void TepSpeedButton::UpdateTracking() {
+  if (!flat || !Enabled())
+    return;
+  const TPoint p = ScreenToClient(Mouse_CursorPos());
+  const bool over = p.X >= 0 && p.X < Width() && p.Y >= 0 && p.Y < Height();
+  mouseIn = !over;
+  Perform(over ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+}
+
+void TepSpeedButton::CMEnabledChanged(TMessage& Message) {
+  TEffectGControl::CMEnabledChanged(Message);
+  XPaint();
+}
+
+void TepSpeedButton::CMFontChanged(TMessage& Message) {
+  TEffectGControl::CMFontChanged(Message);
+  XPaint();
+}
+
+void TepSpeedButton::CMTextChanged(TMessage& Message) {
+  TEffectGControl::CMTextChanged(Message);
+  XPaint();
+}
+
+void TepSpeedButton::PaintEffects() {
+  if (gradEffect)
+    EfBmp()->AddGradColor(GradientColor(), gradKind);
+  else if (Transparent() && middleTransparent)
+    EfBmp()->AddMiddleColor(Color());
+}
+
+// The parent's image averaged with a gradient on the button's colour.
+void TepSpeedButton::PaintMiddleGradient() {
+  TBitmap* off = OffBmp();
+  TBitmap work;
+  work.SetSize(off->Width(), off->Height());
+  work.Canvas()->Brush()->SetColor(Color());
+  work.Canvas()->FillRect(Rect(0, 0, work.Width(), work.Height()));
+  TEffectBmp gradient(work.Handle());
+  gradient.AddGradColor(GradientColor(), gradKind);
+  TEffectBmp image(off->Handle());
+  image.MiddleBMP(&gradient);
+  image.Draw(off->Canvas()->Handle(), 0, 0);
+}
+
+// A checker of the button's colour and PatternColor, aligned to the control.
+void TepSpeedButton::PaintPattern(const TRect& R) {
+  TCanvas* canvas = OffBmp()->Canvas();
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x)
+      canvas->SetPixels(x, y, (x + y) % 2 == 0 ? patternColor : Color());
+}
+
+void TepSpeedButton::PaintFace() {
+  if (Transparent() && middleTransparent && gradEffect)
+    PaintMiddleGradient();
+  else
+    PaintEf();
+
+  if (!Enabled()) {
+    state = bsDisabled;
+    mouseIn = false;
+  } else if (state == bsDisabled) {
+    state = down && groupIndex != 0 ? bsExclusive : bsUp;
+  }
+
+  TCanvas* canvas = OffBmp()->Canvas();
+  TRect r = Rect(0, 0, Width(), Height());
+  const auto shrink = [&r](int N) { r = Rect(r.Left + N, r.Top + N, r.Right - N, r.Bottom - N); };
+  if (!flat && Pressed()) {
+    Frm3D(canvas, r, outerColor, innerColor, frameWidth);
+    shrink(frameWidth);
+  } else if (!flat) {
+    Frm3D(canvas, r, innerColor, outerColor, frameWidth);
+  } else if (Pressed()) {
+    Frm3D(canvas, r, outerColor, innerColor, 1);
+    shrink(1);
+  } else if (mouseIn && state != bsDisabled) {
+    Frm3D(canvas, r, innerColor, outerColor, 1);
+  }
+  if (!Transparent() && !gradEffect && state == bsExclusive && !mouseIn)
+    PaintPattern(r);
+
+  const int gw = glyph->Empty() ? 0 : glyph->Width() / numGlyphs;
+  const int gh = glyph->Empty() ? 0 : glyph->Height();
+  CalcLCoord(layout, Rect(0, 0, Width(), Height()), gw, gh, canvas->TextWidth(Caption()),
+             canvas->TextHeight(Caption()), spacing, margin, textX, textY, glyphX, glyphY);
+  if (Pressed() && (frameWidth > 0 || flat)) {
+    ++textX;
+    ++textY;
+    ++glyphX;
+    ++glyphY;
+  }
+  if (!glyph->Empty()) {
+    int frame = 1;
+    if (Pressed() && numGlyphs > 3)
+      frame = 3;
+    else if (mouseIn && numGlyphs > 2)
+      frame = 2;
+    else if (state == bsDisabled)
+      frame = numGlyphs;
+    PaintGlyph(canvas, glyphX, glyphY, glyph.get(), numGlyphs, frame);
+  }
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Font()->SetColor(mouseIn ? activeTextColor : Font()->Color());
+  canvas->TextOut(textX, textY, Caption());
+}
 
 // ---------------------------------------------------------------- TepLabelButton
 
@@ -293,4 +622,39 @@ WT_PUBLISH(TepShadowBtn, TButtonGTControl) {
   p.Property("Radius", &B::Radius, &B::SetRadius).Default(10);
   p.Property("ShadowOffset", &B::ShadowOffset, &B::SetShadowOffset).Default(uint8_t{3});
   p.Property("BlurShadow", &B::BlurShadow, &B::SetBlurShadow).Default(false);
+}
+
+namespace {
+[[maybe_unused]] const bool gradKindIdents =
+    !TEnumIdents<TGradKind>::Table().empty() || RegisterEnum<TGradKind>({{"gdRight", gdRight},
+                                                                         {"gdLeft", gdLeft},
+                                                                         {"gdTop", gdTop},
+                                                                         {"gdBottom", gdBottom},
+                                                                         {"gdVCenter", gdVCenter},
+                                                                         {"gdHCenter", gdHCenter}});
+} // namespace
+
+WT_PUBLISH(TepSpeedButton, TEffectGControl) {
+  using B = TepSpeedButton;
+  p.Color("ActiveTextColor", &B::ActiveTextColor, &B::SetActiveTextColor).Default(clBlack);
+  p.Property("FrameWidth", &B::FrameWidth, &B::SetFrameWidth).Default(uint8_t{0});
+  p.Color("PatternColor", &B::PatternColor, &B::SetPatternColor).Default(clWhite);
+  p.Color("InnerColor", &B::InnerColor, &B::SetInnerColor).Default(clBtnHighlight);
+  p.Color("OuterColor", &B::OuterColor, &B::SetOuterColor).Default(clBtnShadow);
+  p.Property("GroupIndex", &B::GroupIndex, &B::SetGroupIndex).Default(int32_t{0});
+  p.Property("Down", &B::Down, &B::SetDown).Default(false);
+  p.Property("AllowAllUp", &B::AllowAllUp, &B::SetAllowAllUp).Default(false);
+  p.Property("Spacing", &B::Spacing, &B::SetSpacing).Default(int32_t{4});
+  p.Property("Margin", &B::Margin, &B::SetMargin).Default(int32_t{-1});
+  p.Property("Flat", &B::Flat, &B::SetFlat).Default(false);
+  p.Object("Glyph", &B::Glyph);
+  p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
+  p.Property("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(TNumGlyphs{1});
+  p.Property("ClickSound", &B::ClickSound, &B::SetClickSound);
+  p.Property("ActiveSound", &B::ActiveSound, &B::SetActiveSound);
+  p.Property("MiddleTransparent", &B::MiddleTransparent, &B::SetMiddleTransparent).Default(false);
+  p.Property("GradEffect", &B::GradEffect, &B::SetGradEffect).Default(false);
+  p.Property("GradKind", &B::GradKind, &B::SetGradKind).Default(gdRight);
+  p.Color("GradColor", &B::GradColor, &B::SetGradColor).Default(clBlack);
+  p.Color("ActiveGradColor", &B::ActiveGradColor, &B::SetActiveGradColor).Default(clBlack);
 }

@@ -4,6 +4,126 @@
 #include "skin/Vclbase.h"
 
 #include <cstdint>
+#include <memory>
+
+enum TepSpeedState { bsUp, bsDisabled, bsDown, bsExclusive };
+
+// A speed button: held down in a group of the same index on one parent, flat
+// with a frame only under the mouse, with glyph frames and a gradient or
+// averaged face.
+class TepSpeedButton : public TEffectGControl {
+public:
+  explicit TepSpeedButton(TComponent* AOwner);
+  ~TepSpeedButton() override;
+
+  TColor ActiveTextColor() const { return activeTextColor; }
+  void SetActiveTextColor(TColor Value) { Store(activeTextColor, Value); }
+  uint8_t FrameWidth() const { return frameWidth; }
+  void SetFrameWidth(uint8_t Value) { Store(frameWidth, Value); }
+  TColor PatternColor() const { return patternColor; }
+  void SetPatternColor(TColor Value) { Store(patternColor, Value); }
+  TColor InnerColor() const { return innerColor; }
+  void SetInnerColor(TColor Value) { Store(innerColor, Value); }
+  TColor OuterColor() const { return outerColor; }
+  void SetOuterColor(TColor Value) { Store(outerColor, Value); }
+  int32_t GroupIndex() const { return groupIndex; }
+  void SetGroupIndex(int32_t Value);
+  bool Down() const { return down; }
+  void SetDown(bool Value);
+  bool AllowAllUp() const { return allowAllUp; }
+  void SetAllowAllUp(bool Value);
+  int32_t Spacing() const { return spacing; }
+  void SetSpacing(int32_t Value) { Store(spacing, Value); }
+  int32_t Margin() const { return margin; }
+  // Values below -1 are ignored.
+  void SetMargin(int32_t Value);
+  bool Flat() const { return flat; }
+  void SetFlat(bool Value) { Store(flat, Value); }
+  TBitmap* Glyph() const { return glyph.get(); }
+  // Copies Value's picture.
+  void SetGlyph(const TBitmap* Value);
+  TLayout Layout() const { return layout; }
+  void SetLayout(TLayout Value) { Store(layout, Value); }
+  TNumGlyphs NumGlyphs() const { return numGlyphs; }
+  // Values outside 1..4 are ignored.
+  void SetNumGlyphs(TNumGlyphs Value);
+  TepWavePlayer* ClickSound() const { return clickSound; }
+  void SetClickSound(TepWavePlayer* Value);
+  TepWavePlayer* ActiveSound() const { return activeSound; }
+  void SetActiveSound(TepWavePlayer* Value);
+  bool MiddleTransparent() const { return middleTransparent; }
+  void SetMiddleTransparent(bool Value) { Store(middleTransparent, Value); }
+  bool GradEffect() const { return gradEffect; }
+  void SetGradEffect(bool Value) { Store(gradEffect, Value); }
+  TGradKind GradKind() const { return gradKind; }
+  void SetGradKind(TGradKind Value) { Store(gradKind, Value); }
+  TColor GradColor() const { return gradColor; }
+  void SetGradColor(TColor Value) { Store(gradColor, Value); }
+  TColor ActiveGradColor() const { return activeGradColor; }
+  void SetActiveGradColor(TColor Value) { Store(activeGradColor, Value); }
+
+  TepSpeedState State() const { return state; }
+  bool MouseIn() const { return mouseIn; }
+  void Click() override;
+  void DblClick() override;
+
+protected:
+  void PaintFace() override;
+  void PaintEffects() override;
+  void WndProc(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMButtonPressed(TMessage& Message) override;
+  void CMEnabledChanged(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  template <class T> void Store(T& Field, const T& Value) {
+    Field = Value;
+    XPaint();
+  }
+  bool Inside(int X, int Y) const;
+  bool Pressed() const { return state == bsDown || state == bsExclusive; }
+  TColor GradientColor() const { return mouseIn ? activeGradColor : gradColor; }
+  // Tells the buttons of the group that this one changed.
+  void UpdateExclusive();
+  // A flat button looks again where the pointer is.
+  void UpdateTracking();
+  void PaintMiddleGradient();
+  void PaintPattern(const TRect& R);
+  void SetSound(TepWavePlayer*& Field, TepWavePlayer* Value);
+
+  TColor activeTextColor = clBlack;
+  uint8_t frameWidth = 0;
+  TColor patternColor = clWhite;
+  TColor innerColor = clBtnHighlight;
+  TColor outerColor = clBtnShadow;
+  int32_t groupIndex = 0;
+  bool down = false;
+  bool dragging = false;
+  bool allowAllUp = false;
+  int32_t spacing = 4;
+  int32_t margin = -1;
+  bool flat = false;
+  bool mouseIn = false;
+  std::unique_ptr<TBitmap> glyph;
+  TLayout layout = blGlyphLeft;
+  TNumGlyphs numGlyphs = 1;
+  int textX = 0, textY = 0, glyphX = 0, glyphY = 0;
+  TepWavePlayer* clickSound = nullptr;
+  TepWavePlayer* activeSound = nullptr;
+  bool middleTransparent = false;
+  bool gradEffect = false;
+  TGradKind gradKind = gdRight;
+  TColor gradColor = clBlack;
+  TColor activeGradColor = clBlack;
+  TepSpeedState state = bsUp;
+};
 
 // Caption and glyph only, two pixels from the edges; the caption glows
 // under the mouse.
@@ -95,6 +215,7 @@ private:
   bool blurShadow = false;
 };
 
+WT_DECLARE_META(TepSpeedButton)
 WT_DECLARE_META(TepLabelButton)
 WT_DECLARE_META(TepEfButton)
 WT_DECLARE_META(TepShadowBtn)

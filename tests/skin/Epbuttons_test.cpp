@@ -220,6 +220,105 @@ TEST_F(EffectButtons, ShadowBtnPressedFaceMovesAndTheShapeIsTheHitArea) {
   EXPECT_TRUE(button->IsMouseIn(5, 12));
 }
 
+TEST_F(EffectButtons, SpeedButtonsOfAGroupHoldOneDown) {
+  TepSpeedButton* buttons[3];
+  int clicks = 0;
+  for (int i = 0; i < 3; ++i) {
+    buttons[i] = Place<TepSpeedButton>(10 + i * 30, 10, 25, 25);
+    buttons[i]->SetGroupIndex(1);
+    buttons[i]->OnClick = [&clicks](TObject*) { ++clicks; };
+  }
+  buttons[0]->SetDown(true);
+  ClickAt(buttons[1], 5, 5);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(buttons[0]->Down());
+  EXPECT_TRUE(buttons[1]->Down());
+  EXPECT_EQ(buttons[1]->State(), bsExclusive);
+  EXPECT_EQ(buttons[0]->State(), bsUp);
+
+  // Pressing the down button again leaves it down, unless all may be up.
+  ClickAt(buttons[1], 5, 5);
+  Pump();
+  EXPECT_TRUE(buttons[1]->Down());
+  buttons[2]->SetAllowAllUp(true);
+  EXPECT_TRUE(buttons[1]->AllowAllUp()) << "the group shares it";
+  ClickAt(buttons[1], 5, 5);
+  Pump();
+  EXPECT_FALSE(buttons[1]->Down());
+  EXPECT_EQ(clicks, 3);
+
+  // Released outside: no click, nothing changes hands.
+  SimulateMouseDown(At(buttons[2], 5, 5), mbLeft);
+  Pump();
+  EXPECT_EQ(buttons[2]->State(), bsDown);
+  SimulateMouseMove(At(buttons[2], 100, 100));
+  Pump();
+  EXPECT_EQ(buttons[2]->State(), bsUp);
+  SimulateMouseUp(At(buttons[2], 100, 100), mbLeft);
+  Pump();
+  EXPECT_FALSE(buttons[2]->Down());
+  EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(EffectButtons, SpeedButtonOutsideAGroupNeverStaysDownAndRefusesBadMargins) {
+  auto* button = Place<TepSpeedButton>(10, 10, 25, 25);
+  button->SetDown(true);
+  EXPECT_FALSE(button->Down());
+  button->SetMargin(3);
+  button->SetMargin(-2);
+  EXPECT_EQ(button->Margin(), 3);
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_EQ(button->State(), bsUp);
+  EXPECT_FALSE(button->Down());
+}
+
+TEST_F(EffectButtons, SpeedButtonShowsTheGlyphFrameOfItsState) {
+  // Four frames of 2 x 2 pixels in red, lime, blue and yellow (two frames
+  // are red-lime and blue-yellow); each frame's bottom-left pixel is its
+  // transparent colour, so three pixels of the frame's colour show.
+  TBitmap strip;
+  Paint(strip, {"rrggbbyy", "wrwgwbwy"},
+        {{'r', clRed}, {'g', clLime}, {'b', clBlue}, {'y', clYellow}, {'w', clWhite}});
+  auto* button = Place<TepSpeedButton>(10, 10, 25, 25);
+  button->SetColor(clWhite);
+  button->SetGlyph(&strip);
+  const auto shows = [&](TColor color) { return Count(*Grab(button), color) == 3; };
+  struct Case {
+    TNumGlyphs frames;
+    bool enabled, hover, down;
+    TColor shown;
+  } const cases[] = {
+      {4, true, false, false, clRed},   {4, true, false, true, clBlue},
+      {3, true, true, false, clLime},   {2, true, true, false, clRed},
+      {2, false, false, false, clBlue}, {4, false, false, false, clYellow},
+  };
+  for (const Case& c : cases) {
+    button->SetNumGlyphs(c.frames);
+    button->SetEnabled(c.enabled);
+    button->SetGroupIndex(c.down ? 1 : 0);
+    button->SetAllowAllUp(true);
+    button->SetDown(c.down);
+    Hover(button, c.hover);
+    EXPECT_TRUE(shows(c.shown)) << int(c.frames) << c.enabled << c.hover << c.down;
+  }
+}
+
+TEST_F(EffectButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
+  auto* button = Place<TepSpeedButton>(10, 10, 6, 4);
+  button->SetColor(clRed);
+  button->SetPatternColor(clLime);
+  button->SetFrameWidth(1);
+  button->SetInnerColor(clWhite);
+  button->SetOuterColor(clBlack);
+  button->SetGroupIndex(2);
+  button->SetDown(true);
+  const TPalette c = {{'r', clRed}, {'g', clLime}, {'w', clWhite}, {'k', clBlack}};
+  EXPECT_EQ(Picture(*Grab(button), c),
+            (std::vector<std::string>{"kkkkkw", "kgrgrw", "krgrgw", "wwwwww"}));
+}
+
 TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
@@ -234,8 +333,13 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   auto* shadow = new TepShadowBtn(&holder);
   shadow->SetName("sh");
   shadow->SetParent(&holder);
-  for (const char* name : {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout",
-                           "BtnKind", "Radius", "ShadowOffset", "BlurShadow"})
+  auto* speed = new TepSpeedButton(&holder);
+  speed->SetName("sp");
+  speed->SetParent(&holder);
+  for (const char* name :
+       {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout", "BtnKind", "Radius",
+        "ShadowOffset", "BlurShadow", "GroupIndex", "Down", "Flat", "PatternColor", "GradKind",
+        "MiddleTransparent", "AllowAllUp", "NumGlyphs"})
     EXPECT_EQ(plain.find(name), AnsiString::npos) << name << " in\n" << plain;
   label->SetEfCaption(true);
   label->SetLayout(blGlyphTop);
@@ -243,6 +347,9 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   ef->SetBtnColor(clRed);
   shadow->SetBtnKind(TBtnKind::bkRndRect);
   shadow->SetShadowOffset(5);
+  speed->SetGroupIndex(3);
+  speed->SetDown(true);
+  speed->SetFlat(true);
   TForm copy(nullptr);
   ReadComponentLayout(&copy, WriteComponentLayout(&holder), "buttons");
   auto* label2 = dynamic_cast<TepLabelButton*>(copy.FindComponent("lbl"));
@@ -260,6 +367,13 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   EXPECT_EQ(shadow2->BtnKind(), TBtnKind::bkRndRect);
   EXPECT_EQ(shadow2->ShadowOffset(), 5);
   EXPECT_EQ(shadow2->Radius(), 10);
+  auto* speed2 = dynamic_cast<TepSpeedButton*>(copy.FindComponent("sp"));
+  ASSERT_NE(speed2, nullptr);
+  EXPECT_EQ(speed2->GroupIndex(), 3);
+  EXPECT_TRUE(speed2->Down());
+  EXPECT_TRUE(speed2->Flat());
+  EXPECT_EQ(speed2->Spacing(), 4);
+  EXPECT_EQ(speed2->Width(), 25);
 }
 
 TEST_F(EffectButtons, DemoSheet) {
