@@ -483,6 +483,182 @@ void TepEfButton::PaintEffects() {
   EfBmp()->SplitBlur(1);
 }
 
+// ---------------------------------------------------------------- TepColorButton
+
+TepColorButton::TepColorButton(TComponent* AOwner)
+    : TEffectGControl(AOwner), glyph(std::make_unique<TBitmap>()) {
+  SetBounds(0, 0, 86, 30);
+}
+
+TepColorButton::~TepColorButton() {
+  Destroying();
+}
+
+void TepColorButton::SetColorDialog(TColorDialog* Value) {
+  colorDialog = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(this);
+}
+
+void TepColorButton::SetClickSound(TepWavePlayer* Value) {
+  clickSound = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(this);
+}
+
+void TepColorButton::SetActiveSound(TepWavePlayer* Value) {
+  activeSound = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(this);
+}
+
+void TepColorButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TEffectGControl::Notification(AComponent, Operation);
+  if (Operation != opRemove)
+    return;
+  if (AComponent == colorDialog)
+    colorDialog = nullptr;
+  if (AComponent == clickSound)
+    clickSound = nullptr;
+  if (AComponent == activeSound)
+    activeSound = nullptr;
+}
+
+void TepColorButton::SetGlyph(const TBitmap* Value) {
+  glyph->Assign(Value);
+  XPaint();
+}
+
+void TepColorButton::SetNumGlyphs(TNumGlyphs Value) {
+  if (Value < 1 || Value > 4)
+    return;
+  Store(numGlyphs, Value);
+}
+
+void TepColorButton::SetMargin(int Value) {
+  if (Value < -1)
+    return;
+  Store(margin, Value);
+}
+
+void TepColorButton::CMMouseEnter(TMessage& Message) {
+  TEffectGControl::CMMouseEnter(Message);
+  if (mouseIn)
+    return;
+  mouseIn = true;
+  XPaint();
+  PlaySound(activeSound);
+}
+
+void TepColorButton::CMMouseLeave(TMessage& Message) {
+  TEffectGControl::CMMouseLeave(Message);
+  if (!mouseIn)
+    return;
+  mouseIn = false;
+  XPaint();
+}
+
+void TepColorButton::CMTextChanged(TMessage& Message) {
+  TEffectGControl::CMTextChanged(Message);
+  XPaint();
+}
+
+void TepColorButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TEffectGControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || colorDialog == nullptr || X < 0 || X >= Width() || Y < 0 || Y >= Height())
+    return;
+  down = true;
+  mouseIn = true;
+  XPaint();
+  PlaySound(clickSound);
+  colorDialog->SetColor(ColorToRGB(colorValue));
+  if (colorDialog->Execute() && colorDialog->Color() != colorValue) {
+    colorValue = colorDialog->Color();
+    if (OnChange)
+      OnChange(this);
+  }
+  down = false;
+  XPaint();
+}
+
+void TepColorButton::PlaceContent(int TextWidth, int TextHeight, int GlyphWidth, int GlyphHeight) {
+  CalcLCoord(layout, ClientRect(), GlyphWidth, GlyphHeight, TextWidth, TextHeight, spacing, margin,
+             textX, textY, glyphX, glyphY);
+  const int sx = markWidth / 2 + markOffset / 2, sy = markHeight / 2 + markOffset / 2;
+  const int dx = markAlign == mkLeft ? sx : markAlign == mkRight ? -sx : 0;
+  const int dy = markAlign == mkTop ? sy : markAlign == mkBottom ? -sy : 0;
+  textX += dx, glyphX += dx, textY += dy, glyphY += dy;
+  switch (markAlign) {
+  case mkLeft:
+    markPos = Point(Min(textX, glyphX) - markWidth - markOffset, Height() / 2 - markHeight / 2);
+    break;
+  case mkRight:
+    markPos = Point(Max(glyphX + GlyphWidth, textX + TextWidth) + markOffset,
+                    Height() / 2 - markHeight / 2);
+    break;
+  case mkTop:
+    markPos = Point(Width() / 2 - markWidth / 2, Min(textY, glyphY) - markHeight - markOffset);
+    break;
+  case mkBottom:
+    markPos = Point(Width() / 2 - markWidth / 2,
+                    Max(glyphY + GlyphHeight, textY + TextHeight) + markOffset);
+    break;
+  }
+  if (Pushed()) {
+    ++textX, ++textY, ++glyphX, ++glyphY;
+    markPos = Point(markPos.X + 1, markPos.Y + 1);
+  }
+}
+
+void TepColorButton::PaintMark() {
+  TCanvas* canvas = OffBmp()->Canvas();
+  const TRect r = Bounds(markPos.X, markPos.Y, markWidth, markHeight);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(colorValue);
+  if (Transparent()) {
+    canvas->FillRect(r);
+    return;
+  }
+  const TColor value = ColorToRGB(colorValue), face = ColorToRGB(Color());
+  TColor outline = face;
+  if (value == face)
+    outline = value == ColorToRGB(clBlack) ? clWhite : clBlack;
+  canvas->Pen()->SetColor(outline);
+  canvas->Rectangle(r);
+}
+
+void TepColorButton::PaintFace() {
+  TCanvas* canvas = OffBmp()->Canvas();
+  const TRect client = ClientRect();
+  if (useFrame && Pushed())
+    Frm3D(canvas, client, outerColor, innerColor, 1);
+  else if (useFrame && mouseIn)
+    Frm3D(canvas, client, innerColor, outerColor, 1);
+  const int gw = glyph->Empty() ? 0 : glyph->Width() / numGlyphs;
+  const int gh = glyph->Empty() ? 0 : glyph->Height();
+  const AnsiString& caption = Caption();
+  PlaceContent(canvas->TextWidth(caption), canvas->TextHeight(caption), gw, gh);
+  PaintMark();
+
+  canvas->Brush()->SetStyle(bsClear);
+  if (mouseIn && efCaption) {
+    canvas->Font()->SetColor(activeTextColor);
+    canvas->TextOut(textX - 1, textY - 1, caption);
+    canvas->TextOut(textX + 1, textY + 1, caption);
+  }
+  canvas->Font()->SetColor(mouseIn && !efCaption ? activeTextColor : Font()->Color());
+  canvas->TextOut(textX, textY, caption);
+
+  int frame = 1;
+  if (Pushed() && numGlyphs > 3)
+    frame = 3;
+  else if (mouseIn && numGlyphs > 2)
+    frame = 2;
+  else if (!Enabled())
+    frame = numGlyphs;
+  PaintGlyph(canvas, glyphX, glyphY, glyph.get(), numGlyphs, frame);
+}
+
 // ---------------------------------------------------------------- TepShadowBtn
 
 TepShadowBtn::TepShadowBtn(TComponent* AOwner) : TButtonGTControl(AOwner) {
@@ -657,4 +833,32 @@ WT_PUBLISH(TepSpeedButton, TEffectGControl) {
   p.Property("GradKind", &B::GradKind, &B::SetGradKind).Default(gdRight);
   p.Color("GradColor", &B::GradColor, &B::SetGradColor).Default(clBlack);
   p.Color("ActiveGradColor", &B::ActiveGradColor, &B::SetActiveGradColor).Default(clBlack);
+}
+
+namespace {
+[[maybe_unused]] const bool markAlignIdents = RegisterEnum<TMarkAlign>(
+    {{"mkLeft", mkLeft}, {"mkTop", mkTop}, {"mkRight", mkRight}, {"mkBottom", mkBottom}});
+} // namespace
+
+WT_PUBLISH(TepColorButton, TEffectGControl) {
+  using B = TepColorButton;
+  p.Color("ColorValue", &B::ColorValue, &B::SetColorValue).Default(clBlack);
+  p.Property("ColorDialog", &B::ColorDialog, &B::SetColorDialog);
+  p.Event("OnChange", &B::OnChange);
+  p.Property("MarkAlign", &B::MarkAlign, &B::SetMarkAlign).Default(mkLeft);
+  p.Property("MarkWidth", &B::MarkWidth, &B::SetMarkWidth).Default(10);
+  p.Property("MarkHeight", &B::MarkHeight, &B::SetMarkHeight).Default(10);
+  p.Property("MarkOffset", &B::MarkOffset, &B::SetMarkOffset).Default(uint8_t{2});
+  p.Property("UseFrame", &B::UseFrame, &B::SetUseFrame).Default(true);
+  p.Color("InnerColor", &B::InnerColor, &B::SetInnerColor).Default(clBtnHighlight);
+  p.Color("OuterColor", &B::OuterColor, &B::SetOuterColor).Default(clBtnShadow);
+  p.Object("Glyph", &B::Glyph);
+  p.Property("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(TNumGlyphs{1});
+  p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
+  p.Property("Margin", &B::Margin, &B::SetMargin).Default(-1);
+  p.Property("Spacing", &B::Spacing, &B::SetSpacing).Default(4);
+  p.Property("EfCaption", &B::EfCaption, &B::SetEfCaption).Default(false);
+  p.Color("ActiveTextColor", &B::ActiveTextColor, &B::SetActiveTextColor);
+  p.Property("ClickSound", &B::ClickSound, &B::SetClickSound);
+  p.Property("ActiveSound", &B::ActiveSound, &B::SetActiveSound);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Push buttons drawn by the effect control bases: a caption with a glow under
 // the mouse, and a bevelled button whose face is softly blurred.
+#include "platform/ui/Dialogs.h"
 #include "skin/Vclbase.h"
 
 #include <cstdint>
@@ -174,6 +175,102 @@ private:
   bool efCaption = false;
 };
 
+enum TMarkAlign { mkLeft, mkTop, mkRight, mkBottom };
+
+// A caption, a glyph and a mark of the chosen colour; a click asks for a new
+// colour in the colour dialog.
+class TepColorButton : public TEffectGControl {
+public:
+  explicit TepColorButton(TComponent* AOwner);
+  ~TepColorButton() override;
+
+  TColor ColorValue() const { return colorValue; }
+  void SetColorValue(TColor Value) { Store(colorValue, Value); }
+  TColorDialog* ColorDialog() const { return colorDialog; }
+  void SetColorDialog(TColorDialog* Value);
+  TMarkAlign MarkAlign() const { return markAlign; }
+  void SetMarkAlign(TMarkAlign Value) { Store(markAlign, Value); }
+  int MarkWidth() const { return markWidth; }
+  void SetMarkWidth(int Value) { Store(markWidth, Value); }
+  int MarkHeight() const { return markHeight; }
+  void SetMarkHeight(int Value) { Store(markHeight, Value); }
+  uint8_t MarkOffset() const { return markOffset; }
+  void SetMarkOffset(uint8_t Value) { Store(markOffset, Value); }
+  bool UseFrame() const { return useFrame; }
+  void SetUseFrame(bool Value) { Store(useFrame, Value); }
+  TColor InnerColor() const { return innerColor; }
+  void SetInnerColor(TColor Value) { Store(innerColor, Value); }
+  TColor OuterColor() const { return outerColor; }
+  void SetOuterColor(TColor Value) { Store(outerColor, Value); }
+  TBitmap* Glyph() const { return glyph.get(); }
+  // Copies Value's picture.
+  void SetGlyph(const TBitmap* Value);
+  TNumGlyphs NumGlyphs() const { return numGlyphs; }
+  // Values outside 1..4 are ignored.
+  void SetNumGlyphs(TNumGlyphs Value);
+  TLayout Layout() const { return layout; }
+  void SetLayout(TLayout Value) { Store(layout, Value); }
+  int Margin() const { return margin; }
+  // Values below -1 are ignored.
+  void SetMargin(int Value);
+  int Spacing() const { return spacing; }
+  void SetSpacing(int Value) { Store(spacing, Value); }
+  bool EfCaption() const { return efCaption; }
+  void SetEfCaption(bool Value) { Store(efCaption, Value); }
+  TColor ActiveTextColor() const { return activeTextColor; }
+  void SetActiveTextColor(TColor Value) { Store(activeTextColor, Value); }
+  TepWavePlayer* ClickSound() const { return clickSound; }
+  void SetClickSound(TepWavePlayer* Value);
+  TepWavePlayer* ActiveSound() const { return activeSound; }
+  void SetActiveSound(TepWavePlayer* Value);
+
+  bool MouseIn() const { return mouseIn; }
+  // Where the last paint put the mark.
+  TPoint MarkPos() const { return markPos; }
+
+  TNotifyEvent OnChange;
+
+protected:
+  void PaintFace() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  template <class T> void Store(T& Field, const T& Value) {
+    Field = Value;
+    XPaint();
+  }
+  bool Pushed() const { return mouseIn && down; }
+  void PlaceContent(int TextWidth, int TextHeight, int GlyphWidth, int GlyphHeight);
+  void PaintMark();
+
+  TColor colorValue = clBlack;
+  TColorDialog* colorDialog = nullptr;
+  TMarkAlign markAlign = mkLeft;
+  int markWidth = 10;
+  int markHeight = 10;
+  uint8_t markOffset = 2;
+  bool useFrame = true;
+  TColor innerColor = clBtnHighlight;
+  TColor outerColor = clBtnShadow;
+  std::unique_ptr<TBitmap> glyph;
+  TNumGlyphs numGlyphs = 1;
+  TLayout layout = blGlyphLeft;
+  int margin = -1;
+  int spacing = 4;
+  bool efCaption = false;
+  TColor activeTextColor = clBlack;
+  TepWavePlayer* clickSound = nullptr;
+  TepWavePlayer* activeSound = nullptr;
+  bool mouseIn = false;
+  bool down = false;
+  int textX = 0, textY = 0, glyphX = 0, glyphY = 0;
+  TPoint markPos{0, 0};
+};
+
 // Scoped: the media buttons have kinds of the same names.
 enum class TBtnKind { bkRect, bkEllipse, bkRndRect };
 
@@ -218,4 +315,5 @@ private:
 WT_DECLARE_META(TepSpeedButton)
 WT_DECLARE_META(TepLabelButton)
 WT_DECLARE_META(TepEfButton)
+WT_DECLARE_META(TepColorButton)
 WT_DECLARE_META(TepShadowBtn)

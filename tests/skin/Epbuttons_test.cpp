@@ -319,6 +319,84 @@ TEST_F(EffectButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
             (std::vector<std::string>{"kkkkkw", "kgrgrw", "krgrgw", "wwwwww"}));
 }
 
+TEST_F(EffectButtons, ColorButtonPlacesItsMarkBesideTheContent) {
+  auto* button = Place<TepColorButton>(10, 10, 86, 30);
+  button->SetColor(clWhite);
+  button->SetColorValue(clRed);
+  // Without caption and glyph the content is a point at the middle,
+  // pushed away from the mark by half the mark and half its offset.
+  struct Case {
+    TMarkAlign align;
+    TPoint mark;
+  } const cases[] = {{mkLeft, {35, 10}}, {mkRight, {41, 10}}};
+  for (const Case& c : cases) {
+    button->SetMarkAlign(c.align);
+    auto shot = Grab(button);
+    EXPECT_EQ(button->MarkPos().X, c.mark.X) << c.align;
+    EXPECT_EQ(button->MarkPos().Y, c.mark.Y) << c.align;
+    EXPECT_EQ(Count(*shot, clRed), 64) << "inside the outline";
+    EXPECT_EQ(shot->Canvas()->Pixels(c.mark.X + 1, c.mark.Y + 1), ColorToRGB(clRed));
+  }
+  // The outline stands out from the face and the mark.
+  struct Outline {
+    TColor value, face, outline;
+  } const outlines[] = {
+      {clRed, clWhite, clWhite}, {clWhite, clWhite, clBlack}, {clBlack, clBlack, clWhite}};
+  for (const Outline& o : outlines) {
+    button->SetColorValue(o.value);
+    button->SetColor(o.face);
+    auto shot = Grab(button);
+    const TPoint m = button->MarkPos();
+    EXPECT_EQ(shot->Canvas()->Pixels(m.X, m.Y), ColorToRGB(o.outline));
+  }
+}
+
+namespace {
+// What a user picking red in the dialog answers.
+class TRedPicker : public TColorDialog {
+public:
+  using TColorDialog::TColorDialog;
+  bool Execute() override {
+    SetColor(clRed);
+    return true;
+  }
+};
+} // namespace
+
+TEST_F(EffectButtons, ColorButtonTakesTheDialogsNewColourOnly) {
+  auto* button = Place<TepColorButton>(10, 10, 86, 30);
+  button->SetColorValue(clTeal);
+  int changes = 0;
+  button->OnChange = [&](TObject*) { ++changes; };
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_EQ(changes, 0) << "no dialog, nothing to do";
+
+  auto* dialog = new TColorDialog(form);
+  button->SetColorDialog(dialog);
+  {
+    TScript script({[] { SimulateKey(VK_ESCAPE); }});
+    SimulateMouseDown(At(button, 5, 5), mbLeft);
+    EXPECT_EQ(script.Done, 1);
+  }
+  SimulateMouseUp(At(button, 5, 5), mbLeft);
+  Pump();
+  EXPECT_EQ(button->ColorValue(), clTeal);
+  EXPECT_EQ(changes, 0) << "cancelled";
+  delete dialog;
+  EXPECT_EQ(button->ColorDialog(), nullptr);
+
+  auto* picker = new TRedPicker(form);
+  button->SetColorDialog(picker);
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_EQ(button->ColorValue(), clRed);
+  EXPECT_EQ(changes, 1);
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_EQ(changes, 1) << "the same colour again is no change";
+}
+
 TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
