@@ -755,6 +755,153 @@ void TepShadowBtn::PaintFace() {
   DrawButtonGlyph();
 }
 
+// ---------------------------------------------------------------- TepKeyButton
+
+TepKeyButton::TepKeyButton(TComponent* AOwner) : TButtonCControl(AOwner) {
+  SetBounds(0, 0, 75, 25);
+  SetTabStop(true);
+}
+
+void TepKeyButton::SetShowFocus(bool Value) {
+  showFocus = Value;
+  Invalidate();
+}
+
+void TepKeyButton::DoClick() {
+  if (OnClick)
+    OnClick(this);
+}
+
+void TepKeyButton::KeyDown(uint16_t& Key, TShiftState Shift) {
+  TButtonCControl::KeyDown(Key, Shift);
+  if (Key == VK_SPACE && !down) {
+    down = true;
+    mouseIn = true;
+    keyPressed = true;
+    Invalidate();
+  } else if (Key == VK_RETURN && Shift.Empty() && Focused() && CanFocus()) {
+    Key = 0;
+    DoClick();
+  }
+}
+
+void TepKeyButton::KeyUp(uint16_t& Key, TShiftState Shift) {
+  TButtonCControl::KeyUp(Key, Shift);
+  if (Key != VK_SPACE || !keyPressed)
+    return;
+  const TPoint p = ScreenToClient(Mouse_CursorPos());
+  mouseIn = p.X >= 0 && p.X <= Width() && p.Y >= 0 && p.Y <= Height();
+  down = false;
+  keyPressed = false;
+  Invalidate();
+  DoClick();
+}
+
+void TepKeyButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (keyPressed)
+    return;
+  if (Button == mbLeft && !Focused() && CanFocus())
+    SetFocus();
+  TButtonCControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TepKeyButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (keyPressed)
+    return;
+  TButtonCControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TepKeyButton::WMSetFocus(TMessage& Message) {
+  TButtonCControl::WMSetFocus(Message);
+  Invalidate();
+}
+
+void TepKeyButton::WMKillFocus(TMessage& Message) {
+  TButtonCControl::WMKillFocus(Message);
+  if (keyPressed) {
+    keyPressed = false;
+    down = false;
+  }
+  Invalidate();
+}
+
+void TepKeyButton::CMDialogChar(TMessage& Message) {
+  const char accel = AccelChar(Caption());
+  if (accel == 0 || !SameLetter(static_cast<char>(Message.WParam), accel) || !CanFocus()) {
+    TButtonCControl::CMDialogChar(Message);
+    return;
+  }
+  DoClick();
+  Message.Result = 1;
+}
+
+void TepKeyButton::PaintContent(const TRect& R) {
+  TCanvas* canvas = OffBmp()->Canvas();
+  const int gw = Glyph()->Empty() ? 0 : Glyph()->Width() / NumGlyphs();
+  const int gh = Glyph()->Empty() ? 0 : Glyph()->Height();
+  const AnsiString& caption = Caption();
+  CalcLCoord(Layout(), R, gw, gh, canvas->TextWidth(caption), canvas->TextHeight(caption),
+             Spacing(), Margin(), TextX, TextY, GlyphX, GlyphY);
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Font()->SetColor(mouseIn ? ActiveTextColor() : Font()->Color());
+  canvas->TextOut(TextX, TextY, caption);
+  DrawButtonGlyph();
+}
+
+// ---------------------------------------------------------------- TepFocusButton
+
+TepFocusButton::TepFocusButton(TComponent* AOwner) : TepKeyButton(AOwner) {}
+
+void TepFocusButton::SetFrameWidth(int Value) {
+  if (Value < 0 || Value > 50)
+    return;
+  Store(frameWidth, Value);
+}
+
+void TepFocusButton::PaintEffects() {
+  if (gradEffect)
+    EfBmp()->AddGradColor(GradientColor(), gradKind);
+  else if (Transparent() && middleTransparent)
+    EfBmp()->AddMiddleColor(Color());
+}
+
+void TepFocusButton::PaintFace() {
+  TBitmap* off = OffBmp();
+  if (Transparent() && middleTransparent && gradEffect) {
+    TBitmap work;
+    work.SetSize(off->Width(), off->Height());
+    work.Canvas()->Brush()->SetColor(Color());
+    work.Canvas()->FillRect(Rect(0, 0, work.Width(), work.Height()));
+    TEffectBmp gradient(work.Handle());
+    gradient.AddGradColor(GradientColor(), gradKind);
+    TEffectBmp image(off->Handle());
+    image.MiddleBMP(&gradient);
+    image.Draw(off->Canvas()->Handle(), 0, 0);
+  } else {
+    PaintEf();
+  }
+  TCanvas* canvas = off->Canvas();
+  const TRect client = ClientRect();
+  if (mouseIn && down)
+    Frm3D(canvas, client, outerColor, innerColor, frameWidth);
+  else
+    Frm3D(canvas, client, innerColor, outerColor, frameWidth);
+  const int inset = frameWidth + 2;
+  const TRect content =
+      Rect(client.Left + inset, client.Top + inset, client.Right - inset, client.Bottom - inset);
+  if (ShowFocus() && Focused()) {
+    if (!Transparent() && !gradEffect) {
+      canvas->DrawFocusRect(content);
+    } else {
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->Pen()->SetMode(pmNot);
+      canvas->Rectangle(content);
+      canvas->Pen()->SetMode(pmCopy);
+    }
+  }
+  PaintContent(content);
+}
+
 // ---------------------------------------------------------------- published
 
 namespace {
@@ -861,4 +1008,20 @@ WT_PUBLISH(TepColorButton, TEffectGControl) {
   p.Color("ActiveTextColor", &B::ActiveTextColor, &B::SetActiveTextColor);
   p.Property("ClickSound", &B::ClickSound, &B::SetClickSound);
   p.Property("ActiveSound", &B::ActiveSound, &B::SetActiveSound);
+}
+
+WT_PUBLISH(TepFocusButton, TButtonCControl) {
+  using B = TepFocusButton;
+  p.Property("FrameWidth", &B::FrameWidth, &B::SetFrameWidth).Default(1);
+  p.Color("InnerColor", &B::InnerColor, &B::SetInnerColor).Default(clBtnHighlight);
+  p.Color("OuterColor", &B::OuterColor, &B::SetOuterColor).Default(clBtnShadow);
+  p.Property("GradEffect", &B::GradEffect, &B::SetGradEffect).Default(false);
+  p.Property("GradKind", &B::GradKind, &B::SetGradKind).Default(gdRight);
+  p.Color("GradColor", &B::GradColor, &B::SetGradColor).Default(clBlack);
+  p.Color("ActiveGradColor", &B::ActiveGradColor, &B::SetActiveGradColor).Default(clBlack);
+  p.Property("MiddleTransparent", &B::MiddleTransparent, &B::SetMiddleTransparent).Default(false);
+  p.Property("ShowFocus", &B::ShowFocus, &B::SetShowFocus).Default(true);
+  p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
+  p.Property("Margin", &B::Margin, &B::SetMargin).Default(-1);
+  p.Property("Spacing", &B::Spacing, &B::SetSpacing).Default(4);
 }

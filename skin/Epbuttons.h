@@ -271,6 +271,78 @@ private:
   TPoint markPos{0, 0};
 };
 
+// A windowed button the keyboard works: Space presses and releases it,
+// Enter and the caption's accelerator click it.
+class TepKeyButton : public TButtonCControl {
+public:
+  explicit TepKeyButton(TComponent* AOwner);
+
+  bool ShowFocus() const { return showFocus; }
+  void SetShowFocus(bool Value);
+  // Pressed by Space and not yet released.
+  bool KeyPressed() const { return keyPressed; }
+
+protected:
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void KeyUp(uint16_t& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  void CMDialogChar(TMessage& Message) override;
+  void DoClick();
+  // The caption and the glyph at the layout's places in R.
+  void PaintContent(const TRect& R);
+
+private:
+  bool showFocus = true;
+  bool keyPressed = false;
+};
+
+// A bevelled windowed button with a gradient or averaged face and a focus mark.
+class TepFocusButton : public TepKeyButton {
+public:
+  explicit TepFocusButton(TComponent* AOwner);
+
+  int FrameWidth() const { return frameWidth; }
+  // Values outside 0..50 are ignored.
+  void SetFrameWidth(int Value);
+  TColor InnerColor() const { return innerColor; }
+  void SetInnerColor(TColor Value) { Store(innerColor, Value); }
+  TColor OuterColor() const { return outerColor; }
+  void SetOuterColor(TColor Value) { Store(outerColor, Value); }
+  bool GradEffect() const { return gradEffect; }
+  void SetGradEffect(bool Value) { Store(gradEffect, Value); }
+  TGradKind GradKind() const { return gradKind; }
+  void SetGradKind(TGradKind Value) { Store(gradKind, Value); }
+  TColor GradColor() const { return gradColor; }
+  void SetGradColor(TColor Value) { Store(gradColor, Value); }
+  TColor ActiveGradColor() const { return activeGradColor; }
+  void SetActiveGradColor(TColor Value) { Store(activeGradColor, Value); }
+  bool MiddleTransparent() const { return middleTransparent; }
+  void SetMiddleTransparent(bool Value) { Store(middleTransparent, Value); }
+
+protected:
+  void PaintFace() override;
+  void PaintEffects() override;
+
+private:
+  template <class T> void Store(T& Field, const T& Value) {
+    Field = Value;
+    Invalidate();
+  }
+  TColor GradientColor() const { return mouseIn ? activeGradColor : gradColor; }
+
+  int frameWidth = 1;
+  TColor innerColor = clBtnHighlight;
+  TColor outerColor = clBtnShadow;
+  bool gradEffect = false;
+  TGradKind gradKind = gdRight;
+  TColor gradColor = clBlack;
+  TColor activeGradColor = clBlack;
+  bool middleTransparent = false;
+};
+
 // Scoped: the media buttons have kinds of the same names.
 enum class TBtnKind { bkRect, bkEllipse, bkRndRect };
 
@@ -317,3 +389,4 @@ WT_DECLARE_META(TepLabelButton)
 WT_DECLARE_META(TepEfButton)
 WT_DECLARE_META(TepColorButton)
 WT_DECLARE_META(TepShadowBtn)
+WT_DECLARE_META(TepFocusButton)

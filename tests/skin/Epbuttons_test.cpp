@@ -37,15 +37,18 @@ protected:
     c->SetBounds(x, y, w, h);
     return c;
   }
-  // The form's pixels under a windowless control.
+  // A control's pixels: a windowed one's own, a windowless one's on its parent.
   static std::unique_ptr<TBitmap> Grab(TControl* c) {
-    c->Parent()->Repaint();
+    auto* window = dynamic_cast<TWinControl*>(c);
+    const bool own = window != nullptr;
+    TWinControl* surface = own ? window : c->Parent();
+    surface->Repaint();
     auto shot = std::make_unique<TBitmap>();
     shot->SetSize(c->Width(), c->Height());
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, c->Parent()->Impl()->Surface());
-    BitBlt(shot->Canvas()->Handle(), 0, 0, c->Width(), c->Height(), dc, c->Left(), c->Top(),
-           SRCCOPY);
+    HGDIOBJ old = SelectObject(dc, surface->Impl()->Surface());
+    BitBlt(shot->Canvas()->Handle(), 0, 0, c->Width(), c->Height(), dc, own ? 0 : c->Left(),
+           own ? 0 : c->Top(), SRCCOPY);
     SelectObject(dc, old);
     DeleteDC(dc);
     return shot;
@@ -395,6 +398,69 @@ TEST_F(EffectButtons, ColorButtonTakesTheDialogsNewColourOnly) {
   ClickAt(button, 5, 5);
   Pump();
   EXPECT_EQ(changes, 1) << "the same colour again is no change";
+}
+
+TEST_F(EffectButtons, FocusButtonAnswersSpaceEnterAndItsAccelerator) {
+  auto* button = Make<TepFocusButton>(10, 10, 75, 25);
+  auto* other = Make<TepFocusButton>(10, 50, 75, 25);
+  button->SetCaption("&Go");
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  // A press focuses it first.
+  ClickAt(button, 5, 5);
+  Pump();
+  EXPECT_TRUE(button->Focused());
+  EXPECT_EQ(clicks, 1);
+
+  SimulateKey(VK_SPACE, {}, ' ');
+  Pump();
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(button->KeyPressed());
+  EXPECT_FALSE(button->Down());
+  SimulateKey(VK_RETURN, {}, 13);
+  Pump();
+  EXPECT_EQ(clicks, 3);
+
+  other->SetFocus();
+  Pump();
+  // The accelerator, as the form hands a typed character to its controls.
+  form->Perform(CM_DIALOGCHAR, 'x');
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'g'), 1);
+  EXPECT_EQ(clicks, 4);
+  SimulateKey(VK_RETURN, {}, 13);
+  Pump();
+  EXPECT_EQ(clicks, 4) << "Enter clicks only the focused button";
+}
+
+TEST_F(EffectButtons, FocusButtonFrameSinksWhilePressedAndMarksTheFocus) {
+  auto* button = Make<TepFocusButton>(10, 10, 40, 20);
+  auto* other = Make<TepFocusButton>(10, 50, 40, 20);
+  button->SetColor(clWhite);
+  button->SetInnerColor(clLime);
+  button->SetOuterColor(clRed);
+  const auto at = [&](int x, int y) { return Grab(button)->Canvas()->Pixels(x, y); };
+  EXPECT_EQ(at(0, 0), ColorToRGB(clLime));
+  EXPECT_EQ(at(39, 19), ColorToRGB(clRed));
+  SimulateMouseMove(At(button, 5, 5));
+  Pump();
+  SimulateMouseDown(At(button, 5, 5), mbLeft);
+  Pump();
+  EXPECT_EQ(at(0, 0), ColorToRGB(clRed));
+  EXPECT_EQ(at(39, 19), ColorToRGB(clLime));
+  SimulateMouseUp(At(button, 5, 5), mbLeft);
+  Pump();
+  ASSERT_TRUE(button->Focused());
+  // The focus mark runs along the content rectangle, three pixels in.
+  const auto focused = Grab(button);
+  other->SetFocus();
+  Pump();
+  const auto unfocused = Grab(button);
+  int changed = 0;
+  for (int x = 3; x < 37; ++x)
+    changed += focused->Canvas()->Pixels(x, 3) != unfocused->Canvas()->Pixels(x, 3);
+  EXPECT_GT(changed, 5);
+  EXPECT_EQ(unfocused->Canvas()->Pixels(10, 3), ColorToRGB(clWhite));
 }
 
 TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
