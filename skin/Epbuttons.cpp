@@ -902,6 +902,93 @@ void TepFocusButton::PaintFace() {
   PaintContent(content);
 }
 
+// ---------------------------------------------------------------- TepTransparentBtn
+
+TepTransparentBtn::TepTransparentBtn(TComponent* AOwner) : TepKeyButton(AOwner) {}
+
+void TepTransparentBtn::SetFrameRnd(bool Value) {
+  frameRnd = Value;
+  UpdateRegion();
+  Invalidate();
+}
+
+void TepTransparentBtn::SetRadius(int Value) {
+  if (Value < 1 || Value > 255)
+    return;
+  radius = Value;
+  UpdateRegion();
+  Invalidate();
+}
+
+void TepTransparentBtn::Resize() {
+  TepKeyButton::Resize();
+  UpdateRegion();
+}
+
+void TepTransparentBtn::UpdateRegion() {
+  SetWindowRgn(frameRnd ? CreateRoundRectRgn(0, 0, Width(), Height(), 2 * radius, 2 * radius)
+                        : nullptr,
+               true);
+}
+
+bool TepTransparentBtn::IsMouseIn(int X, int Y) {
+  if (!frameRnd)
+    return TepKeyButton::IsMouseIn(X, Y);
+  HRGN shape = CreateRoundRectRgn(1, 1, Width() - 1, Height() - 1, 2 * radius, 2 * radius);
+  const bool inside = PtInRegion(shape, X, Y);
+  DeleteObject(shape);
+  return inside;
+}
+
+void TepTransparentBtn::PaintEffects() {
+  if (Transparent() && middleTransparent)
+    EfBmp()->AddMiddleColor(Color());
+}
+
+void TepTransparentBtn::PaintFrame() {
+  TCanvas* canvas = OffBmp()->Canvas();
+  const TRect r = Rect(0, 0, Width(), Height());
+  const TColor outline = Enabled() ? frameColor : frameOuterColor;
+  const TColor raised = down ? frameOuterColor : frameInnerColor;
+  const TColor sunk = down ? frameInnerColor : frameOuterColor;
+  if (frameRnd) {
+    RndRectFrm3D(canvas, r, mouseIn ? raised : outline, mouseIn ? sunk : outline, 2 * radius, 1);
+    return;
+  }
+  canvas->Pen()->SetWidth(1);
+  if (frame3D)
+    Frm3D(canvas, r, mouseIn ? raised : outline, mouseIn ? sunk : outline, 1);
+  else if (mouseIn)
+    Frm3D(canvas, r, frameColor, frameColor, 1);
+  else
+    Frm3D(canvas, Rect(1, 1, Width() - 1, Height() - 1), outline, outline, 1);
+}
+
+void TepTransparentBtn::PaintFocus() {
+  TCanvas* canvas = OffBmp()->Canvas();
+  const TRect r = Rect(1, 1, Width() - 1, Height() - 1);
+  if (!frameRnd && !Transparent()) {
+    canvas->DrawFocusRect(r);
+    return;
+  }
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Pen()->SetMode(pmNot);
+  if (frameRnd)
+    canvas->RoundRect(r.Left, r.Top, r.Right, r.Bottom, 2 * radius - 5, 2 * radius - 5);
+  else
+    canvas->Rectangle(r);
+  canvas->Pen()->SetMode(pmCopy);
+}
+
+void TepTransparentBtn::PaintFace() {
+  PaintEf();
+  if (frame)
+    PaintFrame();
+  if (ShowFocus() && Focused())
+    PaintFocus();
+  PaintContent(ClientRect());
+}
+
 // ---------------------------------------------------------------- published
 
 namespace {
@@ -1019,6 +1106,22 @@ WT_PUBLISH(TepFocusButton, TButtonCControl) {
   p.Property("GradKind", &B::GradKind, &B::SetGradKind).Default(gdRight);
   p.Color("GradColor", &B::GradColor, &B::SetGradColor).Default(clBlack);
   p.Color("ActiveGradColor", &B::ActiveGradColor, &B::SetActiveGradColor).Default(clBlack);
+  p.Property("MiddleTransparent", &B::MiddleTransparent, &B::SetMiddleTransparent).Default(false);
+  p.Property("ShowFocus", &B::ShowFocus, &B::SetShowFocus).Default(true);
+  p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
+  p.Property("Margin", &B::Margin, &B::SetMargin).Default(-1);
+  p.Property("Spacing", &B::Spacing, &B::SetSpacing).Default(4);
+}
+
+WT_PUBLISH(TepTransparentBtn, TButtonCControl) {
+  using B = TepTransparentBtn;
+  p.Property("Frame", &B::Frame, &B::SetFrame).Default(true);
+  p.Color("FrameColor", &B::FrameColor, &B::SetFrameColor).Default(clBlack);
+  p.Property("Frame3D", &B::Frame3D, &B::SetFrame3D).Default(false);
+  p.Color("FrameInnerColor", &B::FrameInnerColor, &B::SetFrameInnerColor).Default(clBtnHighlight);
+  p.Color("FrameOuterColor", &B::FrameOuterColor, &B::SetFrameOuterColor).Default(clBtnShadow);
+  p.Property("FrameRnd", &B::FrameRnd, &B::SetFrameRnd).Default(false);
+  p.Property("Radius", &B::Radius, &B::SetRadius).Default(5);
   p.Property("MiddleTransparent", &B::MiddleTransparent, &B::SetMiddleTransparent).Default(false);
   p.Property("ShowFocus", &B::ShowFocus, &B::SetShowFocus).Default(true);
   p.Property("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);

@@ -343,6 +343,57 @@ private:
   bool middleTransparent = false;
 };
 
+// A windowed button drawn as a frame over its face, plain, 3-D or rounded in
+// a round window.
+class TepTransparentBtn : public TepKeyButton {
+public:
+  explicit TepTransparentBtn(TComponent* AOwner);
+
+  bool Frame() const { return frame; }
+  void SetFrame(bool Value) { Store(frame, Value); }
+  TColor FrameColor() const { return frameColor; }
+  void SetFrameColor(TColor Value) { Store(frameColor, Value); }
+  bool Frame3D() const { return frame3D; }
+  void SetFrame3D(bool Value) { Store(frame3D, Value); }
+  TColor FrameInnerColor() const { return frameInnerColor; }
+  void SetFrameInnerColor(TColor Value) { Store(frameInnerColor, Value); }
+  TColor FrameOuterColor() const { return frameOuterColor; }
+  void SetFrameOuterColor(TColor Value) { Store(frameOuterColor, Value); }
+  bool FrameRnd() const { return frameRnd; }
+  void SetFrameRnd(bool Value);
+  int Radius() const { return radius; }
+  // Values outside 1..255 are ignored.
+  void SetRadius(int Value);
+  bool MiddleTransparent() const { return middleTransparent; }
+  void SetMiddleTransparent(bool Value) { Store(middleTransparent, Value); }
+
+  // A rounded button counts only its rounded shape, one pixel in.
+  bool IsMouseIn(int X, int Y) override;
+
+protected:
+  void PaintFace() override;
+  void PaintEffects() override;
+  void Resize() override;
+
+private:
+  template <class T> void Store(T& Field, const T& Value) {
+    Field = Value;
+    Invalidate();
+  }
+  void UpdateRegion();
+  void PaintFrame();
+  void PaintFocus();
+
+  bool frame = true;
+  TColor frameColor = clBlack;
+  bool frame3D = false;
+  TColor frameInnerColor = clBtnHighlight;
+  TColor frameOuterColor = clBtnShadow;
+  bool frameRnd = false;
+  int radius = 5;
+  bool middleTransparent = false;
+};
+
 // Scoped: the media buttons have kinds of the same names.
 enum class TBtnKind { bkRect, bkEllipse, bkRndRect };
 
@@ -390,3 +441,4 @@ WT_DECLARE_META(TepEfButton)
 WT_DECLARE_META(TepColorButton)
 WT_DECLARE_META(TepShadowBtn)
 WT_DECLARE_META(TepFocusButton)
+WT_DECLARE_META(TepTransparentBtn)

@@ -463,6 +463,48 @@ TEST_F(EffectButtons, FocusButtonFrameSinksWhilePressedAndMarksTheFocus) {
   EXPECT_EQ(unfocused->Canvas()->Pixels(10, 3), ColorToRGB(clWhite));
 }
 
+TEST_F(EffectButtons, TransparentBtnFrameFollowsHoverPressAndKind) {
+  auto* button = Make<TepTransparentBtn>(10, 10, 30, 20);
+  button->SetShowFocus(false);
+  button->SetColor(clWhite);
+  button->SetFrameColor(clBlue);
+  button->SetFrameInnerColor(clLime);
+  button->SetFrameOuterColor(clRed);
+  const auto at = [&](int x, int y) { return Grab(button)->Canvas()->Pixels(x, y); };
+  EXPECT_EQ(at(0, 0), ColorToRGB(clWhite));
+  EXPECT_EQ(at(1, 1), ColorToRGB(clBlue));
+  button->SetEnabled(false);
+  EXPECT_EQ(at(1, 1), ColorToRGB(clRed)) << "disabled, in the outer colour";
+  button->SetEnabled(true);
+  Hover(button, true);
+  EXPECT_EQ(at(0, 0), ColorToRGB(clBlue));
+  button->SetFrame3D(true);
+  EXPECT_EQ(at(0, 0), ColorToRGB(clLime));
+  EXPECT_EQ(at(29, 19), ColorToRGB(clRed));
+  SimulateMouseDown(At(button, 15, 10), mbLeft);
+  Pump();
+  EXPECT_EQ(at(0, 0), ColorToRGB(clRed));
+  EXPECT_EQ(at(29, 19), ColorToRGB(clLime));
+  SimulateMouseUp(At(button, 15, 10), mbLeft);
+  Pump();
+  Hover(button, false);
+  EXPECT_EQ(at(0, 0), ColorToRGB(clBlue)) << "a plain outline at rest";
+}
+
+TEST_F(EffectButtons, RoundedTransparentBtnShapesItsWindowAndHitArea) {
+  auto* button = Make<TepTransparentBtn>(10, 10, 30, 20);
+  EXPECT_EQ(button->WindowRgn(), nullptr);
+  EXPECT_TRUE(button->IsMouseIn(1, 1));
+  button->SetFrameRnd(true);
+  EXPECT_NE(button->WindowRgn(), nullptr);
+  EXPECT_FALSE(button->IsMouseIn(1, 1));
+  EXPECT_TRUE(button->IsMouseIn(15, 10));
+  button->SetRadius(0);
+  EXPECT_EQ(button->Radius(), 5);
+  button->SetFrameRnd(false);
+  EXPECT_EQ(button->WindowRgn(), nullptr);
+}
+
 TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
