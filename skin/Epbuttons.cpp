@@ -362,22 +362,24 @@ void TepLabelButton::PlaceContent(int TextWidth, int TextHeight) {
   const int w = Width(), h = Height();
   const int gw = Glyph()->Empty() ? 0 : Glyph()->Width() / NumGlyphs();
   const int gh = Glyph()->Empty() ? 0 : Glyph()->Height();
+  const auto place = [this](int GX, int GY, int TX, int TY) {
+    GlyphX = GX;
+    GlyphY = GY;
+    TextX = TX;
+    TextY = TY;
+  };
   switch (Layout()) {
   case blGlyphLeft:
-    GlyphX = 2, GlyphY = h / 2 - gh / 2;
-    TextX = w - TextWidth - 2, TextY = h / 2 - TextHeight / 2;
+    place(2, h / 2 - gh / 2, w - TextWidth - 2, h / 2 - TextHeight / 2);
     break;
   case blGlyphRight:
-    GlyphX = w - gw - 2, GlyphY = h / 2 - gh / 2;
-    TextX = 2, TextY = h / 2 - TextHeight / 2;
+    place(w - gw - 2, h / 2 - gh / 2, 2, h / 2 - TextHeight / 2);
     break;
   case blGlyphTop:
-    GlyphX = w / 2 - gw / 2, GlyphY = 2;
-    TextX = w / 2 - TextWidth / 2, TextY = h - TextHeight - 2;
+    place(w / 2 - gw / 2, 2, w / 2 - TextWidth / 2, h - TextHeight - 2);
     break;
   case blGlyphBottom:
-    GlyphX = w / 2 - gw / 2, GlyphY = h - gh - 2;
-    TextX = w / 2 - TextWidth / 2, TextY = 2;
+    place(w / 2 - gw / 2, h - gh - 2, w / 2 - TextWidth / 2, 2);
     break;
   }
 }
@@ -587,7 +589,10 @@ void TepColorButton::PlaceContent(int TextWidth, int TextHeight, int GlyphWidth,
   const int sx = markWidth / 2 + markOffset / 2, sy = markHeight / 2 + markOffset / 2;
   const int dx = markAlign == mkLeft ? sx : markAlign == mkRight ? -sx : 0;
   const int dy = markAlign == mkTop ? sy : markAlign == mkBottom ? -sy : 0;
-  textX += dx, glyphX += dx, textY += dy, glyphY += dy;
+  textX += dx;
+  glyphX += dx;
+  textY += dy;
+  glyphY += dy;
   switch (markAlign) {
   case mkLeft:
     markPos = Point(Min(textX, glyphX) - markWidth - markOffset, Height() / 2 - markHeight / 2);
@@ -605,7 +610,10 @@ void TepColorButton::PlaceContent(int TextWidth, int TextHeight, int GlyphWidth,
     break;
   }
   if (Pushed()) {
-    ++textX, ++textY, ++glyphX, ++glyphY;
+    ++textX;
+    ++textY;
+    ++glyphX;
+    ++glyphY;
     markPos = Point(markPos.X + 1, markPos.Y + 1);
   }
 }

@@ -308,6 +308,29 @@ TEST_F(EffectButtons, SpeedButtonShowsTheGlyphFrameOfItsState) {
   }
 }
 
+TEST_F(EffectButtons, FlatSpeedButtonFramesOnlyUnderTheMouse) {
+  auto* button = Place<TepSpeedButton>(10, 10, 8, 6);
+  button->SetColor(clWhite);
+  button->SetFlat(true);
+  button->SetInnerColor(clLime);
+  button->SetOuterColor(clRed);
+  const auto corner = [&] { return Grab(button)->Canvas()->Pixels(0, 0); };
+  EXPECT_EQ(corner(), ColorToRGB(clWhite));
+  Hover(button, true);
+  EXPECT_TRUE(button->MouseIn());
+  EXPECT_EQ(corner(), ColorToRGB(clLime));
+  SimulateMouseDown(At(button, 4, 3), mbLeft);
+  Pump();
+  EXPECT_EQ(corner(), ColorToRGB(clRed));
+  SimulateMouseUp(At(button, 4, 3), mbLeft);
+  Pump();
+  // After the release the pointer is found still over it.
+  EXPECT_TRUE(button->MouseIn());
+  EXPECT_EQ(corner(), ColorToRGB(clLime));
+  Hover(button, false);
+  EXPECT_EQ(corner(), ColorToRGB(clWhite));
+}
+
 TEST_F(EffectButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
   auto* button = Place<TepSpeedButton>(10, 10, 6, 4);
   button->SetColor(clRed);
@@ -522,10 +545,22 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   auto* speed = new TepSpeedButton(&holder);
   speed->SetName("sp");
   speed->SetParent(&holder);
+  auto* color = new TepColorButton(&holder);
+  color->SetName("col");
+  color->SetParent(&holder);
+  auto* focus = new TepFocusButton(&holder);
+  focus->SetName("foc");
+  focus->SetParent(&holder);
+  auto* framed = new TepTransparentBtn(&holder);
+  framed->SetName("frm");
+  framed->SetParent(&holder);
   for (const char* name :
-       {"EfCaption", "FrameWidth", "BtnFrameWidth", "BtnColor", "Layout", "BtnKind", "Radius",
-        "ShadowOffset", "BlurShadow", "GroupIndex", "Down", "Flat", "PatternColor", "GradKind",
-        "MiddleTransparent", "AllowAllUp", "NumGlyphs"})
+       {"EfCaption",  "FrameWidth", "BtnFrameWidth", "BtnColor",   "Layout",
+        "BtnKind",    "Radius",     "ShadowOffset",  "BlurShadow", "GroupIndex",
+        "Down",       "Flat",       "PatternColor",  "GradKind",   "MiddleTransparent",
+        "AllowAllUp", "NumGlyphs",  "ColorValue",    "MarkAlign",  "MarkWidth",
+        "MarkOffset", "UseFrame",   "ShowFocus",     "Frame3D",    "FrameRnd",
+        "FrameColor"})
     EXPECT_EQ(plain.find(name), AnsiString::npos) << name << " in\n" << plain;
   label->SetEfCaption(true);
   label->SetLayout(blGlyphTop);
@@ -536,6 +571,11 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   speed->SetGroupIndex(3);
   speed->SetDown(true);
   speed->SetFlat(true);
+  color->SetMarkAlign(mkBottom);
+  color->SetColorValue(clTeal);
+  focus->SetFrameWidth(4);
+  framed->SetFrameRnd(true);
+  framed->SetRadius(8);
   TForm copy(nullptr);
   ReadComponentLayout(&copy, WriteComponentLayout(&holder), "buttons");
   auto* label2 = dynamic_cast<TepLabelButton*>(copy.FindComponent("lbl"));
@@ -560,6 +600,20 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   EXPECT_TRUE(speed2->Flat());
   EXPECT_EQ(speed2->Spacing(), 4);
   EXPECT_EQ(speed2->Width(), 25);
+  auto* color2 = dynamic_cast<TepColorButton*>(copy.FindComponent("col"));
+  auto* focus2 = dynamic_cast<TepFocusButton*>(copy.FindComponent("foc"));
+  auto* framed2 = dynamic_cast<TepTransparentBtn*>(copy.FindComponent("frm"));
+  ASSERT_NE(color2, nullptr);
+  ASSERT_NE(focus2, nullptr);
+  ASSERT_NE(framed2, nullptr);
+  EXPECT_EQ(color2->MarkAlign(), mkBottom);
+  EXPECT_EQ(color2->ColorValue(), clTeal);
+  EXPECT_EQ(color2->Width(), 86);
+  EXPECT_EQ(focus2->FrameWidth(), 4);
+  EXPECT_TRUE(focus2->TabStop());
+  EXPECT_TRUE(framed2->FrameRnd());
+  EXPECT_EQ(framed2->Radius(), 8);
+  EXPECT_NE(framed2->WindowRgn(), nullptr);
 }
 
 TEST_F(EffectButtons, DemoSheet) {
@@ -580,16 +634,40 @@ TEST_F(EffectButtons, DemoSheet) {
     shadows[i]->SetCaption("Shadow");
     shadows[i]->Font()->SetColor(clWhite);
   }
+  TepSpeedButton* speeds[3];
+  for (int i = 0; i < 3; ++i) {
+    speeds[i] = Place<TepSpeedButton>(10 + i * 30, 110, 25, 25);
+    speeds[i]->SetCaption(AnsiString(1, static_cast<char>('A' + i)));
+    speeds[i]->SetFrameWidth(2);
+    speeds[i]->SetGroupIndex(1);
+    speeds[i]->SetColor(clSilver);
+  }
+  speeds[1]->SetDown(true);
+  auto* color = Place<TepColorButton>(110, 110, 86, 30);
+  color->SetCaption("Colour");
+  color->SetColorValue(clRed);
+  color->SetColor(clSilver);
+  auto* focus = Make<TepFocusButton>(10, 150, 75, 25);
+  focus->SetCaption("Focus");
+  focus->SetGradEffect(true);
+  focus->SetGradColor(clNavy);
+  auto* framed = Make<TepTransparentBtn>(100, 150, 75, 25);
+  framed->SetCaption("Framed");
+  framed->SetFrameRnd(true);
+  framed->SetColor(clSilver);
+  focus->SetFocus();
   Hover(ef, true);
   Hover(label, true);
   form->Repaint();
   TBitmap sheet;
-  sheet.SetSize(300, 110);
+  sheet.SetSize(300, 190);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, form->Impl()->Surface());
-  BitBlt(sheet.Canvas()->Handle(), 0, 0, 300, 110, dc, 0, 0, SRCCOPY);
+  BitBlt(sheet.Canvas()->Handle(), 0, 0, 300, 190, dc, 0, 0, SRCCOPY);
   SelectObject(dc, old);
   DeleteDC(dc);
+  for (TWinControl* w : {static_cast<TWinControl*>(focus), static_cast<TWinControl*>(framed)})
+    sheet.Canvas()->Draw(w->Left(), w->Top(), Grab(w).get());
   const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-effect-buttons-demo.bmp";
   const std::string png = std::string(WT_BINARY_DIR) + "/skin-effect-buttons-demo.png";
   sheet.SaveToFile(bmp.c_str());
