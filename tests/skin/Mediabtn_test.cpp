@@ -287,6 +287,54 @@ TEST_F(MediaButtons, MediaButtonBevelAndWallpaperFollowThePress) {
       << "no tiles without a wallpaper";
 }
 
+TEST_F(MediaButtons, MediaButtonCaptionTakesTheColourOfItsState) {
+  auto* button = Make<TepMediaButton>(10, 10, 60, 24);
+  button->SetCaption("HH");
+  button->Font()->SetColor(clBlue);
+  button->SetOuterColor(clBlack);
+  button->SetInnerColor(clWhite);
+  button->SetActiveColor(clRed);
+  const auto has = [&](TColor color) {
+    auto shot = Grab(button);
+    for (int y = 2; y < shot->Height() - 2; ++y)
+      for (int x = 2; x < shot->Width() - 2; ++x)
+        if (shot->Canvas()->Pixels(x, y) == ColorToRGB(color))
+          return true;
+    return false;
+  };
+  // The top layer of the caption is the first of its pixels from the top
+  // left, inside the bevel and the pressed face's extra lines.
+  const auto top = [&] {
+    auto shot = Grab(button);
+    for (int y = 3; y < shot->Height() - 2; ++y)
+      for (int x = 3; x < shot->Width() - 2; ++x)
+        for (TColor color : {clBlue, clRed, clBlack})
+          if (shot->Canvas()->Pixels(x, y) == ColorToRGB(color))
+            return color;
+    return clNone;
+  };
+  struct Case {
+    bool enabled, hover, pressed;
+    bool blue, red, black;
+    TColor top;
+  } const cases[] = {
+      {true, false, false, true, false, true, clBlue},
+      {true, true, false, false, true, true, clRed},
+      {true, true, true, false, true, true, clRed},
+      {false, false, false, true, false, true, clBlack},
+  };
+  for (const Case& c : cases) {
+    button->SetEnabled(c.enabled);
+    MoveTo(button, c.hover ? 5 : 200, c.hover ? 5 : 150);
+    if (c.pressed)
+      button->Press(true);
+    EXPECT_EQ(has(clBlue), c.blue) << c.enabled << c.hover << c.pressed;
+    EXPECT_EQ(has(clRed), c.red) << c.enabled << c.hover << c.pressed;
+    EXPECT_EQ(has(clBlack), c.black) << c.enabled << c.hover << c.pressed;
+    EXPECT_EQ(top(), c.top) << c.enabled << c.hover << c.pressed;
+  }
+}
+
 TEST(MediaButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
