@@ -1,11 +1,21 @@
 #include "skin/Effbmp.h"
 
+#include "platform/ui/Typinfo.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// Stored layouts name the gradient kinds of the controls that use them.
+[[maybe_unused]] const bool gradKindIdents = RegisterEnum<TGradKind>({{"gdRight", gdRight},
+                                                                      {"gdLeft", gdLeft},
+                                                                      {"gdTop", gdTop},
+                                                                      {"gdBottom", gdBottom},
+                                                                      {"gdVCenter", gdVCenter},
+                                                                      {"gdHCenter", gdHCenter}});
 
 uint8_t ClampByte(long value) {
   return static_cast<uint8_t>(std::clamp<long>(value, 0, 255));

@@ -679,10 +679,10 @@ TRect TepShadowBtn::FaceRect(bool IsPushed) const {
 }
 
 bool TepShadowBtn::IsMouseIn(int X, int Y) {
-  if (btnKind == TBtnKind::bkRect)
+  if (btnKind == Epbuttons::TBtnKind::bkRect)
     return X >= 0 && X < Width() && Y >= 0 && Y < Height();
   const TRect r = FaceRect(false);
-  HRGN shape = btnKind == TBtnKind::bkEllipse
+  HRGN shape = btnKind == Epbuttons::TBtnKind::bkEllipse
                    ? CreateEllipticRgn(r.Left, r.Top, r.Right, r.Bottom)
                    : CreateRoundRectRgn(r.Left, r.Top, r.Right, r.Bottom, 2 * radius, 2 * radius);
   const bool inside = PtInRegion(shape, X, Y);
@@ -701,8 +701,8 @@ void TepShadowBtn::PaintShadow() {
   m->Brush()->SetColor(clBlack);
   m->Pen()->SetColor(clBlack);
   const int o = shadowOffset;
-  TRect r = btnKind == TBtnKind::bkRect ? Rect(o + 2, o + 2, Width() - 2, Height() - 1)
-                                        : Rect(o, o, Width() - 2, Height() - 1);
+  TRect r = btnKind == Epbuttons::TBtnKind::bkRect ? Rect(o + 2, o + 2, Width() - 2, Height() - 1)
+                                                   : Rect(o, o, Width() - 2, Height() - 1);
   if (Pushed()) {
     r.Left += r.Left > 5 ? 1 : 0;
     r.Top += r.Top > 5 ? 1 : 0;
@@ -710,13 +710,13 @@ void TepShadowBtn::PaintShadow() {
     --r.Bottom;
   }
   switch (btnKind) {
-  case TBtnKind::bkRect:
+  case Epbuttons::TBtnKind::bkRect:
     m->Rectangle(r);
     break;
-  case TBtnKind::bkEllipse:
+  case Epbuttons::TBtnKind::bkEllipse:
     m->Ellipse(r);
     break;
-  case TBtnKind::bkRndRect:
+  case Epbuttons::TBtnKind::bkRndRect:
     m->RoundRect(r.Left, r.Top, r.Right, r.Bottom, 2 * radius, 2 * radius);
     break;
   }
@@ -743,13 +743,13 @@ void TepShadowBtn::PaintFace() {
   canvas->Brush()->SetColor(btnColor);
   canvas->Pen()->SetColor(btnColor);
   switch (btnKind) {
-  case TBtnKind::bkRect:
+  case Epbuttons::TBtnKind::bkRect:
     canvas->FillRect(face);
     break;
-  case TBtnKind::bkEllipse:
+  case Epbuttons::TBtnKind::bkEllipse:
     canvas->Ellipse(face);
     break;
-  case TBtnKind::bkRndRect:
+  case Epbuttons::TBtnKind::bkRndRect:
     canvas->RoundRect(face.Left, face.Top, face.Right, face.Bottom, 2 * radius, 2 * radius);
     break;
   }
@@ -999,17 +999,6 @@ void TepTransparentBtn::PaintFace() {
 
 // ---------------------------------------------------------------- published
 
-namespace {
-// The layout's stored default is an identifier: it must be known before the
-// tables are built, whichever unit's start-up runs first.
-[[maybe_unused]] const bool layoutIdents =
-    !TEnumIdents<TLayout>::Table().empty() ||
-    RegisterEnum<TLayout>({{"blGlyphLeft", blGlyphLeft},
-                           {"blGlyphRight", blGlyphRight},
-                           {"blGlyphTop", blGlyphTop},
-                           {"blGlyphBottom", blGlyphBottom}});
-} // namespace
-
 WT_PUBLISH(TepLabelButton, TButtonGControl) {
   p.Property("Layout", &TepLabelButton::Layout, &TepLabelButton::SetLayout).Default(blGlyphLeft);
   p.Property("EfCaption", &TepLabelButton::EfCaption, &TepLabelButton::SetEfCaption).Default(false);
@@ -1028,29 +1017,19 @@ WT_PUBLISH(TepEfButton, TButtonGControl) {
 
 namespace {
 [[maybe_unused]] const bool btnKindIdents =
-    RegisterEnum<TBtnKind>({{"bkRect", TBtnKind::bkRect},
-                            {"bkEllipse", TBtnKind::bkEllipse},
-                            {"bkRndRect", TBtnKind::bkRndRect}});
+    RegisterEnum<Epbuttons::TBtnKind>({{"bkRect", Epbuttons::TBtnKind::bkRect},
+                                       {"bkEllipse", Epbuttons::TBtnKind::bkEllipse},
+                                       {"bkRndRect", Epbuttons::TBtnKind::bkRndRect}});
 } // namespace
 
 WT_PUBLISH(TepShadowBtn, TButtonGTControl) {
   using B = TepShadowBtn;
-  p.Property("BtnKind", &B::BtnKind, &B::SetBtnKind).Default(TBtnKind::bkRect);
+  p.Property("BtnKind", &B::BtnKind, &B::SetBtnKind).Default(Epbuttons::TBtnKind::bkRect);
   p.Color("BtnColor", &B::BtnColor, &B::SetBtnColor).Default(clBlue);
   p.Property("Radius", &B::Radius, &B::SetRadius).Default(10);
   p.Property("ShadowOffset", &B::ShadowOffset, &B::SetShadowOffset).Default(uint8_t{3});
   p.Property("BlurShadow", &B::BlurShadow, &B::SetBlurShadow).Default(false);
 }
-
-namespace {
-[[maybe_unused]] const bool gradKindIdents =
-    !TEnumIdents<TGradKind>::Table().empty() || RegisterEnum<TGradKind>({{"gdRight", gdRight},
-                                                                         {"gdLeft", gdLeft},
-                                                                         {"gdTop", gdTop},
-                                                                         {"gdBottom", gdBottom},
-                                                                         {"gdVCenter", gdVCenter},
-                                                                         {"gdHCenter", gdHCenter}});
-} // namespace
 
 WT_PUBLISH(TepSpeedButton, TEffectGControl) {
   using B = TepSpeedButton;

@@ -394,16 +394,19 @@ private:
   bool middleTransparent = false;
 };
 
-// Scoped: the media buttons have kinds of the same names.
+// In a namespace of the unit's own: the effect buttons have a TBtnKind of
+// their own, and the media buttons kinds of the same names.
+namespace Epbuttons {
 enum class TBtnKind { bkRect, bkEllipse, bkRndRect };
+}
 
 // A flat face with a soft shadow that darkens what lies beneath.
 class TepShadowBtn : public TButtonGTControl {
 public:
   explicit TepShadowBtn(TComponent* AOwner);
 
-  TBtnKind BtnKind() const { return btnKind; }
-  void SetBtnKind(TBtnKind Value) { Store(btnKind, Value); }
+  Epbuttons::TBtnKind BtnKind() const { return btnKind; }
+  void SetBtnKind(Epbuttons::TBtnKind Value) { Store(btnKind, Value); }
   TColor BtnColor() const { return btnColor; }
   void SetBtnColor(TColor Value) { Store(btnColor, Value); }
   int Radius() const { return radius; }
@@ -428,7 +431,7 @@ private:
   void PaintShadow();
   TRect FaceRect(bool IsPushed) const;
 
-  TBtnKind btnKind = TBtnKind::bkRect;
+  Epbuttons::TBtnKind btnKind = Epbuttons::TBtnKind::bkRect;
   TColor btnColor = clBlue;
   int radius = 10;
   uint8_t shadowOffset = 3;

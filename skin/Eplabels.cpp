@@ -304,16 +304,10 @@ void TepWaveLabel::PaintFace() {
 // ---------------------------------------------------------------- published
 
 namespace {
-// The labels' layouts name alignments and gradient kinds, also in a program
-// that links no other unit registering them.
+// The labels' layouts name alignments, also in a program that links no other
+// unit registering them.
 [[maybe_unused]] const bool alignmentIdents = RegisterEnum<TAlignment>(
     {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}});
-[[maybe_unused]] const bool gradKindIdents = RegisterEnum<TGradKind>({{"gdRight", gdRight},
-                                                                      {"gdLeft", gdLeft},
-                                                                      {"gdTop", gdTop},
-                                                                      {"gdBottom", gdBottom},
-                                                                      {"gdVCenter", gdVCenter},
-                                                                      {"gdHCenter", gdHCenter}});
 } // namespace
 
 WT_PUBLISH(TepLabel, TEffectGControl) {

@@ -23,7 +23,7 @@ public:
   using TepLabelButton::TextY;
 };
 
-class EffectButtons : public FormTest {
+class EffectPushButtons : public FormTest {
 protected:
   void SetUp() override {
     FormTest::SetUp();
@@ -68,7 +68,7 @@ protected:
 
 } // namespace
 
-TEST_F(EffectButtons, LabelButtonKeepsItsContentTwoPixelsFromTheEdges) {
+TEST_F(EffectPushButtons, LabelButtonKeepsItsContentTwoPixelsFromTheEdges) {
   auto* button = Place<LabelProbe>(10, 10, 100, 30);
   EXPECT_EQ(button->Width(), 100);
   button->SetCaption("Ab");
@@ -100,7 +100,7 @@ TEST_F(EffectButtons, LabelButtonKeepsItsContentTwoPixelsFromTheEdges) {
   }
 }
 
-TEST_F(EffectButtons, LabelButtonCaptionColoursFollowTheMouse) {
+TEST_F(EffectPushButtons, LabelButtonCaptionColoursFollowTheMouse) {
   auto* button = Place<TepLabelButton>(10, 10, 100, 30);
   button->SetCaption("Hover");
   button->Font()->SetColor(clBlack);
@@ -125,7 +125,7 @@ TEST_F(EffectButtons, LabelButtonCaptionColoursFollowTheMouse) {
   }
 }
 
-TEST_F(EffectButtons, EfButtonKeepsItsOuterLinesCrispAfterTheBlur) {
+TEST_F(EffectPushButtons, EfButtonKeepsItsOuterLinesCrispAfterTheBlur) {
   auto* button = Place<TepEfButton>(10, 10, 65, 25);
   EXPECT_EQ(button->FrameWidth(), 2);
   button->SetColor(clGray);
@@ -143,7 +143,7 @@ TEST_F(EffectButtons, EfButtonKeepsItsOuterLinesCrispAfterTheBlur) {
   EXPECT_NE(c->Pixels(1, 10), RGB(63, 63, 63));
 }
 
-TEST_F(EffectButtons, EfButtonCaptionIsCrispOrAGlow) {
+TEST_F(EffectPushButtons, EfButtonCaptionIsCrispOrAGlow) {
   auto* button = Place<TepEfButton>(10, 10, 80, 30);
   button->SetCaption("Go on");
   button->Font()->SetColor(clBlack);
@@ -169,22 +169,22 @@ TEST_F(EffectButtons, EfButtonCaptionIsCrispOrAGlow) {
   EXPECT_GT(bluish, 0);
 }
 
-TEST_F(EffectButtons, ShadowBtnHalvesWhatLiesUnderItsShape) {
+TEST_F(EffectPushButtons, ShadowBtnHalvesWhatLiesUnderItsShape) {
   const TPalette shades = {
       {'w', clWhite}, {'b', clBlue}, {'s', static_cast<TColor>(RGB(127, 127, 127))}};
   auto* button = Place<TepShadowBtn>(10, 10, 12, 9);
   button->SetColor(clWhite);
   struct Case {
-    TBtnKind kind;
+    Epbuttons::TBtnKind kind;
     uint8_t offset;
     std::vector<std::string> rows;
   } const cases[] = {
       // A rectangle's shadow keeps two pixels of offset even at 0.
-      {TBtnKind::bkRect,
+      {Epbuttons::TBtnKind::bkRect,
        0,
        {"wwwwwwwwwwww", "wwwwwwwwwwww", "wwbbbbbbbbww", "wwbbbbbbbbww", "wwbbbbbbbbww",
         "wwbbbbbbbbww", "wwbbbbbbbbww", "wwssssssssww", "wwwwwwwwwwww"}},
-      {TBtnKind::bkRect,
+      {Epbuttons::TBtnKind::bkRect,
        2,
        {"wwwwwwwwwwww", "wwwwwwwwwwww", "wwbbbbbbwwww", "wwbbbbbbwwww", "wwbbbbbbssww",
         "wwwwssssssww", "wwwwssssssww", "wwwwssssssww", "wwwwwwwwwwww"}},
@@ -195,12 +195,12 @@ TEST_F(EffectButtons, ShadowBtnHalvesWhatLiesUnderItsShape) {
     EXPECT_EQ(Picture(*Grab(button), shades), c.rows) << int(c.offset);
   }
   // The ellipse's shadow starts at the corner with no offset.
-  button->SetBtnKind(TBtnKind::bkEllipse);
+  button->SetBtnKind(Epbuttons::TBtnKind::bkEllipse);
   button->SetShadowOffset(0);
   EXPECT_EQ(Picture(*Grab(button), shades)[0].substr(4, 4), "ssss");
 }
 
-TEST_F(EffectButtons, ShadowBtnPressedFaceMovesAndTheShapeIsTheHitArea) {
+TEST_F(EffectPushButtons, ShadowBtnPressedFaceMovesAndTheShapeIsTheHitArea) {
   auto* button = Place<TepShadowBtn>(10, 10, 40, 30);
   button->SetColor(clWhite);
   const TPalette shades = {{'w', clWhite}, {'b', clBlue}};
@@ -215,15 +215,15 @@ TEST_F(EffectButtons, ShadowBtnPressedFaceMovesAndTheShapeIsTheHitArea) {
   Pump();
 
   EXPECT_TRUE(button->IsMouseIn(1, 1));
-  button->SetBtnKind(TBtnKind::bkEllipse);
+  button->SetBtnKind(Epbuttons::TBtnKind::bkEllipse);
   EXPECT_FALSE(button->IsMouseIn(3, 3));
   EXPECT_TRUE(button->IsMouseIn(17, 12));
-  button->SetBtnKind(TBtnKind::bkRndRect);
+  button->SetBtnKind(Epbuttons::TBtnKind::bkRndRect);
   EXPECT_FALSE(button->IsMouseIn(3, 3));
   EXPECT_TRUE(button->IsMouseIn(5, 12));
 }
 
-TEST_F(EffectButtons, SpeedButtonsOfAGroupHoldOneDown) {
+TEST_F(EffectPushButtons, SpeedButtonsOfAGroupHoldOneDown) {
   TepSpeedButton* buttons[3];
   int clicks = 0;
   for (int i = 0; i < 3; ++i) {
@@ -264,7 +264,7 @@ TEST_F(EffectButtons, SpeedButtonsOfAGroupHoldOneDown) {
   EXPECT_EQ(clicks, 3);
 }
 
-TEST_F(EffectButtons, SpeedButtonOutsideAGroupNeverStaysDownAndRefusesBadMargins) {
+TEST_F(EffectPushButtons, SpeedButtonOutsideAGroupNeverStaysDownAndRefusesBadMargins) {
   auto* button = Place<TepSpeedButton>(10, 10, 25, 25);
   button->SetDown(true);
   EXPECT_FALSE(button->Down());
@@ -277,7 +277,7 @@ TEST_F(EffectButtons, SpeedButtonOutsideAGroupNeverStaysDownAndRefusesBadMargins
   EXPECT_FALSE(button->Down());
 }
 
-TEST_F(EffectButtons, SpeedButtonShowsTheGlyphFrameOfItsState) {
+TEST_F(EffectPushButtons, SpeedButtonShowsTheGlyphFrameOfItsState) {
   // Four frames of 2 x 2 pixels in red, lime, blue and yellow (two frames
   // are red-lime and blue-yellow); each frame's bottom-left pixel is its
   // transparent colour, so three pixels of the frame's colour show.
@@ -308,7 +308,7 @@ TEST_F(EffectButtons, SpeedButtonShowsTheGlyphFrameOfItsState) {
   }
 }
 
-TEST_F(EffectButtons, FlatSpeedButtonFramesOnlyUnderTheMouse) {
+TEST_F(EffectPushButtons, FlatSpeedButtonFramesOnlyUnderTheMouse) {
   auto* button = Place<TepSpeedButton>(10, 10, 8, 6);
   button->SetColor(clWhite);
   button->SetFlat(true);
@@ -331,7 +331,7 @@ TEST_F(EffectButtons, FlatSpeedButtonFramesOnlyUnderTheMouse) {
   EXPECT_EQ(corner(), ColorToRGB(clWhite));
 }
 
-TEST_F(EffectButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
+TEST_F(EffectPushButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
   auto* button = Place<TepSpeedButton>(10, 10, 6, 4);
   button->SetColor(clRed);
   button->SetPatternColor(clLime);
@@ -345,7 +345,7 @@ TEST_F(EffectButtons, ExclusiveSpeedButtonIsCheckeredAtRest) {
             (std::vector<std::string>{"kkkkkw", "kgrgrw", "krgrgw", "wwwwww"}));
 }
 
-TEST_F(EffectButtons, ColorButtonPlacesItsMarkBesideTheContent) {
+TEST_F(EffectPushButtons, ColorButtonPlacesItsMarkBesideTheContent) {
   auto* button = Place<TepColorButton>(10, 10, 86, 30);
   button->SetColor(clWhite);
   button->SetColorValue(clRed);
@@ -389,7 +389,7 @@ public:
 };
 } // namespace
 
-TEST_F(EffectButtons, ColorButtonTakesTheDialogsNewColourOnly) {
+TEST_F(EffectPushButtons, ColorButtonTakesTheDialogsNewColourOnly) {
   auto* button = Place<TepColorButton>(10, 10, 86, 30);
   button->SetColorValue(clTeal);
   int changes = 0;
@@ -423,7 +423,7 @@ TEST_F(EffectButtons, ColorButtonTakesTheDialogsNewColourOnly) {
   EXPECT_EQ(changes, 1) << "the same colour again is no change";
 }
 
-TEST_F(EffectButtons, FocusButtonAnswersSpaceEnterAndItsAccelerator) {
+TEST_F(EffectPushButtons, FocusButtonAnswersSpaceEnterAndItsAccelerator) {
   auto* button = Make<TepFocusButton>(10, 10, 75, 25);
   auto* other = Make<TepFocusButton>(10, 50, 75, 25);
   button->SetCaption("&Go");
@@ -456,7 +456,7 @@ TEST_F(EffectButtons, FocusButtonAnswersSpaceEnterAndItsAccelerator) {
   EXPECT_EQ(clicks, 4) << "Enter clicks only the focused button";
 }
 
-TEST_F(EffectButtons, FocusButtonFrameSinksWhilePressedAndMarksTheFocus) {
+TEST_F(EffectPushButtons, FocusButtonFrameSinksWhilePressedAndMarksTheFocus) {
   auto* button = Make<TepFocusButton>(10, 10, 40, 20);
   auto* other = Make<TepFocusButton>(10, 50, 40, 20);
   button->SetColor(clWhite);
@@ -486,7 +486,7 @@ TEST_F(EffectButtons, FocusButtonFrameSinksWhilePressedAndMarksTheFocus) {
   EXPECT_EQ(unfocused->Canvas()->Pixels(10, 3), ColorToRGB(clWhite));
 }
 
-TEST_F(EffectButtons, TransparentBtnFrameFollowsHoverPressAndKind) {
+TEST_F(EffectPushButtons, TransparentBtnFrameFollowsHoverPressAndKind) {
   auto* button = Make<TepTransparentBtn>(10, 10, 30, 20);
   button->SetShowFocus(false);
   button->SetColor(clWhite);
@@ -514,7 +514,7 @@ TEST_F(EffectButtons, TransparentBtnFrameFollowsHoverPressAndKind) {
   EXPECT_EQ(at(0, 0), ColorToRGB(clBlue)) << "a plain outline at rest";
 }
 
-TEST_F(EffectButtons, RoundedTransparentBtnShapesItsWindowAndHitArea) {
+TEST_F(EffectPushButtons, RoundedTransparentBtnShapesItsWindowAndHitArea) {
   auto* button = Make<TepTransparentBtn>(10, 10, 30, 20);
   EXPECT_EQ(button->WindowRgn(), nullptr);
   EXPECT_TRUE(button->IsMouseIn(1, 1));
@@ -528,7 +528,7 @@ TEST_F(EffectButtons, RoundedTransparentBtnShapesItsWindowAndHitArea) {
   EXPECT_EQ(button->WindowRgn(), nullptr);
 }
 
-TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
+TEST(EffectPushButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   Application->Initialize();
   TForm holder(nullptr);
   holder.SetName("Holder");
@@ -566,7 +566,7 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   label->SetLayout(blGlyphTop);
   ef->SetBtnFrameWidth(7);
   ef->SetBtnColor(clRed);
-  shadow->SetBtnKind(TBtnKind::bkRndRect);
+  shadow->SetBtnKind(Epbuttons::TBtnKind::bkRndRect);
   shadow->SetShadowOffset(5);
   speed->SetGroupIndex(3);
   speed->SetDown(true);
@@ -590,7 +590,7 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   EXPECT_EQ(ef2->Width(), 65);
   auto* shadow2 = dynamic_cast<TepShadowBtn*>(copy.FindComponent("sh"));
   ASSERT_NE(shadow2, nullptr);
-  EXPECT_EQ(shadow2->BtnKind(), TBtnKind::bkRndRect);
+  EXPECT_EQ(shadow2->BtnKind(), Epbuttons::TBtnKind::bkRndRect);
   EXPECT_EQ(shadow2->ShadowOffset(), 5);
   EXPECT_EQ(shadow2->Radius(), 10);
   auto* speed2 = dynamic_cast<TepSpeedButton*>(copy.FindComponent("sp"));
@@ -616,7 +616,7 @@ TEST(EffectButtonLayout, DefaultsAreNotStoredAndValuesRoundTrip) {
   EXPECT_NE(framed2->WindowRgn(), nullptr);
 }
 
-TEST_F(EffectButtons, DemoSheet) {
+TEST_F(EffectPushButtons, DemoSheet) {
   form->SetColor(clTeal);
   auto* label = Place<TepLabelButton>(10, 10, 100, 30);
   label->SetCaption("Label button");
@@ -626,7 +626,8 @@ TEST_F(EffectButtons, DemoSheet) {
   ef->SetCaption("Effect");
   ef->SetColor(clTeal);
   TepShadowBtn* shadows[3];
-  const TBtnKind kinds[] = {TBtnKind::bkRect, TBtnKind::bkEllipse, TBtnKind::bkRndRect};
+  const Epbuttons::TBtnKind kinds[] = {Epbuttons::TBtnKind::bkRect, Epbuttons::TBtnKind::bkEllipse,
+                                       Epbuttons::TBtnKind::bkRndRect};
   for (int i = 0; i < 3; ++i) {
     shadows[i] = Place<TepShadowBtn>(10 + i * 95, 60, 85, 35);
     shadows[i]->SetBtnKind(kinds[i]);
