@@ -1,0 +1,269 @@
+#include "skin/Epctrls.h"
+
+#include "platform/gfx/Gdi.h"
+#include "skin/Bmputils.h"
+#include "skin/Grutils.h"
+
+// ---------------------------------------------------------------- TepImagePanel
+
+TepImagePanel::TepImagePanel(TComponent* AOwner) : TPanel(AOwner) {
+  SetBounds(Left(), Top(), 100, 100);
+}
+
+TepImagePanel::~TepImagePanel() {
+  Destroying();
+}
+
+void TepImagePanel::SetBevelInnerColor(TColor Value) {
+  bevelInnerColor = Value;
+  Invalidate();
+}
+
+void TepImagePanel::SetBevelOuterColor(TColor Value) {
+  bevelOuterColor = Value;
+  Invalidate();
+}
+
+void TepImagePanel::SetWallpaper(TepBitmap* Value) {
+  if (wallpaper != nullptr && wallpaper != Value)
+    wallpaper->RemoveFreeNotification(this);
+  wallpaper = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(this);
+  Invalidate();
+}
+
+void TepImagePanel::Notification(TComponent* AComponent, TOperation Operation) {
+  TPanel::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == wallpaper) {
+    wallpaper = nullptr;
+    Invalidate();
+  }
+}
+
+void TepImagePanel::WMEraseBkgnd(TMessage&) {}
+
+void TepImagePanel::DrawWallPaper(TGraphic* Graphic) {
+  const int pw = Graphic->Width(), ph = Graphic->Height();
+  for (int i = 0; i <= Width() / pw; ++i)
+    for (int j = 0; j <= Height() / ph; ++j)
+      Canvas()->Draw(i * pw, j * ph, Graphic);
+}
+
+void TepImagePanel::DrawBevel(TPanelBevel Kind, const TRect& R) {
+  if (Kind == bvLowered)
+    Frm3D(Canvas(), R, bevelOuterColor, bevelInnerColor, BevelWidth());
+  else if (Kind == bvRaised)
+    Frm3D(Canvas(), R, bevelInnerColor, bevelOuterColor, BevelWidth());
+}
+
+void TepImagePanel::Paint() {
+  TCanvas* c = Canvas();
+  if (TGraphic* graphic = WallpaperGraphic(wallpaper)) {
+    DrawWallPaper(graphic);
+  } else {
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(ClientRect());
+  }
+  TRect r = ClientRect();
+  DrawBevel(BevelOuter(), r);
+  if (BevelOuter() != bvNone) {
+    const int inset = BorderWidth() + BevelWidth();
+    r = Rect(r.Left + inset, r.Top + inset, r.Right - inset, r.Bottom - inset);
+  }
+  DrawBevel(BevelInner(), r);
+  if (Caption().empty())
+    return;
+  c->Brush()->SetStyle(bsClear);
+  c->SetFont(Font());
+  const int h = c->TextHeight("W");
+  r.Top = (r.Top + r.Bottom - h) / 2;
+  r.Bottom = r.Top + h;
+  static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  c->DrawText(Caption(), r, align[Alignment()] | DT_EXPANDTABS);
+}
+
+// ---------------------------------------------------------------- TepMoveForm
+
+TepMoveForm::TepMoveForm(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(Left(), Top(), 100, 100);
+}
+
+// The mouse events stay here: the handle is all drag.
+void TepMoveForm::MouseDown(TMouseButton Button, TShiftState, int X, int Y) {
+  if (Button == mbLeft && !moving)
+    moving = true;
+  StartX = X;
+  StartY = Y;
+}
+
+void TepMoveForm::MouseMove(TShiftState, int X, int Y) {
+  if (!moving)
+    return;
+  // A handle owned by anything but a control has no window to move.
+  auto* window = dynamic_cast<TControl*>(Owner());
+  if (window == nullptr)
+    return;
+  window->SetBounds(window->Left() + X - StartX, window->Top() + Y - StartY, window->Width(),
+                    window->Height());
+}
+
+void TepMoveForm::MouseUp(TMouseButton, TShiftState, int, int) {
+  moving = false;
+}
+
+// ---------------------------------------------------------------- TepBevel
+
+TepBevel::TepBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(Left(), Top(), 50, 50);
+}
+
+void TepBevel::SetStyle(TepBevelStyle Value) {
+  style = Value;
+  Invalidate();
+}
+
+void TepBevel::SetShape(TepBevelShape Value) {
+  shape = Value;
+  Invalidate();
+}
+
+void TepBevel::SetInnerColor(TColor Value) {
+  innerColor = Value;
+  Invalidate();
+}
+
+void TepBevel::SetOuterColor(TColor Value) {
+  outerColor = Value;
+  Invalidate();
+}
+
+void TepBevel::HLine(int Y, TColor Color) {
+  Canvas()->Pen()->SetColor(Color);
+  Canvas()->MoveTo(0, Y);
+  Canvas()->LineTo(Width(), Y);
+}
+
+void TepBevel::VLine(int X, TColor Color) {
+  Canvas()->Pen()->SetColor(Color);
+  Canvas()->MoveTo(X, 0);
+  Canvas()->LineTo(X, Height());
+}
+
+void TepBevel::Paint() {
+  const TColor c1 = style == bsRaised ? innerColor : outerColor;
+  const TColor c2 = style == bsRaised ? outerColor : innerColor;
+  const int w = Width(), h = Height();
+  Canvas()->Pen()->SetWidth(1);
+  switch (shape) {
+  case bsBox:
+    Frm3D(Canvas(), Rect(0, 0, w, h), c1, c2, 1);
+    break;
+  case bsFrame:
+    Frm3D(Canvas(), Rect(1, 1, w, h), c2, c1, 1);
+    Frm3D(Canvas(), Rect(0, 0, w - 1, h - 1), c1, c2, 1);
+    break;
+  case bsTopLine:
+    HLine(0, c1);
+    HLine(1, c2);
+    break;
+  case bsBottomLine:
+    HLine(h - 2, c1);
+    HLine(h - 1, c2);
+    break;
+  case bsLeftLine:
+    VLine(0, c1);
+    VLine(1, c2);
+    break;
+  case bsRightLine:
+    VLine(w - 2, c1);
+    VLine(w - 1, c2);
+    break;
+  }
+}
+
+// ---------------------------------------------------------------- TepImage
+
+TepImage::TepImage(TComponent* AOwner)
+    : TGraphicControl(AOwner), glyph(std::make_unique<TBitmap>()) {
+  SetBounds(Left(), Top(), 50, 50);
+}
+
+TepImage::~TepImage() = default;
+
+void TepImage::SetGlyph(const TBitmap* Value) {
+  glyph->Assign(Value);
+  Invalidate();
+}
+
+void TepImage::SetStretch(bool Value) {
+  stretch = Value;
+  Invalidate();
+}
+
+void TepImage::SetWallStyle(bool Value) {
+  wallStyle = Value;
+  Invalidate();
+}
+
+void TepImage::SetGlyphTransparent(bool Value) {
+  glyphTransparent = Value;
+  Invalidate();
+}
+
+void TepImage::Paint() {
+  const int gw = glyph->Width(), gh = glyph->Height();
+  if (gw <= 0 || gh <= 0)
+    return;
+  if (wallStyle) {
+    for (int x = 0; x < Width(); x += gw)
+      for (int y = 0; y < Height(); y += gh)
+        Canvas()->Draw(x, y, glyph.get());
+    return;
+  }
+  const TColor leftOut = glyphTransparent ? clDefault : clNone;
+  if (stretch)
+    StretchBitmapRectTransparent(Canvas(), 0, 0, Width(), Height(), TRect{}, glyph.get(), leftOut);
+  else
+    DrawBitmapTransparent(Canvas(), 0, 0, glyph.get(), leftOut);
+}
+
+// ---------------------------------------------------------------- publishing
+
+namespace {
+[[maybe_unused]] const bool bevelStyleIdents =
+    RegisterEnum<TepBevelStyle>({{"bsLowered", bsLowered}, {"bsRaised", bsRaised}});
+[[maybe_unused]] const bool bevelShapeIdents =
+    RegisterEnum<TepBevelShape>({{"bsBox", bsBox},
+                                 {"bsFrame", bsFrame},
+                                 {"bsTopLine", bsTopLine},
+                                 {"bsBottomLine", bsBottomLine},
+                                 {"bsLeftLine", bsLeftLine},
+                                 {"bsRightLine", bsRightLine}});
+} // namespace
+
+WT_PUBLISH(THack, TWinControl) {}
+
+WT_PUBLISH(TepImagePanel, TPanel) {
+  p.Color("BevelInnerColor", &TepImagePanel::BevelInnerColor, &TepImagePanel::SetBevelInnerColor);
+  p.Color("BevelOuterColor", &TepImagePanel::BevelOuterColor, &TepImagePanel::SetBevelOuterColor);
+  p.Property("Wallpaper", &TepImagePanel::Wallpaper, &TepImagePanel::SetWallpaper);
+}
+
+WT_PUBLISH(TepMoveForm, TGraphicControl) {}
+
+WT_PUBLISH(TepBevel, TGraphicControl) {
+  p.Color("InnerColor", &TepBevel::InnerColor, &TepBevel::SetInnerColor).Default(clBtnHighlight);
+  p.Color("OuterColor", &TepBevel::OuterColor, &TepBevel::SetOuterColor).Default(clBtnShadow);
+  p.Property("Shape", &TepBevel::Shape, &TepBevel::SetShape).Default(bsBox);
+  p.Property("Style", &TepBevel::Style, &TepBevel::SetStyle).Default(bsLowered);
+}
+
+WT_PUBLISH(TepImage, TGraphicControl) {
+  p.Object("Glyph", &TepImage::Glyph);
+  p.Property("GlyphTransparent", &TepImage::GlyphTransparent, &TepImage::SetGlyphTransparent)
+      .Default(false);
+  p.Property("Stretch", &TepImage::Stretch, &TepImage::SetStretch).Default(false);
+  p.Property("WallStyle", &TepImage::WallStyle, &TepImage::SetWallStyle).Default(false);
+}

@@ -1,0 +1,291 @@
+// The image panel with its wallpaper, bevels and caption, the handle that
+// drags its window, and the small bevel and image controls, read back pixel
+// by pixel from an off-screen form.
+#include "skin/Epctrls.h"
+
+#include "platform/ui/Layout.h"
+#include "tests/platform/ui/FormFixture.h"
+#include "tests/skin/SkinPixels.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using TRows = std::vector<std::string>;
+
+const TPalette colors = {{'r', clRed},   {'g', clLime},   {'b', clBlue}, {'w', clWhite},
+                         {'k', clBlack}, {'y', clYellow}, {'c', clAqua}};
+
+class PanelControls : public FormTest {
+protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    form->SetColor(clWhite);
+  }
+  // What the window shows in a rectangle of its client area, as characters.
+  static TRows Shot(TWinControl* w, int x0, int y0, int width, int height) {
+    w->Repaint();
+    TBitmap shot;
+    shot.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        shot.Canvas()->SetPixels(x, y, static_cast<TColor>(PixelAt(w, x0 + x, y0 + y)));
+    return Picture(shot, colors);
+  }
+  static TRows ShotOf(TWinControl* c) { return Shot(c, 0, 0, c->Width(), c->Height()); }
+  TRows ShotOf(TGraphicControl* c) {
+    return Shot(form, c->Left(), c->Top(), c->Width(), c->Height());
+  }
+  TepImagePanel* MakePanel(int w, int h) {
+    auto* panel = Make<TepImagePanel>(10, 10, w, h);
+    panel->SetColor(clWhite);
+    panel->SetBevelInnerColor(clRed);
+    panel->SetBevelOuterColor(clBlue);
+    return panel;
+  }
+  TepBitmap* MakeWallpaper(const TRows& rows) {
+    auto* paper = new TepBitmap(form);
+    TBitmap tile;
+    if (!rows.empty())
+      Paint(tile, rows, colors);
+    paper->Bitmap()->SetGraphic(&tile);
+    return paper;
+  }
+};
+
+} // namespace
+
+TEST_F(PanelControls, ImagePanelDrawsOuterAndInnerBevelsInItsColours) {
+  auto* panel = MakePanel(8, 6);
+  panel->SetBevelOuter(bvLowered);
+  EXPECT_EQ(ShotOf(panel),
+            (TRows{"bbbbbbbr", "bwwwwwwr", "bwwwwwwr", "bwwwwwwr", "bwwwwwwr", "rrrrrrrr"}));
+  // Raised outside, then lowered inside the border.
+  panel->SetBevelOuter(bvRaised);
+  panel->SetBevelInner(bvLowered);
+  panel->SetBorderWidth(1);
+  EXPECT_EQ(ShotOf(panel),
+            (TRows{"rrrrrrrb", "rwwwwwwb", "rwbbbrwb", "rwrrrrwb", "rwwwwwwb", "bbbbbbbb"}));
+  // Without an outer bevel the border does not push the inner one in.
+  panel->SetBevelOuter(bvNone);
+  EXPECT_EQ(ShotOf(panel)[0], "bbbbbbbr");
+}
+
+// The caption's line is as high as a "W", centred in the rectangle inside
+// the bevel, and aligned within that rectangle's width.
+TEST_F(PanelControls, ImagePanelCaptionSitsInsideTheBevel) {
+  auto* panel = MakePanel(60, 31);
+  panel->SetBevelOuter(bvLowered);
+  panel->Font()->SetColor(clBlack);
+  panel->SetCaption("II");
+  TBitmap probe;
+  probe.Canvas()->SetFont(panel->Font());
+  const int h = probe.Canvas()->TextHeight("W");
+  const int top = (1 + 30 - h) / 2;
+  for (TAlignment a : {taLeftJustify, taRightJustify, taCenter}) {
+    SCOPED_TRACE(a);
+    panel->SetAlignment(a);
+    const TRows shot = ShotOf(panel);
+    int left = 60, right = -1, high = 31, low = -1;
+    for (int y = 0; y < 31; ++y)
+      for (int x = 0; x < 60; ++x)
+        if (shot[static_cast<size_t>(y)][static_cast<size_t>(x)] == 'k') {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          high = std::min(high, y);
+          low = std::max(low, y);
+        }
+    ASSERT_GE(right, 0) << "the caption is drawn";
+    EXPECT_GE(high, top);
+    EXPECT_LT(low, top + h);
+    if (a == taLeftJustify) {
+      EXPECT_GE(left, 1);
+      EXPECT_LE(left, 3);
+    } else if (a == taRightJustify) {
+      EXPECT_LE(right, 58);
+      EXPECT_GE(right, 56);
+    } else {
+      EXPECT_NEAR(left + right, 59, 3);
+    }
+  }
+}
+
+TEST_F(PanelControls, ImagePanelTilesItsWallpaperFromTheCorner) {
+  auto* panel = MakePanel(7, 5);
+  panel->SetBevelOuter(bvNone);
+  panel->SetWallpaper(MakeWallpaper({"gyk", "ycg"}));
+  EXPECT_EQ(ShotOf(panel), (TRows{"gykgykg", "ycgycgy", "gykgykg", "ycgycgy", "gykgykg"}));
+  // The bevel lies over the tiles.
+  panel->SetBevelOuter(bvRaised);
+  EXPECT_EQ(ShotOf(panel)[2], "rykgykb");
+}
+
+// Without a drawable wallpaper, or once it is gone, the panel shows Color.
+TEST_F(PanelControls, ImagePanelFallsBackToItsColour) {
+  auto* panel = MakePanel(5, 3);
+  panel->SetBevelOuter(bvNone);
+  panel->SetColor(clAqua);
+  TepBitmap* empty = MakeWallpaper({});
+  panel->SetWallpaper(empty);
+  EXPECT_EQ(ShotOf(panel), (TRows{"ccccc", "ccccc", "ccccc"}));
+  TepBitmap* paper = MakeWallpaper({"g"});
+  panel->SetWallpaper(paper);
+  EXPECT_EQ(ShotOf(panel)[1], "ggggg");
+  delete paper;
+  EXPECT_EQ(panel->Wallpaper(), nullptr);
+  EXPECT_EQ(ShotOf(panel)[1], "ccccc");
+}
+
+namespace {
+
+class MoveHandle : public FormTest {
+protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    handle = Make<TepMoveForm>(0, 0, 100, 20);
+    handle->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++events; };
+    handle->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ++events; };
+  }
+  // Presses at the handle's (x, y), moves the pointer by (dx, dy) in two
+  // steps and releases there.
+  void Drag(int x, int y, int dx, int dy, TMouseButton b) {
+    const TPoint from = At(handle, x, y);
+    SimulateMouseDown(from, b);
+    SimulateMouseMove(Point(from.X + dx / 2, from.Y + dy / 2));
+    SimulateMouseMove(Point(from.X + dx, from.Y + dy));
+    SimulateMouseUp(Point(from.X + dx, from.Y + dy), b);
+    Pump();
+  }
+  TepMoveForm* handle = nullptr;
+  int events = 0;
+};
+
+} // namespace
+
+TEST_F(MoveHandle, LeftDragMovesTheWindowByThePointersPath) {
+  Drag(10, 10, 10, 5, mbLeft);
+  EXPECT_EQ(form->Left(), 90);
+  EXPECT_EQ(form->Top(), 85);
+  EXPECT_EQ(form->Width(), 300);
+  EXPECT_FALSE(handle->Moving());
+  EXPECT_EQ(events, 0) << "the handle keeps its mouse events";
+}
+
+TEST_F(MoveHandle, OtherButtonsDoNotMoveButSetThePressPoint) {
+  Drag(10, 10, 10, 5, mbRight);
+  EXPECT_EQ(form->Left(), 80);
+  EXPECT_EQ(form->Top(), 80);
+  const TPoint right = At(handle, 40, 12);
+  SimulateMouseDown(right, mbRight);
+  SimulateMouseUp(right, mbRight);
+  Drag(30, 4, -7, 6, mbLeft);
+  EXPECT_EQ(form->Left(), 73);
+  EXPECT_EQ(form->Top(), 86);
+}
+
+TEST_F(MoveHandle, HandleWithoutAWindowOwnerMovesNothing) {
+  TComponent holder(nullptr);
+  auto* loose = new TepMoveForm(&holder);
+  loose->SetParent(form);
+  loose->SetBounds(0, 30, 50, 20);
+  const TPoint from = At(loose, 5, 5);
+  SimulateMouseDown(from, mbLeft);
+  SimulateMouseMove(Point(from.X + 9, from.Y + 9));
+  SimulateMouseUp(Point(from.X + 9, from.Y + 9), mbLeft);
+  Pump();
+  EXPECT_EQ(form->Left(), 80);
+  EXPECT_EQ(loose->Top(), 30);
+  loose->SetParent(nullptr);
+}
+
+TEST_F(PanelControls, BevelShapesInBothStyles) {
+  struct TCase {
+    TepBevelShape Shape;
+    TRows Lowered;
+  };
+  const std::vector<TCase> cases = {
+      {bsBox, {"bbbbr", "bwwwr", "bwwwr", "rrrrr"}},
+      {bsFrame, {"bbbrw", "brrrb", "rrrrb", "wbbbb"}},
+      {bsTopLine, {"bbbbb", "rrrrr", "wwwww", "wwwww"}},
+      {bsBottomLine, {"wwwww", "wwwww", "bbbbb", "rrrrr"}},
+      {bsLeftLine, {"brwww", "brwww", "brwww", "brwww"}},
+      {bsRightLine, {"wwwbr", "wwwbr", "wwwbr", "wwwbr"}},
+  };
+  auto* bevel = Make<TepBevel>(20, 20, 5, 4);
+  EXPECT_EQ(bevel->Style(), bsLowered);
+  EXPECT_EQ(bevel->Shape(), bsBox);
+  bevel->SetInnerColor(clRed);
+  bevel->SetOuterColor(clBlue);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Shape);
+    bevel->SetShape(c.Shape);
+    bevel->SetStyle(bsLowered);
+    EXPECT_EQ(ShotOf(bevel), c.Lowered);
+    // Raised exchanges the two colours.
+    TRows raised = c.Lowered;
+    for (auto& row : raised)
+      for (auto& ch : row)
+        ch = ch == 'r' ? 'b' : ch == 'b' ? 'r' : ch;
+    bevel->SetStyle(bsRaised);
+    EXPECT_EQ(ShotOf(bevel), raised);
+  }
+}
+
+TEST_F(PanelControls, ImageDrawsItsGlyphPlainTransparentTiledOrStretched) {
+  auto* image = Make<TepImage>(20, 20, 5, 3);
+  EXPECT_EQ(ShotOf(image), (TRows{"wwwww", "wwwww", "wwwww"})) << "empty: nothing";
+  TBitmap glyph;
+  Paint(glyph, {"rgb", "kyy"}, colors);
+  image->SetGlyph(&glyph);
+  EXPECT_EQ(ShotOf(image), (TRows{"rgbww", "kyyww", "wwwww"}));
+  image->SetGlyphTransparent(true);
+  EXPECT_EQ(ShotOf(image), (TRows{"rgbww", "wyyww", "wwwww"}));
+  image->SetWallStyle(true);
+  EXPECT_EQ(ShotOf(image), (TRows{"rgbrg", "kyyky", "rgbrg"}));
+  image->SetWallStyle(false);
+  image->SetStretch(true);
+  image->SetGlyphTransparent(false);
+  image->SetBounds(20, 20, 6, 4);
+  EXPECT_EQ(ShotOf(image), (TRows{"rrggbb", "rrggbb", "kkyyyy", "kkyyyy"}));
+  image->SetGlyphTransparent(true);
+  EXPECT_EQ(ShotOf(image)[3], "wwyyyy");
+}
+
+TEST(PanelLayout, ImagePanelStoresItsColoursAndWallpaperReference) {
+  Application->Initialize();
+  TForm holder(nullptr);
+  holder.SetName("Holder");
+  auto* paper = new TepBitmap(&holder);
+  paper->SetName("bmpBack");
+  auto* panel = new TepImagePanel(&holder);
+  panel->SetName("pnl");
+  panel->SetParent(&holder);
+  EXPECT_EQ(panel->Width(), 100);
+  EXPECT_EQ(panel->Height(), 100);
+  auto* bevel = new TepBevel(&holder);
+  bevel->SetName("bev");
+  bevel->SetParent(&holder);
+  const AnsiString plain = WriteComponentLayout(&holder);
+  EXPECT_NE(plain.find("BevelInnerColor = clBtnHighlight"), AnsiString::npos) << plain;
+  EXPECT_NE(plain.find("BevelOuterColor = clBtnShadow"), AnsiString::npos) << plain;
+  for (const char* name : {"Shape", "Style", "InnerColor"})
+    EXPECT_EQ(plain.find(AnsiString("  ") + name), AnsiString::npos) << name << " in\n" << plain;
+
+  panel->SetWallpaper(paper);
+  panel->SetBevelOuterColor(clYellow);
+  bevel->SetShape(bsRightLine);
+  bevel->SetStyle(bsRaised);
+  TForm copy(nullptr);
+  ReadComponentLayout(&copy, WriteComponentLayout(&holder), "panels");
+  auto* panel2 = dynamic_cast<TepImagePanel*>(copy.FindComponent("pnl"));
+  auto* bevel2 = dynamic_cast<TepBevel*>(copy.FindComponent("bev"));
+  ASSERT_NE(panel2, nullptr);
+  ASSERT_NE(bevel2, nullptr);
+  EXPECT_EQ(panel2->Wallpaper(), copy.FindComponent("bmpBack"));
+  EXPECT_EQ(panel2->BevelOuterColor(), clYellow);
+  EXPECT_EQ(bevel2->Shape(), bsRightLine);
+  EXPECT_EQ(bevel2->Style(), bsRaised);
+}
