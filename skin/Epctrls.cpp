@@ -3,6 +3,11 @@
 #include "platform/gfx/Gdi.h"
 #include "skin/Bmputils.h"
 #include "skin/Grutils.h"
+#include "skin/Ptinform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 // ---------------------------------------------------------------- TepImagePanel
 
@@ -229,6 +234,206 @@ void TepImage::Paint() {
     DrawBitmapTransparent(Canvas(), 0, 0, glyph.get(), leftOut);
 }
 
+// ---------------------------------------------------------------- TepRegulator
+
+TepRegulator::TepRegulator(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetBounds(Left(), Top(), 30, 150);
+}
+
+TepRegulator::~TepRegulator() {
+  StopTracking();
+}
+
+void TepRegulator::SetMinValue(int Value) {
+  minValue = Value;
+  PlaceKnob();
+}
+
+void TepRegulator::SetMaxValue(int Value) {
+  maxValue = Value;
+  PlaceKnob();
+}
+
+void TepRegulator::SetValue(int Value) {
+  const int clamped = std::clamp(Value, std::min(minValue, maxValue), std::max(minValue, maxValue));
+  const bool changed = clamped != value;
+  value = clamped;
+  PlaceKnob();
+  if (changed && OnChange)
+    OnChange(this);
+}
+
+void TepRegulator::SetTimeInt(unsigned Value) {
+  timeInt = Value;
+}
+
+void TepRegulator::SetBtnColor(TColor Value) {
+  btnColor = Value;
+  Invalidate();
+}
+
+void TepRegulator::SetFrameWidth(TSmType Value) {
+  if (Value < 1 || Value > 100)
+    return;
+  frameWidth = Value;
+  Invalidate();
+}
+
+// An empty range or a control no higher than its knob leaves the knob at the
+// bottom rather than dividing by zero.
+void TepRegulator::PlaceKnob() {
+  const int r = Radius();
+  knobY = Height() - r;
+  if (maxValue != minValue && Travel() > 0)
+    knobY -= static_cast<int>(int64_t{value - minValue} * Travel() / (maxValue - minValue));
+  Invalidate();
+}
+
+void TepRegulator::BoundsChanged(int OldWidth, int OldHeight) {
+  TCustomControl::BoundsChanged(OldWidth, OldHeight);
+  if (OldWidth == Width() && OldHeight == Height())
+    return;
+  const int d = 2 * Radius();
+  SetWindowRgn(CreateRoundRectRgn(0, 0, Width(), Height(), d, d), true);
+  PlaceKnob();
+}
+
+void TepRegulator::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const int r = Radius();
+  const int dx = X - r, dy = Y - knobY;
+  if (Button == mbLeft && dx * dx + dy * dy <= r * r && !tracking) {
+    TPoint p;
+    GetCursorPos(&p);
+    lastY = p.Y;
+    tracking = true;
+    SetTimer(Handle(), 1, timeInt);
+  }
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TepRegulator::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  StopTracking();
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TepRegulator::StopTracking() {
+  if (!tracking)
+    return;
+  tracking = false;
+  KillTimer(Handle(), 1);
+}
+
+void TepRegulator::WMTimer(TMessage& Message) {
+  if (Message.WParam != 1 || !tracking)
+    return;
+  TPoint p;
+  GetCursorPos(&p);
+  const int r = Radius();
+  knobY = std::clamp(knobY + p.Y - lastY, r, std::max(r, Height() - r));
+  lastY = p.Y;
+  Invalidate();
+  if (Travel() <= 0)
+    return;
+  const int old = value;
+  value = minValue + static_cast<int>((maxValue - minValue) *
+                                      (1.0 - static_cast<double>(knobY - r) / Travel()));
+  if (value != old && OnChange)
+    OnChange(this);
+}
+
+// A sunken slot down the middle and the knob over it.
+void TepRegulator::Paint() {
+  TCanvas* c = Canvas();
+  const int r = Radius(), w = Width(), h = Height();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Color());
+  c->FillRect(ClientRect());
+  RndRectFrm3D(c, Rect(0, 0, w, h), RGBChange(Color(), 65, 65, 65),
+               RGBChange(Color(), -65, -65, -65), 2 * r, frameWidth);
+  Frm3D(c, Rect(r - 2, r, r + 2, h - r), clBtnShadow, clBtnHighlight, 1);
+  const TRect knob = Rect(1, knobY - r + 1, w - 1, knobY + r - 1);
+  c->Pen()->SetStyle(psClear);
+  c->Brush()->SetColor(btnColor);
+  c->Ellipse(knob);
+  c->Pen()->SetStyle(psSolid);
+  RndFrm3D(c, clBtnHighlight, clBtnShadow, knob, frameWidth);
+}
+
+// ---------------------------------------------------------------- TepSwitch
+
+TepSwitch::TepSwitch(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetBounds(Left(), Top(), 35, 70);
+}
+
+void TepSwitch::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (AWidth == Width() && AHeight == Height() && WindowRgn() != nullptr) {
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    return;
+  }
+  TCustomControl::SetBounds(ALeft, ATop, AWidth, static_cast<int>(std::lrint(1.5 * AWidth)));
+  SetWindowRgn(CreateRoundRectRgn(0, 0, Width(), Height(), Width(), Width()), true);
+}
+
+void TepSwitch::Fire() {
+  if (state == sOn && OnOn)
+    OnOn(this);
+  else if (state == sOff && OnOff)
+    OnOff(this);
+}
+
+void TepSwitch::SetState(TState Value) {
+  state = Value;
+  Invalidate();
+  Fire();
+}
+
+void TepSwitch::SetOnBtnColor(TColor Value) {
+  onBtnColor = Value;
+  Invalidate();
+}
+
+void TepSwitch::SetOffBtnColor(TColor Value) {
+  offBtnColor = Value;
+  Invalidate();
+}
+
+void TepSwitch::SetFrameWidth(TSmType Value) {
+  if (Value < 1 || Value > 100)
+    return;
+  frameWidth = Value;
+  Invalidate();
+}
+
+void TepSwitch::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && PointinRndRect(X, Y, Width() / 2, ClientRect())) {
+    state = state == sOn ? sOff : sOn;
+    Invalidate();
+    Fire();
+  }
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+// The knob sits in the upper half when on, in the lower half when off.
+void TepSwitch::Paint() {
+  TCanvas* c = Canvas();
+  const int w = Width(), h = Height(), r = w / 2;
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Color());
+  c->FillRect(ClientRect());
+  RndRectFrm3D(c, Rect(0, 0, w, h), RGBChange(Color(), 65, 65, 65),
+               RGBChange(Color(), -65, -65, -65), w, frameWidth);
+  Frm3D(c, Rect(r - 2, r, r + 2, h - r), RGBChange(Color(), -65, -65, -65),
+        RGBChange(Color(), 65, 65, 65), 1);
+  const int inset = frameWidth + 2;
+  const int top = state == sOn ? inset : h - w + inset;
+  const TRect knob = Rect(inset, top, w - inset, top + w - 2 * inset);
+  c->Brush()->SetColor(state == sOn ? onBtnColor : offBtnColor);
+  c->Pen()->SetStyle(psClear);
+  c->Ellipse(knob);
+  c->Pen()->SetStyle(psSolid);
+  RndFrm3D(c, RGBChange(Color(), 65, 65, 65), RGBChange(Color(), -65, -65, -65), knob, 1);
+}
+
 // ---------------------------------------------------------------- publishing
 
 namespace {
@@ -266,4 +471,27 @@ WT_PUBLISH(TepImage, TGraphicControl) {
       .Default(false);
   p.Property("Stretch", &TepImage::Stretch, &TepImage::SetStretch).Default(false);
   p.Property("WallStyle", &TepImage::WallStyle, &TepImage::SetWallStyle).Default(false);
+}
+
+namespace {
+[[maybe_unused]] const bool stateIdents = RegisterEnum<TState>({{"sOff", sOff}, {"sOn", sOn}});
+}
+
+WT_PUBLISH(TepRegulator, TCustomControl) {
+  p.Color("BtnColor", &TepRegulator::BtnColor, &TepRegulator::SetBtnColor);
+  p.Property("FrameWidth", &TepRegulator::FrameWidth, &TepRegulator::SetFrameWidth);
+  p.Property("MaxValue", &TepRegulator::MaxValue, &TepRegulator::SetMaxValue);
+  p.Property("MinValue", &TepRegulator::MinValue, &TepRegulator::SetMinValue);
+  p.Property("TimeInt", &TepRegulator::TimeInt, &TepRegulator::SetTimeInt);
+  p.Property("Value", &TepRegulator::Value, &TepRegulator::SetValue);
+  p.Event("OnChange", &TepRegulator::OnChange);
+}
+
+WT_PUBLISH(TepSwitch, TCustomControl) {
+  p.Property("FrameWidth", &TepSwitch::FrameWidth, &TepSwitch::SetFrameWidth);
+  p.Color("OffBtnColor", &TepSwitch::OffBtnColor, &TepSwitch::SetOffBtnColor);
+  p.Color("OnBtnColor", &TepSwitch::OnBtnColor, &TepSwitch::SetOnBtnColor);
+  p.Property("State", &TepSwitch::State, &TepSwitch::SetState);
+  p.Event("OnOff", &TepSwitch::OnOff);
+  p.Event("OnOn", &TepSwitch::OnOn);
 }

@@ -8,6 +8,7 @@
 #include "platform/ui/Typinfo.h"
 #include "skin/Medialib.h"
 
+#include <cstdint>
 #include <memory>
 
 // A windowed control with nothing of its own.
@@ -116,8 +117,101 @@ private:
   bool glyphTransparent = false;
 };
 
+using TSmType = uint8_t; // 1..100
+
+// A vertical fader: the round knob follows the pointer on a timer while the
+// left button holds it.
+class TepRegulator : public TCustomControl {
+public:
+  explicit TepRegulator(TComponent* AOwner);
+  ~TepRegulator() override;
+
+  int MinValue() const { return minValue; }
+  void SetMinValue(int Value);
+  int MaxValue() const { return maxValue; }
+  void SetMaxValue(int Value);
+  int Value() const { return value; }
+  // Clamped to the range; OnChange when it changed.
+  void SetValue(int Value);
+  unsigned TimeInt() const { return timeInt; }
+  void SetTimeInt(unsigned Value);
+  TColor BtnColor() const { return btnColor; }
+  void SetBtnColor(TColor Value);
+  TSmType FrameWidth() const { return frameWidth; }
+  // Values outside 1..100 are ignored.
+  void SetFrameWidth(TSmType Value);
+  // The knob's centre row.
+  int KnobY() const { return knobY; }
+  bool Tracking() const { return tracking; }
+
+  TNotifyEvent OnChange;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WMTimer(TMessage& Message) override;
+  void BoundsChanged(int OldWidth, int OldHeight) override;
+
+private:
+  int Radius() const { return Width() / 2; }
+  // The knob's travel: from Height - r at MinValue up to r at MaxValue.
+  int Travel() const { return Height() - 2 * Radius(); }
+  void PlaceKnob();
+  void StopTracking();
+
+  int minValue = 0;
+  int maxValue = 100;
+  int value = 0;
+  unsigned timeInt = 100;
+  TColor btnColor = clBtnFace;
+  TSmType frameWidth = 1;
+  int knobY = 0;
+  bool tracking = false;
+  int lastY = 0; // the pointer's screen row at the last tick
+};
+
+enum TState { sOff, sOn };
+
+// A two-position rocker shaped as a pill one and a half times as high as
+// it is wide.
+class TepSwitch : public TCustomControl {
+public:
+  explicit TepSwitch(TComponent* AOwner);
+
+  TState State() const { return state; }
+  // Fires OnOn or OnOff for the new state, changed or not.
+  void SetState(TState Value);
+  TColor OnBtnColor() const { return onBtnColor; }
+  void SetOnBtnColor(TColor Value);
+  TColor OffBtnColor() const { return offBtnColor; }
+  void SetOffBtnColor(TColor Value);
+  TSmType FrameWidth() const { return frameWidth; }
+  // Values outside 1..100 are ignored.
+  void SetFrameWidth(TSmType Value);
+
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  TNotifyEvent OnOn;
+  TNotifyEvent OnOff;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+  void Fire();
+
+  TState state = sOff;
+  TColor onBtnColor = clLime;
+  TColor offBtnColor = clBtnFace;
+  TSmType frameWidth = 1;
+};
+
 WT_DECLARE_META(THack)
 WT_DECLARE_META(TepImagePanel)
 WT_DECLARE_META(TepMoveForm)
 WT_DECLARE_META(TepBevel)
 WT_DECLARE_META(TepImage)
+WT_DECLARE_META(TepRegulator)
+WT_DECLARE_META(TepSwitch)

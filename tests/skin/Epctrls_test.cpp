@@ -8,9 +8,12 @@
 #include "tests/skin/SkinPixels.h"
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -288,4 +291,91 @@ TEST(PanelLayout, ImagePanelStoresItsColoursAndWallpaperReference) {
   EXPECT_EQ(panel2->BevelOuterColor(), clYellow);
   EXPECT_EQ(bevel2->Shape(), bsRightLine);
   EXPECT_EQ(bevel2->Style(), bsRaised);
+}
+
+namespace {
+
+// Pumps the message loop until Done holds or about two seconds pass.
+bool PumpUntil(const std::function<bool()>& Done) {
+  for (int i = 0; i < 400 && !Done(); ++i) {
+    Application->ProcessMessages();
+    usleep(5000);
+  }
+  return Done();
+}
+
+} // namespace
+
+TEST_F(PanelControls, RegulatorClampsItsValueAndPlacesTheKnob) {
+  auto* reg = Make<TepRegulator>(10, 10, 30, 150);
+  int changes = 0;
+  reg->OnChange = [&](TObject*) { ++changes; };
+  EXPECT_EQ(reg->KnobY(), 135);
+  const struct {
+    int Set, Value, KnobY, Changes;
+  } cases[] = {{50, 50, 75, 1}, {50, 50, 75, 1}, {150, 100, 15, 2}, {-5, 0, 135, 3}};
+  for (const auto& c : cases) {
+    reg->SetValue(c.Set);
+    EXPECT_EQ(reg->Value(), c.Value) << c.Set;
+    EXPECT_EQ(reg->KnobY(), c.KnobY) << c.Set;
+    EXPECT_EQ(changes, c.Changes) << c.Set;
+  }
+  reg->SetBtnColor(clRed);
+  EXPECT_EQ(PixelAt(reg, 15, 135), ColorToRGB(clRed)) << "the knob";
+  EXPECT_NE(PixelAt(reg, 15, 75), ColorToRGB(clRed));
+  // An empty range keeps the knob at the bottom instead of dividing by zero.
+  reg->SetMaxValue(0);
+  EXPECT_EQ(reg->KnobY(), 135);
+}
+
+TEST_F(PanelControls, RegulatorKnobFollowsThePointerOnItsTimer) {
+  auto* reg = Make<TepRegulator>(10, 10, 30, 150);
+  reg->SetTimeInt(10);
+  std::vector<int> seen;
+  reg->OnChange = [&](TObject*) { seen.push_back(reg->Value()); };
+  SimulateMouseDown(At(reg, 15, 60), mbLeft);
+  SimulateMouseUp(At(reg, 15, 60), mbLeft);
+  EXPECT_FALSE(reg->Tracking()) << "a press beside the knob";
+  const TPoint knob = At(reg, 15, 135);
+  SimulateMouseDown(knob, mbLeft);
+  ASSERT_TRUE(reg->Tracking());
+  SimulateMouseMove(Point(knob.X, knob.Y - 60));
+  ASSERT_TRUE(PumpUntil([&] { return reg->KnobY() == 75; }));
+  EXPECT_EQ(reg->Value(), 50);
+  SimulateMouseMove(Point(knob.X, knob.Y - 500));
+  ASSERT_TRUE(PumpUntil([&] { return reg->KnobY() == 15; })) << "clamped at the top";
+  EXPECT_EQ(reg->Value(), 100);
+  SimulateMouseUp(Point(knob.X, knob.Y - 500), mbLeft);
+  EXPECT_FALSE(reg->Tracking());
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), 100);
+  Pump();
+  EXPECT_EQ(reg->Value(), 100);
+}
+
+TEST_F(PanelControls, SwitchIsAPillThatTogglesOnLeftPresses) {
+  auto* sw = Make<TepSwitch>(10, 10, 35, 70);
+  EXPECT_EQ(sw->Height(), 52) << "round(1.5 x 35), halves to even";
+  sw->SetBounds(10, 10, 40, 10);
+  EXPECT_EQ(sw->Height(), 60);
+  ASSERT_NE(sw->WindowRgn(), nullptr);
+  EXPECT_FALSE(PtInRegion(sw->WindowRgn(), 0, 0)) << "rounded corner";
+  EXPECT_TRUE(PtInRegion(sw->WindowRgn(), 20, 30));
+  sw->SetOnBtnColor(clRed);
+  sw->SetOffBtnColor(clBlue);
+  EXPECT_EQ(PixelAt(sw, 20, 50), ColorToRGB(clBlue)) << "off: the knob below";
+
+  std::vector<std::string> fired;
+  sw->OnOn = [&](TObject*) { fired.push_back("on"); };
+  sw->OnOff = [&](TObject*) { fired.push_back("off"); };
+  sw->SetState(sOff);
+  EXPECT_EQ(fired, (std::vector<std::string>{"off"}));
+  ClickAt(sw, 20, 30);
+  EXPECT_EQ(sw->State(), sOn);
+  EXPECT_EQ(PixelAt(sw, 20, 10), ColorToRGB(clRed)) << "on: the knob above";
+  ClickAt(sw, 20, 30, mbRight);
+  EXPECT_EQ(sw->State(), sOn);
+  ClickAt(sw, 20, 30);
+  EXPECT_EQ(sw->State(), sOff);
+  EXPECT_EQ(fired, (std::vector<std::string>{"off", "on", "off"}));
 }
