@@ -2,12 +2,30 @@
 
 #include "platform/gfx/Gdi.h"
 #include "skin/Bmputils.h"
+#include "skin/Effbmp.h"
 #include "skin/Grutils.h"
 #include "skin/Ptinform.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+
+// What lies under Control, its parent's colour first: a parent's paint
+// leaves its background to the erase step.
+static void CopyUnderneath(TControl* Control, TBitmap* Bitmap, bool WithCustomControls) {
+  Bitmap->SetPixelFormat(pf24bit);
+  Bitmap->SetSize(Control->Width(), Control->Height());
+  if (Control->Parent() == nullptr)
+    return;
+  TCanvas* c = Bitmap->Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Control->Parent()->Color());
+  c->FillRect(Rect(0, 0, Control->Width(), Control->Height()));
+  if (WithCustomControls)
+    CopyParentImage1(Control, c);
+  else
+    CopyParentImage(Control, c);
+}
 
 // ---------------------------------------------------------------- TepImagePanel
 
@@ -48,45 +66,222 @@ void TepImagePanel::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TepImagePanel::WMEraseBkgnd(TMessage&) {}
 
-void TepImagePanel::DrawWallPaper(TGraphic* Graphic) {
-  const int pw = Graphic->Width(), ph = Graphic->Height();
-  for (int i = 0; i <= Width() / pw; ++i)
-    for (int j = 0; j <= Height() / ph; ++j)
-      Canvas()->Draw(i * pw, j * ph, Graphic);
+void TepImagePanel::PaintBackground(const TRect& R) {
+  TCanvas* c = Canvas();
+  TGraphic* graphic = WallpaperGraphic(wallpaper);
+  if (graphic == nullptr) {
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(R);
+    return;
+  }
+  const int pw = graphic->Width(), ph = graphic->Height();
+  HDC dc = c->Handle();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, R.Left, R.Top, R.Right, R.Bottom);
+  for (int i = 0; i <= R.Width() / pw; ++i)
+    for (int j = 0; j <= R.Height() / ph; ++j)
+      c->Draw(R.Left + i * pw, R.Top + j * ph, graphic);
+  RestoreDC(dc, saved);
 }
 
-void TepImagePanel::DrawBevel(TPanelBevel Kind, const TRect& R) {
-  if (Kind == bvLowered)
-    Frm3D(Canvas(), R, bevelOuterColor, bevelInnerColor, BevelWidth());
-  else if (Kind == bvRaised)
-    Frm3D(Canvas(), R, bevelInnerColor, bevelOuterColor, BevelWidth());
+bool TepImagePanel::BevelColors(TPanelBevel Kind, TColor& TopColor, TColor& BottomColor) const {
+  if (Kind != bvLowered && Kind != bvRaised)
+    return false;
+  TopColor = Kind == bvLowered ? bevelOuterColor : bevelInnerColor;
+  BottomColor = Kind == bvLowered ? bevelInnerColor : bevelOuterColor;
+  return true;
+}
+
+TRect TepImagePanel::PaintBevels(TRect R) {
+  TColor top, bottom;
+  if (BevelColors(BevelOuter(), top, bottom))
+    Frm3D(Canvas(), R, top, bottom, BevelWidth());
+  if (BevelOuter() != bvNone) {
+    const int inset = BorderWidth() + BevelWidth();
+    R = Rect(R.Left + inset, R.Top + inset, R.Right - inset, R.Bottom - inset);
+  }
+  if (BevelColors(BevelInner(), top, bottom))
+    Frm3D(Canvas(), R, top, bottom, BevelWidth());
+  return R;
+}
+
+void TepImagePanel::PaintCaption(TRect R) {
+  if (Caption().empty())
+    return;
+  TCanvas* c = Canvas();
+  c->Brush()->SetStyle(bsClear);
+  c->SetFont(Font());
+  const int h = c->TextHeight("W");
+  R.Top = (R.Top + R.Bottom - h) / 2;
+  R.Bottom = R.Top + h;
+  static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  c->DrawText(Caption(), R, align[Alignment()] | DT_EXPANDTABS);
 }
 
 void TepImagePanel::Paint() {
-  TCanvas* c = Canvas();
-  if (TGraphic* graphic = WallpaperGraphic(wallpaper)) {
-    DrawWallPaper(graphic);
-  } else {
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(ClientRect());
-  }
-  TRect r = ClientRect();
-  DrawBevel(BevelOuter(), r);
+  PaintBackground(ClientRect());
+  PaintCaption(PaintBevels(ClientRect()));
+}
+
+// ---------------------------------------------------------------- TepRndPanel
+
+TepRndPanel::TepRndPanel(TComponent* AOwner) : TepImagePanel(AOwner) {
+  MakeRegion();
+}
+
+void TepRndPanel::SetPanelKind(TPanelKind Value) {
+  panelKind = Value;
+  MakeRegion();
+  Invalidate();
+}
+
+void TepRndPanel::SetRadius(int Value) {
+  radius = Value;
+  MakeRegion();
+  Invalidate();
+}
+
+void TepRndPanel::BoundsChanged(int OldWidth, int OldHeight) {
+  TepImagePanel::BoundsChanged(OldWidth, OldHeight);
+  if (OldWidth != Width() || OldHeight != Height())
+    MakeRegion();
+}
+
+void TepRndPanel::MakeRegion() {
+  const int w = Width(), h = Height(), d = 2 * radius;
+  SetWindowRgn(panelKind == pkEllipse ? CreateEllipticRgn(0, 0, w, h)
+                                      : CreateRoundRectRgn(0, 0, w, h, d, d),
+               true);
+}
+
+void TepRndPanel::PaintRndBevel(TPanelBevel Kind, const TRect& R, int Corner) {
+  TColor top, bottom;
+  if (!BevelColors(Kind, top, bottom))
+    return;
+  if (panelKind == pkEllipse)
+    RndFrm3D(Canvas(), top, bottom, R, BevelWidth());
+  else
+    RndRectFrm3D(Canvas(), R, top, bottom, Corner, BevelWidth());
+}
+
+void TepRndPanel::PaintRoundFace() {
+  TRect r = panelKind == pkEllipse ? Rect(0, 0, Width(), Height())
+                                   : Rect(1, 1, Width() - 2, Height() - 2);
+  PaintRndBevel(BevelOuter(), r, 2 * (radius - BorderWidth()));
   if (BevelOuter() != bvNone) {
     const int inset = BorderWidth() + BevelWidth();
     r = Rect(r.Left + inset, r.Top + inset, r.Right - inset, r.Bottom - inset);
   }
-  DrawBevel(BevelInner(), r);
-  if (Caption().empty())
+  PaintRndBevel(BevelInner(), r, 2 * radius);
+  PaintCaption(r);
+}
+
+void TepRndPanel::Paint() {
+  PaintBackground(ClientRect());
+  PaintRoundFace();
+}
+
+// ---------------------------------------------------------------- TepEffectRndPanel
+
+TepEffectRndPanel::TepEffectRndPanel(TComponent* AOwner) : TepRndPanel(AOwner) {}
+
+TepEffectRndPanel::~TepEffectRndPanel() = default;
+
+void TepEffectRndPanel::SetMiddleTransparent(bool Value) {
+  middleTransparent = Value;
+  InvalidatePanel();
+}
+
+void TepEffectRndPanel::SetNoise(bool Value) {
+  noise = Value;
+  InvalidatePanel();
+}
+
+void TepEffectRndPanel::InvalidatePanel() {
+  cache.reset();
+  Invalidate();
+}
+
+void TepEffectRndPanel::BuildCache() {
+  cache = std::make_unique<TBitmap>();
+  CopyUnderneath(this, cache.get(), true);
+  if (!middleTransparent && !noise)
     return;
-  c->Brush()->SetStyle(bsClear);
-  c->SetFont(Font());
-  const int h = c->TextHeight("W");
-  r.Top = (r.Top + r.Bottom - h) / 2;
-  r.Bottom = r.Top + h;
-  static const UINT align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  c->DrawText(Caption(), r, align[Alignment()] | DT_EXPANDTABS);
+  TEffectBmp effects(cache->Handle());
+  if (middleTransparent)
+    effects.AddMiddleColor(Color());
+  if (noise)
+    effects.AddColorNoise(30);
+  effects.Draw(cache->Canvas()->Handle(), 0, 0);
+}
+
+void TepEffectRndPanel::WMEraseBkgnd(TMessage&) {
+  BuildCache();
+}
+
+void TepEffectRndPanel::CMVisibleChanged(TMessage& Message) {
+  TepRndPanel::CMVisibleChanged(Message);
+  cache.reset();
+}
+
+void TepEffectRndPanel::Paint() {
+  if (cache == nullptr)
+    BuildCache();
+  Canvas()->Draw(0, 0, cache.get());
+  PaintRoundFace();
+}
+
+// ---------------------------------------------------------------- TepShadowPanel
+
+TepShadowPanel::TepShadowPanel(TComponent* AOwner) : TepImagePanel(AOwner) {}
+
+void TepShadowPanel::SetShadowWidth(int Value) {
+  shadowWidth = std::max(0, Value);
+  Realign();
+  Invalidate();
+}
+
+void TepShadowPanel::SetShadowKind(TShadowKind Value) {
+  shadowKind = Value;
+  Realign();
+  Invalidate();
+}
+
+TRect TepShadowPanel::BodyRect() const {
+  const int w = shadowWidth, W = Width(), H = Height();
+  switch (shadowKind) {
+  case skLeftTop:
+    return Rect(w, w, W, H);
+  case skRightTop:
+    return Rect(0, w, W - w, H);
+  case skLeftBottom:
+    return Rect(w, 0, W, H - w);
+  case skRightBottom:
+    break;
+  }
+  return Rect(0, 0, W - w, H - w);
+}
+
+void TepShadowPanel::AlignControls(TControl* AControl, TRect& Rect) {
+  Rect = BodyRect();
+  TCustomControl::AlignControls(AControl, Rect);
+}
+
+// The shadow is the body's outline moved diagonally away from the shadowed
+// sides' opposites, over the parent's image darkened half-way to black.
+void TepShadowPanel::Paint() {
+  const TRect body = BodyRect();
+  TBitmap under;
+  CopyUnderneath(this, &under, false);
+  const int w = shadowWidth;
+  const int dx = body.Left == 0 ? w : -w, dy = body.Top == 0 ? w : -w;
+  TEffectBmp effects(under.Handle());
+  effects.AddMiddleColorInRect(
+      clBlack, Rect(body.Left + dx, body.Top + dy, body.Right + dx - 1, body.Bottom + dy - 1));
+  effects.Draw(Canvas()->Handle(), 0, 0);
+  PaintBackground(body);
+  PaintCaption(PaintBevels(body));
 }
 
 // ---------------------------------------------------------------- TepMoveForm
@@ -474,8 +669,15 @@ WT_PUBLISH(TepImage, TGraphicControl) {
 }
 
 namespace {
+[[maybe_unused]] const bool panelKindIdents =
+    RegisterEnum<TPanelKind>({{"pkEllipse", pkEllipse}, {"pkRndRect", pkRndRect}});
+[[maybe_unused]] const bool shadowKindIdents =
+    RegisterEnum<TShadowKind>({{"skLeftTop", skLeftTop},
+                               {"skRightTop", skRightTop},
+                               {"skLeftBottom", skLeftBottom},
+                               {"skRightBottom", skRightBottom}});
 [[maybe_unused]] const bool stateIdents = RegisterEnum<TState>({{"sOff", sOff}, {"sOn", sOn}});
-}
+} // namespace
 
 WT_PUBLISH(TepRegulator, TCustomControl) {
   p.Color("BtnColor", &TepRegulator::BtnColor, &TepRegulator::SetBtnColor);
@@ -494,4 +696,20 @@ WT_PUBLISH(TepSwitch, TCustomControl) {
   p.Property("State", &TepSwitch::State, &TepSwitch::SetState);
   p.Event("OnOff", &TepSwitch::OnOff);
   p.Event("OnOn", &TepSwitch::OnOn);
+}
+
+WT_PUBLISH(TepRndPanel, TepImagePanel) {
+  p.Property("PanelKind", &TepRndPanel::PanelKind, &TepRndPanel::SetPanelKind);
+  p.Property("Radius", &TepRndPanel::Radius, &TepRndPanel::SetRadius);
+}
+
+WT_PUBLISH(TepEffectRndPanel, TepRndPanel) {
+  p.Property("MiddleTransparent", &TepEffectRndPanel::MiddleTransparent,
+             &TepEffectRndPanel::SetMiddleTransparent);
+  p.Property("Noise", &TepEffectRndPanel::Noise, &TepEffectRndPanel::SetNoise);
+}
+
+WT_PUBLISH(TepShadowPanel, TepImagePanel) {
+  p.Property("ShadowKind", &TepShadowPanel::ShadowKind, &TepShadowPanel::SetShadowKind);
+  p.Property("ShadowWidth", &TepShadowPanel::ShadowWidth, &TepShadowPanel::SetShadowWidth);
 }

@@ -36,9 +36,15 @@ protected:
   // The paint covers every pixel: erasing first would only flicker.
   void WMEraseBkgnd(TMessage& Message) override;
 
-private:
-  void DrawWallPaper(TGraphic* Graphic);
-  void DrawBevel(TPanelBevel Kind, const TRect& R);
+  // The wallpaper tiled in R from its corner, or R filled with Color.
+  void PaintBackground(const TRect& R);
+  // The outer bevel on R, then the inner one inside border and outer bevel;
+  // gives the rectangle the inner bevel was drawn on.
+  TRect PaintBevels(TRect R);
+  // The caption in a line as high as a "W", centred in R.
+  void PaintCaption(TRect R);
+  // The bevel colours for a bevel kind: top and left first.
+  bool BevelColors(TPanelBevel Kind, TColor& TopColor, TColor& BottomColor) const;
 
   TColor bevelInnerColor = clBtnHighlight;
   TColor bevelOuterColor = clBtnShadow;
@@ -61,6 +67,82 @@ private:
   bool moving = false;
   int StartX = 0;
   int StartY = 0;
+};
+
+enum TPanelKind { pkEllipse, pkRndRect };
+
+// The image panel in an ellipse or a rounded rectangle.
+class TepRndPanel : public TepImagePanel {
+public:
+  explicit TepRndPanel(TComponent* AOwner);
+
+  TPanelKind PanelKind() const { return panelKind; }
+  void SetPanelKind(TPanelKind Value);
+  int Radius() const { return radius; }
+  void SetRadius(int Value);
+
+protected:
+  void Paint() override;
+  void BoundsChanged(int OldWidth, int OldHeight) override;
+  // The bevels and the caption, over whatever background.
+  void PaintRoundFace();
+
+private:
+  void MakeRegion();
+  void PaintRndBevel(TPanelBevel Kind, const TRect& R, int Corner);
+
+  TPanelKind panelKind = pkEllipse;
+  int radius = 20;
+};
+
+// A round panel over a copy of what lies beneath it, tinted or speckled.
+class TepEffectRndPanel : public TepRndPanel {
+public:
+  explicit TepEffectRndPanel(TComponent* AOwner);
+  ~TepEffectRndPanel() override;
+
+  bool MiddleTransparent() const { return middleTransparent; }
+  void SetMiddleTransparent(bool Value);
+  bool Noise() const { return noise; }
+  void SetNoise(bool Value);
+  // Takes a fresh copy of the parent's image and repaints.
+  void InvalidatePanel();
+
+protected:
+  void Paint() override;
+  void WMEraseBkgnd(TMessage& Message) override;
+  void CMVisibleChanged(TMessage& Message) override;
+
+private:
+  void BuildCache();
+
+  bool middleTransparent = false;
+  bool noise = false;
+  std::unique_ptr<TBitmap> cache;
+};
+
+enum TShadowKind { skLeftTop, skRightTop, skLeftBottom, skRightBottom };
+
+// The image panel with a drop shadow on two sides; children stay off it.
+class TepShadowPanel : public TepImagePanel {
+public:
+  explicit TepShadowPanel(TComponent* AOwner);
+
+  int ShadowWidth() const { return shadowWidth; }
+  void SetShadowWidth(int Value);
+  TShadowKind ShadowKind() const { return shadowKind; }
+  void SetShadowKind(TShadowKind Value);
+  // Where the panel itself is drawn; the rest is shadow.
+  TRect BodyRect() const;
+
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+
+protected:
+  void Paint() override;
+
+private:
+  int shadowWidth = 4;
+  TShadowKind shadowKind = skRightBottom;
 };
 
 enum TepBevelStyle { bsLowered, bsRaised };
@@ -211,6 +293,9 @@ private:
 WT_DECLARE_META(THack)
 WT_DECLARE_META(TepImagePanel)
 WT_DECLARE_META(TepMoveForm)
+WT_DECLARE_META(TepRndPanel)
+WT_DECLARE_META(TepEffectRndPanel)
+WT_DECLARE_META(TepShadowPanel)
 WT_DECLARE_META(TepBevel)
 WT_DECLARE_META(TepImage)
 WT_DECLARE_META(TepRegulator)

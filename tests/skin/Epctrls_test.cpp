@@ -379,3 +379,102 @@ TEST_F(PanelControls, SwitchIsAPillThatTogglesOnLeftPresses) {
   EXPECT_EQ(sw->State(), sOff);
   EXPECT_EQ(fired, (std::vector<std::string>{"off", "on", "off"}));
 }
+
+TEST_F(PanelControls, ShadowPanelDarkensTheParentBesideItsBody) {
+  form->SetColor(clYellow);
+  auto* panel = Make<TepShadowPanel>(10, 10, 10, 8);
+  panel->SetBevelOuter(bvNone);
+  panel->SetColor(clAqua);
+  panel->SetShadowWidth(2);
+  const COLORREF gray = PixelAt(panel, 9, 4);
+  ASSERT_EQ(GetRValue(gray), GetGValue(gray));
+  ASSERT_EQ(GetBValue(gray), 0);
+  ASSERT_NEAR(GetRValue(gray), 128, 1) << "yellow half-way to black";
+  TPalette withShadow = colors;
+  withShadow['d'] = static_cast<TColor>(gray);
+  TBitmap shot;
+  shot.SetSize(10, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 10; ++x)
+      shot.Canvas()->SetPixels(x, y, static_cast<TColor>(PixelAt(panel, x, y)));
+  EXPECT_EQ(Picture(shot, withShadow),
+            (TRows{"ccccccccyy", "ccccccccyy", "ccccccccdd", "ccccccccdd", "ccccccccdd",
+                   "ccccccccdd", "yydddddddd", "yydddddddd"}));
+}
+
+TEST_F(PanelControls, ShadowPanelAlignsChildrenInItsBodyOnly) {
+  const struct {
+    TShadowKind Kind;
+    TRect Body;
+  } cases[] = {{skLeftTop, {3, 3, 40, 30}},
+               {skRightTop, {0, 3, 37, 30}},
+               {skLeftBottom, {3, 0, 40, 27}},
+               {skRightBottom, {0, 0, 37, 27}}};
+  auto* panel = Make<TepShadowPanel>(10, 10, 40, 30);
+  panel->SetBevelOuter(bvRaised);
+  panel->SetShadowWidth(3);
+  auto* child = Make<TepImagePanel>(0, 0, 5, 5, panel);
+  child->SetAlign(alClient);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    panel->SetShadowKind(c.Kind);
+    EXPECT_EQ(panel->BodyRect(), c.Body);
+    EXPECT_EQ(child->BoundsRect(), c.Body);
+  }
+}
+
+TEST_F(PanelControls, RoundPanelShapesItsWindowAndBevel) {
+  auto* panel = Make<TepRndPanel>(10, 10, 100, 100);
+  panel->SetColor(clWhite);
+  panel->SetBevelInnerColor(clRed);
+  panel->SetBevelOuterColor(clBlue);
+  EXPECT_EQ(panel->PanelKind(), pkEllipse);
+  EXPECT_EQ(panel->Radius(), 20);
+  ASSERT_NE(panel->WindowRgn(), nullptr);
+  EXPECT_FALSE(PtInRegion(panel->WindowRgn(), 25, 1));
+  EXPECT_TRUE(PtInRegion(panel->WindowRgn(), 50, 1));
+  // Raised: the light colour above, the dark one below.
+  const auto white = static_cast<COLORREF>(ColorToRGB(clWhite));
+  auto firstFrom = [&](int y0, int step) {
+    for (int y = y0; y >= 0 && y < 100; y += step)
+      if (PixelAt(panel, 50, y) != white)
+        return PixelAt(panel, 50, y);
+    return white;
+  };
+  EXPECT_EQ(firstFrom(50, -1), ColorToRGB(clRed));
+  EXPECT_EQ(firstFrom(50, 1), ColorToRGB(clBlue));
+
+  panel->SetPanelKind(pkRndRect);
+  EXPECT_TRUE(PtInRegion(panel->WindowRgn(), 25, 1));
+  EXPECT_FALSE(PtInRegion(panel->WindowRgn(), 1, 1));
+  panel->SetBounds(10, 10, 60, 40);
+  EXPECT_TRUE(PtInRegion(panel->WindowRgn(), 30, 38));
+  EXPECT_FALSE(PtInRegion(panel->WindowRgn(), 30, 45)) << "the region follows the size";
+}
+
+TEST_F(PanelControls, EffectRoundPanelShowsTheParentTintedOrSpeckled) {
+  form->SetColor(clBlue);
+  auto* panel = Make<TepEffectRndPanel>(10, 10, 40, 40);
+  panel->SetColor(clRed);
+  panel->SetBevelOuter(bvNone);
+  EXPECT_EQ(PixelAt(panel, 20, 20), ColorToRGB(clBlue)) << "the parent shows through";
+  panel->SetMiddleTransparent(true);
+  const COLORREF mid = PixelAt(panel, 20, 20);
+  EXPECT_NEAR(GetRValue(mid), 128, 1);
+  EXPECT_EQ(GetGValue(mid), 0);
+  EXPECT_NEAR(GetBValue(mid), 128, 1);
+  panel->SetMiddleTransparent(false);
+  panel->SetNoise(true);
+  int differing = 0;
+  for (int x = 10; x < 30; ++x) {
+    const COLORREF c = PixelAt(panel, x, 20);
+    EXPECT_LE(GetRValue(c), 15);
+    EXPECT_GE(GetBValue(c), 240);
+    differing += c != static_cast<COLORREF>(ColorToRGB(clBlue));
+  }
+  EXPECT_GT(differing, 0) << "noise";
+  panel->SetNoise(false);
+  form->SetColor(clLime);
+  panel->InvalidatePanel();
+  EXPECT_EQ(PixelAt(panel, 20, 20), ColorToRGB(clLime)) << "a fresh copy";
+}
