@@ -1,6 +1,7 @@
 #include "skin/Epctrls.h"
 
 #include "platform/gfx/Gdi.h"
+#include "platform/ui/Forms.h"
 #include "skin/Bmputils.h"
 #include "skin/Effbmp.h"
 #include "skin/Grutils.h"
@@ -311,6 +312,253 @@ void TepMoveForm::MouseMove(TShiftState, int X, int Y) {
 
 void TepMoveForm::MouseUp(TMouseButton, TShiftState, int, int) {
   moving = false;
+}
+
+// ---------------------------------------------------------------- TepSplitter
+
+TepSplitter::TepSplitter(TComponent* AOwner)
+    : TGraphicControl(AOwner), splitterGlyph(std::make_unique<TBitmap>()) {
+  SetAlign(alLeft);
+  SetBounds(Left(), Top(), 3, 100);
+  SetCursor(crHSplit);
+}
+
+TepSplitter::~TepSplitter() {
+  if (Sizing())
+    StopSizing();
+}
+
+void TepSplitter::SetMinSize(int Value) {
+  minSize = Value;
+}
+
+void TepSplitter::SetBeveled(bool Value) {
+  beveled = Value;
+  Invalidate();
+}
+
+void TepSplitter::SetInnerColor(TColor Value) {
+  innerColor = Value;
+  Invalidate();
+}
+
+void TepSplitter::SetOuterColor(TColor Value) {
+  outerColor = Value;
+  Invalidate();
+}
+
+void TepSplitter::SetSplitterGlyph(const TBitmap* Value) {
+  splitterGlyph->Assign(Value);
+  Invalidate();
+}
+
+void TepSplitter::SetUseGlyph(bool Value) {
+  useGlyph = Value;
+  Invalidate();
+}
+
+void TepSplitter::Paint() {
+  TCanvas* c = Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Color());
+  c->FillRect(ClientRect());
+  const int gw = splitterGlyph->Width(), gh = splitterGlyph->Height();
+  if (useGlyph && gw > 0 && gh > 0) {
+    for (int x = 0; x < Width(); x += gw)
+      for (int y = 0; y < Height(); y += gh)
+        c->Draw(x, y, splitterGlyph.get());
+    return;
+  }
+  if (!beveled)
+    return;
+  TRect r = ClientRect();
+  if (Horizontal())
+    r = Rect(r.Left - 2, r.Top + 1, r.Right + 2, r.Bottom - 1);
+  else
+    r = Rect(r.Left + 1, r.Top - 2, r.Right - 1, r.Bottom + 2);
+  r = Rect(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1);
+  c->Brush()->SetColor(innerColor);
+  c->FrameRect(r);
+  r = Rect(r.Left - 2, r.Top - 2, r.Right - 2, r.Bottom - 2);
+  c->Brush()->SetColor(outerColor);
+  c->FrameRect(r);
+}
+
+TControl* TepSplitter::FindNeighbour() const {
+  TPoint p;
+  switch (Align()) {
+  case alLeft:
+    p = Point(Left() - 1, Top());
+    break;
+  case alRight:
+    p = Point(Left() + Width(), Top());
+    break;
+  case alTop:
+    p = Point(Left(), Top() - 1);
+    break;
+  case alBottom:
+    p = Point(Left(), Top() + Height());
+    break;
+  default:
+    return nullptr;
+  }
+  for (int i = 0; i < Parent()->ControlCount(); ++i) {
+    TControl* c = Parent()->Controls(i);
+    if (c == this || !c->Visible())
+      continue;
+    const TRect b = c->BoundsRect();
+    if (p.X >= b.Left && p.X < b.Right && p.Y >= b.Top && p.Y < b.Bottom)
+      return c;
+  }
+  return nullptr;
+}
+
+int TepSplitter::LargestSize(TControl* Neighbour) const {
+  const bool across = Horizontal();
+  int size = across ? Parent()->ClientHeight() : Parent()->ClientWidth();
+  for (int i = 0; i < Parent()->ControlCount(); ++i) {
+    TControl* c = Parent()->Controls(i);
+    if (!c->Visible())
+      continue;
+    const TAlign a = c->Align();
+    if (across ? (a == alTop || a == alBottom) : (a == alLeft || a == alRight))
+      size -= across ? c->Height() : c->Width();
+  }
+  return size + (across ? Neighbour->Height() : Neighbour->Width());
+}
+
+// The line covers the splitter's own extent where its near edge would lie.
+void TepSplitter::DrawLine() {
+  if (lineDC == nullptr || neighbour == nullptr)
+    return;
+  lineVisible = !lineVisible;
+  const TRect b = neighbour->BoundsRect();
+  HGDIOBJ old = SelectObject(lineDC, GetStockObject(GRAY_BRUSH));
+  switch (Align()) {
+  case alLeft:
+    PatBlt(lineDC, b.Left + newSize, Top(), Width(), Height(), PATINVERT);
+    break;
+  case alRight:
+    PatBlt(lineDC, b.Right - newSize - Width(), Top(), Width(), Height(), PATINVERT);
+    break;
+  case alTop:
+    PatBlt(lineDC, Left(), b.Top + newSize, Width(), Height(), PATINVERT);
+    break;
+  default:
+    PatBlt(lineDC, Left(), b.Bottom - newSize - Height(), Width(), Height(), PATINVERT);
+    break;
+  }
+  SelectObject(lineDC, old);
+}
+
+void TepSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft || Sizing() || Parent() == nullptr)
+    return;
+  TControl* found = FindNeighbour();
+  if (found == nullptr)
+    return;
+  sizing = true;
+  neighbour = found;
+  neighbour->FreeNotification(this);
+  downPos = Point(X, Y);
+  startSize = newSize = Horizontal() ? found->Height() : found->Width();
+  maxSize = LargestSize(found);
+  lineDC = GetDC(Parent());
+  if (TCustomForm* form = GetParentForm(); form != nullptr && form->ActiveControl() != nullptr) {
+    activeControl = form->ActiveControl();
+    activeControl->FreeNotification(this);
+    oldKeyDown = activeControl->OnKeyDown;
+    activeControl->OnKeyDown = [this](TObject* Sender, uint16_t& Key, TShiftState Shift) {
+      ActiveKeyDown(Sender, Key, Shift);
+    };
+  }
+  DrawLine();
+}
+
+void TepSplitter::MouseMove(TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseMove(Shift, X, Y);
+  if (!Sizing())
+    return;
+  int delta = Horizontal() ? Y - downPos.Y : X - downPos.X;
+  if (Align() == alRight || Align() == alBottom)
+    delta = -delta;
+  const int size = std::clamp(startSize + delta, minSize, std::max(minSize, maxSize));
+  if (size == newSize)
+    return;
+  DrawLine();
+  newSize = size;
+  DrawLine();
+}
+
+void TepSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGraphicControl::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft || !Sizing())
+    return;
+  TControl* c = neighbour;
+  const TRect b = c->BoundsRect();
+  Parent()->DisableAlign();
+  switch (Align()) {
+  case alLeft:
+    c->SetWidth(newSize);
+    break;
+  case alRight:
+    c->SetBounds(b.Right - newSize, b.Top, newSize, b.Height());
+    break;
+  case alTop:
+    c->SetHeight(newSize);
+    break;
+  default:
+    c->SetBounds(b.Left, b.Bottom - newSize, b.Width(), newSize);
+    break;
+  }
+  StopSizing();
+  Parent()->EnableAlign();
+}
+
+void TepSplitter::StopSizing() {
+  if (lineVisible)
+    DrawLine();
+  ReleaseDC(Parent(), lineDC);
+  lineDC = nullptr;
+  if (activeControl != nullptr) {
+    activeControl->OnKeyDown = oldKeyDown;
+    activeControl->RemoveFreeNotification(this);
+  }
+  activeControl = nullptr;
+  oldKeyDown = nullptr;
+  if (neighbour != nullptr)
+    neighbour->RemoveFreeNotification(this);
+  neighbour = nullptr;
+  sizing = false;
+  if (OnMoved)
+    OnMoved(this);
+}
+
+void TepSplitter::ActiveKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE) {
+    StopSizing();
+    return;
+  }
+  if (oldKeyDown)
+    oldKeyDown(Sender, Key, Shift);
+}
+
+// A neighbour or a key owner that goes away mid-drag ends the drag.
+void TepSplitter::Notification(TComponent* AComponent, TOperation Operation) {
+  TGraphicControl::Notification(AComponent, Operation);
+  if (Operation != opRemove || !Sizing())
+    return;
+  if (AComponent == activeControl) {
+    activeControl = nullptr;
+    oldKeyDown = nullptr;
+  }
+  if (AComponent == neighbour) {
+    // The line went with the neighbour's repaint.
+    lineVisible = false;
+    neighbour = nullptr;
+    StopSizing();
+  }
 }
 
 // ---------------------------------------------------------------- TepBevel
@@ -658,6 +906,16 @@ WT_PUBLISH(TepBevel, TGraphicControl) {
   p.Color("OuterColor", &TepBevel::OuterColor, &TepBevel::SetOuterColor).Default(clBtnShadow);
   p.Property("Shape", &TepBevel::Shape, &TepBevel::SetShape).Default(bsBox);
   p.Property("Style", &TepBevel::Style, &TepBevel::SetStyle).Default(bsLowered);
+}
+
+WT_PUBLISH(TepSplitter, TGraphicControl) {
+  p.Property("Beveled", &TepSplitter::Beveled, &TepSplitter::SetBeveled);
+  p.Color("InnerColor", &TepSplitter::InnerColor, &TepSplitter::SetInnerColor);
+  p.Property("MinSize", &TepSplitter::MinSize, &TepSplitter::SetMinSize);
+  p.Color("OuterColor", &TepSplitter::OuterColor, &TepSplitter::SetOuterColor);
+  p.Object("SplitterGlyph", &TepSplitter::SplitterGlyph);
+  p.Property("UseGlyph", &TepSplitter::UseGlyph, &TepSplitter::SetUseGlyph);
+  p.Event("OnMoved", &TepSplitter::OnMoved);
 }
 
 WT_PUBLISH(TepImage, TGraphicControl) {

@@ -145,6 +145,65 @@ private:
   TShadowKind shadowKind = skRightBottom;
 };
 
+// Dragged, it resizes the control it borders on its aligned side; a line
+// inverted on the parent shows where the split will fall until the release.
+class TepSplitter : public TGraphicControl {
+public:
+  explicit TepSplitter(TComponent* AOwner);
+  ~TepSplitter() override;
+
+  int MinSize() const { return minSize; }
+  void SetMinSize(int Value);
+  bool Beveled() const { return beveled; }
+  void SetBeveled(bool Value);
+  TColor InnerColor() const { return innerColor; }
+  void SetInnerColor(TColor Value);
+  TColor OuterColor() const { return outerColor; }
+  void SetOuterColor(TColor Value);
+  TBitmap* SplitterGlyph() const { return splitterGlyph.get(); }
+  // Copies Value's picture.
+  void SetSplitterGlyph(const TBitmap* Value);
+  bool UseGlyph() const { return useGlyph; }
+  void SetUseGlyph(bool Value);
+  bool Sizing() const { return sizing; }
+
+  TNotifyEvent OnMoved;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  bool Horizontal() const { return Align() == alTop || Align() == alBottom; }
+  // The control beyond the aligned side, or null.
+  TControl* FindNeighbour() const;
+  int LargestSize(TControl* Neighbour) const;
+  void DrawLine();
+  void StopSizing();
+  void ActiveKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
+
+  int minSize = 30;
+  bool beveled = true;
+  TColor innerColor = clBtnHighlight;
+  TColor outerColor = clBtnShadow;
+  std::unique_ptr<TBitmap> splitterGlyph;
+  bool useGlyph = false;
+
+  bool sizing = false;
+  TControl* neighbour = nullptr;
+  TPoint downPos;
+  int startSize = 0;
+  int newSize = 0;
+  int maxSize = 0;
+  HDC lineDC = nullptr;
+  bool lineVisible = false;
+  TWinControl* activeControl = nullptr;
+  TKeyEvent oldKeyDown;
+};
+
 enum TepBevelStyle { bsLowered, bsRaised };
 enum TepBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine };
 
@@ -297,6 +356,7 @@ WT_DECLARE_META(TepRndPanel)
 WT_DECLARE_META(TepEffectRndPanel)
 WT_DECLARE_META(TepShadowPanel)
 WT_DECLARE_META(TepBevel)
+WT_DECLARE_META(TepSplitter)
 WT_DECLARE_META(TepImage)
 WT_DECLARE_META(TepRegulator)
 WT_DECLARE_META(TepSwitch)

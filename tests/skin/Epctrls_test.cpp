@@ -478,3 +478,116 @@ TEST_F(PanelControls, EffectRoundPanelShowsTheParentTintedOrSpeckled) {
   panel->InvalidatePanel();
   EXPECT_EQ(PixelAt(panel, 20, 20), ColorToRGB(clLime)) << "a fresh copy";
 }
+
+namespace {
+
+class Splitter : public PanelControls {
+protected:
+  // A panel aligned to Side, the splitter beside it, a client panel filling
+  // the rest; form 300 x 220.
+  TepSplitter* Layout(TAlign Side, int Size) {
+    neighbour = Make<TepImagePanel>(0, 0, Size, Size);
+    neighbour->SetAlign(Side);
+    auto* splitter = Make<TepSplitter>(0, 0, 3, 3);
+    splitter->SetAlign(Side);
+    if (Side == alTop || Side == alBottom)
+      splitter->SetHeight(3);
+    else
+      splitter->SetWidth(3);
+    // Placed past the neighbour, so aligning keeps it beside it.
+    if (Side == alLeft)
+      splitter->SetLeft(Size + 1);
+    else if (Side == alRight)
+      splitter->SetLeft(300 - Size - 4);
+    else if (Side == alTop)
+      splitter->SetTop(Size + 1);
+    else
+      splitter->SetTop(220 - Size - 4);
+    auto* rest = Make<TepImagePanel>(0, 0, 10, 10);
+    rest->SetAlign(alClient);
+    splitter->OnMoved = [this](TObject*) { ++moved; };
+    return splitter;
+  }
+  void Drag(TepSplitter* s, int dx, int dy) {
+    const TPoint from = At(s, 1, 1);
+    SimulateMouseDown(from, mbLeft);
+    SimulateMouseMove(Point(from.X + dx, from.Y + dy));
+    SimulateMouseUp(Point(from.X + dx, from.Y + dy), mbLeft);
+    Pump();
+  }
+  TepImagePanel* neighbour = nullptr;
+  int moved = 0;
+};
+
+} // namespace
+
+TEST_F(Splitter, DragResizesTheNeighbourOnEachSide) {
+  const struct {
+    TAlign Side;
+    int Dx, Dy;
+    TRect Expected;
+  } cases[] = {{alLeft, 40, 0, {0, 0, 140, 220}},
+               {alRight, -20, 0, {200, 0, 300, 220}},
+               {alTop, 0, 25, {0, 0, 300, 125}},
+               {alBottom, 0, -10, {0, 130, 300, 220}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Side);
+    TearDown();
+    SetUp();
+    moved = 0;
+    TepSplitter* s = Layout(c.Side, c.Side == alLeft || c.Side == alTop ? 100 : 80);
+    ASSERT_EQ(s->Align(), c.Side);
+    Drag(s, c.Dx, c.Dy);
+    EXPECT_EQ(neighbour->BoundsRect(), c.Expected);
+    EXPECT_EQ(moved, 1);
+    EXPECT_FALSE(s->Sizing());
+  }
+}
+
+TEST_F(Splitter, SizeStaysBetweenMinSizeAndWhatTheParentLeaves) {
+  TepSplitter* s = Layout(alLeft, 100);
+  EXPECT_EQ(s->MinSize(), 30);
+  Drag(s, -500, 0);
+  EXPECT_EQ(neighbour->Width(), 30);
+  // 300 less the neighbour and the splitter, plus the neighbour.
+  Drag(s, 1000, 0);
+  EXPECT_EQ(neighbour->Width(), 297);
+}
+
+TEST_F(Splitter, EscapeEndsTheDragWithoutResizingOtherKeysPassOn) {
+  TepSplitter* s = Layout(alLeft, 100);
+  auto* focused = Make<TepImagePanel>(0, 0, 10, 10, neighbour);
+  focused->SetTabStop(true);
+  focused->SetFocus();
+  Pump();
+  ASSERT_EQ(form->ActiveControl(), focused);
+  std::vector<uint16_t> keys;
+  focused->OnKeyDown = [&](TObject*, uint16_t& Key, TShiftState) { keys.push_back(Key); };
+  const TPoint from = At(s, 1, 1);
+  SimulateMouseDown(from, mbLeft);
+  SimulateMouseMove(Point(from.X + 30, from.Y));
+  ASSERT_TRUE(s->Sizing());
+  SimulateKey('A');
+  SimulateKey(VK_ESCAPE);
+  EXPECT_FALSE(s->Sizing());
+  EXPECT_EQ(moved, 1);
+  SimulateMouseUp(Point(from.X + 30, from.Y), mbLeft);
+  Pump();
+  EXPECT_EQ(neighbour->Width(), 100);
+  EXPECT_EQ(keys, (std::vector<uint16_t>{'A'}));
+  SimulateKey('B');
+  EXPECT_EQ(keys, (std::vector<uint16_t>{'A', 'B'})) << "the handler is given back";
+}
+
+TEST_F(Splitter, PaintsABevelOrTilesItsGlyph) {
+  TepSplitter* s = Layout(alLeft, 100);
+  s->SetColor(clWhite);
+  s->SetInnerColor(clRed);
+  s->SetOuterColor(clBlue);
+  EXPECT_EQ(Shot(form, s->Left(), 0, 3, 3), (TRows{"bwr", "bwr", "bwr"}));
+  TBitmap glyph;
+  Paint(glyph, {"gk"}, colors);
+  s->SetSplitterGlyph(&glyph);
+  s->SetUseGlyph(true);
+  EXPECT_EQ(Shot(form, s->Left(), 0, 3, 2), (TRows{"gkg", "gkg"}));
+}
