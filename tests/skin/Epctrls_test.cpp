@@ -591,3 +591,75 @@ TEST_F(Splitter, PaintsABevelOrTilesItsGlyph) {
   s->SetUseGlyph(true);
   EXPECT_EQ(Shot(form, s->Left(), 0, 3, 2), (TRows{"gkg", "gkg"}));
 }
+
+// Every control of the unit on one form, written as a PNG into the build
+// folder for a look by eye.
+TEST_F(PanelControls, DemoSheet) {
+  form->SetColor(static_cast<TColor>(0x705030));
+  auto* paper = MakeWallpaper({"yyyyww", "yyyyww", "ywwwww", "wwwwyy"});
+  auto* image = Make<TepImagePanel>(8, 8, 120, 60);
+  image->SetBevelOuter(bvRaised);
+  image->SetBevelInner(bvLowered);
+  image->SetBevelWidth(2);
+  image->SetBorderWidth(2);
+  image->SetBevelInnerColor(clWhite);
+  image->SetBevelOuterColor(clNavy);
+  image->SetWallpaper(paper);
+  image->Font()->SetColor(clNavy);
+  image->SetCaption("Image panel");
+  auto* round = Make<TepRndPanel>(136, 8, 70, 60);
+  round->SetBevelOuterColor(clMaroon);
+  round->SetBevelWidth(2);
+  round->SetCaption("Round");
+  auto* rect = Make<TepRndPanel>(214, 8, 80, 60);
+  rect->SetPanelKind(pkRndRect);
+  rect->SetRadius(12);
+  rect->SetColor(clSilver);
+  rect->SetCaption("Rounded");
+  auto* shadow = Make<TepShadowPanel>(8, 80, 120, 60);
+  shadow->SetShadowWidth(6);
+  shadow->SetCaption("Shadow");
+  auto* effect = Make<TepEffectRndPanel>(136, 80, 70, 60);
+  effect->SetColor(clYellow);
+  effect->SetMiddleTransparent(true);
+  effect->SetNoise(true);
+  effect->SetCaption("Effect");
+  auto* reg = Make<TepRegulator>(214, 76, 24, 120);
+  reg->SetValue(70);
+  reg->SetBtnColor(clTeal);
+  auto* on = Make<TepSwitch>(246, 80, 20, 0);
+  on->SetState(sOn);
+  Make<TepSwitch>(272, 80, 20, 0);
+  const TepBevelShape shapes[] = {bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine};
+  for (int i = 0; i < 6; ++i) {
+    auto* bevel = Make<TepBevel>(8 + i * 34, 150, 28, 28);
+    bevel->SetShape(shapes[i]);
+    bevel->SetStyle(i % 2 ? bsRaised : bsLowered);
+  }
+  TBitmap strip;
+  strip.SetSize(16, 16);
+  strip.Canvas()->Brush()->SetColor(clFuchsia);
+  strip.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  strip.Canvas()->Brush()->SetColor(clLime);
+  strip.Canvas()->Ellipse(1, 1, 15, 15);
+  auto* tiles = Make<TepImage>(8, 184, 100, 32);
+  tiles->SetGlyph(&strip);
+  tiles->SetGlyphTransparent(true);
+  tiles->SetStretch(true);
+  form->Repaint();
+
+  TBitmap sheet;
+  sheet.SetPixelFormat(pf24bit);
+  sheet.SetSize(form->Width(), form->Height());
+  HDC screen = GetDC(nullptr);
+  BitBlt(sheet.Canvas()->Handle(), 0, 0, form->Width(), form->Height(), screen, form->Left(),
+         form->Top(), SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  const std::string bmp = std::string(WT_BINARY_DIR) + "/skin-panels-demo.bmp";
+  const std::string png = std::string(WT_BINARY_DIR) + "/skin-panels-demo.png";
+  sheet.SaveToFile(bmp.c_str());
+  ASSERT_EQ(std::system(("convert '" + bmp + "' '" + png + "'").c_str()), 0);
+  EXPECT_EQ(sheet.Canvas()->Pixels(tiles->Left() + 50, tiles->Top() + 16), ColorToRGB(clLime));
+  EXPECT_EQ(sheet.Canvas()->Pixels(reg->Left() + 12, reg->Top() + reg->KnobY()), ColorToRGB(clTeal))
+      << "windowed controls are on the sheet";
+}
