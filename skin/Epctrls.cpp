@@ -818,13 +818,13 @@ void TepSwitch::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TepSwitch::Fire() {
-  if (state == sOn && OnOn)
+  if (state == Epctrls::sOn && OnOn)
     OnOn(this);
-  else if (state == sOff && OnOff)
+  else if (state == Epctrls::sOff && OnOff)
     OnOff(this);
 }
 
-void TepSwitch::SetState(TState Value) {
+void TepSwitch::SetState(Epctrls::TState Value) {
   state = Value;
   Invalidate();
   Fire();
@@ -849,7 +849,7 @@ void TepSwitch::SetFrameWidth(TSmType Value) {
 
 void TepSwitch::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft && PointinRndRect(X, Y, Width() / 2, ClientRect())) {
-    state = state == sOn ? sOff : sOn;
+    state = state == Epctrls::sOn ? Epctrls::sOff : Epctrls::sOn;
     Invalidate();
     Fire();
   }
@@ -868,9 +868,9 @@ void TepSwitch::Paint() {
   Frm3D(c, Rect(r - 2, r, r + 2, h - r), RGBChange(Color(), -65, -65, -65),
         RGBChange(Color(), 65, 65, 65), 1);
   const int inset = frameWidth + 2;
-  const int top = state == sOn ? inset : h - w + inset;
+  const int top = state == Epctrls::sOn ? inset : h - w + inset;
   const TRect knob = Rect(inset, top, w - inset, top + w - 2 * inset);
-  c->Brush()->SetColor(state == sOn ? onBtnColor : offBtnColor);
+  c->Brush()->SetColor(state == Epctrls::sOn ? onBtnColor : offBtnColor);
   c->Pen()->SetStyle(psClear);
   c->Ellipse(knob);
   c->Pen()->SetStyle(psSolid);
@@ -934,7 +934,8 @@ namespace {
                                {"skRightTop", skRightTop},
                                {"skLeftBottom", skLeftBottom},
                                {"skRightBottom", skRightBottom}});
-[[maybe_unused]] const bool stateIdents = RegisterEnum<TState>({{"sOff", sOff}, {"sOn", sOn}});
+[[maybe_unused]] const bool stateIdents =
+    RegisterEnum<Epctrls::TState>({{"sOff", Epctrls::sOff}, {"sOn", Epctrls::sOn}});
 } // namespace
 
 WT_PUBLISH(TepRegulator, TCustomControl) {

@@ -312,7 +312,11 @@ private:
   int lastY = 0; // the pointer's screen row at the last tick
 };
 
+// In a namespace of the unit's own: the bitmap switch has a TState of its own
+// with other values.
+namespace Epctrls {
 enum TState { sOff, sOn };
+}
 
 // A two-position rocker shaped as a pill one and a half times as high as
 // it is wide.
@@ -320,9 +324,9 @@ class TepSwitch : public TCustomControl {
 public:
   explicit TepSwitch(TComponent* AOwner);
 
-  TState State() const { return state; }
+  Epctrls::TState State() const { return state; }
   // Fires OnOn or OnOff for the new state, changed or not.
-  void SetState(TState Value);
+  void SetState(Epctrls::TState Value);
   TColor OnBtnColor() const { return onBtnColor; }
   void SetOnBtnColor(TColor Value);
   TColor OffBtnColor() const { return offBtnColor; }
@@ -343,7 +347,7 @@ protected:
 private:
   void Fire();
 
-  TState state = sOff;
+  Epctrls::TState state = Epctrls::sOff;
   TColor onBtnColor = clLime;
   TColor offBtnColor = clBtnFace;
   TSmType frameWidth = 1;

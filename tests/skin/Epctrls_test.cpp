@@ -368,15 +368,15 @@ TEST_F(PanelControls, SwitchIsAPillThatTogglesOnLeftPresses) {
   std::vector<std::string> fired;
   sw->OnOn = [&](TObject*) { fired.push_back("on"); };
   sw->OnOff = [&](TObject*) { fired.push_back("off"); };
-  sw->SetState(sOff);
+  sw->SetState(Epctrls::sOff);
   EXPECT_EQ(fired, (std::vector<std::string>{"off"}));
   ClickAt(sw, 20, 30);
-  EXPECT_EQ(sw->State(), sOn);
+  EXPECT_EQ(sw->State(), Epctrls::sOn);
   EXPECT_EQ(PixelAt(sw, 20, 10), ColorToRGB(clRed)) << "on: the knob above";
   ClickAt(sw, 20, 30, mbRight);
-  EXPECT_EQ(sw->State(), sOn);
+  EXPECT_EQ(sw->State(), Epctrls::sOn);
   ClickAt(sw, 20, 30);
-  EXPECT_EQ(sw->State(), sOff);
+  EXPECT_EQ(sw->State(), Epctrls::sOff);
   EXPECT_EQ(fired, (std::vector<std::string>{"off", "on", "off"}));
 }
 
@@ -628,7 +628,7 @@ TEST_F(PanelControls, DemoSheet) {
   reg->SetValue(70);
   reg->SetBtnColor(clTeal);
   auto* on = Make<TepSwitch>(246, 80, 20, 0);
-  on->SetState(sOn);
+  on->SetState(Epctrls::sOn);
   Make<TepSwitch>(272, 80, 20, 0);
   const TepBevelShape shapes[] = {bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine};
   for (int i = 0; i < 6; ++i) {
