@@ -340,7 +340,7 @@ void TepBlurButton::DrawFace(TCanvas* Canvas, TBtnState State) {
   TPen* pen = Canvas->Pen();
   FillRectWith(Canvas, Rect(-1, -1, w + 1, h + 1), c);
   switch (kind) {
-  case bkRect:
+  case Mediabtn::bkRect:
     pen->SetColor(clBlack);
     Canvas->Rectangle(0, 0, w, h);
     Canvas->Rectangle(1, 1, w - 1, h);
@@ -355,7 +355,7 @@ void TepBlurButton::DrawFace(TCanvas* Canvas, TBtnState State) {
       Canvas->LineTo(i, h - i);
     }
     return;
-  case bkRoundRect:
+  case Mediabtn::bkRoundRect:
     Canvas->Brush()->SetStyle(bsClear);
     for (int i = 2; i <= b; ++i) {
       pen->SetColor(first);
@@ -371,7 +371,7 @@ void TepBlurButton::DrawFace(TCanvas* Canvas, TBtnState State) {
     pen->SetColor(clBlack);
     Canvas->RoundRect(1, 1, w - 1, h, 6, 6);
     return;
-  case bkEllipse:
+  case Mediabtn::bkEllipse:
     Canvas->Brush()->SetStyle(bsClear);
     for (int i = 2; i <= b; ++i) {
       pen->SetColor(first);
@@ -720,8 +720,10 @@ WT_PUBLISH(TepRealTimeButton, TepCustomBitmapButton) {
 }
 
 namespace {
-[[maybe_unused]] const bool kindIdents = RegisterEnum<TepKind>(
-    {{"bkRect", bkRect}, {"bkRoundRect", bkRoundRect}, {"bkEllipse", bkEllipse}});
+[[maybe_unused]] const bool kindIdents =
+    RegisterEnum<Mediabtn::TepKind>({{"bkRect", Mediabtn::bkRect},
+                                     {"bkRoundRect", Mediabtn::bkRoundRect},
+                                     {"bkEllipse", Mediabtn::bkEllipse}});
 } // namespace
 
 WT_PUBLISH(TepBlurButton, TepRealTimeButton) {
@@ -729,7 +731,7 @@ WT_PUBLISH(TepBlurButton, TepRealTimeButton) {
   p.Color("ActiveTextColor", &B::ActiveTextColor, &B::SetActiveTextColor).Default(clHighlight);
   p.Property("BevelWidht", &B::BevelWidht, &B::SetBevelWidht).Default(2);
   p.Property("Blur", &B::Blur, &B::SetBlur).Default(true);
-  p.Property("Kind", &B::Kind, &B::SetKind).Default(bkRect);
+  p.Property("Kind", &B::Kind, &B::SetKind).Default(Mediabtn::bkRect);
   p.Color("TextColor", &B::TextColor, &B::SetTextColor).Default(clWindowText);
 }
 

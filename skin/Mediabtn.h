@@ -155,7 +155,11 @@ protected:
   void Loaded() override;
 };
 
+// In a namespace of the unit's own: the effect buttons' kinds share the
+// names.
+namespace Mediabtn {
 enum TepKind { bkRect, bkRoundRect, bkEllipse };
+}
 
 // A bevelled face of the control's Color, softly blurred, with a caption.
 class TepBlurButton : public TepRealTimeButton {
@@ -168,8 +172,8 @@ public:
   void SetBevelWidht(int Value) { Store(bevelWidht, Value); }
   bool Blur() const { return blur; }
   void SetBlur(bool Value) { Store(blur, Value); }
-  TepKind Kind() const { return kind; }
-  void SetKind(TepKind Value) { Store(kind, Value); }
+  Mediabtn::TepKind Kind() const { return kind; }
+  void SetKind(Mediabtn::TepKind Value) { Store(kind, Value); }
   TColor TextColor() const { return textColor; }
   void SetTextColor(TColor Value) { Store(textColor, Value); }
 
@@ -186,7 +190,7 @@ private:
   TColor activeTextColor = clHighlight;
   int bevelWidht = 2;
   bool blur = true;
-  TepKind kind = bkRect;
+  Mediabtn::TepKind kind = Mediabtn::bkRect;
   TColor textColor = clWindowText;
 };
 

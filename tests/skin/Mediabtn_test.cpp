@@ -413,7 +413,7 @@ TEST(MediaButtonLayout, SoundAndWallpaperReferencesResolveByName) {
   ASSERT_NE(blur, nullptr);
   EXPECT_FALSE(disc->BmpDown()->Empty());
   EXPECT_EQ(disc->ClientHeight(), 55);
-  EXPECT_EQ(blur->Kind(), bkEllipse);
+  EXPECT_EQ(blur->Kind(), Mediabtn::bkEllipse);
   EXPECT_EQ(blur->BmpNormal()->Width(), 90);
 }
 
@@ -548,7 +548,7 @@ TEST_F(MediaButtons, DemoSheet) {
 
   TBitmap glyph;
   Paint(glyph, {"wwwww", "wkkkw", "wkrkw", "wkkkw", "wwwww"}, colors);
-  const TepKind kinds[] = {bkRect, bkRoundRect, bkEllipse};
+  const Mediabtn::TepKind kinds[] = {Mediabtn::bkRect, Mediabtn::bkRoundRect, Mediabtn::bkEllipse};
   for (int i = 0; i < 3; ++i) {
     auto* blur = Make<TepBlurButton>(10, 90, 100, 30);
     blur->SetCaption("Blur");
