@@ -4,13 +4,6 @@
 
 namespace {
 
-// A player owned elsewhere must still tell the control when it goes.
-void HoldSound(TComponent* Holder, TepWavePlayer*& Field, TepWavePlayer* Value) {
-  Field = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(Holder);
-}
-
 void ForgetSound(TepWavePlayer*& Field, TComponent* Removed) {
   if (Field == Removed)
     Field = nullptr;
@@ -70,11 +63,11 @@ void TepBMPCheckBox::SetChecked(bool Value) {
 }
 
 void TepBMPCheckBox::SetClickSound(TepWavePlayer* Value) {
-  HoldSound(this, clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 void TepBMPCheckBox::SetActiveSound(TepWavePlayer* Value) {
-  HoldSound(this, activeSound, Value);
+  ReferTo(this, activeSound, Value);
 }
 
 void TepBMPCheckBox::_Click() {
@@ -255,11 +248,11 @@ void TepBMPButton::SetUnEnGlyph(const TBitmap* Value) {
 }
 
 void TepBMPButton::SetClickSound(TepWavePlayer* Value) {
-  HoldSound(this, clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 void TepBMPButton::SetActiveSound(TepWavePlayer* Value) {
-  HoldSound(this, activeSound, Value);
+  ReferTo(this, activeSound, Value);
 }
 
 void TepBMPButton::Notification(TComponent* AComponent, TOperation Operation) {

@@ -76,17 +76,11 @@ void TepSpeedButton::SetGlyph(const TBitmap* Value) {
 }
 
 void TepSpeedButton::SetClickSound(TepWavePlayer* Value) {
-  SetSound(clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 void TepSpeedButton::SetActiveSound(TepWavePlayer* Value) {
-  SetSound(activeSound, Value);
-}
-
-void TepSpeedButton::SetSound(TepWavePlayer*& Field, TepWavePlayer* Value) {
-  Field = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, activeSound, Value);
 }
 
 void TepSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {

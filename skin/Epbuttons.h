@@ -97,7 +97,6 @@ private:
   void UpdateTracking();
   void PaintMiddleGradient();
   void PaintPattern(const TRect& R);
-  void SetSound(TepWavePlayer*& Field, TepWavePlayer* Value);
 
   TColor activeTextColor = clBlack;
   uint8_t frameWidth = 0;

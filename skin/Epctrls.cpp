@@ -49,11 +49,7 @@ void TepImagePanel::SetBevelOuterColor(TColor Value) {
 }
 
 void TepImagePanel::SetWallpaper(TepBitmap* Value) {
-  if (wallpaper != nullptr && wallpaper != Value)
-    wallpaper->RemoveFreeNotification(this);
-  wallpaper = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, wallpaper, Value);
   Invalidate();
 }
 

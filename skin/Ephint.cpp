@@ -56,11 +56,7 @@ void TepHint::RouteShowHint() {
 }
 
 void TepHint::SetWallPaper(TepBitmap* Value) {
-  if (wallPaper != nullptr && wallPaper != Value)
-    wallPaper->RemoveFreeNotification(this);
-  wallPaper = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, wallPaper, Value);
 }
 
 void TepHint::SetActive(bool Value) {

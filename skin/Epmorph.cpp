@@ -37,18 +37,11 @@ void TepMorphButton::SetGlyphsTransparent(bool Value) {
 }
 
 void TepMorphButton::SetClickSound(TepWavePlayer* Value) {
-  SetSound(clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 void TepMorphButton::SetActiveSound(TepWavePlayer* Value) {
-  SetSound(activeSound, Value);
-}
-
-void TepMorphButton::SetSound(TepWavePlayer*& Field, TepWavePlayer* Value) {
-  Field = Value;
-  // A player owned elsewhere must still tell this button when it goes.
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, activeSound, Value);
 }
 
 void TepMorphButton::PlaySound(TepWavePlayer* Sound) {

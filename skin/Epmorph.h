@@ -56,7 +56,6 @@ protected:
 private:
   void StartFade(void (TepMorphButton::*Step)(TObject*));
   void ShowPressedImage();
-  void SetSound(TepWavePlayer*& Field, TepWavePlayer* Value);
   static void PlaySound(TepWavePlayer* Sound);
 
   double morphKf = 0;

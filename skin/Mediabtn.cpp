@@ -54,17 +54,11 @@ TepPushControl::~TepPushControl() {
 }
 
 void TepPushControl::SetClickSound(TepWavePlayer* Value) {
-  SetSound(clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 void TepPushControl::SetActiveSound(TepWavePlayer* Value) {
-  SetSound(activeSound, Value);
-}
-
-void TepPushControl::SetSound(TepWavePlayer*& Field, TepWavePlayer* Value) {
-  Field = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, activeSound, Value);
 }
 
 void TepPushControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -607,11 +601,7 @@ void TepMediaButton::SetBevelWidth(int Value) {
 }
 
 void TepMediaButton::SetWallpaper(TepBitmap* Value) {
-  if (wallpaper != nullptr && wallpaper != Value)
-    wallpaper->RemoveFreeNotification(this);
-  wallpaper = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, wallpaper, Value);
   Invalidate();
 }
 

@@ -47,8 +47,6 @@ protected:
   bool Pushed() const { return pressState == abPush; }
 
 private:
-  void SetSound(TepWavePlayer*& Field, TepWavePlayer* Value);
-
   bool mouseIn = false;
   TBtnState pressState = abNone;
   int32_t modalResult = 0;

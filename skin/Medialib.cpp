@@ -61,11 +61,7 @@ void TepCustomMediaPanel::SetOuterColor(TColor Value) {
 }
 
 void TepCustomMediaPanel::SetWallpaper(TepBitmap* Value) {
-  if (wallpaper != nullptr && wallpaper != Value)
-    wallpaper->RemoveFreeNotification(this);
-  wallpaper = Value;
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, wallpaper, Value);
   Invalidate();
 }
 

@@ -206,19 +206,11 @@ template <class TBase> void TButtonControl<TBase>::SetLayout(TLayout Value) {
 }
 
 template <class TBase> void TButtonControl<TBase>::SetClickSound(TepWavePlayer* Value) {
-  SetSound(clickSound, Value);
+  ReferTo(this, clickSound, Value);
 }
 
 template <class TBase> void TButtonControl<TBase>::SetActiveSound(TepWavePlayer* Value) {
-  SetSound(activeSound, Value);
-}
-
-template <class TBase>
-void TButtonControl<TBase>::SetSound(TepWavePlayer*& Field, TepWavePlayer* Value) {
-  Field = Value;
-  // A player owned elsewhere must still tell this button when it goes.
-  if (Value != nullptr)
-    Value->FreeNotification(this);
+  ReferTo(this, activeSound, Value);
 }
 
 template <class TBase> bool TButtonControl<TBase>::IsMouseIn(int X, int Y) {

@@ -141,8 +141,6 @@ protected:
   bool down = false;
 
 private:
-  void SetSound(TepWavePlayer*& Field, TepWavePlayer* Value);
-
   std::unique_ptr<TBitmap> glyph;
   TNumGlyphs numGlyphs = 1;
   TColor activeTextColor = clBlack;

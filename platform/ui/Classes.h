@@ -100,6 +100,15 @@ private:
   std::vector<TComponent*> freeNotifies;
 };
 
+// Points Field, Holder's reference to a component it does not own, at Value;
+// Value then tells Holder when it goes, so that Holder's Notification can
+// clear the field.
+template <class T> void ReferTo(TComponent* Holder, T*& Field, T* Value) {
+  Field = Value;
+  if (Value != nullptr)
+    Value->FreeNotification(Holder);
+}
+
 // True for a valid Pascal-style identifier: a letter or "_", then letters,
 // digits or "_".
 bool IsValidIdent(const AnsiString& Ident);
