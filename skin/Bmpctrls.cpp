@@ -4,16 +4,6 @@
 
 namespace {
 
-void ForgetSound(TepWavePlayer*& Field, TComponent* Removed) {
-  if (Field == Removed)
-    Field = nullptr;
-}
-
-void PlaySound(TepWavePlayer* Sound) {
-  if (Sound != nullptr && !Sound->Wave()->Empty())
-    Sound->Play();
-}
-
 // The pixel of Glyph at (X, Y) when it lies strictly inside past column 0
 // and row 0; whether the point is on the glyph at all.
 bool OpaqueAt(TBitmap* Glyph, int X, int Y, TColor Transparent) {
@@ -81,8 +71,8 @@ void TepBMPCheckBox::Notification(TComponent* AComponent, TOperation Operation) 
   TEffectGControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  ForgetSound(clickSound, AComponent);
-  ForgetSound(activeSound, AComponent);
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 void TepBMPCheckBox::PaintFace() {
@@ -259,8 +249,8 @@ void TepBMPButton::Notification(TComponent* AComponent, TOperation Operation) {
   TEffectGControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  ForgetSound(clickSound, AComponent);
-  ForgetSound(activeSound, AComponent);
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
   // The owner frees the timer with its other components.
   if (AComponent == hoverTimer)
     hoverTimer = nullptr;

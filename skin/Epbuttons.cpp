@@ -24,11 +24,6 @@ TColor Dark(TColor C) {
 
 namespace {
 
-void PlaySound(TepWavePlayer* Sound) {
-  if (Sound != nullptr && !Sound->Wave()->Empty())
-    Sound->Play();
-}
-
 // The character after a single '&' in Caption, 0 when none.
 char AccelChar(const AnsiString& Caption) {
   for (size_t i = 0; i + 1 < Caption.size(); ++i) {
@@ -87,10 +82,8 @@ void TepSpeedButton::Notification(TComponent* AComponent, TOperation Operation) 
   TEffectGControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  if (AComponent == clickSound)
-    clickSound = nullptr;
-  if (AComponent == activeSound)
-    activeSound = nullptr;
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 void TepSpeedButton::SetGroupIndex(int32_t Value) {
@@ -514,10 +507,8 @@ void TepColorButton::Notification(TComponent* AComponent, TOperation Operation) 
     return;
   if (AComponent == colorDialog)
     colorDialog = nullptr;
-  if (AComponent == clickSound)
-    clickSound = nullptr;
-  if (AComponent == activeSound)
-    activeSound = nullptr;
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 void TepColorButton::SetGlyph(const TBitmap* Value) {

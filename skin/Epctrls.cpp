@@ -55,10 +55,8 @@ void TepImagePanel::SetWallpaper(TepBitmap* Value) {
 
 void TepImagePanel::Notification(TComponent* AComponent, TOperation Operation) {
   TPanel::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == wallpaper) {
-    wallpaper = nullptr;
+  if (Operation == opRemove && ForgetRemoved(wallpaper, AComponent))
     Invalidate();
-  }
 }
 
 void TepImagePanel::WMEraseBkgnd(TMessage&) {}

@@ -44,19 +44,12 @@ void TepMorphButton::SetActiveSound(TepWavePlayer* Value) {
   ReferTo(this, activeSound, Value);
 }
 
-void TepMorphButton::PlaySound(TepWavePlayer* Sound) {
-  if (Sound != nullptr && !Sound->Wave()->Empty())
-    Sound->Play();
-}
-
 void TepMorphButton::Notification(TComponent* AComponent, TOperation Operation) {
   TEffectGControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  if (AComponent == clickSound)
-    clickSound = nullptr;
-  if (AComponent == activeSound)
-    activeSound = nullptr;
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 void TepMorphButton::PaintFace() {

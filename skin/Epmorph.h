@@ -56,7 +56,6 @@ protected:
 private:
   void StartFade(void (TepMorphButton::*Step)(TObject*));
   void ShowPressedImage();
-  static void PlaySound(TepWavePlayer* Sound);
 
   double morphKf = 0;
   std::unique_ptr<TTimer> fadeTimer;

@@ -12,11 +12,6 @@
 
 namespace {
 
-void PlaySound(TepWavePlayer* Sound) {
-  if (Sound != nullptr && !Sound->Wave()->Empty())
-    Sound->Play();
-}
-
 void FillRectWith(TCanvas* Canvas, const TRect& R, TColor Color) {
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Brush()->SetColor(Color);
@@ -65,10 +60,8 @@ void TepPushControl::Notification(TComponent* AComponent, TOperation Operation) 
   TCustomControl::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  if (AComponent == clickSound)
-    clickSound = nullptr;
-  if (AComponent == activeSound)
-    activeSound = nullptr;
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 void TepPushControl::Press(bool Down) {
@@ -607,10 +600,8 @@ void TepMediaButton::SetWallpaper(TepBitmap* Value) {
 
 void TepMediaButton::Notification(TComponent* AComponent, TOperation Operation) {
   TepPushControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == wallpaper) {
-    wallpaper = nullptr;
+  if (Operation == opRemove && ForgetRemoved(wallpaper, AComponent))
     Invalidate();
-  }
 }
 
 void TepMediaButton::CMTextChanged(TMessage& Message) {

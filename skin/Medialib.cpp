@@ -67,10 +67,8 @@ void TepCustomMediaPanel::SetWallpaper(TepBitmap* Value) {
 
 void TepCustomMediaPanel::Notification(TComponent* AComponent, TOperation Operation) {
   TPanel::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == wallpaper) {
-    wallpaper = nullptr;
+  if (Operation == opRemove && ForgetRemoved(wallpaper, AComponent))
     Invalidate();
-  }
 }
 
 void TepCustomMediaPanel::Paint() {

@@ -222,10 +222,8 @@ void TButtonControl<TBase>::Notification(TComponent* AComponent, TOperation Oper
   TBase::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
-  if (AComponent == clickSound)
-    clickSound = nullptr;
-  if (AComponent == activeSound)
-    activeSound = nullptr;
+  ForgetRemoved(clickSound, AComponent);
+  ForgetRemoved(activeSound, AComponent);
 }
 
 template <class TBase> void TButtonControl<TBase>::CMTextChanged(TMessage&) {
@@ -253,11 +251,6 @@ template <class TBase> void TButtonControl<TBase>::Redraw() {
     this->Invalidate();
 }
 
-template <class TBase> void TButtonControl<TBase>::PlaySound(TepWavePlayer* Sound) {
-  if (Sound != nullptr && !Sound->Wave()->Empty())
-    Sound->Play();
-}
-
 template <class TBase> void TButtonControl<TBase>::LeftButtonUp(TShiftState Shift, int X, int Y) {
   down = false;
   if (!mouseIn)
@@ -280,7 +273,7 @@ template <class TBase> void THoverButton<TBase>::CMMouseEnter(TMessage& Message)
     return;
   this->mouseIn = true;
   this->Redraw();
-  this->PlaySound(this->ActiveSound());
+  PlaySound(this->ActiveSound());
 }
 
 template <class TBase> void THoverButton<TBase>::CMMouseLeave(TMessage& Message) {

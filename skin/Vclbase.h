@@ -127,8 +127,6 @@ protected:
   void DrawButtonGlyph();
   // Graphic buttons repaint in place, windowed ones invalidate.
   void Redraw();
-  // Plays Sound when it is set and holds a wave.
-  static void PlaySound(TepWavePlayer* Sound);
   // The release of the left button: a click only when still over the button.
   void LeftButtonUp(TShiftState Shift, int X, int Y);
 

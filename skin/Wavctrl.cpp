@@ -142,6 +142,11 @@ namespace {
                                   {"wpoNoStop", wpoNoStop}});
 }
 
+void PlaySound(TepWavePlayer* Sound) {
+  if (Sound != nullptr && !Sound->Wave()->Empty())
+    Sound->Play();
+}
+
 WT_PUBLISH(TepWave, TPersistent) {}
 
 WT_PUBLISH(TepWavePlayer, TComponent) {

@@ -86,5 +86,9 @@ private:
   std::unique_ptr<TepWave> wave;
 };
 
+// The controls' click and hover sounds: plays Sound when it is set and holds
+// a wave.
+void PlaySound(TepWavePlayer* Sound);
+
 WT_DECLARE_META(TepWave)
 WT_DECLARE_META(TepWavePlayer)

@@ -109,6 +109,15 @@ template <class T> void ReferTo(TComponent* Holder, T*& Field, T* Value) {
     Value->FreeNotification(Holder);
 }
 
+// Clears Field when it refers to Removed, the component going away; true
+// when it did.
+template <class T> bool ForgetRemoved(T*& Field, const TComponent* Removed) {
+  if (Field == nullptr || static_cast<const TComponent*>(Field) != Removed)
+    return false;
+  Field = nullptr;
+  return true;
+}
+
 // True for a valid Pascal-style identifier: a letter or "_", then letters,
 // digits or "_".
 bool IsValidIdent(const AnsiString& Ident);
