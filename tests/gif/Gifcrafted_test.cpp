@@ -167,3 +167,23 @@ TEST(GifCrafted, UnknownExtensionsAreSkippedOrKept) {
   EXPECT_NE(dynamic_cast<TGIFUnknownAppExtension*>(frame->Extensions()->Extensions(0)), nullptr);
   ExpectSavedTheSame(image, "unknown-extensions.gif");
 }
+
+// A frame that takes longer than its delay to handle is shown at once after
+// it, not after the 12 s kept for a failed computation.
+TEST(GifCrafted, ALateFrameDoesNotStallTheAnimation) {
+  TGIFImage image;
+  LoadFromBytes(image, DataFile("disposal-5.gif"));
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(2, 1);
+  std::vector<int> shown;
+  image.OnAfterFrame = [&](TObject* Sender) {
+    shown.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
+    if (shown.size() == 1)
+      Sleep(300); // a slow handler: many times the 10 ms delay
+  };
+  const auto start = std::chrono::steady_clock::now();
+  image.Paint(target.Canvas(), TRect{0, 0, 2, 1}, {goAnimate});
+  EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
