@@ -566,13 +566,9 @@ private:
   int runPixel = -1;
 };
 
-} // namespace
-
-namespace {
-
 // The most pixels Bytes of coded data can give: every code takes at least
-// two bits, and each code gives at most one pixel more than the one before
-// it and never more than a full table's string.
+// two bits, and the k-th code gives at most k pixels and never more than a
+// full table's string.
 uint64_t MostPixelsIn(int64_t Bytes) {
   const uint64_t codes = static_cast<uint64_t>(std::max<int64_t>(Bytes, 0)) * 4;
   return std::min(codes * (codes + 1) / 2, codes * TableSize);
