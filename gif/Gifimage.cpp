@@ -408,6 +408,9 @@ void TGIFHeader::LoadFromStream(TStream* Stream) {
   ReadFixed(Stream, descriptor, 7);
   Width = GetWord(descriptor);
   Height = GetWord(descriptor + 2);
+  // Drawing the whole image makes a bitmap of the screen's size.
+  if (uint64_t{Width} * Height > GIFMaximumFramePixels)
+    Error(sFrameTooLarge);
   Packed = descriptor[4];
   BackgroundColorIndex = descriptor[5];
   AspectRatio = descriptor[6];

@@ -780,7 +780,7 @@ constexpr int GIFDelayExp = 12;
 constexpr int GIFDefaultDelay = 10;
 constexpr int GIFMinimumDelay = 3;
 constexpr int GIFMaximumDelay = 1000;
-// The most pixels one frame may hold (8192 x 8192, a byte each).
+// The most pixels one frame or the image's screen may hold (8192 x 8192).
 constexpr uint64_t GIFMaximumFramePixels = uint64_t{1} << 26;
 
 // Shows one image on one canvas rectangle: walks the frames by their delays,
