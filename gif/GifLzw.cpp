@@ -566,11 +566,27 @@ private:
   int runPixel = -1;
 };
 
+// The bytes of coded data in the sub-blocks after the code size byte, the
+// stream's position kept.
+int64_t CodedBytes(TStream* Stream) {
+  const int64_t start = Stream->Position();
+  int64_t bytes = 0;
+  uint8_t size = 0;
+  if (ReadByte(Stream, size))
+    while (ReadByte(Stream, size) && size != 0) {
+      const int64_t held = std::min<int64_t>(size, Stream->Size() - Stream->Position());
+      bytes += held;
+      Stream->Seek(held, soCurrent);
+    }
+  Stream->SetPosition(start);
+  return bytes;
+}
+
 // The most pixels Bytes of coded data can give: every code takes at least
 // two bits, and the k-th code gives at most k pixels and never more than a
 // full table's string.
 uint64_t MostPixelsIn(int64_t Bytes) {
-  const uint64_t codes = static_cast<uint64_t>(std::max<int64_t>(Bytes, 0)) * 4;
+  const uint64_t codes = static_cast<uint64_t>(Bytes) * 4;
   return std::min(codes * (codes + 1) / 2, codes * TableSize);
 }
 
@@ -580,7 +596,7 @@ void TGIFSubImage::Decompress(TStream* Stream) {
   // A frame's size alone must not decide what is allocated: a descriptor of
   // a few bytes may claim gigabytes.
   const uint64_t pixels = uint64_t{width} * height;
-  if (pixels > MostPixelsIn(Stream->Size() - Stream->Position()))
+  if (pixels > MostPixelsIn(CodedBytes(Stream)))
     throw GIFException(sFrameTooLarge);
   if (pixels > GIFMaximumFramePixels)
     throw GIFException(sFrameTooLarge);

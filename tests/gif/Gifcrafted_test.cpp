@@ -56,11 +56,12 @@ void ExpectSavedTheSame(TGIFImage& Image, const std::string& Name) {
 } // namespace
 
 // A descriptor alone must not decide the allocation: frames that claim more
-// pixels than their data could give, or more than the limit, and screens
-// beyond the limit (a whole drawing is that size) are refused with a GIF
-// error at once.
+// pixels than their own data could give (whatever follows them), or more
+// than the limit, and screens beyond the limit (a whole drawing is that
+// size) are refused with a GIF error at once.
 TEST(GifCrafted, FramesLargerThanTheirDataOrTheLimitAreRefused) {
-  for (const char* name : {"frame-huge.gif", "frame-over-limit.gif", "screen-huge.gif"}) {
+  for (const char* name :
+       {"frame-huge.gif", "frame-then-comment.gif", "frame-over-limit.gif", "screen-huge.gif"}) {
     TGIFImage image;
     const auto start = std::chrono::steady_clock::now();
     try {
