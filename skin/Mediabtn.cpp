@@ -6,7 +6,6 @@
 #include "skin/Effbmp.h"
 #include "skin/Eputils.h"
 #include "skin/Grutils.h"
-#include "skin/Vclbase.h"
 
 #include <utility>
 #include <vector>
@@ -325,13 +324,30 @@ void TepRealTimeButton::Loaded() {
 
 void TepRealTimeButton::Resize() {
   TepCustomBitmapButton::Resize();
-  if (!making && !IsLoading(this))
-    MakeBitmaps();
+  FacesChanged();
 }
 
-void TepRealTimeButton::GlyphChanged() {
-  if (!IsLoading(this))
-    MakeBitmaps();
+void TepRealTimeButton::CMTextChanged(TMessage& Message) {
+  TepCustomBitmapButton::CMTextChanged(Message);
+  FacesChanged();
+}
+
+void TepRealTimeButton::CMFontChanged(TMessage& Message) {
+  TepCustomBitmapButton::CMFontChanged(Message);
+  FacesChanged();
+}
+
+void TepRealTimeButton::CMColorChanged(TMessage& Message) {
+  TepCustomBitmapButton::CMColorChanged(Message);
+  FacesChanged();
+}
+
+void TepRealTimeButton::FacesChanged() {
+  // Fitting the control to faces just made changes nothing they show.
+  if (making)
+    return;
+  for (TBitmap* face : {BmpNormal(), BmpActive(), BmpDown()})
+    face->Assign(nullptr);
   Invalidate();
 }
 
@@ -434,12 +450,12 @@ TepSphereButton::~TepSphereButton() {
 
 void TepSphereButton::SetActiveColor(TColor Value) {
   activeColor = Value;
-  Invalidate();
+  FacesChanged();
 }
 
 void TepSphereButton::SetGlyph(const TBitmap* Value) {
   glyph->Assign(Value);
-  GlyphChanged();
+  FacesChanged();
 }
 
 void TepSphereButton::SetRegion() {
@@ -502,12 +518,12 @@ void TepDiscButton::Store(TColor& Field, TColor Value) {
   if (Field == Value)
     return;
   Field = Value;
-  Invalidate();
+  FacesChanged();
 }
 
 void TepDiscButton::SetGlyph(const TBitmap* Value) {
   glyph->Assign(Value);
-  GlyphChanged();
+  FacesChanged();
 }
 
 std::unique_ptr<TBitmap> TepDiscButton::CreateDisc(TBtnState State) {

@@ -137,9 +137,10 @@ public:
   using TepCustomBitmapButton::TepCustomBitmapButton;
 };
 
-// Makes its three bitmaps itself: when loading ends, when its size or its
-// glyph changes, and at the first paint that finds one empty. Only the first
-// two fit the control to them; a paint never resizes it.
+// Makes its three bitmaps itself: when loading ends (fitting the control to
+// them), and at a paint that finds one empty, which a change of what they
+// show (size, caption, font, colours, glyph) brings about. A paint never
+// resizes the control.
 class TepRealTimeButton : public TepCustomBitmapButton {
 public:
   explicit TepRealTimeButton(TComponent* AOwner);
@@ -153,8 +154,11 @@ protected:
   void DrawBitmaps() override { MakeBitmaps(); }
   void Loaded() override;
   void Resize() override;
-  // A glyph changed: the faces are made again for the present size.
-  void GlyphChanged();
+  void CMTextChanged(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
+  // Something the faces show changed: they are made again at the next paint.
+  void FacesChanged();
 
 private:
   // The three faces, the control's size left as it is.
@@ -191,7 +195,7 @@ protected:
 private:
   template <class T> void Store(T& Field, const T& Value) {
     Field = Value;
-    Invalidate();
+    FacesChanged();
   }
   void DrawFace(TCanvas* Canvas, TBtnState State);
 
