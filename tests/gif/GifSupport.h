@@ -49,6 +49,15 @@ inline std::string FramePixels(const TGIFSubImage& Frame) {
   return out;
 }
 
+// The frame's colour indexes, row by row.
+inline std::vector<int> Pixels(const TGIFSubImage& Frame) {
+  std::vector<int> out;
+  for (int y = 0; y < Frame.Height(); ++y)
+    for (int x = 0; x < Frame.Width(); ++x)
+      out.push_back(Frame.GetPixel(x, y));
+  return out;
+}
+
 inline std::string SaveToBytes(TGIFImage& Image) {
   TMemoryStream stream;
   Image.SaveToStream(&stream);

@@ -19,14 +19,6 @@ std::string DataFile(const std::string& Name) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<int> Pixels(const TGIFSubImage& Frame) {
-  std::vector<int> out;
-  for (int y = 0; y < Frame.Height(); ++y)
-    for (int x = 0; x < Frame.Width(); ++x)
-      out.push_back(Frame.GetPixel(x, y));
-  return out;
-}
-
 // The frame drawn on a 24-bit bitmap of the image's size.
 std::vector<TColor> Drawn(TGIFImage& Image) {
   TBitmap target;
@@ -38,6 +30,21 @@ std::vector<TColor> Drawn(TGIFImage& Image) {
     for (int x = 0; x < Image.Width(); ++x)
       out.push_back(target.Canvas()->Pixels(x, y));
   return out;
+}
+
+// The frames a synchronous animation shows, on a bitmap of the image's
+// size; the handler of the first frame takes FirstFrameMs.
+std::vector<int> Animate(TGIFImage& Image, TBitmap& Target, DWORD FirstFrameMs) {
+  Target.SetPixelFormat(pf24bit);
+  Target.SetSize(Image.Width(), Image.Height());
+  std::vector<int> shown;
+  Image.OnAfterFrame = [&](TObject* Sender) {
+    shown.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
+    if (shown.size() == 1)
+      Sleep(FirstFrameMs);
+  };
+  Image.Paint(Target.Canvas(), TRect{0, 0, Image.Width(), Image.Height()}, {goAnimate});
+  return shown;
 }
 
 // Saved, the file reads back with the same pixels here and in ImageMagick.
@@ -90,14 +97,7 @@ TEST(GifCrafted, UnknownDisposalLeavesTheFrameInPlace) {
     EXPECT_EQ(gce->Disposal(), dmNoDisposal);
   }
   TBitmap target;
-  target.SetPixelFormat(pf24bit);
-  target.SetSize(2, 1);
-  std::vector<int> shown;
-  image.OnAfterFrame = [&](TObject* Sender) {
-    shown.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
-  };
-  image.Paint(target.Canvas(), TRect{0, 0, 2, 1}, {goAnimate});
-  EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+  EXPECT_EQ(Animate(image, target, 0), (std::vector<int>{0, 1}));
   EXPECT_EQ(target.Canvas()->Pixels(0, 0), clWhite);
   // The file's bits are kept as they were.
   EXPECT_EQ(SaveToBytes(image), DataFile("disposal-5.gif"));
@@ -176,16 +176,8 @@ TEST(GifCrafted, ALateFrameDoesNotStallTheAnimation) {
   TGIFImage image;
   LoadFromBytes(image, DataFile("disposal-5.gif"));
   TBitmap target;
-  target.SetPixelFormat(pf24bit);
-  target.SetSize(2, 1);
-  std::vector<int> shown;
-  image.OnAfterFrame = [&](TObject* Sender) {
-    shown.push_back(static_cast<TGIFPainter*>(Sender)->ActiveImage());
-    if (shown.size() == 1)
-      Sleep(300); // a slow handler: many times the 10 ms delay
-  };
   const auto start = std::chrono::steady_clock::now();
-  image.Paint(target.Canvas(), TRect{0, 0, 2, 1}, {goAnimate});
-  EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+  // A slow handler: many times the 10 ms delay.
+  EXPECT_EQ(Animate(image, target, 300), (std::vector<int>{0, 1}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }

@@ -93,14 +93,6 @@ std::string Pack(std::initializer_list<std::pair<int, int>> Codes) {
   return static_cast<char>(bytes.size()) + bytes + '\0';
 }
 
-std::vector<int> Pixels(const TGIFSubImage& Frame) {
-  std::vector<int> out;
-  for (int y = 0; y < Frame.Height(); ++y)
-    for (int x = 0; x < Frame.Width(); ++x)
-      out.push_back(Frame.GetPixel(x, y));
-  return out;
-}
-
 TEST(GifDecoder, HandMadeCodeStreams) {
   // Minimum code size 2: clear 4, end 5, first free 6; codes grow to 4 bits
   // once code 8 is due.
