@@ -116,14 +116,6 @@ const char* FindBytes(const char* data, size_t length, const char* needle) {
   return nullptr;
 }
 
-// The text from start up to the first CR or LF, or the end.
-AnsiString UpToLineEnd(const char* start, const char* end) {
-  const char* p = start;
-  while (p < end && *p != '\r' && *p != '\n')
-    ++p;
-  return AnsiString(start, p);
-}
-
 std::unique_ptr<char[]> TerminatedCopy(const char* bytes, unsigned length) {
   auto copy = std::make_unique<char[]>(length + 1);
   if (length)
@@ -608,14 +600,9 @@ int CHTTPTransaction::ProcessResponse() {
 
 bool CHTTPTransaction::BuildRedirectUrl() {
   redirectUrl.clear();
-  if (!header || !headerLength)
+  AnsiString value;
+  if (!FindHeaderField(header, headerLength, "Location", value) || value.empty())
     return false;
-  const char* headerEnd = header + headerLength;
-  const char* location = FindBytes(header, headerLength, "Location:");
-  if (!location)
-    return false;
-  const char* valueStart = std::min(location + 10, headerEnd);
-  const AnsiString value = UpToLineEnd(valueStart, headerEnd);
   if (value.find("http://") != AnsiString::npos) {
     redirectUrl = value;
     return true;
@@ -812,24 +799,40 @@ bool EndMessage(CryptoPP::Gunzip& filter) {
 
 } // namespace
 
+bool FindHeaderField(const char* header, size_t headerLength, std::string_view name,
+                     AnsiString& value) {
+  value.clear();
+  if (!header)
+    return false;
+  const char* end = header + headerLength;
+  for (const char* line = header; line < end;) {
+    const char* lineEnd = line;
+    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+      ++lineEnd;
+    const size_t length = static_cast<size_t>(lineEnd - line);
+    if (length > name.size() && line[name.size()] == ':' &&
+        strncasecmp(line, name.data(), name.size()) == 0) {
+      const char* start = line + name.size() + 1;
+      while (start < lineEnd && (*start == ' ' || *start == '\t'))
+        ++start;
+      value.assign(start, lineEnd);
+      return true;
+    }
+    line = lineEnd + 1;
+  }
+  return false;
+}
+
 int GetContentEncoding(const char* header, int headerLength) {
-  if (header == nullptr || header[0] == '\0' || headerLength <= 0)
+  AnsiString value;
+  if (headerLength <= 0 ||
+      !FindHeaderField(header, static_cast<size_t>(headerLength), "Content-Encoding", value))
     return ccIdentity;
-  std::string text(header, strnlen(header, static_cast<size_t>(headerLength)));
-  std::transform(text.begin(), text.end(), text.begin(),
+  std::transform(value.begin(), value.end(), value.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  static const std::string Label = "CONTENT-ENCODING:";
-  size_t label = text.find(Label);
-  if (label == std::string::npos)
-    return ccIdentity;
-  size_t start = text.find_first_not_of(' ', label + Label.size());
-  if (start == std::string::npos)
-    return ccUnknown;
-  size_t end = text.find_first_of("\r\n", start);
-  std::string value = text.substr(start, end == std::string::npos ? end : end - start);
-  if (value.find("DEFLATE") != std::string::npos)
+  if (value.find("DEFLATE") != AnsiString::npos)
     return ccDeflate;
-  if (value.find("GZIP") != std::string::npos)
+  if (value.find("GZIP") != AnsiString::npos)
     return ccGzip;
   return ccUnknown;
 }

@@ -4,6 +4,7 @@
 // process-wide pool of 10 and free themselves when their thread ends.
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/net/Winsock.h"
@@ -163,8 +164,15 @@ enum : int {
   ccGzip = 2,
 };
 
-// The coding named by the "Content-Encoding" line of a response header block.
+// The coding named by the "Content-Encoding" field of a response header block.
 int GetContentEncoding(const char* header, int headerLength);
+
+// The value of the header field called name, found by its name at the start
+// of a line, in any letter case, anywhere in the headerLength bytes (a NUL
+// byte hides nothing); the value runs from the first character after the
+// colon's blanks to the end of its line. False when no line names the field.
+bool FindHeaderField(const char* header, size_t headerLength, std::string_view name,
+                     AnsiString& value);
 
 // A small body may inflate to almost any size: decoding stops once the
 // decoded text passes this length, far beyond any page.

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+using namespace std::string_literals;
+
 namespace {
 
 struct TDecoded {
@@ -187,6 +189,9 @@ TEST(ContentDecoding, ContentEncodingOfHeaderBlocks) {
       {"HTTP/1.0 200 OK\r\nContent-Encoding: identity\r\nX-Note: gzip\r\n", ccUnknown},
       {"HTTP/1.0 200 OK\r\nContent-Encoding: br\nX-Was: gzip", ccUnknown},
       {"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nX-Note: gzip\r\n", ccIdentity},
+      {"HTTP/1.0 200 OK\r\nX-Content-Encoding: gzip\r\n", ccIdentity},
+      {"HTTP/1.0 200 OK\r\nX-Content-Encoding: gzip\r\nContent-Encoding: deflate\r\n", ccDeflate},
+      {"HTTP/1.0 200 OK\r\nX-Note: Content-Encoding: gzip\r\n", ccIdentity},
       {"", ccIdentity},
   };
   for (const auto& c : cases) {
@@ -194,6 +199,8 @@ TEST(ContentDecoding, ContentEncodingOfHeaderBlocks) {
     EXPECT_EQ(GetContentEncoding(c.Header, static_cast<int>(std::strlen(c.Header))), c.Expected);
   }
   EXPECT_EQ(GetContentEncoding(nullptr, 10), ccIdentity);
+  const std::string afterNul = "HTTP/1.0 200 OK\r\nX-Note: \0\r\nContent-Encoding: gzip\r\n"s;
+  EXPECT_EQ(GetContentEncoding(afterNul.data(), static_cast<int>(afterNul.size())), ccGzip);
   // Only the given length of the block counts.
   const char* header = "HTTP/1.0 200 OK\r\nX: y\r\nContent-Encoding: gzip\r\n";
   EXPECT_EQ(GetContentEncoding(header, 20), ccIdentity);

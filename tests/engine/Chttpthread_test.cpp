@@ -13,6 +13,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TinyproxyServer.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 struct THttpOutcome {
@@ -288,7 +290,8 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     int connections;
   };
   const Case cases[] = {
-      {"HTTP/1.0 302 Found\r\nlocation: /z.html\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1},
       {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1},
       // A loop: the same page again and again; ten redirects are followed.
       {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11},
@@ -304,6 +307,41 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     EXPECT_EQ(outcome.ErrorMessage, "Redirected but no location.");
     EXPECT_EQ(server.Connections(), c.connections);
   }
+}
+
+// Fields are told by their name at the start of a line, in any letter case,
+// over the whole header block: a longer name that ends in the same letters is
+// another field, and a NUL byte hides none of the fields after it.
+TEST(HttpTransaction, HeaderFieldsAreFoundByNameAtLineStarts) {
+  struct Case {
+    const char* Name;
+    std::string Fields;
+    std::string Target;
+  };
+  const Case cases[] = {
+      {"lower case", "location: /right.html\r\n", "/right.html"},
+      {"upper case, no blank", "LOCATION:/right.html\r\n", "/right.html"},
+      {"longer name first", "X-Location: /wrong.html\r\nLocation: /right.html\r\n", "/right.html"},
+      {"after a NUL byte", "X-Note: a\0b\r\nLocation: /right.html\r\n"s, "/right.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TScriptedServer server;
+    server.Add({.Bytes = "HTTP/1.0 302 Found\r\n" + c.Fields + "\r\n"});
+    server.Add({.Bytes = Ok("final")});
+    const THttpOutcome outcome = Fetch(server.Url("a/b.html"));
+    EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+    ASSERT_EQ(server.Connections(), 2);
+    EXPECT_EQ(server.Request(1), RequestFor(c.Target, "127.0.0.1"));
+  }
+
+  // A coding named after a NUL byte still keeps the compressed body's zero
+  // bytes as they came.
+  const std::string gzip = "\x1f\x8b\x08\0\0\0z"s;
+  TScriptedServer server;
+  server.Add({.Bytes = "HTTP/1.0 200 OK\r\nX-Note: \0\r\nContent-Encoding: gzip\r\n\r\n"s + gzip});
+  const THttpOutcome outcome = Fetch(server.Url());
+  EXPECT_EQ(outcome.Body, gzip);
 }
 
 TEST(HttpTransaction, FiveHundredBytesThenSilenceCountAsComplete) {
