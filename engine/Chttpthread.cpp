@@ -116,6 +116,19 @@ const char* FindBytes(const char* data, size_t length, const char* needle) {
   return nullptr;
 }
 
+// The length of the scheme that begins the text ("http" of "http://h/"), or 0
+// when the text begins with none: a letter, then letters, digits, '+', '-'
+// or '.', then ':'.
+size_t SchemeLength(const AnsiString& text) {
+  if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0])))
+    return 0;
+  size_t length = 1;
+  while (length < text.size() && (std::isalnum(static_cast<unsigned char>(text[length])) ||
+                                  std::strchr("+-.", text[length])))
+    ++length;
+  return length < text.size() && text[length] == ':' ? length : 0;
+}
+
 std::unique_ptr<char[]> TerminatedCopy(const char* bytes, unsigned length) {
   auto copy = std::make_unique<char[]>(length + 1);
   if (length)
@@ -562,11 +575,15 @@ int CHTTPTransaction::ProcessResponse() {
       SetErrorRecord(row->Class, code, row->Text);
       outcome = roHttpStatus;
     } else if (code == 301 || code == 302) {
-      if (BuildRedirectUrl() && redirectCount < MaxRedirects) {
-        outcome = roRedirect;
-      } else {
+      const TRedirect redirect = BuildRedirectUrl();
+      outcome = roHttpStatus;
+      if (redirect == rdOtherScheme) {
+        const AnsiString message = "Redirected to another scheme than http: " + redirectUrl;
+        SetErrorRecord(13, 0, message.c_str());
+      } else if (redirect == rdNoLocation || redirectCount >= MaxRedirects) {
         SetErrorRecord(13, 0, "Redirected but no location.");
-        outcome = roHttpStatus;
+      } else {
+        outcome = roRedirect;
       }
     }
   }
@@ -598,14 +615,16 @@ int CHTTPTransaction::ProcessResponse() {
   return 9;
 }
 
-bool CHTTPTransaction::BuildRedirectUrl() {
+CHTTPTransaction::TRedirect CHTTPTransaction::BuildRedirectUrl() {
   redirectUrl.clear();
   AnsiString value;
   if (!FindHeaderField(header, headerLength, "Location", value) || value.empty())
-    return false;
-  if (value.find("http://") != AnsiString::npos) {
+    return rdNoLocation;
+  // An absolute location names its scheme; only http can be requested here,
+  // and any other would otherwise be asked for as a path of this host.
+  if (const size_t scheme = SchemeLength(value)) {
     redirectUrl = value;
-    return true;
+    return scheme == 4 && strncasecmp(value.c_str(), "http", 4) == 0 ? rdFollow : rdOtherScheme;
   }
 
   // Relative: on the current host (and port, which the location cannot name),
@@ -619,7 +638,7 @@ bool CHTTPTransaction::BuildRedirectUrl() {
     if (!value.starts_with('/'))
       redirectUrl += '/';
     redirectUrl += value;
-    return true;
+    return rdFollow;
   }
   AnsiString rest = value;
   while (rest.starts_with('.')) {
@@ -639,7 +658,7 @@ bool CHTTPTransaction::BuildRedirectUrl() {
   if (!rest.starts_with('/'))
     redirectUrl += '/';
   redirectUrl += rest;
-  return true;
+  return rdFollow;
 }
 
 void CHTTPTransaction::SetErrorRecord(int newClass, int code, const char* message) {

@@ -74,6 +74,7 @@ private:
   friend CHTTPTransaction* AcquireTransaction();
   friend void DetachCallback(const CHttpCallback* callback);
   enum TResponseOutcome { roSuccess, roRedirect, roHttpStatus, roHeaderNotFound };
+  enum TRedirect { rdNoLocation, rdFollow, rdOtherScheme };
 
   int RunRequest(const char* url);
   int ParseUrl(const char* url);
@@ -83,7 +84,7 @@ private:
   bool AppendReceived(const char* bytes, int count);
   int ProcessResponse();
   TResponseOutcome SplitResponse();
-  bool BuildRedirectUrl();
+  TRedirect BuildRedirectUrl();
   void SetErrorRecord(int errorClass, int code, const char* message);
   void Notify(int status);
   void CloseSocket();

@@ -309,6 +309,40 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
   }
 }
 
+// Only http can be requested: a location of another scheme fails clearly
+// instead of being asked for as a path of the same host. The scheme is what
+// begins the location, in any letter case; "http://" further on is a query.
+TEST(HttpTransaction, RedirectsToOtherSchemes) {
+  for (const std::string location :
+       {"https://example.org/a.html", "ftp://example.org/", "mailto:news@example.org"}) {
+    SCOPED_TRACE(location);
+    TScriptedServer server;
+    server.Add({.Bytes = "HTTP/1.0 301 Moved\r\nLocation: " + location + "\r\n\r\n"});
+    const THttpOutcome outcome = Fetch(server.Url("a.html"));
+    EXPECT_EQ(outcome.Status, -2);
+    EXPECT_EQ(outcome.ErrorClass, 13);
+    EXPECT_EQ(outcome.ErrorMessage, "Redirected to another scheme than http: " + location);
+    EXPECT_EQ(server.Connections(), 1);
+  }
+  struct Case {
+    std::string location, target;
+  };
+  for (const Case& c : {Case{"HTTP://HOST/final.html", "/final.html"},
+                        Case{"/go?to=http://example.org/", "/go?to=http://example.org/"}}) {
+    SCOPED_TRACE(c.location);
+    TScriptedServer server;
+    std::string location = c.location;
+    if (location.starts_with("HTTP://HOST"))
+      location.replace(7, 4, server.HostPort());
+    server.Add({.Bytes = "HTTP/1.0 302 Found\r\nLocation: " + location + "\r\n\r\n"});
+    server.Add({.Bytes = Ok("final")});
+    const THttpOutcome outcome = Fetch(server.Url("a.html"));
+    EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+    ASSERT_EQ(server.Connections(), 2);
+    EXPECT_EQ(server.Request(1), RequestFor(c.target, "127.0.0.1"));
+  }
+}
+
 // Fields are told by their name at the start of a line, in any letter case,
 // over the whole header block: a longer name that ends in the same letters is
 // another field, and a NUL byte hides none of the fields after it.
