@@ -84,6 +84,7 @@ private:
   bool AppendReceived(const char* bytes, int count);
   int ProcessResponse();
   TResponseOutcome SplitResponse();
+  bool BodyIsWhole();
   TRedirect BuildRedirectUrl();
   void SetErrorRecord(int errorClass, int code, const char* message);
   void Notify(int status);
@@ -188,7 +189,10 @@ void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<c
 class CHttpDecompressor {
 public:
   // Undoes the coding of a body; any coding but deflate and gzip is copied
-  // as it is. Returns 0, or -1 when a compressed body yielded nothing.
+  // as it is. Deflate comes bare or in the zlib wrapping. Returns 0, or -1
+  // when a compressed body is not whole (cut short, damaged, failing its
+  // check value or length) or yielded nothing: what was decoded before the
+  // fault is still in output, and problem (when given) tells the fault.
   int DecodeContent(int coding, const char* data, int dataLength, std::unique_ptr<char[]>& output,
-                    int& outputLength);
+                    int& outputLength, AnsiString* problem = nullptr);
 };

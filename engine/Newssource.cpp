@@ -132,10 +132,11 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
     if (coding == ccDeflate || coding == ccGzip) {
       std::unique_ptr<char[]> decoded;
       int decodedLength = 0;
-      CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
-                                        decodedLength);
-      pageText = PageFromBody(decoded.get(), decoded ? decodedLength : 0);
-      ok = true;
+      // A stream that is not whole is a failed request: half a page would
+      // pass the change gate and lose the items of the other half.
+      ok = CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
+                                             decodedLength) == 0;
+      pageText = ok ? PageFromBody(decoded.get(), decodedLength) : AnsiString();
     } else if (coding == ccIdentity) {
       pageText = PageFromBody(body, bodyLength);
       ok = true;
