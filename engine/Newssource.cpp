@@ -170,7 +170,9 @@ void NewsSource::ExtractNews() {
 bool NewsSource::TrackPageChange() {
   if (!noveltyDetection || !pageTracker || !pageTracker->IsNew(pageText))
     return false;
-  const AnsiString link = keepChangeTrack ? "file://" + pageTracker->GetLastCopyPath() : "";
+  // No link to a copy that could not be written.
+  const AnsiString copy = keepChangeTrack ? pageTracker->GetLastCopyPath() : "";
+  const AnsiString link = copy.empty() ? "" : "file://" + copy;
   const AnsiString timeText = DateTimeToStr(Now());
   const char* headline = pageTracker->GetHistoryCount() > 1 ? "Page update detected at "
                                                             : "Page tracker initialized at ";

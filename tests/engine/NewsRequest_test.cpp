@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/Chttpthread.h"
@@ -14,6 +15,7 @@
 #include "engine/Newstools.h"
 #include "engine/Usdkthreadurllauncher.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
 #include "tests/engine/NewsPages.h"
 #include "tests/support/ScriptedServer.h"
@@ -164,6 +166,20 @@ TEST_F(NewsRequestTest, APageCutShortIsAFailedRequest) {
   }
   EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 8}));
   EXPECT_EQ(source.changeGate->GetHistoryCount(), 1);
+}
+
+// The page-change item of a page whose copy could not be written (a full
+// disk) links to no copy; the change itself is still reported.
+TEST_F(NewsRequestTest, APageChangeLinksOnlyToACopyThatWasWritten) {
+  source.SetOptions(true, true, true, true, true);
+  const std::string copy =
+      CNoveltyDetector::GetCacheFolder() + source.pageTracker->GetFileName() + "00001.htm";
+  ASSERT_EQ(symlink("/dev/full", (copy + ".tmp").c_str()), 0);
+  Complete(0, OkHeader, DatedTablePage("Full", 6));
+  EXPECT_EQ(updater.Reports, (std::vector<int>{6, 1}));
+  EXPECT_EQ(source.GetNews(6)->kind, 1);
+  EXPECT_EQ(source.GetNews(6)->link, "");
+  EXPECT_FALSE(FileExists(copy));
 }
 
 TEST_F(NewsRequestTest, ASourceWithoutNotifierExtractsSilently) {
