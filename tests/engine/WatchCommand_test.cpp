@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "engine/Htmlnoveltydetector.h"
@@ -196,6 +198,41 @@ TEST_F(WatchCommandTest, AChangedPageGivesOnePageChangeItemLinkingItsCopy) {
   NewsExtractor loaded(nullptr);
   loaded.LoadSources(sourcesFile);
   EXPECT_EQ(loaded.GetSource(0)->pageTracker->GetCopyCounter(), 2);
+}
+
+// Ended by a signal long before its time, the watch still saves what it
+// found: the items reported before the signal are in the news file.
+TEST_F(WatchCommandTest, ASignalEndsTheWatchAndKeepsWhatWasFound) {
+  TNginxServer nginx(options);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    std::remove(newsFile.c_str());
+    {
+      NewsExtractor list(nullptr);
+      list.AddSource(Definition("Table", nginx.Url("table.html")));
+      ASSERT_TRUE(list.SaveSources(sourcesFile));
+    }
+    // The shell tells its process id, which the tool keeps by exec.
+    pid_t pid = 0;
+    const TProbeRun run = RunCommand("echo $$; exec " WT_BINARY_DIR "/tools/newsprobe watch " +
+                                         Args(600) + " 2>/dev/null",
+                                     [&](const std::string& line) {
+                                       if (!pid)
+                                         pid = std::stoi(line);
+                                       else if (Field(line, "count") == "8")
+                                         kill(pid, signal);
+                                     });
+    EXPECT_EQ(run.ExitCode, 128 + signal);
+    ASSERT_EQ(run.Lines.size(), 2u) << run.Out;
+    NewsExtractor loaded(nullptr);
+    ASSERT_TRUE(loaded.LoadSources(sourcesFile));
+    CDataMatcher matcher;
+    InitNewsTools();
+    loaded.LoadNews(newsFile, &matcher);
+    FreeNewsTools();
+    ASSERT_EQ(loaded.GetSourceCount(), 1);
+    EXPECT_EQ(loaded.GetSource(0)->GetNewsCount(), 8);
+  }
 }
 
 TEST_F(WatchCommandTest, RefusesIncompleteArguments) {

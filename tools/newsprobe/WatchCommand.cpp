@@ -3,8 +3,11 @@
 // windows. Once a second the next due source starts its request; between
 // ticks the main thread serves the transactions' hand-overs. Every report of
 // a source is printed as a JSON line with its new items. At the end both files
-// are saved. Page copies go to "cache/" beside the sources file.
+// are saved, also when SIGTERM or SIGINT ends the watch early (the exit code
+// is then 128 plus the signal's number). Page copies go to "cache/" beside
+// the sources file.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +28,22 @@
 namespace {
 
 constexpr DWORD TickMs = 1000;
+
+volatile std::sig_atomic_t StopSignal = 0;
+
+extern "C" void OnStopSignal(int number) {
+  StopSignal = number;
+}
+
+// SIGTERM and SIGINT end the watch as the end of its time does: the requests
+// are stopped and both files saved, so nothing found so far is lost.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
 
 class TWatchNotifier : public NewsUpdater {
 public:
@@ -69,6 +88,7 @@ int Watch(const TProbeArgs& given) {
   CNoveltyDetector::SetCacheFolder(
       std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal() / "cache/");
 
+  CatchStopSignals();
   InitNewsTools();
   CreateProxyConfig();
   TWatchNotifier notifier;
@@ -83,7 +103,7 @@ int Watch(const TProbeArgs& given) {
     const DWORD start = GetTickCount();
     const DWORD duration = static_cast<DWORD>(seconds) * 1000;
     DWORD nextTick = start;
-    for (DWORD now = start; now - start < duration; now = GetTickCount()) {
+    for (DWORD now = start; now - start < duration && !StopSignal; now = GetTickCount()) {
       if (static_cast<int32_t>(now - nextTick) >= 0) {
         nextTick += TickMs;
         if (NewsSource* source = list.GetNextSource(interval)) {
@@ -104,7 +124,10 @@ int Watch(const TProbeArgs& given) {
   }
   DeleteProxyConfig();
   FreeNewsTools();
-  return 0;
+  if (!StopSignal)
+    return 0;
+  std::fprintf(stderr, "newsprobe watch: stopped by signal %d\n", static_cast<int>(StopSignal));
+  return 128 + StopSignal;
 }
 
 } // namespace
