@@ -835,8 +835,13 @@ int NewsSource::ScanDatedItems(CSmartDataStructure* root) {
     return 0;
   int added = 0;
   for (int i = 0; i < winner.repeats; ++i) {
-    int from = tokens[first + winner.offset + i * winner.stride].start;
-    int to = tokens[first + winner.offset + (i + 1) * winner.stride - 1].start;
+    // A fragment holds its whole period: it ends one character before the
+    // next repetition's first token. Ending at its last token's start would
+    // cut off what the period holds last, the date of an entry built as
+    // anchor, dated span, break.
+    const int period = first + winner.offset + i * winner.stride;
+    int from = tokens[period].start;
+    int to = tokens[period + winner.stride].start - 1;
     std::unique_ptr<NewsData> item = FragmentItem(page.substr(from, to - from));
     if (item && IsPlausibleHeadline(item->headline.c_str()))
       added += AddCandidate(std::move(item)) ? 1 : 0;
