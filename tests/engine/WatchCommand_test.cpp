@@ -235,6 +235,29 @@ TEST_F(WatchCommandTest, ASignalEndsTheWatchAndKeepsWhatWasFound) {
   }
 }
 
+// Without its sources file the watch knows no source for the stored items:
+// the news file is set aside with a message saying where, not emptied. A
+// file that cannot be saved is reported and fails the run.
+TEST_F(WatchCommandTest, FilesThatWereNotLoadedAreKeptAndFailedSavesReported) {
+  const std::string stored = "Gone\r\n" + FormatDayCount(Now()) +
+                             "\r\nStored headline\r\nhttp://h/a.html\r\n0\r\n01/02/2024\r\n";
+  work.Write("watch.ndt", stored);
+  const TProbeRun run = RunWatch(Args(1) + " 2>&1");
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Out, "newsprobe watch: cannot read " + sourcesFile + "\nWarning: The news file '" +
+                         newsFile + "' could not be read whole; it is " + "kept as '" + newsFile +
+                         ".unread'.\n");
+  EXPECT_EQ(ReadFileBytes(newsFile + ".unread"), stored);
+  EXPECT_EQ(ReadFileBytes(newsFile), "");
+
+  const std::string nowhere = work.File("no/such/folder/watch.nsc");
+  const TProbeRun failed = RunWatch(nowhere + " " + newsFile + " --seconds 1 2>&1");
+  EXPECT_EQ(failed.ExitCode, 1);
+  EXPECT_EQ(failed.Out, "newsprobe watch: cannot read " + nowhere +
+                            "\nError: Failed to save the sources file '" + nowhere +
+                            "'; the file there before is unchanged.\n");
+}
+
 TEST_F(WatchCommandTest, RefusesIncompleteArguments) {
   for (const std::string args : {"", "a.nsc b.ndt", "a.nsc --seconds 2", "a.nsc b.ndt --seconds 0"})
     EXPECT_EQ(RunWatch(args + " 2>/dev/null").ExitCode, 2) << args;

@@ -4,8 +4,8 @@
 // ticks the main thread serves the transactions' hand-overs. Every report of
 // a source is printed as a JSON line with its new items. At the end both files
 // are saved, also when SIGTERM or SIGINT ends the watch early (the exit code
-// is then 128 plus the signal's number). Page copies go to "cache/" beside
-// the sources file.
+// is then 128 plus the signal's number; 1 when a file could not be saved). Page copies go to
+// "cache/" beside the sources file.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -94,6 +94,7 @@ int Watch(const TProbeArgs& given) {
   TWatchNotifier notifier;
   CDataMatcher matcher;
   NewsExtractor::SetMaxRequest(maxRequest);
+  bool saved = false;
   {
     NewsExtractor list(&notifier);
     if (!list.LoadSources(sourcesFile))
@@ -118,14 +119,14 @@ int Watch(const TProbeArgs& given) {
 
     list.DetachNotifiers();
     StopAllTransactions();
-    if (!list.SaveSources(sourcesFile))
-      std::fprintf(stderr, "newsprobe watch: cannot write %s\n", sourcesFile.c_str());
-    list.SaveNews(newsFile);
+    // A failed save has been reported; the exit code tells it too.
+    saved = list.SaveSources(sourcesFile);
+    saved = list.SaveNews(newsFile) == 0 && saved;
   }
   DeleteProxyConfig();
   FreeNewsTools();
   if (!StopSignal)
-    return 0;
+    return saved ? 0 : 1;
   std::fprintf(stderr, "newsprobe watch: stopped by signal %d\n", static_cast<int>(StopSignal));
   return 128 + StopSignal;
 }
