@@ -456,6 +456,17 @@ TEST_F(NewsExtractorTest, FilesNotLoadedWholeAreSetAsideNotOverwritten) {
   EXPECT_EQ(list.SaveNews(news), 0);
   EXPECT_EQ(ReadFileBytes(news + ".unread"), "earlier");
   EXPECT_EQ(ReadFileBytes(news + ".unread2"), orphan);
+
+  // A news file that cannot be read is set aside too, not saved over.
+  const std::string unreadable = dir.File("u.ndt");
+  ASSERT_EQ(symlink("u.ndt", unreadable.c_str()), 0);
+  Boxes.clear();
+  list.LoadNews(unreadable, nullptr);
+  EXPECT_EQ(list.SaveNews(unreadable), 0);
+  EXPECT_EQ(Boxes, std::vector<std::string>{"Warning: The news file '" + unreadable +
+                                            "' could not be read whole; it is kept as '" +
+                                            unreadable + ".unread'."});
+  EXPECT_TRUE(std::filesystem::is_symlink(unreadable + ".unread"));
 }
 
 // Every block begins with a "----" line: a block with a line missing, or
