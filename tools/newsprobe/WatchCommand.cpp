@@ -4,8 +4,8 @@
 // ticks the main thread serves the transactions' hand-overs. Every report of
 // a source is printed as a JSON line with its new items. At the end both files
 // are saved, also when SIGTERM or SIGINT ends the watch early (the exit code
-// is then 128 plus the signal's number; 1 when a file could not be saved). Page copies go to
-// "cache/" beside the sources file.
+// is then 128 plus the signal's number; 1 when a file could not be saved).
+// Page copies go to "cache/" beside the sources file.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
