@@ -12,6 +12,7 @@
 
 #include <crypto++/gzip.h>
 #include <crypto++/queue.h>
+#include <crypto++/zlib.h>
 #include <zlib.h>
 
 #include "platform/rtl/Kernel.h"
@@ -116,12 +117,17 @@ const char* FindBytes(const char* data, size_t length, const char* needle) {
   return nullptr;
 }
 
-// The text from start up to the first CR or LF, or the end.
-AnsiString UpToLineEnd(const char* start, const char* end) {
-  const char* p = start;
-  while (p < end && *p != '\r' && *p != '\n')
-    ++p;
-  return AnsiString(start, p);
+// The length of the scheme that begins the text ("http" of "http://h/"), or 0
+// when the text begins with none: a letter, then letters, digits, '+', '-'
+// or '.', then ':'.
+size_t SchemeLength(const AnsiString& text) {
+  if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0])))
+    return 0;
+  size_t length = 1;
+  while (length < text.size() && (std::isalnum(static_cast<unsigned char>(text[length])) ||
+                                  std::strchr("+-.", text[length])))
+    ++length;
+  return length < text.size() && text[length] == ':' ? length : 0;
 }
 
 std::unique_ptr<char[]> TerminatedCopy(const char* bytes, unsigned length) {
@@ -570,17 +576,23 @@ int CHTTPTransaction::ProcessResponse() {
       SetErrorRecord(row->Class, code, row->Text);
       outcome = roHttpStatus;
     } else if (code == 301 || code == 302) {
-      if (BuildRedirectUrl() && redirectCount < MaxRedirects) {
-        outcome = roRedirect;
-      } else {
+      const TRedirect redirect = BuildRedirectUrl();
+      outcome = roHttpStatus;
+      if (redirect == rdOtherScheme) {
+        const AnsiString message = "Redirected to another scheme than http: " + redirectUrl;
+        SetErrorRecord(13, 0, message.c_str());
+      } else if (redirect == rdNoLocation || redirectCount >= MaxRedirects) {
         SetErrorRecord(13, 0, "Redirected but no location.");
-        outcome = roHttpStatus;
+      } else {
+        outcome = roRedirect;
       }
     }
   }
 
   switch (outcome) {
   case roSuccess:
+    if (!BodyIsWhole())
+      return 14;
     // A compressed body is binary: blanking its zero bytes would corrupt the
     // stream; its listener blanks them once decoded.
     if (GetContentEncoding(header, static_cast<int>(headerLength)) == ccIdentity)
@@ -606,19 +618,44 @@ int CHTTPTransaction::ProcessResponse() {
   return 9;
 }
 
-bool CHTTPTransaction::BuildRedirectUrl() {
-  redirectUrl.clear();
-  if (!header || !headerLength)
-    return false;
-  const char* headerEnd = header + headerLength;
-  const char* location = FindBytes(header, headerLength, "Location:");
-  if (!location)
-    return false;
-  const char* valueStart = std::min(location + 10, headerEnd);
-  const AnsiString value = UpToLineEnd(valueStart, headerEnd);
-  if (value.find("http://") != AnsiString::npos) {
-    redirectUrl = value;
+// A body cut short (fewer bytes than the header announced, or a compressed
+// stream that does not end soundly) is a failed transaction, never a page:
+// half a page would count as a page change and lose the items of its other
+// half.
+bool CHTTPTransaction::BodyIsWhole() {
+  AnsiString value;
+  if (FindHeaderField(header, headerLength, "Content-Length", value) && !value.empty() &&
+      std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    const unsigned long long announced = std::strtoull(value.c_str(), nullptr, 10);
+    if (bodyLength < announced) {
+      SetError(14, 0, "Error, body cut short: %u of %llu bytes.", bodyLength, announced);
+      return false;
+    }
+  }
+  const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
+  if (coding != ccGzip && coding != ccDeflate)
     return true;
+  std::unique_ptr<char[]> decoded;
+  int decodedLength = 0;
+  AnsiString problem;
+  if (CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
+                                        decodedLength, &problem) == 0)
+    return true;
+  SetError(14, 0, "Error, damaged %s body: %s.", coding == ccGzip ? "gzip" : "deflate",
+           problem.c_str());
+  return false;
+}
+
+CHTTPTransaction::TRedirect CHTTPTransaction::BuildRedirectUrl() {
+  redirectUrl.clear();
+  AnsiString value;
+  if (!FindHeaderField(header, headerLength, "Location", value) || value.empty())
+    return rdNoLocation;
+  // An absolute location names its scheme; only http can be requested here,
+  // and any other would otherwise be asked for as a path of this host.
+  if (const size_t scheme = SchemeLength(value)) {
+    redirectUrl = value;
+    return scheme == 4 && strncasecmp(value.c_str(), "http", 4) == 0 ? rdFollow : rdOtherScheme;
   }
 
   // Relative: on the current host (and port, which the location cannot name),
@@ -632,7 +669,7 @@ bool CHTTPTransaction::BuildRedirectUrl() {
     if (!value.starts_with('/'))
       redirectUrl += '/';
     redirectUrl += value;
-    return true;
+    return rdFollow;
   }
   AnsiString rest = value;
   while (rest.starts_with('.')) {
@@ -652,7 +689,7 @@ bool CHTTPTransaction::BuildRedirectUrl() {
   if (!rest.starts_with('/'))
     redirectUrl += '/';
   redirectUrl += rest;
-  return true;
+  return rdFollow;
 }
 
 void CHTTPTransaction::SetErrorRecord(int newClass, int code, const char* message) {
@@ -799,102 +836,150 @@ private:
   size_t allocated = 0;
 };
 
-// Ends the message and pushes everything still held through the filter.
-bool EndMessage(CryptoPP::Gunzip& filter) {
+// Ends the message and pushes everything still held through the filter; the
+// filter's complaint, or "" when the stream was whole.
+AnsiString EndMessage(CryptoPP::Inflator& filter) {
   try {
     filter.MessageEnd();
     filter.Flush(true);
-    return true;
-  } catch (const CryptoPP::Exception&) {
-    return false;
+    return "";
+  } catch (const CryptoPP::Exception& error) {
+    return error.what();
   }
+}
+
+enum TStreamKind { skGzip, skZlib, skRawDeflate };
+
+std::unique_ptr<CryptoPP::Inflator> MakeInflator(TStreamKind kind, CryptoPP::ByteQueue* queue) {
+  switch (kind) {
+  case skGzip:
+    return std::make_unique<TGunzip>(queue);
+  case skZlib:
+    return std::make_unique<CryptoPP::ZlibDecompressor>(queue);
+  case skRawDeflate:
+    break;
+  }
+  return std::make_unique<CryptoPP::Inflator>(queue);
+}
+
+// Inflates a stream of the kind in 256-byte pieces. The output always
+// carries a NUL after its outputLength bytes and keeps what was decoded
+// before an error; the result tells why the stream is not whole (cut short,
+// a damaged block, a wrong check value or length, too long), "" when it is.
+AnsiString Inflate(TStreamKind kind, const unsigned char* input, int inputLength,
+                   std::unique_ptr<char[]>& output, int& outputLength) {
+  output.reset();
+  outputLength = 0;
+  AnsiString problem;
+  auto* queue = new CryptoPP::ByteQueue(FeedPiece);
+  std::unique_ptr<CryptoPP::Inflator> filter = MakeInflator(kind, queue); // owns its queue
+  TDecodedOutput decoded;
+
+  bool ended = false;
+  for (int offset = 0; offset < inputLength && problem.empty(); offset += FeedPiece) {
+    int piece = std::min(FeedPiece, inputLength - offset);
+    try {
+      filter->Put(input + offset, static_cast<size_t>(piece));
+      if (piece < FeedPiece) {
+        ended = true;
+        filter->MessageEnd();
+        filter->Flush(true);
+      } else {
+        filter->Flush(false);
+      }
+    } catch (const CryptoPP::Exception& error) {
+      problem = error.what();
+      break;
+    }
+    if (queue->MaxRetrievable() >= MoveThreshold || ended)
+      decoded.Move(*queue);
+    if (decoded.Length() > MaxDecodedLength)
+      problem = "decoded text too long";
+  }
+  if (!ended && problem.empty())
+    problem = EndMessage(*filter);
+  decoded.Move(*queue);
+  decoded.Take(output, outputLength);
+  return problem;
+}
+
+// The two bytes of the zlib wrapping: deflate with a window of at most 32 KB,
+// and a check value that makes them a multiple of 31.
+bool HasZlibWrapping(const unsigned char* data, int length) {
+  return length >= 2 && (data[0] & 0x0F) == 8 && (data[0] >> 4) <= 7 &&
+         ((data[0] << 8) | data[1]) % 31 == 0;
 }
 
 } // namespace
 
+bool FindHeaderField(const char* header, size_t headerLength, std::string_view name,
+                     AnsiString& value) {
+  value.clear();
+  if (!header)
+    return false;
+  const char* end = header + headerLength;
+  for (const char* line = header; line < end;) {
+    const char* lineEnd = line;
+    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+      ++lineEnd;
+    const size_t length = static_cast<size_t>(lineEnd - line);
+    if (length > name.size() && line[name.size()] == ':' &&
+        strncasecmp(line, name.data(), name.size()) == 0) {
+      const char* start = line + name.size() + 1;
+      while (start < lineEnd && (*start == ' ' || *start == '\t'))
+        ++start;
+      value.assign(start, lineEnd);
+      return true;
+    }
+    line = lineEnd + 1;
+  }
+  return false;
+}
+
 int GetContentEncoding(const char* header, int headerLength) {
-  if (header == nullptr || header[0] == '\0' || headerLength <= 0)
+  AnsiString value;
+  if (headerLength <= 0 ||
+      !FindHeaderField(header, static_cast<size_t>(headerLength), "Content-Encoding", value))
     return ccIdentity;
-  std::string text(header, strnlen(header, static_cast<size_t>(headerLength)));
-  std::transform(text.begin(), text.end(), text.begin(),
+  std::transform(value.begin(), value.end(), value.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  static const std::string Label = "CONTENT-ENCODING:";
-  size_t label = text.find(Label);
-  if (label == std::string::npos)
-    return ccIdentity;
-  size_t start = text.find_first_not_of(' ', label + Label.size());
-  if (start == std::string::npos)
-    return ccUnknown;
-  size_t end = text.find_first_of("\r\n", start);
-  std::string value = text.substr(start, end == std::string::npos ? end : end - start);
-  if (value.find("DEFLATE") != std::string::npos)
+  if (value.find("DEFLATE") != AnsiString::npos)
     return ccDeflate;
-  if (value.find("GZIP") != std::string::npos)
+  if (value.find("GZIP") != AnsiString::npos)
     return ccGzip;
   return ccUnknown;
 }
 
 void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<char[]>& output,
                   int& outputLength, bool& success) {
-  output.reset();
-  outputLength = 0;
-  success = true;
-  auto* queue = new CryptoPP::ByteQueue(FeedPiece);
-  TGunzip filter(queue); // the filter owns its queue
-  TDecodedOutput decoded;
-
-  bool ended = false;
-  for (int offset = 0; offset < inputLength && success; offset += FeedPiece) {
-    int piece = std::min(FeedPiece, inputLength - offset);
-    try {
-      filter.Put(input + offset, static_cast<size_t>(piece));
-      if (piece < FeedPiece) {
-        ended = true;
-        filter.MessageEnd();
-        filter.Flush(true);
-      } else {
-        filter.Flush(false);
-      }
-    } catch (const CryptoPP::Exception&) {
-      success = false;
-      break;
-    }
-    if (queue->MaxRetrievable() >= MoveThreshold || ended)
-      decoded.Move(*queue);
-    if (decoded.Length() > MaxDecodedLength)
-      success = false;
-  }
-  if (!ended && success)
-    success = EndMessage(filter);
-  decoded.Move(*queue);
-  decoded.Take(output, outputLength);
+  success = Inflate(skGzip, input, inputLength, output, outputLength).empty();
 }
 
 int CHttpDecompressor::DecodeContent(int coding, const char* data, int dataLength,
-                                     std::unique_ptr<char[]>& output, int& outputLength) {
-  bool success = false;
+                                     std::unique_ptr<char[]>& output, int& outputLength,
+                                     AnsiString* problem) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+  AnsiString complaint;
   if (coding == ccGzip) {
-    GunzipBuffer(bytes, dataLength, output, outputLength, success);
-    return outputLength > 0 ? 0 : -1;
+    complaint = Inflate(skGzip, bytes, dataLength, output, outputLength);
+  } else if (coding == ccDeflate) {
+    // Servers send "deflate" both in the zlib wrapping and bare; a bare
+    // stream may happen to begin like the wrapping, so it is tried bare too.
+    if (HasZlibWrapping(bytes, dataLength))
+      complaint = Inflate(skZlib, bytes, dataLength, output, outputLength);
+    if (!HasZlibWrapping(bytes, dataLength) || !complaint.empty())
+      complaint = Inflate(skRawDeflate, bytes, dataLength, output, outputLength);
+  } else {
+    outputLength = dataLength > 0 ? dataLength : 0;
+    output.reset(new char[static_cast<size_t>(outputLength) + 1]);
+    if (outputLength > 0)
+      std::memcpy(output.get(), data, static_cast<size_t>(outputLength));
+    output[outputLength] = '\0';
+    return 0;
   }
-  if (coding == ccDeflate) {
-    // A raw deflate stream becomes a gzip member without its trailer; the
-    // missing trailer fails only after every inflated byte has come out.
-    static const unsigned char GzipHeader[10] = {0x1F, 0x8B, 0x08, 0, 0, 0, 0, 0, 0, 0};
-    size_t length = dataLength > 0 ? static_cast<size_t>(dataLength) : 0;
-    std::unique_ptr<unsigned char[]> wrapped(new unsigned char[length + sizeof GzipHeader]);
-    std::memcpy(wrapped.get(), GzipHeader, sizeof GzipHeader);
-    if (length > 0)
-      std::memcpy(wrapped.get() + sizeof GzipHeader, bytes, length);
-    GunzipBuffer(wrapped.get(), static_cast<int>(length + sizeof GzipHeader), output, outputLength,
-                 success);
-    return outputLength > 0 ? 0 : -1;
-  }
-  outputLength = dataLength > 0 ? dataLength : 0;
-  output.reset(new char[static_cast<size_t>(outputLength) + 1]);
-  if (outputLength > 0)
-    std::memcpy(output.get(), data, static_cast<size_t>(outputLength));
-  output[outputLength] = '\0';
-  return 0;
+  if (complaint.empty() && outputLength == 0)
+    complaint = "no decoded text";
+  if (problem)
+    *problem = complaint;
+  return complaint.empty() ? 0 : -1;
 }

@@ -4,6 +4,7 @@
 // process-wide pool of 10 and free themselves when their thread ends.
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/net/Winsock.h"
@@ -73,6 +74,7 @@ private:
   friend CHTTPTransaction* AcquireTransaction();
   friend void DetachCallback(const CHttpCallback* callback);
   enum TResponseOutcome { roSuccess, roRedirect, roHttpStatus, roHeaderNotFound };
+  enum TRedirect { rdNoLocation, rdFollow, rdOtherScheme };
 
   int RunRequest(const char* url);
   int ParseUrl(const char* url);
@@ -82,7 +84,8 @@ private:
   bool AppendReceived(const char* bytes, int count);
   int ProcessResponse();
   TResponseOutcome SplitResponse();
-  bool BuildRedirectUrl();
+  bool BodyIsWhole();
+  TRedirect BuildRedirectUrl();
   void SetErrorRecord(int errorClass, int code, const char* message);
   void Notify(int status);
   void CloseSocket();
@@ -163,8 +166,15 @@ enum : int {
   ccGzip = 2,
 };
 
-// The coding named by the "Content-Encoding" line of a response header block.
+// The coding named by the "Content-Encoding" field of a response header block.
 int GetContentEncoding(const char* header, int headerLength);
+
+// The value of the header field called name, found by its name at the start
+// of a line, in any letter case, anywhere in the headerLength bytes (a NUL
+// byte hides nothing); the value runs from the first character after the
+// colon's blanks to the end of its line. False when no line names the field.
+bool FindHeaderField(const char* header, size_t headerLength, std::string_view name,
+                     AnsiString& value);
 
 // A small body may inflate to almost any size: decoding stops once the
 // decoded text passes this length, far beyond any page.
@@ -179,7 +189,10 @@ void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<c
 class CHttpDecompressor {
 public:
   // Undoes the coding of a body; any coding but deflate and gzip is copied
-  // as it is. Returns 0, or -1 when a compressed body yielded nothing.
+  // as it is. Deflate comes bare or in the zlib wrapping. Returns 0, or -1
+  // when a compressed body is not whole (cut short, damaged, failing its
+  // check value or length) or yielded nothing: what was decoded before the
+  // fault is still in output, and problem (when given) tells the fault.
   int DecodeContent(int coding, const char* data, int dataLength, std::unique_ptr<char[]>& output,
-                    int& outputLength);
+                    int& outputLength, AnsiString* problem = nullptr);
 };

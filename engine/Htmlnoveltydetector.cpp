@@ -125,11 +125,13 @@ bool CNoveltyDetector::IsNew(const AnsiString& page) {
 
 void CNoveltyDetector::SaveCopy(const AnsiString& page) {
   ++CopyCounter;
-  FILE* file = std::fopen(CopyPath(CopyCounter).c_str(), "w");
-  if (file == nullptr)
-    return;
-  std::fwrite(page.data(), 1, page.size(), file);
-  std::fclose(file);
+  // Written whole or not at all: a cut copy would be linked as the page.
+  LastCopySaved = WriteFileSafely(CopyPath(CopyCounter), [&page](FILE* file) {
+    std::fwrite(page.data(), 1, page.size(), file);
+  });
+  // The number of a copy that could not be written is used by the next one.
+  if (!LastCopySaved)
+    --CopyCounter;
 }
 
 void CNoveltyDetector::SetFlags(bool keepCopies, bool htmlToText, bool stripDateTime,
@@ -162,7 +164,7 @@ AnsiString CNoveltyDetector::CopyPath(int number) const {
 }
 
 AnsiString CNoveltyDetector::GetLastCopyPath() const {
-  return KeepCopies ? CopyPath(CopyCounter) : AnsiString();
+  return KeepCopies && LastCopySaved ? CopyPath(CopyCounter) : AnsiString();
 }
 
 void CNoveltyDetector::DeleteCacheFiles() {

@@ -32,7 +32,8 @@ public:
   // numbering continues across runs.
   int GetCopyCounter() const { return CopyCounter; }
   void SetCopyCounter(int counter) { CopyCounter = counter; }
-  // The copy of the current number, or "" when no copies are kept.
+  // The copy of the current number, or "" when no copies are kept or the
+  // copy of the last new page could not be written.
   AnsiString GetLastCopyPath() const;
   // The fingerprint of the last page given to IsNew.
   const AnsiString& GetFingerprint() const { return Fingerprint; }
@@ -66,5 +67,6 @@ private:
   int Depth = 3;
   std::vector<std::unique_ptr<CPageStamp>> History; // oldest first
   int CopyCounter = 0;
+  bool LastCopySaved = true;
   AnsiString Fingerprint;
 };

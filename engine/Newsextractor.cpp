@@ -1,17 +1,20 @@
 #include "engine/Newsextractor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "engine/Htmltools.h"
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
+#include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Messages.h"
 
 int32_t NewsExtractor::nextIndex = 0;
@@ -45,12 +48,12 @@ public:
     return !line.empty();
   }
 
-  // False when the file ends before the last of count lines.
-  bool ReadLines(AnsiString* lines, int count) {
+  // The number of lines read, below count when the file ends first.
+  int ReadLines(AnsiString* lines, int count) {
     for (int i = 0; i < count; ++i)
       if (!ReadLine(lines[i]))
-        return false;
-    return true;
+        return i;
+    return count;
   }
 
 private:
@@ -67,23 +70,6 @@ public:
 private:
   FILE* file_;
 };
-
-// Writes through a temporary file beside the target, which replaces the old
-// file only once every byte is written and the file closed: a full disk or a
-// failing write never costs the user the last good file.
-bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write) {
-  const AnsiString temporary = fileName + ".tmp";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file)
-    return false;
-  write(file);
-  const bool written = std::fflush(file) == 0 && !std::ferror(file);
-  const bool closed = std::fclose(file) == 0;
-  if (written && closed && std::rename(temporary.c_str(), fileName.c_str()) == 0)
-    return true;
-  std::remove(temporary.c_str());
-  return false;
-}
 
 AnsiString WithoutBlanksAndTabs(AnsiString text) {
   std::erase_if(text, [](char c) { return c == ' ' || c == '\t'; });
@@ -143,6 +129,56 @@ bool AcceptVersionLine(const AnsiString& line) {
     return false;
   }
   return true;
+}
+
+bool IsBlockStart(const AnsiString& line) {
+  return Trim(line) == "----";
+}
+
+// Anything at the path, also a file that cannot be read or a link that leads
+// nowhere.
+bool PathTaken(const AnsiString& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path.c_str(), error));
+}
+
+// Moves a file that was not loaded whole out of the way of the one about to be
+// written, beside itself, and says where; false when it cannot be moved, and
+// then it must not be overwritten either.
+bool SetFileAside(const AnsiString& fileName, const AnsiString& what) {
+  if (!PathTaken(fileName))
+    return true;
+  AnsiString aside = fileName + ".unread";
+  for (int n = 2; PathTaken(aside) && n <= 99; ++n)
+    aside = fileName + ".unread" + std::to_string(n);
+  if (PathTaken(aside) || !RenameFile(fileName, aside)) {
+    const AnsiString text = "The " + what + " file '" + fileName +
+                            "' could not be read whole and cannot be set aside: it is left as it "
+                            "is and nothing was saved over it.";
+    MessageBox(text.c_str(), "Error", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  const AnsiString text = "The " + what + " file '" + fileName +
+                          "' could not be read whole; it is kept as '" + aside + "'.";
+  MessageBox(text.c_str(), "Warning", MB_OK | MB_ICONWARNING);
+  return true;
+}
+
+// Saves a file safely in place of fileName, setting aside first the file
+// there when it was not loaded whole; every failure is reported.
+bool SaveFile(const AnsiString& fileName, AnsiString& unreadFile, const AnsiString& what,
+              const std::function<void(FILE*)>& write) {
+  if (!unreadFile.empty() && unreadFile == fileName) {
+    if (!SetFileAside(fileName, what))
+      return false;
+    unreadFile.clear();
+  }
+  if (WriteFileSafely(fileName, write))
+    return true;
+  const AnsiString text = "Failed to save the " + what + " file '" + fileName +
+                          "'; the file there before is unchanged.";
+  MessageBox(text.c_str(), "Error", MB_OK | MB_ICONERROR);
+  return false;
 }
 
 } // namespace
@@ -262,8 +298,8 @@ void NewsExtractor::DetachNotifiers() {
     source->notifier = nullptr;
 }
 
-bool NewsExtractor::SaveSources(const AnsiString& fileName) const {
-  return WriteFileSafely(fileName, [this](FILE* file) {
+bool NewsExtractor::SaveSources(const AnsiString& fileName) {
+  return SaveFile(fileName, unreadSourcesFile, "sources", [this](FILE* file) {
     std::fprintf(file, "Source definition version %s\r\n%s\r\n\r\n\r\n", SourcesFileVersion,
                  SourcesFileVersion);
     for (const auto& source : sources)
@@ -272,40 +308,76 @@ bool NewsExtractor::SaveSources(const AnsiString& fileName) const {
 }
 
 bool NewsExtractor::LoadSources(const AnsiString& fileName) {
+  unreadSourcesFile.clear();
   FILE* file = std::fopen(fileName.c_str(), "rb");
-  if (!file)
+  if (!file) {
+    if (errno != ENOENT)
+      unreadSourcesFile = fileName;
     return false;
+  }
   TFileCloser closer(file);
   TLineReader reader(file);
   AnsiString lines[SourceBlockLines];
   reader.ReadLines(lines, 2); // the first line is not examined
-  if (!AcceptVersionLine(lines[1]))
+  if (!AcceptVersionLine(lines[1])) {
+    unreadSourcesFile = fileName;
     return true;
-  reader.ReadLines(lines, 2); // two empty lines end the header
-  while (reader.ReadLines(lines, SourceBlockLines))
-    AddSource(DefinitionFromBlock(lines));
+  }
+  // The two empty lines that end the header are passed over as any empty
+  // line between blocks is.
+  bool whole = true;
+  bool more = reader.ReadLine(lines[0]);
+  while (more) {
+    if (!IsBlockStart(lines[0])) {
+      whole = whole && Trim(lines[0]).empty();
+      more = reader.ReadLine(lines[0]);
+      continue;
+    }
+    int count = 1;
+    while (count < SourceBlockLines && (more = reader.ReadLine(lines[count])) &&
+           !IsBlockStart(lines[count]))
+      ++count;
+    if (count == SourceBlockLines) {
+      AddSource(DefinitionFromBlock(lines));
+      more = reader.ReadLine(lines[0]);
+      continue;
+    }
+    // A line missing: the block goes, and the next block begins at the
+    // "----" line that cut it short.
+    whole = false;
+    lines[0] = lines[count];
+  }
+  if (!whole)
+    unreadSourcesFile = fileName;
   return true;
 }
 
-int NewsExtractor::SaveNews(const AnsiString& fileName) const {
-  WriteFileSafely(fileName, [this](FILE* file) {
+int NewsExtractor::SaveNews(const AnsiString& fileName) {
+  const bool saved = SaveFile(fileName, unreadNewsFile, "news", [this](FILE* file) {
     for (const auto& source : sources)
       source->SaveNews(file);
   });
-  return 0;
+  return saved ? 0 : -1;
 }
 
 int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matcher) {
+  unreadNewsFile.clear();
   FILE* file = std::fopen(fileName.c_str(), "rb");
-  if (!file)
+  if (!file) {
+    if (errno != ENOENT)
+      unreadNewsFile = fileName;
     return 0;
+  }
   TFileCloser closer(file);
   TLineReader reader(file);
   AnsiString lines[NewsItemLines];
-  while (reader.ReadLines(lines, NewsItemLines)) {
+  int read = 0;
+  while ((read = reader.ReadLines(lines, NewsItemLines)) == NewsItemLines) {
     NewsSource* source = FindSourceByName(lines[0]);
-    if (!source)
+    if (!source) {
+      unreadNewsFile = fileName;
       continue;
+    }
     NewsRecord record;
     record.dateText = lines[5];
     record.headline = lines[2];
@@ -317,6 +389,8 @@ int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matc
       continue;
     source->AddNews(std::move(item));
   }
+  if (read > 0)
+    unreadNewsFile = fileName;
   return 0;
 }
 

@@ -58,13 +58,20 @@ public:
   // No source, parked ones included, reports any more.
   void DetachNotifiers();
 
-  // False when the file cannot be written whole; the old file then stays.
-  bool SaveSources(const AnsiString& fileName) const;
+  // A file that was not loaded whole (unreadable, refused, with a damaged
+  // block or items of no source) is never overwritten by what was not
+  // loaded from it: the first save over it sets it aside beside itself and
+  // says where in a message box. A failed save is reported in a message box
+  // and leaves the file there before whole.
+
+  // False when the file could not be written whole.
+  bool SaveSources(const AnsiString& fileName);
   // False when the file cannot be opened; a wrong version line is shown in a
-  // message box and loads nothing.
+  // message box and loads nothing. Each block begins with a "----" line: a
+  // block with a line missing or too many costs only that block.
   bool LoadSources(const AnsiString& fileName);
-  // The old file stays when the new one cannot be written whole.
-  int SaveNews(const AnsiString& fileName) const;
+  // 0, or -1 when the file could not be written whole.
+  int SaveNews(const AnsiString& fileName);
   // Items of unknown sources and items the matcher finds too old are dropped.
   int LoadNews(const AnsiString& fileName, const CDataMatcher* matcher);
 
@@ -83,6 +90,9 @@ public:
   TSourceList sources;
   TSourceList removedSources; // parked
   NewsUpdater* notifier;      // not owned
+  // The files last loaded that were not read whole, until set aside.
+  AnsiString unreadSourcesFile;
+  AnsiString unreadNewsFile;
 };
 
 // Pieces of the two file formats, shared with NewsSource::SaveNews.

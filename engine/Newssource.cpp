@@ -132,10 +132,11 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
     if (coding == ccDeflate || coding == ccGzip) {
       std::unique_ptr<char[]> decoded;
       int decodedLength = 0;
-      CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
-                                        decodedLength);
-      pageText = PageFromBody(decoded.get(), decoded ? decodedLength : 0);
-      ok = true;
+      // A stream that is not whole is a failed request: half a page would
+      // pass the change gate and lose the items of the other half.
+      ok = CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
+                                             decodedLength) == 0;
+      pageText = ok ? PageFromBody(decoded.get(), decodedLength) : AnsiString();
     } else if (coding == ccIdentity) {
       pageText = PageFromBody(body, bodyLength);
       ok = true;
@@ -169,7 +170,9 @@ void NewsSource::ExtractNews() {
 bool NewsSource::TrackPageChange() {
   if (!noveltyDetection || !pageTracker || !pageTracker->IsNew(pageText))
     return false;
-  const AnsiString link = keepChangeTrack ? "file://" + pageTracker->GetLastCopyPath() : "";
+  // No link to a copy that could not be written.
+  const AnsiString copy = keepChangeTrack ? pageTracker->GetLastCopyPath() : "";
+  const AnsiString link = copy.empty() ? "" : "file://" + copy;
   const AnsiString timeText = DateTimeToStr(Now());
   const char* headline = pageTracker->GetHistoryCount() > 1 ? "Page update detected at "
                                                             : "Page tracker initialized at ";
@@ -832,8 +835,13 @@ int NewsSource::ScanDatedItems(CSmartDataStructure* root) {
     return 0;
   int added = 0;
   for (int i = 0; i < winner.repeats; ++i) {
-    int from = tokens[first + winner.offset + i * winner.stride].start;
-    int to = tokens[first + winner.offset + (i + 1) * winner.stride - 1].start;
+    // A fragment holds its whole period: it ends one character before the
+    // next repetition's first token. Ending at its last token's start would
+    // cut off what the period holds last, the date of an entry built as
+    // anchor, dated span, break.
+    const int period = first + winner.offset + i * winner.stride;
+    int from = tokens[period].start;
+    int to = tokens[period + winner.stride].start - 1;
     std::unique_ptr<NewsData> item = FragmentItem(page.substr(from, to - from));
     if (item && IsPlausibleHeadline(item->headline.c_str()))
       added += AddCandidate(std::move(item)) ? 1 : 0;

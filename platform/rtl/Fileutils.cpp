@@ -62,6 +62,20 @@ bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {
   return std::rename(oldName.c_str(), newName.c_str()) == 0;
 }
 
+bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write) {
+  const AnsiString temporary = fileName + ".tmp";
+  FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file)
+    return false;
+  write(file);
+  const bool written = std::fflush(file) == 0 && !std::ferror(file);
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed && std::rename(temporary.c_str(), fileName.c_str()) == 0)
+    return true;
+  std::remove(temporary.c_str());
+  return false;
+}
+
 bool CreateDir(const AnsiString& folder) {
   return !folder.empty() && mkdir(folder.c_str(), 0777) == 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // File and folder helpers of the class library. Paths use '/'; a folder path
 // from ExtractFilePath keeps its trailing '/'.
+#include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "platform/rtl/Sysutils.h"
@@ -14,6 +16,11 @@ bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
 bool CreateDir(const AnsiString& folder);        // the parent must exist
 bool ForceDirectories(const AnsiString& folder); // creates the missing parents too
 AnsiString GetCurrentDir();
+// Writes through a temporary file beside the target ("<name>.tmp"), which
+// replaces the old file only once every byte is written and the file closed:
+// a full disk or a failing write never costs the last good file. False when
+// the file could not be written whole; the old one is then untouched.
+bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write);
 
 // "dir/name.ext" -> "dir/"; "name.ext" -> "".
 AnsiString ExtractFilePath(const AnsiString& fileName);

@@ -8,10 +8,13 @@
 
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
+#include "tests/support/Compress.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TinyproxyServer.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -217,8 +220,8 @@ TEST(HttpTransaction, StatusesAndMalformedResponses) {
       {"HTTP/1.0 200 OK\r\n\r\n", 0, 0, 0, "", ""},
       {Ok(std::string("a\0b\0\0c", 6)), 0, 0, 0, "", "a b  c"},
       // A compressed body is binary and arrives unchanged.
-      {"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + std::string("\x1f\x8b\x08\0z", 5), 0,
-       0, 0, "", std::string("\x1f\x8b\x08\0z", 5)},
+      {"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + Gzip("news"), 0, 0, 0, "",
+       Gzip("news")},
       {"HTTP/1.1 404 Not Found\r\n\r\n<h1>missing</h1>", -2, 11, 404, "Not Found", ""},
       {"HTTP/1.0 500 Oops\r\n\r\n", -2, 11, 500, "Internal Server Error", ""},
       {"HTTP/1.0 299 Odd\r\n\r\nbody", -2, 10, 299, "Extension Code", ""},
@@ -288,7 +291,8 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     int connections;
   };
   const Case cases[] = {
-      {"HTTP/1.0 302 Found\r\nlocation: /z.html\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1},
       {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1},
       // A loop: the same page again and again; ten redirects are followed.
       {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11},
@@ -304,6 +308,117 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     EXPECT_EQ(outcome.ErrorMessage, "Redirected but no location.");
     EXPECT_EQ(server.Connections(), c.connections);
   }
+}
+
+// A body shorter than its header announced, or a compressed stream that
+// does not end soundly, fails with a record that says so; a whole one passes.
+TEST(HttpTransaction, BodiesCutShortFail) {
+  const std::string page(3000, 'p');
+  const std::string gzip = Gzip(page);
+  const std::string zlib = Compress(page, ZlibBits);
+  struct Case {
+    const char* Name;
+    std::string Fields, Body;
+    std::string Message; // "" for a success
+  };
+  const Case cases[] = {
+      {"cut plain page", "Content-Length: 3000\r\n", page.substr(0, 1200),
+       "Error, body cut short: 1200 of 3000 bytes."},
+      {"whole plain page", "content-length:  3000\r\n", page, ""},
+      {"more than announced", "Content-Length: 10\r\n", page, ""},
+      {"cut gzip page", "Content-Encoding: gzip\r\n", gzip.substr(0, gzip.size() - 3),
+       "Error, damaged gzip body: "},
+      {"gzip page failing its CRC", "Content-Encoding: gzip\r\n",
+       gzip.substr(0, gzip.size() - 8) + "abcd" + gzip.substr(gzip.size() - 4),
+       "Error, damaged gzip body: "},
+      {"cut deflate page", "Content-Encoding: deflate\r\n", zlib.substr(0, zlib.size() / 2),
+       "Error, damaged deflate body: "},
+      {"whole deflate page", "Content-Encoding: deflate\r\n", zlib, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TScriptedServer server;
+    server.Add({.Bytes = "HTTP/1.0 200 OK\r\n" + c.Fields + "\r\n" + c.Body});
+    const THttpOutcome outcome = Fetch(server.Url());
+    if (c.Message.empty()) {
+      EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+      EXPECT_TRUE(outcome.Body == c.Body);
+      continue;
+    }
+    EXPECT_EQ(outcome.Status, -1);
+    EXPECT_TRUE(outcome.BodyIsNull);
+    EXPECT_EQ(outcome.ErrorClass, 14);
+    EXPECT_EQ(outcome.ErrorMessage.substr(0, c.Message.size()), c.Message);
+  }
+}
+
+// Only http can be requested: a location of another scheme fails clearly
+// instead of being asked for as a path of the same host. The scheme is what
+// begins the location, in any letter case; "http://" further on is a query.
+TEST(HttpTransaction, RedirectsToOtherSchemes) {
+  for (const std::string location :
+       {"https://example.org/a.html", "ftp://example.org/", "mailto:news@example.org"}) {
+    SCOPED_TRACE(location);
+    TScriptedServer server;
+    server.Add({.Bytes = "HTTP/1.0 301 Moved\r\nLocation: " + location + "\r\n\r\n"});
+    const THttpOutcome outcome = Fetch(server.Url("a.html"));
+    EXPECT_EQ(outcome.Status, -2);
+    EXPECT_EQ(outcome.ErrorClass, 13);
+    EXPECT_EQ(outcome.ErrorMessage, "Redirected to another scheme than http: " + location);
+    EXPECT_EQ(server.Connections(), 1);
+  }
+  struct Case {
+    std::string location, target;
+  };
+  for (const Case& c : {Case{"HTTP://HOST/final.html", "/final.html"},
+                        Case{"/go?to=http://example.org/", "/go?to=http://example.org/"}}) {
+    SCOPED_TRACE(c.location);
+    TScriptedServer server;
+    std::string location = c.location;
+    if (location.starts_with("HTTP://HOST"))
+      location.replace(7, 4, server.HostPort());
+    server.Add({.Bytes = "HTTP/1.0 302 Found\r\nLocation: " + location + "\r\n\r\n"});
+    server.Add({.Bytes = Ok("final")});
+    const THttpOutcome outcome = Fetch(server.Url("a.html"));
+    EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+    ASSERT_EQ(server.Connections(), 2);
+    EXPECT_EQ(server.Request(1), RequestFor(c.target, "127.0.0.1"));
+  }
+}
+
+// Fields are told by their name at the start of a line, in any letter case,
+// over the whole header block: a longer name that ends in the same letters is
+// another field, and a NUL byte hides none of the fields after it.
+TEST(HttpTransaction, HeaderFieldsAreFoundByNameAtLineStarts) {
+  struct Case {
+    const char* Name;
+    std::string Fields;
+    std::string Target;
+  };
+  const Case cases[] = {
+      {"lower case", "location: /right.html\r\n", "/right.html"},
+      {"upper case, no blank", "LOCATION:/right.html\r\n", "/right.html"},
+      {"longer name first", "X-Location: /wrong.html\r\nLocation: /right.html\r\n", "/right.html"},
+      {"after a NUL byte", "X-Note: a\0b\r\nLocation: /right.html\r\n"s, "/right.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TScriptedServer server;
+    server.Add({.Bytes = "HTTP/1.0 302 Found\r\n" + c.Fields + "\r\n"});
+    server.Add({.Bytes = Ok("final")});
+    const THttpOutcome outcome = Fetch(server.Url("a/b.html"));
+    EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
+    ASSERT_EQ(server.Connections(), 2);
+    EXPECT_EQ(server.Request(1), RequestFor(c.Target, "127.0.0.1"));
+  }
+
+  // A coding named after a NUL byte still keeps the compressed body's zero
+  // bytes as they came.
+  const std::string gzip = Gzip("news");
+  TScriptedServer server;
+  server.Add({.Bytes = "HTTP/1.0 200 OK\r\nX-Note: \0\r\nContent-Encoding: gzip\r\n\r\n"s + gzip});
+  const THttpOutcome outcome = Fetch(server.Url());
+  EXPECT_EQ(outcome.Body, gzip);
 }
 
 TEST(HttpTransaction, FiveHundredBytesThenSilenceCountAsComplete) {

@@ -1,6 +1,7 @@
 #include "engine/Htmlnoveltydetector.h"
 
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -123,6 +124,26 @@ TEST_F(NoveltyDetector, NewPagesAreCopiedToNumberedFiles) {
   detector.SetCopyCounter(41);
   ASSERT_TRUE(detector.IsNew("<p>four</p>"));
   EXPECT_EQ(ReadFileBytes(folder + name + "00042.htm"), "<p>four</p>");
+}
+
+// A copy is written whole through a temporary file or not at all: on a full
+// disk no copy, empty or cut, is left under the copy's name, the last copy
+// path names none, and the number goes to the next copy.
+TEST_F(NoveltyDetector, ACopyThatCannotBeWrittenLeavesNoFileAndNoPath) {
+  CNoveltyDetector detector("http://h/p.html", true, false, false, false);
+  const std::string folder = Dir.File("cache") + "/";
+  const std::string first = folder + detector.GetFileName() + "00001.htm";
+  // Every write into the temporary file fails, as on a full disk.
+  ASSERT_EQ(symlink("/dev/full", (first + ".tmp").c_str()), 0);
+  ASSERT_TRUE(detector.IsNew("<p>" + std::string(100000, 'x') + "</p>"));
+  EXPECT_FALSE(FileExists(first));
+  EXPECT_EQ(detector.GetLastCopyPath(), "");
+  EXPECT_EQ(detector.GetCopyCounter(), 0);
+
+  ASSERT_TRUE(detector.IsNew("<p>two</p>"));
+  EXPECT_EQ(detector.GetLastCopyPath(), first);
+  EXPECT_EQ(ReadFileBytes(first), "<p>two</p>");
+  EXPECT_EQ(FindFiles(folder, "*").size(), 1u);
 }
 
 TEST_F(NoveltyDetector, DeletingCopiesOfOnePageOrOfAll) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/Chttpthread.h"
@@ -14,6 +15,7 @@
 #include "engine/Newstools.h"
 #include "engine/Usdkthreadurllauncher.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
 #include "tests/engine/NewsPages.h"
 #include "tests/support/ScriptedServer.h"
@@ -101,7 +103,12 @@ TEST_F(NewsRequestTest, FailedCompletionsReportNothingFound) {
   Complete(-1, "", "");
   Complete(-2, "", "");
   Complete(0, OkHeader + "\r\nContent-Encoding: br", DatedTablePage("Coded", 8));
-  EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 0}));
+  // A compressed body that is not whole is no page either.
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", "not a gzip stream");
+  const std::string zipped = Gzip(DatedTablePage("Cut", 8));
+  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", zipped.substr(0, zipped.size() - 4));
+  EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(source.changeGate->GetHistoryCount(), 0);
   EXPECT_FALSE(updater.Busy);
   EXPECT_EQ(source.GetNewsCount(), 0);
 
@@ -109,7 +116,6 @@ TEST_F(NewsRequestTest, FailedCompletionsReportNothingFound) {
   updater.Reports.clear();
   source.SetOptions(true, false, true, true, true);
   Complete(0, OkHeader, "");
-  Complete(0, OkHeader + "\r\nContent-Encoding: gzip", "not a gzip stream");
   Complete(0, OkHeader + "\r\nContent-Encoding: gzip", Gzip(" \r\n\t "));
   EXPECT_TRUE(updater.Reports.empty());
   EXPECT_EQ(source.GetNewsCount(), 0);
@@ -137,6 +143,43 @@ TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
   EXPECT_EQ(change->headline.rfind("Page update detected at ", 0), 0u);
   EXPECT_EQ(change->link, "file://" + source.pageTracker->GetLastCopyPath());
   EXPECT_EQ(change->dateText, change->headline.substr(24));
+}
+
+// A server that stops halfway through its page: the request fails, the change
+// gate keeps no fingerprint of half a page, and the whole page, once it
+// comes, is new and gives all its items.
+TEST_F(NewsRequestTest, APageCutShortIsAFailedRequest) {
+  const std::string page = DatedTablePage("Served", 8);
+  const std::string zipped = Gzip(page);
+  const std::string length = "\r\nContent-Length: ";
+  TScriptedServer server;
+  server.Add({.Bytes = OkHeader + length + std::to_string(page.size()) + "\r\n\r\n" +
+                       page.substr(0, page.size() / 2)});
+  server.Add({.Bytes = OkHeader + "\r\nContent-Encoding: gzip\r\n\r\n" +
+                       zipped.substr(0, zipped.size() / 2)});
+  server.Add({.Bytes = OkHeader + length + std::to_string(page.size()) + "\r\n\r\n" + page});
+  source.SetUrl(server.Url("news.html"));
+  for (size_t request = 1; request <= 3; ++request) {
+    source.lastRequest = 0;
+    source.StartRequest();
+    ASSERT_TRUE(ServeUntil([&] { return updater.Reports.size() == request; }));
+  }
+  EXPECT_EQ(updater.Reports, (std::vector<int>{0, 0, 8}));
+  EXPECT_EQ(source.changeGate->GetHistoryCount(), 1);
+}
+
+// The page-change item of a page whose copy could not be written (a full
+// disk) links to no copy; the change itself is still reported.
+TEST_F(NewsRequestTest, APageChangeLinksOnlyToACopyThatWasWritten) {
+  source.SetOptions(true, true, true, true, true);
+  const std::string copy =
+      CNoveltyDetector::GetCacheFolder() + source.pageTracker->GetFileName() + "00001.htm";
+  ASSERT_EQ(symlink("/dev/full", (copy + ".tmp").c_str()), 0);
+  Complete(0, OkHeader, DatedTablePage("Full", 6));
+  EXPECT_EQ(updater.Reports, (std::vector<int>{6, 1}));
+  EXPECT_EQ(source.GetNews(6)->kind, 1);
+  EXPECT_EQ(source.GetNews(6)->link, "");
+  EXPECT_FALSE(FileExists(copy));
 }
 
 TEST_F(NewsRequestTest, ASourceWithoutNotifierExtractsSilently) {

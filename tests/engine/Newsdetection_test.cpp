@@ -236,15 +236,25 @@ TEST_F(Detection, RepeatedFragmentsAreCutByTheirStride) {
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler), items);
   // The run repeats from the region's first token: offset 0 is never used.
   EXPECT_EQ(Detect(FragmentRun(10) + Filler), std::vector<TItem>());
-  // A fragment ends before the last token of its period. In a run of
-  // (anchor, dated span, break) the periods start at the anchors, so every
-  // fragment loses its date with the closing span: nothing is taken.
-  std::string anchorFirst;
-  for (int k = 0; k < 10; ++k)
-    anchorFirst += Anchor("/story/" + std::to_string(k) + ".html",
-                          "<b>Headline number " + std::to_string(k) + " about the harbour</b>") +
-                   " <span>12/05/2003</span><br>\n";
-  EXPECT_EQ(Detect("<p>" + Filler + "</p>" + anchorFirst + Filler), std::vector<TItem>());
+  // A fragment holds its whole period, up to one character before the next
+  // period. Ten entries built as (anchor with title, dated span, break) give
+  // nine fragments whose date is the last element of each: nine candidates,
+  // whether or not the title has markup of its own.
+  for (const std::string bold : {"", "<b>"}) {
+    SCOPED_TRACE(bold);
+    std::string anchorFirst;
+    std::vector<TItem> anchorItems;
+    for (int k = 0; k < 10; ++k) {
+      const std::string n = std::to_string(k);
+      const std::string title = "Headline number " + n + " about the harbour";
+      const std::string text = bold.empty() ? title : "<b>" + title + "</b>";
+      anchorFirst +=
+          Anchor("/story/" + n + ".html", text) + " <span>1" + n + "/05/2003</span><br>\n";
+      if (k < 9)
+        anchorItems.push_back({"1" + n + "/05/2003", title, "/story/" + n + ".html"});
+    }
+    EXPECT_EQ(Detect("<p>" + Filler + "</p>" + anchorFirst + Filler), anchorItems);
+  }
   // Mode 0 runs no pass at all.
   EXPECT_EQ(Detect("<p>" + Filler + "</p>" + FragmentRun(10) + Filler, 0), std::vector<TItem>());
 }

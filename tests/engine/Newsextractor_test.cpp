@@ -2,8 +2,10 @@
 // and news files on disk.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -352,13 +354,167 @@ TEST_F(NewsExtractorTest, AFailedSaveKeepsTheOldFile) {
   ASSERT_EQ(symlink("/dev/full", (sources + ".tmp").c_str()), 0);
   ASSERT_EQ(symlink("/dev/full", (news + ".tmp").c_str()), 0);
   EXPECT_FALSE(list.SaveSources(sources));
-  EXPECT_EQ(list.SaveNews(news), 0);
+  EXPECT_EQ(list.SaveNews(news), -1);
   EXPECT_EQ(ReadFileBytes(sources), "old sources");
   EXPECT_EQ(ReadFileBytes(news), "old news");
   EXPECT_FALSE(list.SaveSources(dir.File("no/such/folder/s.nsc")));
+  EXPECT_EQ(Boxes, (std::vector<std::string>{"Error: Failed to save the sources file '" + sources +
+                                                 "'; the file there before is unchanged.",
+                                             "Error: Failed to save the news file '" + news +
+                                                 "'; the file there before is unchanged.",
+                                             "Error: Failed to save the sources file '" +
+                                                 dir.File("no/such/folder/s.nsc") +
+                                                 "'; the file there before is unchanged."}));
 
   EXPECT_TRUE(list.SaveSources(sources));
   EXPECT_EQ(ReadFileBytes(sources).substr(0, Header.size()), Header);
+}
+
+// A file that was not loaded whole is never overwritten by what was not
+// loaded from it: the save sets it aside beside itself, says where, and
+// writes the list as it is. Nothing of what the user had is lost.
+TEST_F(NewsExtractorTest, FilesNotLoadedWholeAreSetAsideNotOverwritten) {
+  const std::string sourcesText = Header + Block("http://127.0.0.1/a.html", "a");
+  const std::string newsText = NewsItem("a", Now(), "kept");
+  struct Case {
+    const char* Name;
+    std::string SourcesText; // "missing", "unreadable" or the file's text
+    std::string LoadBox;     // the message of the load, "" for none
+    bool SourcesAside;
+  };
+  const Case cases[] = {
+      {"missing sources file", "missing", "", false},
+      {"unreadable sources file", "unreadable", "", true},
+      {"refused version",
+       "Source definition version 1.020a\r\n1.020a\r\n\r\n\r\n" +
+           Block("http://127.0.0.1/a.html", "a"),
+       "Error: Unsupported source file version", true},
+      {"incorrect version line",
+       "Source definition\r\n\r\n" + Block("http://127.0.0.1/a.html", "a"),
+       "Error: Incorrect source file", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir files;
+    const std::string sources = files.File("s.nsc");
+    const std::string news = files.Write("n.ndt", newsText);
+    if (c.SourcesText == "unreadable")
+      ASSERT_EQ(symlink("s.nsc", sources.c_str()), 0); // a link to itself opens as nothing
+    else if (c.SourcesText != "missing")
+      files.Write("s.nsc", c.SourcesText);
+    Boxes.clear();
+    NewsExtractor loaded(nullptr);
+    loaded.LoadSources(sources);
+    loaded.LoadNews(news, nullptr);
+    EXPECT_EQ(loaded.GetSourceCount(), 0);
+    EXPECT_EQ(Boxes,
+              c.LoadBox.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.LoadBox});
+
+    Boxes.clear();
+    loaded.AddSource(Definition("added"));
+    EXPECT_TRUE(loaded.SaveSources(sources));
+    EXPECT_EQ(loaded.SaveNews(news), 0);
+    std::vector<std::string> boxes;
+    if (c.SourcesAside)
+      boxes.push_back("Warning: The sources file '" + sources + "' could not be read whole; it " +
+                      "is kept as '" + sources + ".unread'.");
+    boxes.push_back("Warning: The news file '" + news + "' could not be read whole; it is kept " +
+                    "as '" + news + ".unread'.");
+    EXPECT_EQ(Boxes, boxes);
+    EXPECT_EQ(ReadFileBytes(news + ".unread"), newsText);
+    if (c.SourcesAside && c.SourcesText != "unreadable") {
+      EXPECT_EQ(ReadFileBytes(sources + ".unread"), c.SourcesText);
+    }
+    EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(sources + ".unread")),
+              c.SourcesAside);
+    NewsExtractor saved(nullptr);
+    ASSERT_TRUE(saved.LoadSources(sources));
+    EXPECT_EQ(Names(saved), std::vector<std::string>{"added"});
+
+    // Set aside once: the next save writes over the file it wrote itself.
+    Boxes.clear();
+    EXPECT_TRUE(loaded.SaveSources(sources));
+    EXPECT_EQ(loaded.SaveNews(news), 0);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_FALSE(FileExists(news + ".unread2"));
+  }
+
+  // Whole files are saved over without a word; an earlier file set aside
+  // is never replaced by a later one.
+  Boxes.clear();
+  const std::string sources = dir.Write("s.nsc", sourcesText);
+  const std::string news = dir.Write("n.ndt", newsText);
+  ASSERT_TRUE(list.LoadSources(sources));
+  list.LoadNews(news, nullptr);
+  EXPECT_TRUE(list.SaveSources(sources));
+  EXPECT_EQ(list.SaveNews(news), 0);
+  EXPECT_TRUE(Boxes.empty());
+  EXPECT_EQ(ReadFileBytes(news), newsText);
+  dir.Write("n.ndt.unread", "earlier");
+  const std::string orphan = NewsItem("unknown", Now(), "orphan");
+  list.LoadNews(dir.Write("n.ndt", orphan), nullptr);
+  EXPECT_EQ(list.SaveNews(news), 0);
+  EXPECT_EQ(ReadFileBytes(news + ".unread"), "earlier");
+  EXPECT_EQ(ReadFileBytes(news + ".unread2"), orphan);
+
+  // A news file that cannot be read is set aside too, not saved over.
+  const std::string unreadable = dir.File("u.ndt");
+  ASSERT_EQ(symlink("u.ndt", unreadable.c_str()), 0);
+  Boxes.clear();
+  list.LoadNews(unreadable, nullptr);
+  EXPECT_EQ(list.SaveNews(unreadable), 0);
+  EXPECT_EQ(Boxes, std::vector<std::string>{"Warning: The news file '" + unreadable +
+                                            "' could not be read whole; it is kept as '" +
+                                            unreadable + ".unread'."});
+  EXPECT_TRUE(std::filesystem::is_symlink(unreadable + ".unread"));
+}
+
+// Every block begins with a "----" line: a block with a line missing, or
+// with lines too many, costs that block alone, and the file is kept aside at
+// the next save since it was not read whole.
+TEST_F(NewsExtractorTest, ADamagedBlockCostsOnlyThatBlock) {
+  const std::string a = Block("http://127.0.0.1/a.html", "A");
+  const std::string b = Block("http://127.0.0.1/b.html", "B");
+  const std::string c = Block("http://127.0.0.1/c.html", "C");
+  const std::string bMissingALine =
+      b.substr(0, b.find("true\r\n")) + b.substr(b.find("\r\n", b.find("true\r\n")) + 2);
+  struct Case {
+    const char* Name;
+    std::string Text;
+    std::vector<std::string> Names;
+    bool Whole;
+  };
+  const Case cases[] = {
+      {"whole", Header + a + b + c, {"A", "B", "C"}, true},
+      {"a flag line missing", Header + a + bMissingALine + c, {"A", "C"}, false},
+      {"the URL line missing",
+       Header + a + "----\r\nB\r\n" + b.substr(b.find("\r\n\r\n") + 2) + c,
+       {"A", "C"},
+       false},
+      {"a line too many",
+       Header + a + b.substr(0, b.size() - 2) + "\r\nextra\r\n" + c,
+       {"A", "B", "C"},
+       false},
+      {"stray text between blocks", Header + a + "stray\r\n" + b + c, {"A", "B", "C"}, false},
+      {"the first block's mark missing", Header + a.substr(6) + b + c, {"B", "C"}, false},
+      {"empty lines between blocks", Header + a + "\r\n\r\n" + b + c, {"A", "B", "C"}, true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TTempDir files;
+    const std::string path = files.Write("s.nsc", k.Text);
+    NewsExtractor loaded(nullptr);
+    ASSERT_TRUE(loaded.LoadSources(path));
+    EXPECT_EQ(Names(loaded), k.Names);
+    for (const std::string& name : k.Names) {
+      const std::string file(1, static_cast<char>(std::tolower(name[0])));
+      EXPECT_EQ(loaded.FindSourceByName(name)->url, "http://127.0.0.1/" + file + ".html");
+    }
+    Boxes.clear();
+    ASSERT_TRUE(loaded.SaveSources(path));
+    EXPECT_EQ(FileExists(path + ".unread"), !k.Whole);
+    EXPECT_EQ(Boxes.size(), k.Whole ? 0u : 1u);
+  }
 }
 
 TEST_F(NewsExtractorTest, NewsFileRoundTripKeepsHeadlinesAndCleansDates) {

@@ -61,7 +61,8 @@ TEST(NewsprobeFetch, PrintsTheOutcomeOfEachFailureClassAsOneJsonLine) {
   server.Add({.Bytes = header + "\r\n\r\nhello"});
   server.Add({.Bytes = "HTTP/1.0 404 Not Found\r\n\r\ngone"});
   server.Add({.Bytes = "HTTP/1.0 299 Odd\r\n\r\n"});
-  server.Add({.Bytes = "HTTP/1.0 302 Found\r\nlocation: /x\r\n\r\n"});
+  server.Add({.Bytes = "HTTP/1.0 302 Found\r\nlocation: https://x/\r\n\r\n"});
+  server.Add({.Bytes = header + "\r\nContent-Length: 100\r\n\r\nhello"});
   server.Add({.Bytes = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n"});
   int closedPort;
   {
@@ -77,7 +78,10 @@ TEST(NewsprobeFetch, PrintsTheOutcomeOfEachFailureClassAsOneJsonLine) {
       {"a.example/x --proxy " + server.HostPort(), Outcome(0, 0, 0, "") + hello},
       {server.Url("404"), Outcome(-2, 11, 404, "Not Found") + NothingDelivered},
       {server.Url("299"), Outcome(-2, 10, 299, "Extension Code") + NothingDelivered},
-      {server.Url("302"), Outcome(-2, 13, 0, "Redirected but no location.") + NothingDelivered},
+      {server.Url("302"),
+       Outcome(-2, 13, 0, "Redirected to another scheme than http: https://x/") + NothingDelivered},
+      {server.Url("cut"),
+       Outcome(-1, 14, 0, "Error, body cut short: 5 of 100 bytes.") + NothingDelivered},
       {server.Url("open"), Outcome(-1, 12, 0, "Error, header not found.") + NothingDelivered},
       {"''", Outcome(-1, 2, 0, "Error, url empty.") + NothingDelivered},
       {"http://" + std::string(1018, 'a'),

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "engine/Htmlnoveltydetector.h"
@@ -196,6 +198,64 @@ TEST_F(WatchCommandTest, AChangedPageGivesOnePageChangeItemLinkingItsCopy) {
   NewsExtractor loaded(nullptr);
   loaded.LoadSources(sourcesFile);
   EXPECT_EQ(loaded.GetSource(0)->pageTracker->GetCopyCounter(), 2);
+}
+
+// Ended by a signal long before its time, the watch still saves what it
+// found: the items reported before the signal are in the news file.
+TEST_F(WatchCommandTest, ASignalEndsTheWatchAndKeepsWhatWasFound) {
+  TNginxServer nginx(options);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    std::remove(newsFile.c_str());
+    {
+      NewsExtractor list(nullptr);
+      list.AddSource(Definition("Table", nginx.Url("table.html")));
+      ASSERT_TRUE(list.SaveSources(sourcesFile));
+    }
+    // The shell tells its process id, which the tool keeps by exec.
+    pid_t pid = 0;
+    const TProbeRun run = RunCommand("echo $$; exec " WT_BINARY_DIR "/tools/newsprobe watch " +
+                                         Args(600) + " 2>/dev/null",
+                                     [&](const std::string& line) {
+                                       if (!pid)
+                                         pid = std::stoi(line);
+                                       else if (Field(line, "count") == "8")
+                                         kill(pid, signal);
+                                     });
+    EXPECT_EQ(run.ExitCode, 128 + signal);
+    ASSERT_EQ(run.Lines.size(), 2u) << run.Out;
+    NewsExtractor loaded(nullptr);
+    ASSERT_TRUE(loaded.LoadSources(sourcesFile));
+    CDataMatcher matcher;
+    InitNewsTools();
+    loaded.LoadNews(newsFile, &matcher);
+    FreeNewsTools();
+    ASSERT_EQ(loaded.GetSourceCount(), 1);
+    EXPECT_EQ(loaded.GetSource(0)->GetNewsCount(), 8);
+  }
+}
+
+// Without its sources file the watch knows no source for the stored items:
+// the news file is set aside with a message saying where, not emptied. A
+// file that cannot be saved is reported and fails the run.
+TEST_F(WatchCommandTest, FilesThatWereNotLoadedAreKeptAndFailedSavesReported) {
+  const std::string stored = "Gone\r\n" + FormatDayCount(Now()) +
+                             "\r\nStored headline\r\nhttp://h/a.html\r\n0\r\n01/02/2024\r\n";
+  work.Write("watch.ndt", stored);
+  const TProbeRun run = RunWatch(Args(1) + " 2>&1");
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Out, "newsprobe watch: cannot read " + sourcesFile + "\nWarning: The news file '" +
+                         newsFile + "' could not be read whole; it is " + "kept as '" + newsFile +
+                         ".unread'.\n");
+  EXPECT_EQ(ReadFileBytes(newsFile + ".unread"), stored);
+  EXPECT_EQ(ReadFileBytes(newsFile), "");
+
+  const std::string nowhere = work.File("no/such/folder/watch.nsc");
+  const TProbeRun failed = RunWatch(nowhere + " " + newsFile + " --seconds 1 2>&1");
+  EXPECT_EQ(failed.ExitCode, 1);
+  EXPECT_EQ(failed.Out, "newsprobe watch: cannot read " + nowhere +
+                            "\nError: Failed to save the sources file '" + nowhere +
+                            "'; the file there before is unchanged.\n");
 }
 
 TEST_F(WatchCommandTest, RefusesIncompleteArguments) {

@@ -24,10 +24,12 @@ int RunDecode(const TProbeArgs& given) {
   std::string body((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::unique_ptr<char[]> output;
   int length = 0;
+  AnsiString problem;
   CHttpDecompressor decompressor;
   if (decompressor.DecodeContent(coding == "gzip" ? ccGzip : ccDeflate, body.data(),
-                                 static_cast<int>(body.size()), output, length) != 0) {
-    std::fprintf(stderr, "newsprobe decode: %s is no %s body\n", args[0].c_str(), coding.c_str());
+                                 static_cast<int>(body.size()), output, length, &problem) != 0) {
+    std::fprintf(stderr, "newsprobe decode: %s is no whole %s body (%s)\n", args[0].c_str(),
+                 coding.c_str(), problem.c_str());
     return 1;
   }
   std::fwrite(output.get(), 1, static_cast<size_t>(length), stdout);

@@ -3,8 +3,11 @@
 // windows. Once a second the next due source starts its request; between
 // ticks the main thread serves the transactions' hand-overs. Every report of
 // a source is printed as a JSON line with its new items. At the end both files
-// are saved. Page copies go to "cache/" beside the sources file.
+// are saved, also when SIGTERM or SIGINT ends the watch early (the exit code
+// is then 128 plus the signal's number; 1 when a file could not be saved).
+// Page copies go to "cache/" beside the sources file.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +28,22 @@
 namespace {
 
 constexpr DWORD TickMs = 1000;
+
+volatile std::sig_atomic_t StopSignal = 0;
+
+extern "C" void OnStopSignal(int number) {
+  StopSignal = number;
+}
+
+// SIGTERM and SIGINT end the watch as the end of its time does: the requests
+// are stopped and both files saved, so nothing found so far is lost.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
 
 class TWatchNotifier : public NewsUpdater {
 public:
@@ -69,11 +88,13 @@ int Watch(const TProbeArgs& given) {
   CNoveltyDetector::SetCacheFolder(
       std::filesystem::absolute(folder.empty() ? "." : folder).lexically_normal() / "cache/");
 
+  CatchStopSignals();
   InitNewsTools();
   CreateProxyConfig();
   TWatchNotifier notifier;
   CDataMatcher matcher;
   NewsExtractor::SetMaxRequest(maxRequest);
+  bool saved = false;
   {
     NewsExtractor list(&notifier);
     if (!list.LoadSources(sourcesFile))
@@ -83,7 +104,7 @@ int Watch(const TProbeArgs& given) {
     const DWORD start = GetTickCount();
     const DWORD duration = static_cast<DWORD>(seconds) * 1000;
     DWORD nextTick = start;
-    for (DWORD now = start; now - start < duration; now = GetTickCount()) {
+    for (DWORD now = start; now - start < duration && !StopSignal; now = GetTickCount()) {
       if (static_cast<int32_t>(now - nextTick) >= 0) {
         nextTick += TickMs;
         if (NewsSource* source = list.GetNextSource(interval)) {
@@ -98,13 +119,16 @@ int Watch(const TProbeArgs& given) {
 
     list.DetachNotifiers();
     StopAllTransactions();
-    if (!list.SaveSources(sourcesFile))
-      std::fprintf(stderr, "newsprobe watch: cannot write %s\n", sourcesFile.c_str());
-    list.SaveNews(newsFile);
+    // A failed save has been reported; the exit code tells it too.
+    saved = list.SaveSources(sourcesFile);
+    saved = list.SaveNews(newsFile) == 0 && saved;
   }
   DeleteProxyConfig();
   FreeNewsTools();
-  return 0;
+  if (!StopSignal)
+    return saved ? 0 : 1;
+  std::fprintf(stderr, "newsprobe watch: stopped by signal %d\n", static_cast<int>(StopSignal));
+  return 128 + StopSignal;
 }
 
 } // namespace
