@@ -1,11 +1,11 @@
 #include "engine/Htmlnoveltydetector.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "engine/Htmltools.h"
 #include "engine/Newstools.h"
-#include "engine/Pcregexp.h"
 #include "engine/Stdblockhash.h"
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Messages.h"
@@ -25,20 +25,137 @@ TCacheState& Cache() {
   return state;
 }
 
-const TPCRegexp& DatePattern() {
-  static const TPCRegexp pattern(
-      "[0-9][0-9]?[0-9]?[0-9]?[/-][0-9][0-9]?[/-][0-9][0-9]?[0-9]?[0-9]?");
-  return pattern;
+// The classes of the characters the three patterns are made of, one table
+// lookup each.
+enum : unsigned char { ccDigit = 1, ccHex = 2, ccDateSeparator = 4, ccTimeSeparator = 8, ccMinuteSeparator = 16 };
+
+constexpr std::array<unsigned char, 256> MakeCharClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (int c = '0'; c <= '9'; ++c)
+    classes[c] = ccDigit | ccHex;
+  for (int c = 'a'; c <= 'f'; ++c)
+    classes[c] = classes[c - 'a' + 'A'] = ccHex;
+  classes['/'] |= ccDateSeparator;
+  classes['-'] |= ccDateSeparator | ccTimeSeparator | ccMinuteSeparator;
+  classes[':'] |= ccTimeSeparator | ccMinuteSeparator;
+  classes['h'] |= ccTimeSeparator;
+  classes['m'] |= ccMinuteSeparator;
+  return classes;
 }
 
-const TPCRegexp& TimePattern() {
-  static const TPCRegexp pattern("[0-9][0-9]?[h:-][0-9][0-9]?([m:-][0-9][0-9]?)?");
-  return pattern;
+constexpr std::array<unsigned char, 256> CharClasses = MakeCharClasses();
+
+bool IsOf(char c, unsigned char classes) {
+  return (CharClasses[static_cast<unsigned char>(c)] & classes) != 0;
 }
 
-const TPCRegexp& HexIdPattern() {
-  static const TPCRegexp pattern("[0-9A-Fa-f]{5}");
-  return pattern;
+// The digits at text[at, length), counted up to most.
+int DigitsAfter(const char* text, int length, int at, int most) {
+  int count = 0;
+  while (count < most && at + count < length && IsOf(text[at + count], ccDigit))
+    ++count;
+  return count;
+}
+
+// The digits right before text[at], not before from, counted up to most.
+int DigitsBefore(const char* text, int from, int at, int most) {
+  int count = 0;
+  while (count < most && at - count - 1 >= from && IsOf(text[at - count - 1], ccDigit))
+    ++count;
+  return count;
+}
+
+// The next position at or after from whose character is of the classes.
+int NextOf(const char* text, int length, int from, unsigned char classes) {
+  while (from < length && !IsOf(text[from], classes))
+    ++from;
+  return from;
+}
+
+// Each scanner below finds what its pattern finds. A pattern begins with a
+// run of one to n digits that must end at a separator: the separator comes
+// first, and the match starts at most n digits before it. Separators are no
+// digits, so the starts of later separators lie further on, and the first
+// separator that completes a match gives the leftmost match. Repeats of a
+// digit are greedy and a following separator can never be a digit, so each
+// run is either taken whole up to its limit or the match fails.
+
+// [0-9][0-9]?[0-9]?[0-9]?[/-][0-9][0-9]?[/-][0-9][0-9]?[0-9]?[0-9]?
+class TDateSearch : public TMatchSearch {
+public:
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    for (int at = NextOf(text, length, from + 1, ccDateSeparator); at < length;
+         at = NextOf(text, length, at + 1, ccDateSeparator)) {
+      const int lead = DigitsBefore(text, from, at, 4);
+      if (lead == 0)
+        continue;
+      const int middle = DigitsAfter(text, length, at + 1, 3);
+      const int second = at + 1 + middle;
+      if (middle == 0 || middle > 2 || second >= length || !IsOf(text[second], ccDateSeparator))
+        continue;
+      const int tail = DigitsAfter(text, length, second + 1, 4);
+      if (tail == 0)
+        continue;
+      matchLength = lead + 1 + middle + 1 + tail;
+      return at - lead;
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return 12; }
+};
+
+// [0-9][0-9]?[h:-][0-9][0-9]?([m:-][0-9][0-9]?)?
+class TTimeSearch : public TMatchSearch {
+public:
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    for (int at = NextOf(text, length, from + 1, ccTimeSeparator); at < length;
+         at = NextOf(text, length, at + 1, ccTimeSeparator)) {
+      const int hours = DigitsBefore(text, from, at, 2);
+      const int minutes = DigitsAfter(text, length, at + 1, 2);
+      if (hours == 0 || minutes == 0)
+        continue;
+      int end = at + 1 + minutes;
+      // The seconds are optional: without a digit after their separator the
+      // match ends with the minutes.
+      if (end + 1 < length && IsOf(text[end], ccMinuteSeparator) && IsOf(text[end + 1], ccDigit))
+        end += 1 + DigitsAfter(text, length, end + 1, 2);
+      matchLength = end - (at - hours);
+      return at - hours;
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return 8; }
+};
+
+// [0-9A-Fa-f]{5}
+class THexIdSearch : public TMatchSearch {
+public:
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    int run = 0;
+    for (int at = from; at < length; ++at) {
+      run = IsOf(text[at], ccHex) ? run + 1 : 0;
+      if (run == IdLength) {
+        matchLength = IdLength;
+        return at - IdLength + 1;
+      }
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return IdLength; }
+
+private:
+  static constexpr int IdLength = 5;
+};
+
+const TDateSearch DateSearch;
+const TTimeSearch TimeSearch;
+const THexIdSearch HexIdSearch;
+
+// In the order of TNormalisationPatternKind.
+const TMatchSearch* const NormalisationSearches[] = {&DateSearch, &TimeSearch, &HexIdSearch};
+
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\n' || c == '\r' || c == '\t';
 }
 
 // The URL as a file name: letters and digits kept, all else '_', then ".htm".
@@ -65,6 +182,10 @@ int DeleteMatchingFiles(const AnsiString& mask) {
 
 } // namespace
 
+const TMatchSearch& NormalisationSearch(TNormalisationPatternKind kind) {
+  return *NormalisationSearches[kind];
+}
+
 CNoveltyDetector::CNoveltyDetector(const AnsiString& url, bool keepCopies, bool htmlToText,
                                    bool stripDateTime, bool stripHexIds)
     : Url(url), FileName(CacheFileName(url)), KeepCopies(keepCopies), HtmlToTextOn(htmlToText),
@@ -86,22 +207,30 @@ void CNoveltyDetector::EnsureCacheFolder() {
   KeepCopies = false;
 }
 
+// The page is normalised in one buffer, each step in place.
 AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToText,
                                            bool stripDateTime, bool stripHexIds) {
-  AnsiString work = Trim(page);
+  size_t begin = 0;
+  size_t end = page.size();
+  while (begin < end && IsTrimmed(page[begin]))
+    ++begin;
+  while (end > begin && IsTrimmed(page[end - 1]))
+    --end;
+  AnsiString work = page.substr(begin, end - begin);
+  char* text = work.data();
+  size_t length = work.size();
   if (htmlToText)
-    work = HtmlToText(work);
+    length = HtmlToText(text);
   if (stripDateTime) {
-    work = RemoveAllMatches(work, DatePattern());
-    work = RemoveAllMatches(work, TimePattern());
+    length = RemoveAllMatches(text, length, NormalisationSearch(npDate));
+    length = RemoveAllMatches(text, length, NormalisationSearch(npTime));
   }
   if (stripHexIds)
-    work = RemoveAllMatches(work, HexIdPattern());
-  work = RemoveWhiteSpace(work);
+    length = RemoveAllMatches(text, length, NormalisationSearch(npHexId));
+  length = std::remove_if(text, text + length, IsWhiteSpace) - text;
   StdBlockHash hash(hmMD5, nullptr);
   unsigned char digest[16];
-  hash.Compute(reinterpret_cast<const unsigned char*>(work.data()), static_cast<int>(work.size()),
-               digest);
+  hash.Compute(reinterpret_cast<const unsigned char*>(text), static_cast<int>(length), digest);
   StdBlockConvertor convertor;
   convertor.SetAlphabet("1234567890ABCDEF");
   return convertor.Encode(digest, hash.GetDigestSize()).get();

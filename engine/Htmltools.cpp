@@ -119,18 +119,24 @@ int CountPathSlashes(const AnsiString& url) {
 
 AnsiString HtmlToText(const AnsiString& html) {
   AnsiString text = html;
-  char* buffer = text.data();
-  StripTags(buffer);
-  DecodeHtmlEntities(buffer);
-  FoldUtf8(buffer);
-  ControlsToBlanks(buffer);
-  size_t end = std::strlen(buffer);
+  text.resize(HtmlToText(text.data()));
+  return text;
+}
+
+size_t HtmlToText(char* text) {
+  StripTags(text);
+  DecodeHtmlEntities(text);
+  FoldUtf8(text);
+  ControlsToBlanks(text);
+  size_t end = std::strlen(text);
   size_t begin = 0;
-  while (begin < end && IsTrimmed(buffer[begin]))
+  while (begin < end && IsTrimmed(text[begin]))
     ++begin;
-  while (end > begin && IsTrimmed(buffer[end - 1]))
+  while (end > begin && IsTrimmed(text[end - 1]))
     --end;
-  return text.substr(begin, end - begin);
+  std::memmove(text, text + begin, end - begin);
+  text[end - begin] = '\0';
+  return end - begin;
 }
 
 AnsiString RemoveWhiteSpace(const AnsiString& text) {

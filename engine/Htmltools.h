@@ -13,6 +13,8 @@ int CountPathSlashes(const AnsiString& url);
 // Tags removed, entities decoded, two-byte UTF-8 folded, control characters
 // made blanks, and blanks and control characters trimmed from both ends.
 AnsiString HtmlToText(const AnsiString& html);
+// The same in place on a C string; the length of the text left.
+size_t HtmlToText(char* text);
 // The text without the blanks and control characters at its ends.
 AnsiString Trim(const AnsiString& text);
 // True for the characters that Trim removes.
