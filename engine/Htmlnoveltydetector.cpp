@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 
 #include "engine/Htmltools.h"
@@ -27,7 +29,7 @@ TCacheState& Cache() {
 
 // The classes of the characters the three patterns are made of, one table
 // lookup each.
-enum : unsigned char { ccDigit = 1, ccHex = 2, ccDateSeparator = 4, ccTimeSeparator = 8, ccMinuteSeparator = 16 };
+enum : unsigned char { ccDigit = 1, ccHex = 2, ccMinuteSeparator = 4 };
 
 constexpr std::array<unsigned char, 256> MakeCharClasses() {
   std::array<unsigned char, 256> classes{};
@@ -35,10 +37,8 @@ constexpr std::array<unsigned char, 256> MakeCharClasses() {
     classes[c] = ccDigit | ccHex;
   for (int c = 'a'; c <= 'f'; ++c)
     classes[c] = classes[c - 'a' + 'A'] = ccHex;
-  classes['/'] |= ccDateSeparator;
-  classes['-'] |= ccDateSeparator | ccTimeSeparator | ccMinuteSeparator;
-  classes[':'] |= ccTimeSeparator | ccMinuteSeparator;
-  classes['h'] |= ccTimeSeparator;
+  classes['-'] |= ccMinuteSeparator;
+  classes[':'] |= ccMinuteSeparator;
   classes['m'] |= ccMinuteSeparator;
   return classes;
 }
@@ -65,9 +65,25 @@ int DigitsBefore(const char* text, int from, int at, int most) {
   return count;
 }
 
-// The next position at or after from whose character is of the classes.
-int NextOf(const char* text, int length, int from, unsigned char classes) {
-  while (from < length && !IsOf(text[from], classes))
+// True when one of the eight bytes of word is c.
+constexpr bool HasByte(uint64_t word, unsigned char c) {
+  constexpr uint64_t Ones = 0x0101010101010101ULL;
+  constexpr uint64_t Highs = 0x8080808080808080ULL;
+  const uint64_t x = word ^ (Ones * c);
+  return ((x - Ones) & ~x & Highs) != 0;
+}
+
+// The next position at or after from whose character is one of the bytes,
+// or length. The separators are rare in most text: eight bytes are tested
+// at once until a word holds one.
+template <unsigned char... Bytes> int NextOf(const char* text, int length, int from) {
+  for (; from + 8 <= length; from += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + from, sizeof word);
+    if ((HasByte(word, Bytes) || ...))
+      break;
+  }
+  while (from < length && ((static_cast<unsigned char>(text[from]) != Bytes) && ...))
     ++from;
   return from;
 }
@@ -84,14 +100,15 @@ int NextOf(const char* text, int length, int from, unsigned char classes) {
 class TDateSearch : public TMatchSearch {
 public:
   int Find(const char* text, int length, int from, int& matchLength) const override {
-    for (int at = NextOf(text, length, from + 1, ccDateSeparator); at < length;
-         at = NextOf(text, length, at + 1, ccDateSeparator)) {
+    for (int at = NextOf<'/', '-'>(text, length, from + 1); at < length;
+         at = NextOf<'/', '-'>(text, length, at + 1)) {
       const int lead = DigitsBefore(text, from, at, 4);
       if (lead == 0)
         continue;
       const int middle = DigitsAfter(text, length, at + 1, 3);
       const int second = at + 1 + middle;
-      if (middle == 0 || middle > 2 || second >= length || !IsOf(text[second], ccDateSeparator))
+      if (middle == 0 || middle > 2 || second >= length ||
+          (text[second] != '/' && text[second] != '-'))
         continue;
       const int tail = DigitsAfter(text, length, second + 1, 4);
       if (tail == 0)
@@ -108,8 +125,8 @@ public:
 class TTimeSearch : public TMatchSearch {
 public:
   int Find(const char* text, int length, int from, int& matchLength) const override {
-    for (int at = NextOf(text, length, from + 1, ccTimeSeparator); at < length;
-         at = NextOf(text, length, at + 1, ccTimeSeparator)) {
+    for (int at = NextOf<'h', ':', '-'>(text, length, from + 1); at < length;
+         at = NextOf<'h', ':', '-'>(text, length, at + 1)) {
       const int hours = DigitsBefore(text, from, at, 2);
       const int minutes = DigitsAfter(text, length, at + 1, 2);
       if (hours == 0 || minutes == 0)
@@ -130,14 +147,24 @@ public:
 // [0-9A-Fa-f]{5}
 class THexIdSearch : public TMatchSearch {
 public:
+  // A character that is no hexadecimal digit rules out every match that
+  // would hold it, so the search tests the last character of the first
+  // place left and moves past it when it is none.
   int Find(const char* text, int length, int from, int& matchLength) const override {
-    int run = 0;
-    for (int at = from; at < length; ++at) {
-      run = IsOf(text[at], ccHex) ? run + 1 : 0;
-      if (run == IdLength) {
-        matchLength = IdLength;
-        return at - IdLength + 1;
+    int at = from;
+    while (at + IdLength <= length) {
+      int last = at + IdLength - 1;
+      if (!IsOf(text[last], ccHex)) {
+        at = last + 1;
+        continue;
       }
+      while (last > at && IsOf(text[last - 1], ccHex))
+        --last;
+      if (last == at) {
+        matchLength = IdLength;
+        return at;
+      }
+      at = last;
     }
     return -1;
   }

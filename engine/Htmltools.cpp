@@ -149,19 +149,23 @@ AnsiString RemoveWhiteSpace(const AnsiString& text) {
   return result;
 }
 
+// The text between tags moves in runs, found by the library's search.
 int StripTags(char* text) {
   if (text == nullptr)
     return 0;
   int tags = 0;
   char* out = text;
   const char* in = text;
-  while (*in != '\0') {
-    if (*in != '<') {
-      *out++ = *in++;
-      continue;
-    }
+  for (;;) {
+    const char* open = std::strchr(in, '<');
+    const size_t run = open != nullptr ? static_cast<size_t>(open - in) : std::strlen(in);
+    if (out != in)
+      std::memmove(out, in, run);
+    out += run;
+    if (open == nullptr)
+      break;
     ++tags;
-    const char* close = std::strchr(in, '>');
+    const char* close = std::strchr(open, '>');
     if (close == nullptr)
       break;
     in = close + 1;
