@@ -117,7 +117,7 @@ void MeasureSteps(const std::string& body, TPageCost& cost) {
     decode.push_back(MillisecondsSince(start));
     // A small page is normalised over and over, until a megabyte has gone
     // through, as its time would otherwise be that of reading the clock.
-    const int repeats = static_cast<int>(std::max<size_t>(1, 1000000 / body.size()));
+    const int repeats = static_cast<int>(std::max<size_t>(1, 1000000 / std::max<size_t>(1, source->pageText.size())));
     start = TClock::now();
     for (int i = 0; i < repeats; ++i)
       source->changeGate->IsNew(source->pageText);

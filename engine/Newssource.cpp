@@ -150,6 +150,9 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
   if (!changeGate || changeGate->IsNew(pageText))
     ExtractNews();
   TrackPageChange();
+  // Between two fetches a source holds nothing of the page's size: the
+  // detectors keep fingerprints only.
+  AnsiString().swap(pageText);
 }
 
 void NewsSource::ExtractNews() {
@@ -161,6 +164,7 @@ void NewsSource::ExtractNews() {
     found = DetectNews(DetectAll);
     if (found > 0)
       found = CommitCandidates();
+    parser->Release();
   }
   if (notifier)
     notifier->OnNewsReceived(this, found);

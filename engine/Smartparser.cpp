@@ -68,3 +68,11 @@ CSmartMarkList* CSmartParser::GetMark(int index) const {
     return nullptr;
   return marks[index].get();
 }
+
+void CSmartParser::Release() {
+  AnsiString().swap(text);
+  AnsiString().swap(maskedText);
+  for (auto& mark : marks)
+    mark->Release();
+  structure.reset();
+}
