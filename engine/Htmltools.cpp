@@ -190,15 +190,26 @@ char TQuoteMask::Feed(char c) {
   return c;
 }
 
+// The same states as TQuoteMask, but each state skips at once to the next
+// character that can change something in it: outside tags only '<' does.
 int MaskQuotedBrackets(char* text) {
   if (text == nullptr)
     return 0;
   int count = 0;
   TQuoteMask mask;
-  for (char* p = text; *p != '\0'; ++p) {
+  for (char* p = text; *p != '\0';) {
+    if (!mask.inTag) {
+      p = std::strchr(p, '<');
+      if (p == nullptr)
+        break;
+    } else {
+      p += std::strcspn(p, mask.inQuote ? "<>\"\n\r" : ">\"");
+      if (*p == '\0')
+        break;
+    }
     const char masked = mask.Feed(*p);
     count += masked != *p ? 1 : 0;
-    *p = masked;
+    *p++ = masked;
   }
   return count;
 }

@@ -39,7 +39,9 @@ AnsiString PageFromBody(const char* body, size_t length) {
   if (body == nullptr)
     return AnsiString();
   AnsiString page(body, length);
-  std::replace(page.begin(), page.end(), '\0', ' ');
+  char* end = page.data() + page.size();
+  for (char* zero = page.data(); (zero = static_cast<char*>(std::memchr(zero, '\0', end - zero)));)
+    *zero++ = ' ';
   return page;
 }
 
