@@ -29,7 +29,7 @@ TCacheState& Cache() {
 
 // The classes of the characters the three patterns are made of, one table
 // lookup each.
-enum : unsigned char { ccDigit = 1, ccHex = 2, ccMinuteSeparator = 4 };
+enum : unsigned char { ccDigit = 1, ccHex = 2, ccMinuteSeparator = 4, ccWhiteSpace = 8 };
 
 constexpr std::array<unsigned char, 256> MakeCharClasses() {
   std::array<unsigned char, 256> classes{};
@@ -40,6 +40,8 @@ constexpr std::array<unsigned char, 256> MakeCharClasses() {
   classes['-'] |= ccMinuteSeparator;
   classes[':'] |= ccMinuteSeparator;
   classes['m'] |= ccMinuteSeparator;
+  for (int c : {' ', '\n', '\r', '\t'})
+    classes[c] = ccWhiteSpace;
   return classes;
 }
 
@@ -65,27 +67,39 @@ int DigitsBefore(const char* text, int from, int at, int most) {
   return count;
 }
 
-// True when one of the eight bytes of word is c.
-constexpr bool HasByte(uint64_t word, unsigned char c) {
-  constexpr uint64_t Ones = 0x0101010101010101ULL;
-  constexpr uint64_t Highs = 0x8080808080808080ULL;
-  const uint64_t x = word ^ (Ones * c);
-  return ((x - Ones) & ~x & Highs) != 0;
+// Sixteen bytes at a time, by the compiler's vector extension.
+using TBytes = unsigned char __attribute__((vector_size(16)));
+
+TBytes Load(const char* text) {
+  TBytes bytes;
+  std::memcpy(&bytes, text, sizeof bytes);
+  return bytes;
 }
 
-// The next position at or after from whose character is one of the bytes,
-// or length. The separators are rare in most text: eight bytes are tested
-// at once until a word holds one.
-template <unsigned char... Bytes> int NextOf(const char* text, int length, int from) {
-  for (; from + 8 <= length; from += 8) {
-    uint64_t word;
-    std::memcpy(&word, text + from, sizeof word);
-    if ((HasByte(word, Bytes) || ...))
+template <typename TVector> bool AnyOf(TVector flags) {
+  uint64_t halves[2];
+  std::memcpy(halves, &flags, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// The next position at or after at (at least 1) whose character is one of the
+// separators and follows a digit, or length: where a date or a time can have
+// its first separator. Both are rare in most text, so sixteen places are
+// tested at once until one of them is such a place.
+template <unsigned char... Separators> int NextSeparatorAfterDigit(const char* text, int length,
+                                                                    int at) {
+  for (; at + 16 <= length; at += 16) {
+    const TBytes here = Load(text + at);
+    const TBytes before = Load(text + at - 1);
+    if (AnyOf(((here == Separators) | ...) & (before >= '0') & (before <= '9')))
       break;
   }
-  while (from < length && ((static_cast<unsigned char>(text[from]) != Bytes) && ...))
-    ++from;
-  return from;
+  for (; at < length; ++at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    if (((c == Separators) || ...) && IsOf(text[at - 1], ccDigit))
+      break;
+  }
+  return at;
 }
 
 // Each scanner below finds what its pattern finds. A pattern begins with a
@@ -100,11 +114,9 @@ template <unsigned char... Bytes> int NextOf(const char* text, int length, int f
 class TDateSearch : public TMatchSearch {
 public:
   int Find(const char* text, int length, int from, int& matchLength) const override {
-    for (int at = NextOf<'/', '-'>(text, length, from + 1); at < length;
-         at = NextOf<'/', '-'>(text, length, at + 1)) {
+    for (int at = NextSeparatorAfterDigit<'/', '-'>(text, length, from + 1); at < length;
+         at = NextSeparatorAfterDigit<'/', '-'>(text, length, at + 1)) {
       const int lead = DigitsBefore(text, from, at, 4);
-      if (lead == 0)
-        continue;
       const int middle = DigitsAfter(text, length, at + 1, 3);
       const int second = at + 1 + middle;
       if (middle == 0 || middle > 2 || second >= length ||
@@ -125,11 +137,11 @@ public:
 class TTimeSearch : public TMatchSearch {
 public:
   int Find(const char* text, int length, int from, int& matchLength) const override {
-    for (int at = NextOf<'h', ':', '-'>(text, length, from + 1); at < length;
-         at = NextOf<'h', ':', '-'>(text, length, at + 1)) {
+    for (int at = NextSeparatorAfterDigit<'h', ':', '-'>(text, length, from + 1); at < length;
+         at = NextSeparatorAfterDigit<'h', ':', '-'>(text, length, at + 1)) {
       const int hours = DigitsBefore(text, from, at, 2);
       const int minutes = DigitsAfter(text, length, at + 1, 2);
-      if (hours == 0 || minutes == 0)
+      if (minutes == 0)
         continue;
       int end = at + 1 + minutes;
       // The seconds are optional: without a digit after their separator the
@@ -181,8 +193,17 @@ const THexIdSearch HexIdSearch;
 // In the order of TNormalisationPatternKind.
 const TMatchSearch* const NormalisationSearches[] = {&DateSearch, &TimeSearch, &HexIdSearch};
 
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+// Removes blanks, LF, CR and TAB in place; the new length. Every character
+// is written and the output moves on past the ones kept, without a branch
+// per character.
+size_t RemoveWhiteSpace(char* text, size_t length) {
+  size_t kept = 0;
+  for (size_t i = 0; i < length; ++i) {
+    const char c = text[i];
+    text[kept] = c;
+    kept += (CharClasses[static_cast<unsigned char>(c)] & ccWhiteSpace) == 0 ? 1 : 0;
+  }
+  return kept;
 }
 
 // The URL as a file name: letters and digits kept, all else '_', then ".htm".
@@ -254,7 +275,7 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
   }
   if (stripHexIds)
     length = RemoveAllMatches(text, length, NormalisationSearch(npHexId));
-  length = std::remove_if(text, text + length, IsWhiteSpace) - text;
+  length = RemoveWhiteSpace(text, length);
   StdBlockHash hash(hmMD5, nullptr);
   unsigned char digest[16];
   hash.Compute(reinterpret_cast<const unsigned char*>(text), static_cast<int>(length), digest);
