@@ -779,6 +779,12 @@ public:
     queue.Get(reinterpret_cast<CryptoPP::byte*>(buffer.get() + length), queued);
     length += queued;
   }
+  // Room for the expected length at once: a buffer grown step by step
+  // touches twice the memory, and fresh memory costs more than the copying.
+  void Reserve(size_t expected) {
+    allocated = expected + OutputSlack;
+    buffer.reset(new char[allocated]);
+  }
   size_t Length() const { return length; }
   // Hands the bytes over with a NUL after them.
   void Take(std::unique_ptr<char[]>& output, int& outputLength) {
@@ -834,6 +840,25 @@ int GetContentEncoding(const char* header, int headerLength) {
   return ccUnknown;
 }
 
+namespace {
+
+// A gzip member ends with the length of its data (modulo 2^32): a hint of
+// the output's size, bounded by the limit and by the most that deflate can
+// expand a body. A body without a trailer gives a wrong hint, which costs at
+// worst address space that is never touched, or the growth of the buffer.
+size_t ExpectedLength(const unsigned char* input, int inputLength) {
+  constexpr int TrailerLength = 8;
+  constexpr size_t MostExpansion = 1032;
+  if (inputLength < TrailerLength)
+    return 0;
+  const unsigned char* size = input + inputLength - 4;
+  const size_t stated = size[0] | size[1] << 8 | size[2] << 16 | static_cast<size_t>(size[3]) << 24;
+  return std::min({stated, static_cast<size_t>(MaxDecodedLength),
+                   static_cast<size_t>(inputLength) * MostExpansion});
+}
+
+} // namespace
+
 void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<char[]>& output,
                   int& outputLength, bool& success) {
   output.reset();
@@ -842,6 +867,7 @@ void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<c
   auto* queue = new CryptoPP::ByteQueue(FeedPiece);
   TGunzip filter(queue); // the filter owns its queue
   TDecodedOutput decoded;
+  decoded.Reserve(ExpectedLength(input, inputLength));
 
   bool ended = false;
   for (int offset = 0; offset < inputLength && success; offset += FeedPiece) {
