@@ -59,6 +59,15 @@ int CSmartMarkList::GetOccurrence(int index, int& start, int& length) const {
   return 0;
 }
 
+void CSmartMarkList::Add(int start, int length) {
+  if (count >= capacity)
+    return;
+  starts.push_back(start);
+  lengths.push_back(length);
+  ++count;
+  full = count == capacity;
+}
+
 void CSmartMarkList::Reset() {
   full = false;
   count = 0;

@@ -22,6 +22,9 @@ public:
   // 0..count-1.
   int GetOccurrence(int index, int& start, int& length) const;
   void Reset();
+  // Takes one more occurrence, found by the parser's own walk, unless the
+  // table is full.
+  void Add(int start, int length);
   // Reset, and the occurrence tables' memory goes back.
   void Release();
 
