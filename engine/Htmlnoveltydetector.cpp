@@ -264,7 +264,9 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
     ++begin;
   while (end > begin && IsTrimmed(page[end - 1]))
     --end;
-  AnsiString work = page.substr(begin, end - begin);
+  static thread_local TTextSpare spare;
+  AnsiString work;
+  spare.Lend(work, page.data() + begin, end - begin);
   char* text = work.data();
   size_t length = work.size();
   if (htmlToText)
@@ -279,6 +281,7 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
   StdBlockHash hash(hmMD5, nullptr);
   unsigned char digest[16];
   hash.Compute(reinterpret_cast<const unsigned char*>(text), static_cast<int>(length), digest);
+  spare.Keep(work);
   StdBlockConvertor convertor;
   convertor.SetAlphabet("1234567890ABCDEF");
   return convertor.Encode(digest, hash.GetDigestSize()).get();

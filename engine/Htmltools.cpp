@@ -139,6 +139,20 @@ size_t HtmlToText(char* text) {
   return end - begin;
 }
 
+void TTextSpare::Keep(AnsiString& text) {
+  if (text.capacity() > spare_.capacity())
+    text.swap(spare_);
+  AnsiString().swap(text);
+}
+
+void TTextSpare::Lend(AnsiString& text, const char* bytes, size_t length) {
+  if (spare_.capacity() > text.capacity())
+    text.swap(spare_);
+  text.clear();
+  if (length > 0)
+    text.append(bytes, length);
+}
+
 AnsiString RemoveWhiteSpace(const AnsiString& text) {
   AnsiString result;
   result.reserve(text.size());

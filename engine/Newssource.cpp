@@ -35,13 +35,30 @@ NewsSource::~NewsSource() {
 
 // Request cycle.
 
+namespace {
+
+// The memory of the last page fetched, for the next.
+thread_local TTextSpare sparePage;
+
+void BlankZeros(AnsiString& page) {
+  char* end = page.data() + page.size();
+  for (char* zero = page.data(); (zero = static_cast<char*>(std::memchr(zero, '\0', end - zero)));)
+    *zero++ = ' ';
+}
+
+// PageFromBody into pageText, in the memory of an earlier page.
+void SetPageFromBody(AnsiString& page, const char* body, size_t length) {
+  sparePage.Lend(page, body, body == nullptr ? 0 : length);
+  BlankZeros(page);
+}
+
+} // namespace
+
 AnsiString PageFromBody(const char* body, size_t length) {
   if (body == nullptr)
     return AnsiString();
   AnsiString page(body, length);
-  char* end = page.data() + page.size();
-  for (char* zero = page.data(); (zero = static_cast<char*>(std::memchr(zero, '\0', end - zero)));)
-    *zero++ = ' ';
+  BlankZeros(page);
   return page;
 }
 
@@ -136,10 +153,10 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
       int decodedLength = 0;
       CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
                                         decodedLength);
-      pageText = PageFromBody(decoded.get(), decoded ? decodedLength : 0);
+      SetPageFromBody(pageText, decoded.get(), decoded ? decodedLength : 0);
       ok = true;
     } else if (coding == ccIdentity) {
-      pageText = PageFromBody(body, bodyLength);
+      SetPageFromBody(pageText, body, bodyLength);
       ok = true;
     }
   }
@@ -154,7 +171,7 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
   TrackPageChange();
   // Between two fetches a source holds nothing of the page's size: the
   // detectors keep fingerprints only.
-  AnsiString().swap(pageText);
+  sparePage.Keep(pageText);
 }
 
 void NewsSource::ExtractNews() {

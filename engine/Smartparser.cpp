@@ -92,9 +92,17 @@ bool CSmartParser::Parse(const AnsiString& page) {
   return true;
 }
 
+namespace {
+
+// The memory of the last page parsed on the thread, for the next.
+thread_local TTextSpare spareText;
+thread_local TTextSpare spareMaskedText;
+
+} // namespace
+
 void CSmartParser::SetText(const AnsiString& page) {
-  text = page;
-  maskedText = page;
+  spareText.Lend(text, page.data(), page.size());
+  spareMaskedText.Lend(maskedText, page.data(), page.size());
   MaskQuotedBrackets(maskedText.data());
   for (auto& mark : marks)
     mark->Reset();
@@ -140,8 +148,8 @@ CSmartMarkList* CSmartParser::GetMark(int index) const {
 }
 
 void CSmartParser::Release() {
-  AnsiString().swap(text);
-  AnsiString().swap(maskedText);
+  spareText.Keep(text);
+  spareMaskedText.Keep(maskedText);
   for (auto& mark : marks)
     mark->Release();
   structure.reset();
