@@ -282,8 +282,12 @@ AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToTe
   unsigned char digest[16];
   hash.Compute(reinterpret_cast<const unsigned char*>(text), static_cast<int>(length), digest);
   spare.Keep(work);
-  StdBlockConvertor convertor;
-  convertor.SetAlphabet("1234567890ABCDEF");
+  // Setting the alphabet costs more than encoding a digest: done once.
+  static thread_local StdBlockConvertor convertor = [] {
+    StdBlockConvertor made;
+    made.SetAlphabet("1234567890ABCDEF");
+    return made;
+  }();
   return convertor.Encode(digest, hash.GetDigestSize()).get();
 }
 
