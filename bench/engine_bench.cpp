@@ -117,7 +117,8 @@ void MeasureSteps(const std::string& body, TPageCost& cost) {
     decode.push_back(MillisecondsSince(start));
     // A small page is normalised over and over, until a megabyte has gone
     // through, as its time would otherwise be that of reading the clock.
-    const int repeats = static_cast<int>(std::max<size_t>(1, 1000000 / std::max<size_t>(1, source->pageText.size())));
+    const int repeats = static_cast<int>(
+        std::max<size_t>(1, 1000000 / std::max<size_t>(1, source->pageText.size())));
     start = TClock::now();
     for (int i = 0; i < repeats; ++i)
       source->changeGate->IsNew(source->pageText);
@@ -235,8 +236,8 @@ int main(int argc, char** argv) {
     std::printf("%-36s %8zu %7.3f %7.3f %8.1f %8.1f %7.3f %7.3f %7.3f %7.3f %7.3f %5d %8ld\n",
                 path.filename().c_str(), page.size(), cost.decodeMs, cost.gateMs,
                 MBps(page.size(), cost.gateMs), MBps(page.size(), cost.oldGateMs), cost.parseMs,
-                cost.detectMs, cost.commitMs, cost.mainThreadMs, TTotals::OldMain(cost),
-                cost.items, PeakRssKb());
+                cost.detectMs, cost.commitMs, cost.mainThreadMs, TTotals::OldMain(cost), cost.items,
+                PeakRssKb());
     totals.Add(path.filename().string(), page.size(), cost);
     if (page.size() > largest.size())
       largest = std::move(page);

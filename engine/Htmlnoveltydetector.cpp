@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/Htmltools.h"
 #include "engine/Newstools.h"
@@ -86,8 +86,8 @@ template <typename TVector> bool AnyOf(TVector flags) {
 // separators and follows a digit, or length: where a date or a time can have
 // its first separator. Both are rare in most text, so sixteen places are
 // tested at once until one of them is such a place.
-template <unsigned char... Separators> int NextSeparatorAfterDigit(const char* text, int length,
-                                                                    int at) {
+template <unsigned char... Separators>
+int NextSeparatorAfterDigit(const char* text, int length, int at) {
   for (; at + 16 <= length; at += 16) {
     const TBytes here = Load(text + at);
     const TBytes before = Load(text + at - 1);

@@ -215,9 +215,8 @@ int FoldUtf8(char* text) {
       break;
     const auto lead = static_cast<unsigned char>(in[0]);
     const auto trail = static_cast<unsigned char>(in[1]);
-    auto row = std::find_if(table.begin(), table.end(), [&](const TUtf8Fold& f) {
-      return f.Lead == lead && f.Trail == trail;
-    });
+    auto row = std::find_if(table.begin(), table.end(),
+                            [&](const TUtf8Fold& f) { return f.Lead == lead && f.Trail == trail; });
     if (row != table.end()) {
       *out++ = row->Replacement;
       in += 2;

@@ -45,7 +45,8 @@ struct TTagName {
 };
 
 const TTagName TagNames[] = {
-    {"table", 5, mtOTable}, {"tr", 2, mtOTr}, {"td", 2, mtOTd}, {"a", 1, mtOA}, {"span", 4, mtOSpan},
+    {"table", 5, mtOTable}, {"tr", 2, mtOTr},     {"td", 2, mtOTd},
+    {"a", 1, mtOA},         {"span", 4, mtOSpan},
 };
 
 // The mark whose pattern matches at text[at], a '<', and the match's length;

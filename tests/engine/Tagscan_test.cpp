@@ -35,9 +35,30 @@ void ExpectMarksAsPatterns(const std::string& page, const std::string& what) {
 TEST(TagWalk, FindsWhatThePatternsFindOnMadeTexts) {
   // Names in both cases and cut short, every kind of blank before and after
   // the slash, brackets inside quoted values, comment marks run together.
-  const std::string pieces[] = {"<",    ">",    "/",    " ",     "\r",   "\n",   "\t", "table",
-                                "TaBlE", "tab", "tr",   "TD",    "td",   "a",    "A",  "span",
-                                "SPANx", "<!--", "-->", "--",    "\"",   "x",    std::string("\0", 1), "tr>"};
+  const std::string pieces[] = {"<",
+                                ">",
+                                "/",
+                                " ",
+                                "\r",
+                                "\n",
+                                "\t",
+                                "table",
+                                "TaBlE",
+                                "tab",
+                                "tr",
+                                "TD",
+                                "td",
+                                "a",
+                                "A",
+                                "span",
+                                "SPANx",
+                                "<!--",
+                                "-->",
+                                "--",
+                                "\"",
+                                "x",
+                                std::string("\0", 1),
+                                "tr>"};
   std::mt19937 random(9);
   std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
   for (int trial = 0; trial < 3000; ++trial) {
