@@ -258,15 +258,10 @@ void CNoveltyDetector::EnsureCacheFolder() {
 // The page is normalised in one buffer, each step in place.
 AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToText,
                                            bool stripDateTime, bool stripHexIds) {
-  size_t begin = 0;
-  size_t end = page.size();
-  while (begin < end && IsTrimmed(page[begin]))
-    ++begin;
-  while (end > begin && IsTrimmed(page[end - 1]))
-    --end;
+  const std::string_view trimmed = TrimmedView(page);
   static thread_local TTextSpare spare;
   AnsiString work;
-  spare.Lend(work, page.data() + begin, end - begin);
+  spare.Lend(work, trimmed.data(), trimmed.size());
   char* text = work.data();
   size_t length = work.size();
   if (htmlToText)

@@ -83,7 +83,7 @@ bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-AnsiString Trim(const AnsiString& text) {
+std::string_view TrimmedView(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();
   while (begin < end && IsTrimmed(text[begin]))
@@ -91,6 +91,10 @@ AnsiString Trim(const AnsiString& text) {
   while (end > begin && IsTrimmed(text[end - 1]))
     --end;
   return text.substr(begin, end - begin);
+}
+
+AnsiString Trim(const AnsiString& text) {
+  return AnsiString(TrimmedView(text));
 }
 
 AnsiString ResolveHref(const AnsiString& base, const AnsiString& href) {
@@ -128,15 +132,10 @@ size_t HtmlToText(char* text) {
   DecodeHtmlEntities(text);
   FoldUtf8(text);
   ControlsToBlanks(text);
-  size_t end = std::strlen(text);
-  size_t begin = 0;
-  while (begin < end && IsTrimmed(text[begin]))
-    ++begin;
-  while (end > begin && IsTrimmed(text[end - 1]))
-    --end;
-  std::memmove(text, text + begin, end - begin);
-  text[end - begin] = '\0';
-  return end - begin;
+  const std::string_view trimmed = TrimmedView(text);
+  std::memmove(text, trimmed.data(), trimmed.size());
+  text[trimmed.size()] = '\0';
+  return trimmed.size();
 }
 
 void TTextSpare::Keep(AnsiString& text) {

@@ -1,6 +1,8 @@
 #pragma once
 // Links resolved against the page URL, and HTML fragments turned into clean
 // one-line text.
+#include <string_view>
+
 #include "platform/rtl/Sysutils.h"
 
 // The href made absolute against the URL of the page it was found on.
@@ -32,6 +34,8 @@ private:
 
 // The text without the blanks and control characters at its ends.
 AnsiString Trim(const AnsiString& text);
+// The part of text that Trim keeps.
+std::string_view TrimmedView(std::string_view text);
 // True for the characters that Trim removes.
 bool IsTrimmed(char c);
 // A copy without blanks, LF, CR and TAB.

@@ -163,11 +163,15 @@ const std::vector<TUtf8Fold>& Utf8FoldTable() {
 
 namespace {
 
-// Moves text[in, in + run) to out when they differ; the new out.
-char* MoveRun(char* out, const char* in, size_t run) {
+// Moves the text from in up to the next character of reject (or the end) to
+// out, leaving both behind it; false at the end of the text.
+bool MoveRunUntil(char*& out, const char*& in, const char* reject) {
+  const size_t run = std::strcspn(in, reject);
   if (out != in)
     std::memmove(out, in, run);
-  return out + run;
+  out += run;
+  in += run;
+  return *in != '\0';
 }
 
 } // namespace
@@ -179,12 +183,7 @@ int DecodeHtmlEntities(char* text) {
   const TEntityIndex& index = EntityIndex();
   char* out = text;
   const char* in = text;
-  for (;;) {
-    const size_t run = std::strcspn(in, "&");
-    out = MoveRun(out, in, run);
-    in += run;
-    if (*in == '\0')
-      break;
+  while (MoveRunUntil(out, in, "&")) {
     int k = 1;
     while (k <= kEntityWindow && in[k] != '\0' && in[k] != ';')
       ++k;
@@ -207,12 +206,7 @@ int FoldUtf8(char* text) {
   const auto& table = Utf8FoldTable();
   char* out = text;
   const char* in = text;
-  for (;;) {
-    const size_t run = std::strcspn(in, "\xC2\xC3\xC5");
-    out = MoveRun(out, in, run);
-    in += run;
-    if (*in == '\0')
-      break;
+  while (MoveRunUntil(out, in, "\xC2\xC3\xC5")) {
     const auto lead = static_cast<unsigned char>(in[0]);
     const auto trail = static_cast<unsigned char>(in[1]);
     auto row = std::find_if(table.begin(), table.end(),
