@@ -843,18 +843,22 @@ int GetContentEncoding(const char* header, int headerLength) {
 namespace {
 
 // A gzip member ends with the length of its data (modulo 2^32): a hint of
-// the output's size, bounded by the limit and by the most that deflate can
-// expand a body. A body without a trailer gives a wrong hint, which costs at
-// worst address space that is never touched, or the growth of the buffer.
+// the output's size, taken when deflate could have made the body of such
+// data (it shrinks data at most 1032 times and never grows it by half) and
+// bounded by the limit. A body without a trailer may still give a wrong
+// hint, which costs at worst address space that is never touched, or the
+// growth of the buffer.
 size_t ExpectedLength(const unsigned char* input, int inputLength) {
   constexpr int TrailerLength = 8;
-  constexpr size_t MostExpansion = 1032;
+  constexpr size_t MostShrinking = 1032;
   if (inputLength < TrailerLength)
     return 0;
   const unsigned char* size = input + inputLength - 4;
   const size_t stated = size[0] | size[1] << 8 | size[2] << 16 | static_cast<size_t>(size[3]) << 24;
-  return std::min({stated, static_cast<size_t>(MaxDecodedLength),
-                   static_cast<size_t>(inputLength) * MostExpansion});
+  const size_t bodyLength = static_cast<size_t>(inputLength);
+  if (stated < bodyLength / 2 || stated > bodyLength * MostShrinking)
+    return 0;
+  return std::min(stated, static_cast<size_t>(MaxDecodedLength));
 }
 
 } // namespace

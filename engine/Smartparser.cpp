@@ -124,11 +124,11 @@ int CSmartParser::FindMarks() {
     if (mark >= 0)
       marks[mark]->Add(static_cast<int>(open - page), matchLength);
   }
-  const std::string_view text(page, length);
+  const std::string_view masked(page, length);
   for (int mark : {mtOComment, mtCComment}) {
     const std::string_view literal = MarkDefinitions[mark].pattern;
-    for (size_t at = text.find(literal); at != std::string_view::npos && !marks[mark]->full;
-         at = text.find(literal, at + literal.size()))
+    for (size_t at = masked.find(literal); at != std::string_view::npos && !marks[mark]->full;
+         at = masked.find(literal, at + literal.size()))
       marks[mark]->Add(static_cast<int>(at), static_cast<int>(literal.size()));
   }
   int sum = 0;
