@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -30,12 +31,20 @@ double ThreadCpuMs() {
   return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
-long PeakRssKiB() {
+long StatusKiB(const char* field) {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::stol(line.substr(6));
+    if (line.rfind(field, 0) == 0)
+      return std::stol(line.substr(std::strlen(field)));
   return -1;
+}
+
+long PeakRssKiB() {
+  return StatusKiB("VmHWM:");
+}
+
+long RssKiB() {
+  return StatusKiB("VmRSS:");
 }
 
 size_t HeapInUse() {
@@ -80,6 +89,8 @@ int main() {
   const int rounds = Requests / SourceCount;
   std::vector<double> cpuAtRound{ThreadCpuMs()};
   std::vector<size_t> heapAtRound{HeapInUse()};
+  std::vector<long> peakAtRound{PeakRssKiB()};
+  std::vector<long> rssAtRound{RssKiB()};
   const DWORD start = GetTickCount();
   for (int round = 1; round <= rounds; ++round) {
     std::vector<NewsSource*> running;
@@ -103,6 +114,8 @@ int main() {
     StopAllTransactions();
     cpuAtRound.push_back(ThreadCpuMs());
     heapAtRound.push_back(HeapInUse());
+    peakAtRound.push_back(PeakRssKiB());
+    rssAtRound.push_back(RssKiB());
   }
   const DWORD elapsed = GetTickCount() - start;
   list.DetachNotifiers();
@@ -121,6 +134,10 @@ int main() {
               heapAtRound[rounds] / 1024.0, rounds,
               (static_cast<double>(heapAtRound[rounds]) - static_cast<double>(heapAtRound[2])) /
                   (Requests - 2 * SourceCount));
+  std::printf("after round  heap KiB  RSS KiB  peak RSS KiB\n");
+  for (int round = 1; round <= rounds; ++round)
+    std::printf("%11d %9.1f %8ld %13ld\n", round, heapAtRound[round] / 1024.0, rssAtRound[round],
+                peakAtRound[round]);
   FreeNewsTools();
   return 0;
 }

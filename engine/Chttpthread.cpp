@@ -816,6 +816,12 @@ public:
     queue.Get(reinterpret_cast<CryptoPP::byte*>(buffer.get() + length), queued);
     length += queued;
   }
+  // Room for the expected length at once: a buffer grown step by step
+  // touches twice the memory, and fresh memory costs more than the copying.
+  void Reserve(size_t expected) {
+    allocated = expected + OutputSlack;
+    buffer.reset(new char[allocated]);
+  }
   size_t Length() const { return length; }
   // Hands the bytes over with a NUL after them.
   void Take(std::unique_ptr<char[]>& output, int& outputLength) {
@@ -862,6 +868,25 @@ std::unique_ptr<CryptoPP::Inflator> MakeInflator(TStreamKind kind, CryptoPP::Byt
   return std::make_unique<CryptoPP::Inflator>(queue);
 }
 
+// A gzip member ends with the length of its data (modulo 2^32): a hint of
+// the output's size, taken when deflate could have made the body of such
+// data (it shrinks data at most 1032 times and never grows it by half) and
+// bounded by the limit. A body without a trailer may still give a wrong
+// hint, which costs at worst address space that is never touched, or the
+// growth of the buffer.
+size_t ExpectedLength(const unsigned char* input, int inputLength) {
+  constexpr int TrailerLength = 8;
+  constexpr size_t MostShrinking = 1032;
+  if (inputLength < TrailerLength)
+    return 0;
+  const unsigned char* size = input + inputLength - 4;
+  const size_t stated = size[0] | size[1] << 8 | size[2] << 16 | static_cast<size_t>(size[3]) << 24;
+  const size_t bodyLength = static_cast<size_t>(inputLength);
+  if (stated < bodyLength / 2 || stated > bodyLength * MostShrinking)
+    return 0;
+  return std::min(stated, static_cast<size_t>(MaxDecodedLength));
+}
+
 // Inflates a stream of the kind in 256-byte pieces. The output always
 // carries a NUL after its outputLength bytes and keeps what was decoded
 // before an error; the result tells why the stream is not whole (cut short,
@@ -874,6 +899,8 @@ AnsiString Inflate(TStreamKind kind, const unsigned char* input, int inputLength
   auto* queue = new CryptoPP::ByteQueue(FeedPiece);
   std::unique_ptr<CryptoPP::Inflator> filter = MakeInflator(kind, queue); // owns its queue
   TDecodedOutput decoded;
+  if (kind == skGzip)
+    decoded.Reserve(ExpectedLength(input, inputLength));
 
   bool ended = false;
   for (int offset = 0; offset < inputLength && problem.empty(); offset += FeedPiece) {

@@ -1,11 +1,13 @@
 #include "engine/Htmlnoveltydetector.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/Htmltools.h"
 #include "engine/Newstools.h"
-#include "engine/Pcregexp.h"
 #include "engine/Stdblockhash.h"
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Messages.h"
@@ -25,20 +27,183 @@ TCacheState& Cache() {
   return state;
 }
 
-const TPCRegexp& DatePattern() {
-  static const TPCRegexp pattern(
-      "[0-9][0-9]?[0-9]?[0-9]?[/-][0-9][0-9]?[/-][0-9][0-9]?[0-9]?[0-9]?");
-  return pattern;
+// The classes of the characters the three patterns are made of, one table
+// lookup each.
+enum : unsigned char { ccDigit = 1, ccHex = 2, ccMinuteSeparator = 4, ccWhiteSpace = 8 };
+
+constexpr std::array<unsigned char, 256> MakeCharClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (int c = '0'; c <= '9'; ++c)
+    classes[c] = ccDigit | ccHex;
+  for (int c = 'a'; c <= 'f'; ++c)
+    classes[c] = classes[c - 'a' + 'A'] = ccHex;
+  classes['-'] |= ccMinuteSeparator;
+  classes[':'] |= ccMinuteSeparator;
+  classes['m'] |= ccMinuteSeparator;
+  for (int c : {' ', '\n', '\r', '\t'})
+    classes[c] = ccWhiteSpace;
+  return classes;
 }
 
-const TPCRegexp& TimePattern() {
-  static const TPCRegexp pattern("[0-9][0-9]?[h:-][0-9][0-9]?([m:-][0-9][0-9]?)?");
-  return pattern;
+constexpr std::array<unsigned char, 256> CharClasses = MakeCharClasses();
+
+bool IsOf(char c, unsigned char classes) {
+  return (CharClasses[static_cast<unsigned char>(c)] & classes) != 0;
 }
 
-const TPCRegexp& HexIdPattern() {
-  static const TPCRegexp pattern("[0-9A-Fa-f]{5}");
-  return pattern;
+// The digits at text[at, length), counted up to most.
+int DigitsAfter(const char* text, int length, int at, int most) {
+  int count = 0;
+  while (count < most && at + count < length && IsOf(text[at + count], ccDigit))
+    ++count;
+  return count;
+}
+
+// The digits right before text[at], not before from, counted up to most.
+int DigitsBefore(const char* text, int from, int at, int most) {
+  int count = 0;
+  while (count < most && at - count - 1 >= from && IsOf(text[at - count - 1], ccDigit))
+    ++count;
+  return count;
+}
+
+// Sixteen bytes at a time, by the compiler's vector extension.
+using TBytes = unsigned char __attribute__((vector_size(16)));
+
+TBytes Load(const char* text) {
+  TBytes bytes;
+  std::memcpy(&bytes, text, sizeof bytes);
+  return bytes;
+}
+
+template <typename TVector> bool AnyOf(TVector flags) {
+  uint64_t halves[2];
+  std::memcpy(halves, &flags, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+// The next position at or after at (at least 1) whose character is one of the
+// separators and follows a digit, or length: where a date or a time can have
+// its first separator. Both are rare in most text, so sixteen places are
+// tested at once until one of them is such a place.
+template <unsigned char... Separators>
+int NextSeparatorAfterDigit(const char* text, int length, int at) {
+  for (; at + 16 <= length; at += 16) {
+    const TBytes here = Load(text + at);
+    const TBytes before = Load(text + at - 1);
+    if (AnyOf(((here == Separators) | ...) & (before >= '0') & (before <= '9')))
+      break;
+  }
+  for (; at < length; ++at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    if (((c == Separators) || ...) && IsOf(text[at - 1], ccDigit))
+      break;
+  }
+  return at;
+}
+
+// Each scanner below finds what its pattern finds. A pattern begins with a
+// run of one to n digits that must end at a separator: the separator comes
+// first, and the match starts at most n digits before it. Separators are no
+// digits, so the starts of later separators lie further on, and the first
+// separator that completes a match gives the leftmost match. Repeats of a
+// digit are greedy and a following separator can never be a digit, so each
+// run is either taken whole up to its limit or the match fails.
+
+// [0-9][0-9]?[0-9]?[0-9]?[/-][0-9][0-9]?[/-][0-9][0-9]?[0-9]?[0-9]?
+class TDateSearch : public TMatchSearch {
+public:
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    for (int at = NextSeparatorAfterDigit<'/', '-'>(text, length, from + 1); at < length;
+         at = NextSeparatorAfterDigit<'/', '-'>(text, length, at + 1)) {
+      const int lead = DigitsBefore(text, from, at, 4);
+      const int middle = DigitsAfter(text, length, at + 1, 3);
+      const int second = at + 1 + middle;
+      if (middle == 0 || middle > 2 || second >= length ||
+          (text[second] != '/' && text[second] != '-'))
+        continue;
+      const int tail = DigitsAfter(text, length, second + 1, 4);
+      if (tail == 0)
+        continue;
+      matchLength = lead + 1 + middle + 1 + tail;
+      return at - lead;
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return 12; }
+};
+
+// [0-9][0-9]?[h:-][0-9][0-9]?([m:-][0-9][0-9]?)?
+class TTimeSearch : public TMatchSearch {
+public:
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    for (int at = NextSeparatorAfterDigit<'h', ':', '-'>(text, length, from + 1); at < length;
+         at = NextSeparatorAfterDigit<'h', ':', '-'>(text, length, at + 1)) {
+      const int hours = DigitsBefore(text, from, at, 2);
+      const int minutes = DigitsAfter(text, length, at + 1, 2);
+      if (minutes == 0)
+        continue;
+      int end = at + 1 + minutes;
+      // The seconds are optional: without a digit after their separator the
+      // match ends with the minutes.
+      if (end + 1 < length && IsOf(text[end], ccMinuteSeparator) && IsOf(text[end + 1], ccDigit))
+        end += 1 + DigitsAfter(text, length, end + 1, 2);
+      matchLength = end - (at - hours);
+      return at - hours;
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return 8; }
+};
+
+// [0-9A-Fa-f]{5}
+class THexIdSearch : public TMatchSearch {
+public:
+  // A character that is no hexadecimal digit rules out every match that
+  // would hold it, so the search tests the last character of the first
+  // place left and moves past it when it is none.
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    int at = from;
+    while (at + IdLength <= length) {
+      int last = at + IdLength - 1;
+      if (!IsOf(text[last], ccHex)) {
+        at = last + 1;
+        continue;
+      }
+      while (last > at && IsOf(text[last - 1], ccHex))
+        --last;
+      if (last == at) {
+        matchLength = IdLength;
+        return at;
+      }
+      at = last;
+    }
+    return -1;
+  }
+  long LongestMatch() const override { return IdLength; }
+
+private:
+  static constexpr int IdLength = 5;
+};
+
+const TDateSearch DateSearch;
+const TTimeSearch TimeSearch;
+const THexIdSearch HexIdSearch;
+
+// In the order of TNormalisationPatternKind.
+const TMatchSearch* const NormalisationSearches[] = {&DateSearch, &TimeSearch, &HexIdSearch};
+
+// Removes blanks, LF, CR and TAB in place; the new length. Every character
+// is written and the output moves on past the ones kept, without a branch
+// per character.
+size_t RemoveWhiteSpace(char* text, size_t length) {
+  size_t kept = 0;
+  for (size_t i = 0; i < length; ++i) {
+    const char c = text[i];
+    text[kept] = c;
+    kept += (CharClasses[static_cast<unsigned char>(c)] & ccWhiteSpace) == 0 ? 1 : 0;
+  }
+  return kept;
 }
 
 // The URL as a file name: letters and digits kept, all else '_', then ".htm".
@@ -65,6 +230,10 @@ int DeleteMatchingFiles(const AnsiString& mask) {
 
 } // namespace
 
+const TMatchSearch& NormalisationSearch(TNormalisationPatternKind kind) {
+  return *NormalisationSearches[kind];
+}
+
 CNoveltyDetector::CNoveltyDetector(const AnsiString& url, bool keepCopies, bool htmlToText,
                                    bool stripDateTime, bool stripHexIds)
     : Url(url), FileName(CacheFileName(url)), KeepCopies(keepCopies), HtmlToTextOn(htmlToText),
@@ -86,24 +255,34 @@ void CNoveltyDetector::EnsureCacheFolder() {
   KeepCopies = false;
 }
 
+// The page is normalised in one buffer, each step in place.
 AnsiString CNoveltyDetector::Fingerprint32(const AnsiString& page, bool htmlToText,
                                            bool stripDateTime, bool stripHexIds) {
-  AnsiString work = Trim(page);
+  const std::string_view trimmed = TrimmedView(page);
+  static thread_local TTextSpare spare;
+  AnsiString work;
+  spare.Lend(work, trimmed.data(), trimmed.size());
+  char* text = work.data();
+  size_t length = work.size();
   if (htmlToText)
-    work = HtmlToText(work);
+    length = HtmlToText(text);
   if (stripDateTime) {
-    work = RemoveAllMatches(work, DatePattern());
-    work = RemoveAllMatches(work, TimePattern());
+    length = RemoveAllMatches(text, length, NormalisationSearch(npDate));
+    length = RemoveAllMatches(text, length, NormalisationSearch(npTime));
   }
   if (stripHexIds)
-    work = RemoveAllMatches(work, HexIdPattern());
-  work = RemoveWhiteSpace(work);
+    length = RemoveAllMatches(text, length, NormalisationSearch(npHexId));
+  length = RemoveWhiteSpace(text, length);
   StdBlockHash hash(hmMD5, nullptr);
   unsigned char digest[16];
-  hash.Compute(reinterpret_cast<const unsigned char*>(work.data()), static_cast<int>(work.size()),
-               digest);
-  StdBlockConvertor convertor;
-  convertor.SetAlphabet("1234567890ABCDEF");
+  hash.Compute(reinterpret_cast<const unsigned char*>(text), static_cast<int>(length), digest);
+  spare.Keep(work);
+  // Setting the alphabet costs more than encoding a digest: done once.
+  static thread_local StdBlockConvertor convertor = [] {
+    StdBlockConvertor made;
+    made.SetAlphabet("1234567890ABCDEF");
+    return made;
+  }();
   return convertor.Encode(digest, hash.GetDigestSize()).get();
 }
 

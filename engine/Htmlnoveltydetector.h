@@ -6,6 +6,13 @@
 
 #include "platform/rtl/Sysutils.h"
 
+class TMatchSearch;
+
+// The patterns removed from a page before its fingerprint is taken, each
+// searched by a scanner written for it.
+enum TNormalisationPatternKind { npDate, npTime, npHexId };
+const TMatchSearch& NormalisationSearch(TNormalisationPatternKind kind);
+
 class CPageStamp {
 public:
   CPageStamp(AnsiString fingerprint, TDateTime time)

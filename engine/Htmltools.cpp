@@ -83,7 +83,7 @@ bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-AnsiString Trim(const AnsiString& text) {
+std::string_view TrimmedView(std::string_view text) {
   size_t begin = 0;
   size_t end = text.size();
   while (begin < end && IsTrimmed(text[begin]))
@@ -91,6 +91,10 @@ AnsiString Trim(const AnsiString& text) {
   while (end > begin && IsTrimmed(text[end - 1]))
     --end;
   return text.substr(begin, end - begin);
+}
+
+AnsiString Trim(const AnsiString& text) {
+  return AnsiString(TrimmedView(text));
 }
 
 AnsiString ResolveHref(const AnsiString& base, const AnsiString& href) {
@@ -119,18 +123,33 @@ int CountPathSlashes(const AnsiString& url) {
 
 AnsiString HtmlToText(const AnsiString& html) {
   AnsiString text = html;
-  char* buffer = text.data();
-  StripTags(buffer);
-  DecodeHtmlEntities(buffer);
-  FoldUtf8(buffer);
-  ControlsToBlanks(buffer);
-  size_t end = std::strlen(buffer);
-  size_t begin = 0;
-  while (begin < end && IsTrimmed(buffer[begin]))
-    ++begin;
-  while (end > begin && IsTrimmed(buffer[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
+  text.resize(HtmlToText(text.data()));
+  return text;
+}
+
+size_t HtmlToText(char* text) {
+  StripTags(text);
+  DecodeHtmlEntities(text);
+  FoldUtf8(text);
+  ControlsToBlanks(text);
+  const std::string_view trimmed = TrimmedView(text);
+  std::memmove(text, trimmed.data(), trimmed.size());
+  text[trimmed.size()] = '\0';
+  return trimmed.size();
+}
+
+void TTextSpare::Keep(AnsiString& text) {
+  if (text.capacity() > spare_.capacity())
+    text.swap(spare_);
+  AnsiString().swap(text);
+}
+
+void TTextSpare::Lend(AnsiString& text, const char* bytes, size_t length) {
+  if (spare_.capacity() > text.capacity())
+    text.swap(spare_);
+  text.clear();
+  if (length > 0)
+    text.append(bytes, length);
 }
 
 AnsiString RemoveWhiteSpace(const AnsiString& text) {
@@ -143,19 +162,23 @@ AnsiString RemoveWhiteSpace(const AnsiString& text) {
   return result;
 }
 
+// The text between tags moves in runs, found by the library's search.
 int StripTags(char* text) {
   if (text == nullptr)
     return 0;
   int tags = 0;
   char* out = text;
   const char* in = text;
-  while (*in != '\0') {
-    if (*in != '<') {
-      *out++ = *in++;
-      continue;
-    }
+  for (;;) {
+    const char* open = std::strchr(in, '<');
+    const size_t run = open != nullptr ? static_cast<size_t>(open - in) : std::strlen(in);
+    if (out != in)
+      std::memmove(out, in, run);
+    out += run;
+    if (open == nullptr)
+      break;
     ++tags;
-    const char* close = std::strchr(in, '>');
+    const char* close = std::strchr(open, '>');
     if (close == nullptr)
       break;
     in = close + 1;
@@ -180,15 +203,26 @@ char TQuoteMask::Feed(char c) {
   return c;
 }
 
+// The same states as TQuoteMask, but each state skips at once to the next
+// character that can change something in it: outside tags only '<' does.
 int MaskQuotedBrackets(char* text) {
   if (text == nullptr)
     return 0;
   int count = 0;
   TQuoteMask mask;
-  for (char* p = text; *p != '\0'; ++p) {
+  for (char* p = text; *p != '\0';) {
+    if (!mask.inTag) {
+      p = std::strchr(p, '<');
+      if (p == nullptr)
+        break;
+    } else {
+      p += std::strcspn(p, mask.inQuote ? "<>\"\n\r" : ">\"");
+      if (*p == '\0')
+        break;
+    }
     const char masked = mask.Feed(*p);
     count += masked != *p ? 1 : 0;
-    *p = masked;
+    *p++ = masked;
   }
   return count;
 }

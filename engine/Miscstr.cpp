@@ -161,17 +161,29 @@ const std::vector<TUtf8Fold>& Utf8FoldTable() {
   return table;
 }
 
+namespace {
+
+// Moves the text from in up to the next character of reject (or the end) to
+// out, leaving both behind it; false at the end of the text.
+bool MoveRunUntil(char*& out, const char*& in, const char* reject) {
+  const size_t run = std::strcspn(in, reject);
+  if (out != in)
+    std::memmove(out, in, run);
+  out += run;
+  in += run;
+  return *in != '\0';
+}
+
+} // namespace
+
+// The text between entities moves in runs, found by the library's search.
 int DecodeHtmlEntities(char* text) {
   if (text == nullptr)
     return 0;
   const TEntityIndex& index = EntityIndex();
   char* out = text;
   const char* in = text;
-  while (*in != '\0') {
-    if (*in != '&') {
-      *out++ = *in++;
-      continue;
-    }
+  while (MoveRunUntil(out, in, "&")) {
     int k = 1;
     while (k <= kEntityWindow && in[k] != '\0' && in[k] != ';')
       ++k;
@@ -194,18 +206,15 @@ int FoldUtf8(char* text) {
   const auto& table = Utf8FoldTable();
   char* out = text;
   const char* in = text;
-  while (*in != '\0') {
+  while (MoveRunUntil(out, in, "\xC2\xC3\xC5")) {
     const auto lead = static_cast<unsigned char>(in[0]);
-    if (lead == 0xC2 || lead == 0xC3 || lead == 0xC5) {
-      const auto trail = static_cast<unsigned char>(in[1]);
-      auto row = std::find_if(table.begin(), table.end(), [&](const TUtf8Fold& f) {
-        return f.Lead == lead && f.Trail == trail;
-      });
-      if (row != table.end()) {
-        *out++ = row->Replacement;
-        in += 2;
-        continue;
-      }
+    const auto trail = static_cast<unsigned char>(in[1]);
+    auto row = std::find_if(table.begin(), table.end(),
+                            [&](const TUtf8Fold& f) { return f.Lead == lead && f.Trail == trail; });
+    if (row != table.end()) {
+      *out++ = row->Replacement;
+      in += 2;
+      continue;
     }
     *out++ = *in++;
   }
@@ -217,11 +226,10 @@ int ControlsToBlanks(char* text) {
   if (text == nullptr)
     return 0;
   int count = 0;
-  for (char* p = text; *p != '\0'; ++p) {
-    if (*p == '\t' || *p == '\n' || *p == '\r' || *p == '\x1B') {
-      *p = ' ';
-      ++count;
-    }
+  for (char* p = text + std::strcspn(text, "\t\n\r\x1B"); *p != '\0';
+       p += std::strcspn(p, "\t\n\r\x1B")) {
+    *p++ = ' ';
+    ++count;
   }
   return count;
 }

@@ -35,11 +35,30 @@ NewsSource::~NewsSource() {
 
 // Request cycle.
 
+namespace {
+
+// The memory of the last page fetched, for the next.
+thread_local TTextSpare sparePage;
+
+void BlankZeros(AnsiString& page) {
+  char* end = page.data() + page.size();
+  for (char* zero = page.data(); (zero = static_cast<char*>(std::memchr(zero, '\0', end - zero)));)
+    *zero++ = ' ';
+}
+
+// PageFromBody into pageText, in the memory of an earlier page.
+void SetPageFromBody(AnsiString& page, const char* body, size_t length) {
+  sparePage.Lend(page, body, body == nullptr ? 0 : length);
+  BlankZeros(page);
+}
+
+} // namespace
+
 AnsiString PageFromBody(const char* body, size_t length) {
   if (body == nullptr)
     return AnsiString();
   AnsiString page(body, length);
-  std::replace(page.begin(), page.end(), '\0', ' ');
+  BlankZeros(page);
   return page;
 }
 
@@ -136,9 +155,9 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
       // pass the change gate and lose the items of the other half.
       ok = CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
                                              decodedLength) == 0;
-      pageText = ok ? PageFromBody(decoded.get(), decodedLength) : AnsiString();
+      SetPageFromBody(pageText, decoded.get(), ok ? decodedLength : 0);
     } else if (coding == ccIdentity) {
-      pageText = PageFromBody(body, bodyLength);
+      SetPageFromBody(pageText, body, bodyLength);
       ok = true;
     }
   }
@@ -151,6 +170,9 @@ void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, 
   if (!changeGate || changeGate->IsNew(pageText))
     ExtractNews();
   TrackPageChange();
+  // Between two fetches a source holds nothing of the page's size: the
+  // detectors keep fingerprints only.
+  sparePage.Keep(pageText);
 }
 
 void NewsSource::ExtractNews() {
@@ -162,6 +184,7 @@ void NewsSource::ExtractNews() {
     found = DetectNews(DetectAll);
     if (found > 0)
       found = CommitCandidates();
+    parser->Release();
   }
   if (notifier)
     notifier->OnNewsReceived(this, found);

@@ -460,7 +460,29 @@ private:
 
 constexpr int kRoundSize = 255;
 
+class TRegexpSearch : public TMatchSearch {
+public:
+  explicit TRegexpSearch(const TPCRegexp& pattern)
+      : pattern_(pattern), bound_(TMatchLengthBound(pattern.Pattern()).Bound()) {}
+  int Find(const char* text, int length, int from, int& matchLength) const override {
+    return pattern_.FindIn(text, length, &matchLength, from);
+  }
+  long LongestMatch() const override { return bound_; }
+
+private:
+  const TPCRegexp& pattern_;
+  long bound_;
+};
+
 } // namespace
+
+AnsiString RemoveAllMatches(const AnsiString& text, const TPCRegexp& pattern) {
+  if (!pattern.IsCompiled())
+    return text;
+  AnsiString buffer = text;
+  buffer.resize(RemoveAllMatches(buffer.data(), buffer.size(), TRegexpSearch(pattern)));
+  return buffer;
+}
 
 // Each round takes up to 255 matches from the start and deletes them, until a
 // round finds none. A match found in a round starts no further back than the
@@ -469,16 +491,11 @@ constexpr int kRoundSize = 255;
 // instead of at the start, and the text is kept as a compacted front and an
 // untouched back with a gap between, so that deletions shift nothing. A
 // pattern without a known bound resumes at the start every round.
-AnsiString RemoveAllMatches(const AnsiString& text, const TPCRegexp& pattern) {
-  if (!pattern.IsCompiled())
-    return text;
-  const long bound = TMatchLengthBound(pattern.Pattern()).Bound();
-  AnsiString buffer = text;
-  char* buf = buffer.data();
-  // Searches stop at a NUL byte, as in any C string; what follows it stays.
-  const size_t limit = std::strlen(buf);
+size_t RemoveAllMatches(char* buf, size_t size, const TMatchSearch& search) {
+  const long bound = search.LongestMatch();
+  const size_t limit = strnlen(buf, size);
   size_t front = 0; // the compacted text is buf[0, front)
-  size_t back = 0;  // followed by buf[back, buffer.size())
+  size_t back = 0;  // followed by buf[back, size)
   size_t resume = 0;
   int starts[kRoundSize];
   int lengths[kRoundSize];
@@ -494,7 +511,7 @@ AnsiString RemoveAllMatches(const AnsiString& text, const TPCRegexp& pattern) {
     int count = 0;
     for (int offset = 0; count < kRoundSize;) {
       int matchLength = 0;
-      const int at = pattern.FindIn(subject, length, &matchLength, offset);
+      const int at = search.Find(subject, length, offset, matchLength);
       if (at < 0)
         break;
       starts[count] = at;
@@ -519,7 +536,8 @@ AnsiString RemoveAllMatches(const AnsiString& text, const TPCRegexp& pattern) {
       break; // only empty matches: nothing would ever change
     resume = bound < 0 ? 0 : firstDeletion - std::min(firstDeletion, static_cast<size_t>(bound));
   }
-  return buffer.substr(0, front) + buffer.substr(back);
+  std::memmove(buf + front, buf + back, size - back);
+  return front + size - back;
 }
 
 AnsiString BuildKeywordPattern(const AnsiString& keywords) {

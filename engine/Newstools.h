@@ -41,6 +41,23 @@ bool IsPlausibleHeadline(const char* text);
 // The text with every match removed, also the matches that removing makes,
 // as rounds of up to 255 matches from the start would leave it.
 AnsiString RemoveAllMatches(const AnsiString& text, const TPCRegexp& pattern);
+
+// A search for one fixed pattern, for texts searched so often that a
+// scanner written for the pattern pays: it finds exactly the matches that
+// the pattern compiled finds.
+class TMatchSearch {
+public:
+  virtual ~TMatchSearch() = default;
+  // The start of the first match at or after from in text[0, length), or -1;
+  // its length goes to matchLength.
+  virtual int Find(const char* text, int length, int from, int& matchLength) const = 0;
+  // The longest text a match can span, or -1 when there is no bound.
+  virtual long LongestMatch() const = 0;
+};
+
+// RemoveAllMatches in place on text[0, length); the new length. As with a C
+// string, searches stop at a NUL byte and what follows it stays.
+size_t RemoveAllMatches(char* text, size_t length, const TMatchSearch& search);
 // The case-insensitive alternation of the words of the text; empty for a
 // blank text. Words keep their regular-expression meaning.
 AnsiString BuildKeywordPattern(const AnsiString& keywords);

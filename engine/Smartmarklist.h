@@ -2,7 +2,7 @@
 // One kind of tag that the tag parser looks for, and where it occurs in the
 // last page searched. Occurrences beyond the capacity are not seen: the
 // capacities bound every table that the detection passes build.
-#include <memory>
+#include <vector>
 
 #include "platform/rtl/Sysutils.h"
 
@@ -22,13 +22,21 @@ public:
   // 0..count-1.
   int GetOccurrence(int index, int& start, int& length) const;
   void Reset();
+  // Takes one more occurrence, found by the parser's own walk, unless the
+  // table is full.
+  void Add(int start, int length);
+  // Reset, and the occurrence tables' memory goes back.
+  void Release();
 
-  std::unique_ptr<TPCRegexp> regex;
+  // Compiled once for the process and shared by every mark of the same
+  // pattern: a source costs no compilation until its page is parsed.
+  const TPCRegexp* regex; // not owned
   int capacity;
   AnsiString name;
   AnsiString pattern;
   bool full = false;
   int count = 0;
-  std::unique_ptr<int[]> starts;
-  std::unique_ptr<int[]> lengths;
+  // As many entries as the last search found, up to the capacity.
+  std::vector<int> starts;
+  std::vector<int> lengths;
 };

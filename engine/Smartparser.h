@@ -25,6 +25,9 @@ public:
   // Replaces the structure by one built from the marks; false without tags.
   bool BuildStructure();
   CSmartMarkList* GetMark(int index) const;
+  // Lets the page go: its texts, the marks' occurrences and the structure.
+  // The parser is then as it was made, and holds no memory of the page's size.
+  void Release();
 
   AnsiString text;
   AnsiString maskedText;
