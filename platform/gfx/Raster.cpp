@@ -806,7 +806,7 @@ BOOL Arc(HDC DC, int Left, int Top, int Right, int Bottom, int X3, int Y3, int X
   const int width = PenWidth(pen);
   TMask mask(MaskBounds(
       DC, RECT{box.left - width, box.top - width, box.right + width, box.bottom + width}));
-  PaintWithQt(mask, [&](QPainter& p) {
+  PaintWithQt(mask, [&, start = start, span = span](QPainter& p) {
     p.setPen(QtPen(pen));
     p.drawArc(QRect(box.left, box.top, box.right - box.left - 1, box.bottom - box.top - 1), start,
               span);
