@@ -1,9 +1,9 @@
 // Stored window layouts: parsed, and the components they describe made.
 #include "fuzz/FuzzSupport.h"
-#include "platform/ui/Layout.h"
-#include "platform/ui/Stdctrls.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Layout.h"
+#include "platform/ui/Stdctrls.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   UseOffscreenDrawing();

@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Aligned as the structure wants it.
   std::vector<uint64_t> aligned(size / sizeof(uint64_t) + 1);
   std::memcpy(aligned.data(), data, size);
-  HRGN region =
-      ExtCreateRegion(nullptr, static_cast<DWORD>(size), reinterpret_cast<RGNDATA*>(aligned.data()));
+  HRGN region = ExtCreateRegion(nullptr, static_cast<DWORD>(size),
+                                reinterpret_cast<RGNDATA*>(aligned.data()));
   if (region == nullptr)
     return 0;
   const DWORD needed = GetRegionData(region, 0, nullptr);

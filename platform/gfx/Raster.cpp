@@ -334,11 +334,19 @@ BOOL RasterMaskBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmap
 
 namespace {
 
+// Coordinates are held to 27 bits, as the system's regions hold them, so
+// that a rectangle's width and height always fit in an int.
+constexpr int kCoordinateLimit = 1 << 27;
+
 QRegion ToQRegion(const std::vector<RECT>& rects) {
   QRegion region;
-  for (const RECT& r : rects)
-    if (r.right > r.left && r.bottom > r.top)
-      region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const auto held = [](int v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); };
+  for (const RECT& r : rects) {
+    const int left = held(r.left), top = held(r.top), right = held(r.right),
+              bottom = held(r.bottom);
+    if (right > left && bottom > top)
+      region += QRect(left, top, right - left, bottom - top);
+  }
   return region;
 }
 
