@@ -1,6 +1,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "platform/gfx/Backend.h"
+#include "platform/rtl/Messages.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -29,4 +30,8 @@ std::unique_ptr<TMemoryStream> InputStream(const uint8_t* data, size_t size) {
 void UseOffscreenDrawing() {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   GfxEnsureBackend();
+}
+
+void SilenceMessageBoxes() {
+  SetMessageBoxHook([](const char*, const char*, int) { return 1; });
 }

@@ -17,3 +17,6 @@ std::unique_ptr<TMemoryStream> InputStream(const uint8_t* data, size_t size);
 
 // Pictures are drawn offscreen; call from LLVMFuzzerInitialize.
 void UseOffscreenDrawing();
+
+// Message boxes of the readers answer at once, unseen.
+void SilenceMessageBoxes();

@@ -2,16 +2,9 @@
 #include "engine/Newsextractor.h"
 #include "engine/Newstools.h"
 #include "fuzz/FuzzSupport.h"
-#include "platform/rtl/Messages.h"
-
-namespace {
-int Quiet(const char*, const char*, int) {
-  return 1;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  SetMessageBoxHook(Quiet);
+  SilenceMessageBoxes();
   InitNewsTools();
   return 0;
 }

@@ -1,16 +1,9 @@
 // The sources file: read, then written back.
 #include "engine/Newsextractor.h"
 #include "fuzz/FuzzSupport.h"
-#include "platform/rtl/Messages.h"
-
-namespace {
-int Quiet(const char*, const char*, int) {
-  return 1;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  SetMessageBoxHook(Quiet);
+  SilenceMessageBoxes();
   return 0;
 }
 

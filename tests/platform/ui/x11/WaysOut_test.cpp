@@ -6,6 +6,8 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/platform/ui/x11/Shell.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -20,18 +22,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr)
-    return out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, p) != nullptr)
-    out += buffer;
-  pclose(p);
-  return out;
-}
 
 // The X window that carries the title, 0 when none shows within two seconds.
 xcb_window_t WindowNamed(const std::string& title) {
