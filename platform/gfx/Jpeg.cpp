@@ -178,6 +178,10 @@ void TJPEGImage::LoadFromStream(TStream* Stream) {
   data = std::move(bytes);
   try {
     Decode();
+    // An empty stream decodes to nothing: no picture, an error as for any
+    // stream that holds no JPEG.
+    if (!bitmap)
+      throw EJPEG("JPEG error: no picture data");
   } catch (...) {
     data = std::move(previous);
     bitmap = std::move(previousBitmap);
