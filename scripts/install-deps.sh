@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcre3-dev libcrypto++-dev libjpeg62-turbo-dev zlib1g-dev duktape-dev
   qt6-base-dev libasound2-dev libfontconfig-dev

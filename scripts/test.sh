@@ -21,3 +21,6 @@ run_suite build
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   run_suite build-asan -DWT_SANITIZE=address,undefined
+
+# Every fuzz target briefly on its seeds (a clang build of its own).
+bash scripts/fuzz.sh --ci

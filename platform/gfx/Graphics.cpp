@@ -1147,11 +1147,23 @@ HBITMAP ReadBmp(TStream* stream) {
       colors.push_back(RGBQUAD{table[i * entry], table[i * entry + 1], table[i * entry + 2], 0});
   }
   if (offBits > consumed) {
+    // An offset beyond the end of the stream is refused before the gap is
+    // taken in.
+    if (static_cast<int64_t>(offBits - consumed) > stream->Size() - stream->Position())
+      InvalidBitmap();
     std::vector<uint8_t> gap(offBits - consumed);
     ReadExactly(stream, gap.data(), gap.size());
   }
   const int stride = DibStride(width, bits);
-  std::vector<uint8_t> rows(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
+  const size_t rowBytes = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  // Nothing is made larger than what the stream can fill: a header that
+  // claims gigabytes of pixels in a short file is refused before the
+  // allocation. Run-length data may leave pixels blank, so it is held to a
+  // picture of 256 MB instead.
+  const int64_t available = stream->Size() - stream->Position();
+  if ((!rle && static_cast<int64_t>(rowBytes) > available) || (rle && rowBytes > (256u << 20)))
+    InvalidBitmap();
+  std::vector<uint8_t> rows(rowBytes, 0);
   if (rle) {
     const int64_t left = stream->Size() - stream->Position();
     std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(0, left)));

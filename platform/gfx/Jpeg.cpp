@@ -39,12 +39,22 @@ bool DecodeJpeg(const std::vector<uint8_t>& data, const TJPEGImage& image, TBitm
   info.err = &error.manager;
   InstallErrors(&error.manager);
   std::vector<uint8_t> row;
+  // Destroys the decoder on every way out, a C++ exception from the bitmap
+  // (a picture too large to make) included.
+  struct TDestroy {
+    jpeg_decompress_struct* info;
+    volatile bool created = false; // set after the setjmp, read after a longjmp
+    ~TDestroy() {
+      if (created)
+        jpeg_destroy_decompress(info);
+    }
+  } destroy{&info};
   if (setjmp(error.jump) != 0) {
-    jpeg_destroy_decompress(&info);
     message = error.message;
     return false;
   }
   jpeg_create_decompress(&info);
+  destroy.created = true;
   jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_read_header(&info, TRUE);
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -83,7 +93,6 @@ bool DecodeJpeg(const std::vector<uint8_t>& data, const TJPEGImage& image, TBitm
     }
   }
   jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
   return true;
 }
 
@@ -169,6 +178,10 @@ void TJPEGImage::LoadFromStream(TStream* Stream) {
   data = std::move(bytes);
   try {
     Decode();
+    // An empty stream decodes to nothing: no picture, an error as for any
+    // stream that holds no JPEG.
+    if (!bitmap)
+      throw EJPEG("JPEG error: no picture data");
   } catch (...) {
     data = std::move(previous);
     bitmap = std::move(previousBitmap);

@@ -334,11 +334,19 @@ BOOL RasterMaskBlit(HDC Dest, int X, int Y, int Width, int Height, const TBitmap
 
 namespace {
 
+// Coordinates are held to 27 bits, as the system's regions hold them, so
+// that a rectangle's width and height always fit in an int.
+constexpr int kCoordinateLimit = 1 << 27;
+
 QRegion ToQRegion(const std::vector<RECT>& rects) {
   QRegion region;
-  for (const RECT& r : rects)
-    if (r.right > r.left && r.bottom > r.top)
-      region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const auto held = [](int v) { return std::clamp(v, -kCoordinateLimit, kCoordinateLimit); };
+  for (const RECT& r : rects) {
+    const int left = held(r.left), top = held(r.top), right = held(r.right),
+              bottom = held(r.bottom);
+    if (right > left && bottom > top)
+      region += QRect(left, top, right - left, bottom - top);
+  }
   return region;
 }
 
@@ -806,7 +814,7 @@ BOOL Arc(HDC DC, int Left, int Top, int Right, int Bottom, int X3, int Y3, int X
   const int width = PenWidth(pen);
   TMask mask(MaskBounds(
       DC, RECT{box.left - width, box.top - width, box.right + width, box.bottom + width}));
-  PaintWithQt(mask, [&](QPainter& p) {
+  PaintWithQt(mask, [&, start = start, span = span](QPainter& p) {
     p.setPen(QtPen(pen));
     p.drawArc(QRect(box.left, box.top, box.right - box.left - 1, box.bottom - box.top - 1), start,
               span);

@@ -8,6 +8,7 @@
 #include "platform/ui/WindowImpl.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <xcb/xproto.h>
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -423,6 +425,48 @@ void OnSignal(int) {
     auto n = ::write(signalPipe[1], &byte, 1);
 }
 
+bool IsForm(const TCustomForm* form) {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i) == form)
+      return true;
+  return false;
+}
+
+// A form's window destroyed by another client (a window manager's or a
+// tool's close that destroys instead of asking) goes through the form's close
+// path, as the close button does. Only the window a form has now counts: the
+// toolkit destroys windows of its own when it makes them anew.
+class TDestroyedWindowFilter : public QAbstractNativeEventFilter {
+public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t")
+      return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_DESTROY_NOTIFY)
+      return false;
+    const xcb_window_t window = static_cast<const xcb_destroy_notify_event_t*>(message)->window;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+      TCustomForm* form = Screen->Forms(i);
+      if (!form->HandleAllocated() || !form->Visible() ||
+          static_cast<QWidget*>(form->Impl()->Native())->winId() != window)
+        continue;
+      QTimer::singleShot(0, qApp, [form] {
+        if (!IsForm(form))
+          return;
+        try {
+          if (form == Application->MainForm())
+            Application->CloseMainFormFromOutside();
+          else
+            form->Close();
+        } catch (...) {
+          HandleEventException();
+        }
+      });
+    }
+    return false;
+  }
+};
+
 // At the end of the process. The toolkit ends it from inside the loop when
 // its display goes away: what the main form saves on close is saved on the
 // way out. After a normal end of the loop the forms are freed, as the class
@@ -479,6 +523,8 @@ void TApplication::Initialize() {
   QObject::connect(&timers->hide, &QTimer::timeout, [this] { HideHint(); });
   SetMouseMoveObserver([](TControl* c, TPoint p) { Application->HintMouseMessage(c, p); });
   QApplication::setQuitOnLastWindowClosed(false);
+  if (QGuiApplication::platformName() == "xcb")
+    qApp->installNativeEventFilter(new TDestroyedWindowFilter);
   if (::pipe(signalPipe) == 0) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
@@ -635,13 +681,11 @@ void TApplication::HideHint() {
 
 namespace {
 
-bool EffectiveShowHint(const TControl* c) {
-  return c != nullptr && c->ShowHint();
-}
-
+// The hint text may come from OnShowHint alone, so a control with ShowHint
+// and an empty Hint is a target of its own, as in the class library.
 TControl* HintTarget(TControl* c) {
   for (; c != nullptr; c = c->Parent())
-    if (EffectiveShowHint(c) && !c->Hint().empty())
+    if (c->ShowHint())
       return c;
   return nullptr;
 }
@@ -654,21 +698,27 @@ void TApplication::StartHintTimer(int Delay) {
   timers->pause.start(std::max(1, Delay));
 }
 
-void TApplication::HintMouseMessage(TControl* Control, TPoint) {
+void TApplication::HintMouseMessage(TControl* Control, TPoint ScreenPos) {
   if (!showHint || !timers)
     return;
   TControl* target = HintTarget(Control);
-  if (target == hintControl)
+  if (target != nullptr && target == hintControl &&
+      hintCursorRect.Contains(target->ScreenToClient(ScreenPos)))
     return;
   const bool recently = hintActive || GetTickCount() - lastHintHidden < 500;
-  if (hintControl != nullptr)
-    hintControl->RemoveFreeNotification(this);
   HideHint();
-  hintControl = target;
   timers->pause.stop();
+  if (target != hintControl) {
+    if (hintControl != nullptr)
+      hintControl->RemoveFreeNotification(this);
+    hintControl = target;
+    if (target != nullptr)
+      target->FreeNotification(this);
+  }
   if (target == nullptr)
     return;
-  target->FreeNotification(this);
+  // Until the control answers, the hint holds over the whole control.
+  hintCursorRect = target->ClientRect();
   StartHintTimer(recently ? HintShortPause : HintPause);
 }
 
@@ -679,6 +729,7 @@ void TApplication::ActivateHint(TPoint CursorPos) {
 }
 
 void TApplication::HintTimerExpired() {
+  HideHint();
   if (hintControl == nullptr || !showHint)
     return;
   if (hintWindow == nullptr && HintWindowClass)
@@ -695,19 +746,22 @@ void TApplication::HintTimerExpired() {
   info.CursorPos = hintControl->ScreenToClient(cursor);
   info.HideTimeout = HintHidePause;
   info.HintStr = hintControl->Hint();
-  if (hintControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0)
-    return;
-  bool canShow = true;
-  if (OnShowHint)
+  bool canShow = hintControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  if (canShow && OnShowHint)
     OnShowHint(info.HintStr, canShow, info);
-  if (!canShow || info.HintStr.empty())
+  // A refusal holds only inside the rectangle too: a grid may refuse its
+  // header and show its rows.
+  hintCursorRect = info.CursorRect;
+  if (!canShow || info.HintStr.empty() || hintControl == nullptr)
     return;
   hintWindow->SetColor(info.HintColor);
   TRect r = hintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
   r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintWindow->ActivateHint(r, info.HintStr);
   hintActive = true;
-  if (info.HideTimeout > 0)
+  if (info.ReshowTimeout > 0)
+    StartHintTimer(info.ReshowTimeout);
+  else if (info.HideTimeout > 0)
     timers->hide.start(info.HideTimeout);
 }
 

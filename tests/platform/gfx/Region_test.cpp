@@ -18,9 +18,9 @@ struct TRegion {
 
 std::vector<uint8_t> DataOf(HRGN r) {
   std::vector<uint8_t> data(GetRegionData(r, 0, nullptr));
-  EXPECT_EQ(GetRegionData(r, static_cast<DWORD>(data.size()),
-                          reinterpret_cast<RGNDATA*>(data.data())),
-            data.size());
+  EXPECT_EQ(
+      GetRegionData(r, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())),
+      data.size());
   return data;
 }
 
@@ -77,6 +77,26 @@ TEST(RegionData, BuilderBlocksWithZeroRegionSizeAreAccepted) {
   EXPECT_FALSE(PtInRegion(r.handle, 0, 1));
 }
 
+TEST(RegionData, HugeCoordinatesAreHeldTo27Bits) {
+  // A stored block from a damaged file: the width does not fit in an int.
+  std::vector<uint8_t> data(32 + 16, 0);
+  SetField(data, 0, 32);
+  SetField(data, 4, 1);
+  SetField(data, 8, 1);
+  const int32_t rect[] = {-2147483644, 0, 9, 5};
+  std::memcpy(data.data() + 32, rect, sizeof rect);
+  TRegion r(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
+                            reinterpret_cast<const RGNDATA*>(data.data())));
+  ASSERT_NE(r.handle, nullptr);
+  RECT box{};
+  GetRgnBox(r.handle, &box);
+  EXPECT_EQ(box.left, -(1 << 27));
+  EXPECT_EQ(box.right, 9);
+  EXPECT_TRUE(PtInRegion(r.handle, 8, 4));
+  EXPECT_TRUE(PtInRegion(r.handle, -100000, 0));
+  EXPECT_FALSE(PtInRegion(r.handle, 9, 0));
+}
+
 TEST(RegionData, BadHeadersAndSizesAreRefused) {
   TRegion source(CreateRectRgn(1, 2, 30, 40));
   const std::vector<uint8_t> good = DataOf(source.handle);
@@ -121,14 +141,12 @@ TEST(Regions, PointTestsOfShapes) {
     int x, y;
     bool inside;
   } const cases[] = {
-      {rect.handle, 10, 10, true},     {rect.handle, 19, 14, true},
-      {rect.handle, 20, 14, false},    {rect.handle, 19, 15, false},
-      {ellipse.handle, 10, 5, true},   {ellipse.handle, 0, 5, true},
-      {ellipse.handle, 19, 4, true},   {ellipse.handle, 20, 5, false},
-      {ellipse.handle, 0, 0, false},   {ellipse.handle, 1, 9, false},
-      {round.handle, 10, 0, true},     {round.handle, 0, 10, true},
-      {round.handle, 0, 0, false},     {round.handle, 19, 19, false},
-      {round.handle, 2, 2, true},      {round.handle, 20, 10, false},
+      {rect.handle, 10, 10, true},   {rect.handle, 19, 14, true},    {rect.handle, 20, 14, false},
+      {rect.handle, 19, 15, false},  {ellipse.handle, 10, 5, true},  {ellipse.handle, 0, 5, true},
+      {ellipse.handle, 19, 4, true}, {ellipse.handle, 20, 5, false}, {ellipse.handle, 0, 0, false},
+      {ellipse.handle, 1, 9, false}, {round.handle, 10, 0, true},    {round.handle, 0, 10, true},
+      {round.handle, 0, 0, false},   {round.handle, 19, 19, false},  {round.handle, 2, 2, true},
+      {round.handle, 20, 10, false},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(static_cast<bool>(PtInRegion(c.region, c.x, c.y)), c.inside) << c.x << "," << c.y;
@@ -143,10 +161,8 @@ TEST(Regions, CombineModesAndOffset) {
     int kind;
     bool at11, at33, at55;
   } const cases[] = {
-      {RGN_AND, SIMPLEREGION, false, true, false},
-      {RGN_OR, COMPLEXREGION, true, true, true},
-      {RGN_XOR, COMPLEXREGION, true, false, true},
-      {RGN_DIFF, COMPLEXREGION, true, false, false},
+      {RGN_AND, SIMPLEREGION, false, true, false}, {RGN_OR, COMPLEXREGION, true, true, true},
+      {RGN_XOR, COMPLEXREGION, true, false, true}, {RGN_DIFF, COMPLEXREGION, true, false, false},
       {RGN_COPY, SIMPLEREGION, true, true, false},
   };
   for (const TCase& c : cases) {
@@ -178,8 +194,9 @@ TEST(Regions, FillAndFrameThroughTheViewport) {
     for (int x = 0; x < 12; ++x) {
       const bool inside = x >= 2 && x < 7 && y >= 3 && y < 7;
       const bool edge = inside && (x == 2 || x == 6 || y == 3 || y == 6);
-      const COLORREF expected = !inside ? RGB(255, 255, 255) : edge ? RGB(0, 0, 255)
-                                                                     : RGB(255, 0, 0);
+      const COLORREF expected = !inside ? RGB(255, 255, 255)
+                                : edge  ? RGB(0, 0, 255)
+                                        : RGB(255, 0, 0);
       EXPECT_EQ(GetPixel(dc, x, y), expected) << x << "," << y;
     }
   DeleteObject(red);
