@@ -134,9 +134,10 @@ void FillOne(TLayoutObject& Root, const fs::path& File, TEmbedReport& Report) {
     return;
   }
   const TMetaClass* meta = FindClass(object->ClassName);
-  if (meta == nullptr)
-    throw std::runtime_error(component + ": class " + object->ClassName +
-                             " is unknown to the embed step");
+  if (meta == nullptr) {
+    Report.Skipped.push_back(name + ": class " + object->ClassName + " holds no picture it knows");
+    return;
+  }
   const TPropInfo* info = meta->FindProperty(property);
   std::vector<uint8_t> data;
   if (info != nullptr && info->Kind == pkObject && info->ObjectClass != nullptr)
