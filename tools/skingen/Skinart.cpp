@@ -377,6 +377,15 @@ void Tile(TSkinCanvas& Canvas, const TSkinCanvas& Tile, int Left, int Top, int R
       Canvas.SetPixel(x, y, Tile.Pixel((x - Left) % Tile.Width(), (y - Top) % Tile.Height()));
 }
 
+// As a control drawing it transparently does: the key colour left out.
+void DrawKeyed(TSkinCanvas& Canvas, const TSkinCanvas& Picture, int X, int Y) {
+  const TColor key = ToColor(Picture.Pixel(0, Picture.Height() - 1));
+  for (int y = 0; y < Picture.Height(); ++y)
+    for (int x = 0; x < Picture.Width(); ++x)
+      if (ToColor(Picture.Pixel(x, y)) != key)
+        Canvas.SetPixel(X + x, Y + y, Picture.Pixel(x, y));
+}
+
 void Outline(TSkinCanvas& Canvas, const TMockPart& Place) {
   const int r = Place.Left + Place.Width, b = Place.Top + Place.Height;
   Canvas.Blend(Place.Left, Place.Top, r, Place.Top + 1, Palette::Accent, 0.7);
@@ -444,21 +453,17 @@ TSkinCanvas WizardMock(const std::vector<TSkinFile>& Files) {
   int x = 40;
   for (const char* name : buttons) {
     const char* property = x == 40 ? "ActiveGlyph" : x == 72 ? "DownGlyph" : "UpGlyph";
-    const TSkinCanvas& face = Find(Files, kWizard, name, property);
-    for (int py = 0; py < face.Height(); ++py)
-      for (int px = 0; px < face.Width(); ++px)
-        if (face.Pixel(px, py).R != Palette::Key.R || face.Pixel(px, py).B != Palette::Key.B ||
-            face.Pixel(px, py).G != Palette::Key.G)
-          mock.SetPixel(x + px, 382 + py, face.Pixel(px, py));
+    DrawKeyed(mock, Find(Files, kWizard, name, property), x, 382);
     x += 32;
   }
   const TSkinCanvas& check = Find(Files, kWizard, "cbxNovelty", "CheckGlyph");
-  mock.Draw(check.Crop(0, 0, 16, 16), 40, 270);
-  mock.Draw(check.Crop(16, 0, 16, 16), 40, 294);
+  DrawKeyed(mock, check.Crop(0, 0, 16, 16), 40, 270);
+  DrawKeyed(mock, check.Crop(16, 0, 16, 16), 40, 294);
   const TSkinCanvas& ruler = Find(Files, kWizard, "sliderTimeout", "ImageHRuler");
   for (int rx = 0; rx < 200; ++rx)
     mock.Draw(ruler.Crop(rx % 16, 2, 1, 4), 300 + rx, 280);
-  mock.Draw(Find(Files, kWizard, "sliderTimeout", "ImageHThumb").Crop(1, 0, 11, 18), 360, 273);
+  DrawKeyed(mock, Find(Files, kWizard, "sliderTimeout", "ImageHThumb").Crop(0, 0, 12, 18), 360,
+            273);
   Outline(mock, {"edtName", 300, 310, 200, 20});
   return mock;
 }

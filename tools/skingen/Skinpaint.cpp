@@ -3,6 +3,8 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <cmath>
 
 namespace {
@@ -184,18 +186,73 @@ TSkinCanvas TSkinCanvas::Scaled(int Factor) const {
   return out;
 }
 
+namespace {
+
+using TBgr = std::array<uint8_t, 3>;
+
+TBgr Bytes(TRgb Color) {
+  return TBgr{ToByte(Color.B), ToByte(Color.G), ToByte(Color.R)};
+}
+
+int RowBytes(int Width, int Bits) {
+  return (Width * Bits + 31) / 32 * 4;
+}
+
+// Each colour once, in the order the rows first show them; empty when there
+// are more than 256.
+std::vector<TBgr> ColourTable(const std::vector<std::vector<TBgr>>& Rows) {
+  std::vector<TBgr> table;
+  std::map<TBgr, int> seen;
+  for (const auto& row : Rows)
+    for (const TBgr& c : row)
+      if (seen.emplace(c, static_cast<int>(table.size())).second) {
+        table.push_back(c);
+        if (table.size() > 256)
+          return {};
+      }
+  return table;
+}
+
+void SetColourTable(TBitmap& Bitmap, const std::vector<TBgr>& Table) {
+  std::vector<uint8_t> memory(sizeof(LOGPALETTE) + Table.size() * sizeof(PALETTEENTRY));
+  auto* palette = reinterpret_cast<LOGPALETTE*>(memory.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = static_cast<WORD>(Table.size());
+  for (std::size_t i = 0; i < Table.size(); ++i)
+    palette->palPalEntry[i] = PALETTEENTRY{Table[i][2], Table[i][1], Table[i][0], 0};
+  HPALETTE handle = CreatePalette(palette);
+  Bitmap.SetPalette(handle);
+  DeleteObject(handle);
+}
+
+} // namespace
+
+// A picture of few colours (flat skins) is stored with a colour table when
+// that makes it smaller.
 std::unique_ptr<TBitmap> TSkinCanvas::ToBitmap() const {
+  std::vector<std::vector<TBgr>> rows(height, std::vector<TBgr>(width));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rows[y][x] = Bytes(Pixel(x, y));
+  const std::vector<TBgr> table = ColourTable(rows);
+  const bool indexed = !table.empty() && 4 * static_cast<int>(table.size()) +
+                                                 height * RowBytes(width, 8) <
+                                             height * RowBytes(width, 24);
   auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetPixelFormat(indexed ? pf8bit : pf24bit);
   bitmap->SetSize(width, height);
+  if (indexed)
+    SetColourTable(*bitmap, table);
+  std::map<TBgr, uint8_t> index;
+  for (std::size_t i = 0; i < table.size(); ++i)
+    index[table[i]] = static_cast<uint8_t>(i);
   for (int y = 0; y < height; ++y) {
     auto* row = static_cast<uint8_t*>(bitmap->ScanLine(y));
-    for (int x = 0; x < width; ++x) {
-      const TRgb c = Pixel(x, y);
-      row[x * 3] = ToByte(c.B);
-      row[x * 3 + 1] = ToByte(c.G);
-      row[x * 3 + 2] = ToByte(c.R);
-    }
+    for (int x = 0; x < width; ++x)
+      if (indexed)
+        row[x] = index[rows[y][x]];
+      else
+        std::copy(rows[y][x].begin(), rows[y][x].end(), row + 3 * x);
   }
   return bitmap;
 }
