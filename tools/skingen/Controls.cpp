@@ -76,9 +76,9 @@ TSkinCanvas CheckStrip() {
     strip.Fill(Moved(Minus(RoundBox(2, 2, 14, 14, 2), RoundBox(2, 2, 14, 13, 2)), x, 0),
                Palette::Highlight, 0.8);
     if (frame == 0)
-      strip.Fill(Moved(Union({Stroke(3.6, 7.6, 6.6, 10.6, 2.2), Stroke(5.8, 10.6, 12.4, 4, 2.2)}),
-                       x, 0),
-                 Palette::Accent);
+      strip.Fill(
+          Moved(Union({Stroke(3.6, 7.6, 6.6, 10.6, 2.2), Stroke(5.8, 10.6, 12.4, 4, 2.2)}), x, 0),
+          Palette::Accent);
   }
   return strip;
 }

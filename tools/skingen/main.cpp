@@ -29,7 +29,8 @@ int Usage() {
 void WriteFile(const fs::path& Path, const std::vector<uint8_t>& Bytes) {
   fs::create_directories(Path.parent_path());
   std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+  out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
   if (!out.flush())
     throw std::runtime_error("cannot write " + Path.string());
 }
@@ -44,8 +45,7 @@ void WriteAll(const fs::path& Folder) {
 }
 
 void Embed(const std::string& Layout) {
-  const TEmbedReport report =
-      EmbedSkin(Layout, (fs::path(Layout).parent_path() / "skin").string());
+  const TEmbedReport report = EmbedSkin(Layout, (fs::path(Layout).parent_path() / "skin").string());
   for (const std::string& skipped : report.Skipped)
     std::cout << "  skipped " << skipped << "\n";
   std::cout << Layout << ": " << report.Filled << " properties filled\n";

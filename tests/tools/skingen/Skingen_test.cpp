@@ -32,9 +32,9 @@ const std::string kSkinDir = std::string(WT_SOURCE_DIR) + "/resources/skin";
 
 // The classes of the test layouts, named so that the reader knows them.
 [[maybe_unused]] const TMetaClass* const kClasses[] = {
-    &MetaOf<TepRegionForm>(), &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
-    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),  &MetaOf<TepBitmap>(),
-    &MetaOf<TImage>(),         &MetaOf<TLabel>(),        &MetaOf<TepWavePlayer>()};
+    &MetaOf<TepRegionForm>(),  &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
+    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),   &MetaOf<TepBitmap>(),
+    &MetaOf<TImage>(),         &MetaOf<TLabel>(),         &MetaOf<TepWavePlayer>()};
 
 struct TRun {
   int Status = -1;
@@ -150,10 +150,17 @@ TEST(SkinGenerator, WindowMasksAreOneBitRoundedRectangles) {
     struct Case {
       int x, y;
       TColor colour;
-    } cases[] = {{0, 0, clWhite},          {width - 1, 0, clWhite},  {0, height - 1, clWhite},
-                 {width - 1, height - 1, clWhite}, {2, 2, clWhite}, {3, 3, clBlack},
-                 {width / 2, 0, clBlack},  {0, height / 2, clBlack}, {width - 1, height / 2, clBlack},
-                 {width / 2, height - 1, clBlack}, {width / 2, height / 2, clBlack}};
+    } cases[] = {{0, 0, clWhite},
+                 {width - 1, 0, clWhite},
+                 {0, height - 1, clWhite},
+                 {width - 1, height - 1, clWhite},
+                 {2, 2, clWhite},
+                 {3, 3, clBlack},
+                 {width / 2, 0, clBlack},
+                 {0, height / 2, clBlack},
+                 {width - 1, height / 2, clBlack},
+                 {width / 2, height - 1, clBlack},
+                 {width / 2, height / 2, clBlack}};
     for (const Case& k : cases)
       EXPECT_EQ(c->Pixels(k.x, k.y), k.colour) << layout << " at " << k.x << "," << k.y;
   }
@@ -192,7 +199,8 @@ protected:
   // pictures as resources/ has them.
   std::string Prepare(const std::string& Name) {
     fs::create_directory_symlink(kSkinDir, dir.File("skin"));
-    return dir.Write(Name + ".lay", ReadFileBytes(std::string(WT_TEST_DATA_DIR) + "/" + Name + ".lay"));
+    return dir.Write(Name + ".lay",
+                     ReadFileBytes(std::string(WT_TEST_DATA_DIR) + "/" + Name + ".lay"));
   }
 
   // Checks every manifest picture of Layout whose component the form has
@@ -256,8 +264,7 @@ TEST_F(EmbedStep, FillsThePicturesThatTheControlsReadBackAtTheirSizes) {
   } cases[] = {{307, 112, true}, {0, 112, true},    {614, 112, true}, {307, 0, true},
                {0, 0, false},    {614, 223, false}, {2, 2, false},    {615, 112, false}};
   for (const Case& c : cases)
-    EXPECT_EQ(PtInRegion(shaped->WindowRegion(), c.x, c.y) != 0, c.inside)
-        << c.x << "," << c.y;
+    EXPECT_EQ(PtInRegion(shaped->WindowRegion(), c.x, c.y) != 0, c.inside) << c.x << "," << c.y;
 
   // Filling again changes nothing.
   ASSERT_EQ(Skingen("--embed " + layout).Status, 0);
@@ -268,8 +275,9 @@ TEST_F(EmbedStep, SlidersUseTheirPicturesAndOtherClassesAreLeftAlone) {
   const std::string layout = Prepare("frmWizard");
   const TRun run = Skingen("--embed " + layout);
   ASSERT_EQ(run.Status, 0) << run.Output;
-  EXPECT_NE(run.Output.find("skipped cbxSilent.CheckGlyph.bmp: class TLabel holds no picture it knows"),
-            std::string::npos)
+  EXPECT_NE(
+      run.Output.find("skipped cbxSilent.CheckGlyph.bmp: class TLabel holds no picture it knows"),
+      std::string::npos)
       << run.Output;
   ReadComponentLayout(form, ReadFileBytes(layout), "frmWizard.lay");
   // Mask and skin, thumb and ruler, the check strip, four button faces.
