@@ -104,6 +104,21 @@ uint32_t Le(const std::string& Bytes, std::size_t At, int Count) {
   return v;
 }
 
+// <build>/screenshots/<Name>.png of what the surface in Dc shows.
+void SaveScreenshot(HDC Dc, int Width, int Height, const std::string& Name) {
+  TBitmap shot;
+  shot.SetPixelFormat(pf24bit);
+  shot.SetSize(Width, Height);
+  BitBlt(shot.Canvas()->Handle(), 0, 0, Width, Height, Dc, 0, 0, SRCCOPY);
+  const fs::path dir = fs::path(WT_BINARY_DIR) / "screenshots";
+  fs::create_directories(dir);
+  const std::string bmp = (dir / (Name + ".bmp")).string();
+  shot.SaveToFile(bmp);
+  ASSERT_EQ(
+      std::system(("convert '" + bmp + "' '" + (dir / (Name + ".png")).string() + "'").c_str()), 0);
+  fs::remove(bmp);
+}
+
 } // namespace
 
 TEST(SkinGenerator, RemakesTheCommittedFilesByteForByte) {
@@ -254,6 +269,35 @@ TEST_F(EmbedStep, FillsThePicturesThatTheControlsReadBackAtTheirSizes) {
   // arrow, the hint wallpaper, the beep, the mask and the skin.
   EXPECT_EQ(CheckPictures("frmMain"), 11);
   EXPECT_EQ(static_cast<TLabel*>(form->FindComponent("lblTimer"))->Caption(), "kept as written");
+
+  // The window as the controls paint it: the skin, with each picture where
+  // its control stands (the label paints its own face).
+  form->Repaint();
+  Pump();
+  TBitmap skin, expected;
+  skin.LoadFromFile(kSkinDir + "/frmMain/epRegionForm1.Picture.bmp");
+  expected.SetPixelFormat(pf24bit);
+  expected.SetSize(615, 224);
+  expected.Canvas()->Draw(0, 0, &skin);
+  for (const auto& [file, x, y] :
+       {std::tuple{"btnPlay.UpGlyph.bmp", 421, 4}, std::tuple{"btnClose.UpGlyph.bmp", 585, 4},
+        std::tuple{"bmpUp.Picture.bmp", 0, 0}}) {
+    TBitmap picture;
+    picture.LoadFromFile(kSkinDir + "/frmMain/" + file);
+    expected.Canvas()->Draw(x, y, &picture);
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, form->Impl()->Surface());
+  SaveScreenshot(dc, 615, 224, "embed-frmMain");
+  int differing = 0;
+  for (int y = 0; y < 224; ++y)
+    for (int x = 0; x < 615; ++x)
+      if (!(x >= 120 && x < 210 && y >= 8 && y < 22) &&
+          GetPixel(dc, x, y) != static_cast<COLORREF>(expected.Canvas()->Pixels(x, y)))
+        ++differing;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(differing, 0);
 
   // The window takes the mask's shape from the stored region.
   auto* shaped = static_cast<TepRegionForm*>(form->FindComponent("epRegionForm1"));
