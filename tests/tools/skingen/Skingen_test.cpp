@@ -81,7 +81,8 @@ std::vector<TManifestRow> Manifest() {
     std::string size;
     cells.ignore(2);
     std::getline(cells, size, '|');
-    std::sscanf(size.c_str(), "%d x %d", &row.Width, &row.Height);
+    if (std::sscanf(size.c_str(), "%d x %d", &row.Width, &row.Height) != 2)
+      row.Width = row.Height = 0;
     const fs::path path(row.Path);
     row.Layout = path.parent_path().string();
     const std::string stem = path.stem().string();
@@ -347,4 +348,74 @@ TEST_F(EmbedStep, ABrokenPictureOrAMissingFolderLeavesTheLayoutAsItWas) {
   EXPECT_NE(run.Status, 0);
   EXPECT_NE(run.Output.find("no pictures for frmOther"), std::string::npos) << run.Output;
   EXPECT_TRUE(ReadFileBytes(other) == before);
+}
+
+// The windows' own layouts, once they stand: each must hold the current
+// pictures, as the embed step would fill them now, and every picture it
+// holds must decode to the manifest's size.
+namespace {
+
+const TLayoutObject* FindObject(const TLayoutObject& Object, const std::string& Name) {
+  if (Object.Name == Name)
+    return &Object;
+  for (const TLayoutObject& child : Object.Children)
+    if (const TLayoutObject* found = FindObject(child, Name))
+      return found;
+  return nullptr;
+}
+
+// The stored picture's size; {-1, -1} when the property holds none.
+std::pair<int, int> StoredSize(const TLayoutObject& Object, const std::string& Property) {
+  const TMetaClass* meta = FindClass(Object.ClassName);
+  const TPropInfo* info = meta != nullptr ? meta->FindProperty(Property) : nullptr;
+  for (const TLayoutProperty& p : Object.Properties) {
+    if (p.Name != Property + ".Data" || info == nullptr || info->ObjectClass == nullptr)
+      continue;
+    TMemoryStream stream;
+    stream.WriteBuffer(p.Value.Bytes.data(), static_cast<int>(p.Value.Bytes.size()));
+    stream.SetPosition(0);
+    if (info->ObjectClass->ClassName == "TPicture") {
+      TPicture picture;
+      picture.ReadData(&stream);
+      return {picture.Width(), picture.Height()};
+    }
+    TBitmap bitmap;
+    bitmap.ReadData(&stream);
+    return {bitmap.Width(), bitmap.Height()};
+  }
+  return {-1, -1};
+}
+
+} // namespace
+
+TEST(CommittedLayouts, HoldTheCurrentPicturesAtTheManifestSizes) {
+  const fs::path resources = fs::path(WT_SOURCE_DIR) / "resources";
+  int layouts = 0;
+  for (const std::string name : {"frmMain", "frmSmallView", "frmWizard"}) {
+    const fs::path layout = resources / (name + ".lay");
+    if (!fs::exists(layout))
+      continue;
+    ++layouts;
+    TTempDir dir;
+    fs::create_directory_symlink(kSkinDir, dir.File("skin"));
+    const std::string committed = ReadFileBytes(layout.string());
+    const std::string copy = dir.Write(name + ".lay", committed);
+    ASSERT_EQ(Skingen("--embed " + copy).Status, 0) << name;
+    EXPECT_TRUE(ReadFileBytes(copy) == committed)
+        << name << ".lay does not hold the current pictures: run skingen --embed on it";
+
+    const TLayoutObject tree = ParseLayout(committed, name + ".lay");
+    for (const TManifestRow& row : Manifest()) {
+      const TLayoutObject* object = row.Layout == name ? FindObject(tree, row.Component) : nullptr;
+      if (object == nullptr || row.Width == 0)
+        continue;
+      const auto [width, height] = StoredSize(*object, row.Property);
+      if (width < 0)
+        continue; // a class without that picture: the embed step left it out
+      EXPECT_EQ(width, row.Width) << row.Path;
+      EXPECT_EQ(height, row.Height) << row.Path;
+    }
+  }
+  if (layouts == 0)
+    GTEST_SKIP() << "no window layout under resources/ yet";
 }
