@@ -59,7 +59,7 @@ const TButtonSpec kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add, 0, 0},
                                       {"btnUrlScanAck", TIcon::Next, 0, 0},
                                       {"btnUrlScanOk", TIcon::Ok, 0, 0},
                                       {"btnUrlScanCancel", TIcon::Close, 0, 0},
-                                      {"btnClearAllCacheData", TIcon::Trash, 0, 0},
+
                                       {"btnOptionsOK", TIcon::Ok, 0, 0}};
 
 const char* const kWizardChecks[] = {

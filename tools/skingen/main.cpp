@@ -37,6 +37,9 @@ void WriteFile(const fs::path& Path, const std::vector<uint8_t>& Bytes) {
 
 void WriteAll(const fs::path& Folder) {
   const std::vector<TSkinFile> files = MakeSkinFiles();
+  // A picture no longer made must not stay behind.
+  for (const TSkinFile& file : files)
+    fs::remove_all(Folder / file.Layout);
   for (const TSkinFile& file : files)
     WriteFile(Folder / file.Path(), file.Bytes());
   const std::string manifest = ManifestText(files);
