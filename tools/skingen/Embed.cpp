@@ -135,7 +135,8 @@ void FillOne(TLayoutObject& Root, const fs::path& File, TEmbedReport& Report) {
   }
   const TMetaClass* meta = FindClass(object->ClassName);
   if (meta == nullptr) {
-    Report.Skipped.push_back(name + ": class " + object->ClassName + " holds no picture it knows");
+    Report.Skipped.push_back(name + ": " + object->ClassName +
+                             " is not a class the embed step fills");
     return;
   }
   const TPropInfo* info = meta->FindProperty(property);

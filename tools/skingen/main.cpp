@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,11 @@ void WriteFile(const fs::path& Path, const std::vector<uint8_t>& Bytes) {
 void WriteAll(const fs::path& Folder) {
   const std::vector<TSkinFile> files = MakeSkinFiles();
   // A picture no longer made must not stay behind.
+  std::set<std::string> layouts;
   for (const TSkinFile& file : files)
-    fs::remove_all(Folder / file.Layout);
+    layouts.insert(file.Layout);
+  for (const std::string& layout : layouts)
+    fs::remove_all(Folder / layout);
   for (const TSkinFile& file : files)
     WriteFile(Folder / file.Path(), file.Bytes());
   const std::string manifest = ManifestText(files);
