@@ -42,25 +42,30 @@ const TButtonSpec kSmallButtons[] = {
 
 const TButtonSpec kWizardMorphs[] = {{"ibtnMainOk", TIcon::Ok, 570, 4}};
 
-const TButtonSpec kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add, 0, 0},
-                                      {"ibtnDeleteUrl", TIcon::Remove, 0, 0},
-                                      {"ibtnProperties", TIcon::Edit, 0, 0},
-                                      {"ibtnImport", TIcon::Scan, 0, 0},
-                                      {"ibtnOptions", TIcon::Settings, 0, 0},
-                                      {"btnSourceAccept", TIcon::Ok, 0, 0},
-                                      {"btnSourceCancel", TIcon::Close, 0, 0},
-                                      {"btnAcceptDeleteSource", TIcon::Trash, 0, 0},
-                                      {"btnCancelDeleteSource", TIcon::Close, 0, 0},
-                                      {"btnTestUrl", TIcon::Play, 0, 0},
-                                      {"btnAbortTest", TIcon::Stop, 0, 0},
-                                      {"btnTestFinished", TIcon::Next, 0, 0},
-                                      {"btnUrlScanConnect", TIcon::Scan, 0, 0},
-                                      {"btnUrlScanAbort", TIcon::Stop, 0, 0},
-                                      {"btnUrlScanAck", TIcon::Next, 0, 0},
-                                      {"btnUrlScanOk", TIcon::Ok, 0, 0},
-                                      {"btnUrlScanCancel", TIcon::Close, 0, 0},
+// The wizard's bitmap buttons: drawn transparently wherever they stand.
+struct TGlyphSpec {
+  const char* Component;
+  TIcon Icon;
+};
 
-                                      {"btnOptionsOK", TIcon::Ok, 0, 0}};
+const TGlyphSpec kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add},
+                                     {"ibtnDeleteUrl", TIcon::Remove},
+                                     {"ibtnProperties", TIcon::Edit},
+                                     {"ibtnImport", TIcon::Scan},
+                                     {"ibtnOptions", TIcon::Settings},
+                                     {"btnSourceAccept", TIcon::Ok},
+                                     {"btnSourceCancel", TIcon::Close},
+                                     {"btnAcceptDeleteSource", TIcon::Trash},
+                                     {"btnCancelDeleteSource", TIcon::Close},
+                                     {"btnTestUrl", TIcon::Play},
+                                     {"btnAbortTest", TIcon::Stop},
+                                     {"btnTestFinished", TIcon::Next},
+                                     {"btnUrlScanConnect", TIcon::Scan},
+                                     {"btnUrlScanAbort", TIcon::Stop},
+                                     {"btnUrlScanAck", TIcon::Next},
+                                     {"btnUrlScanOk", TIcon::Ok},
+                                     {"btnUrlScanCancel", TIcon::Close},
+                                     {"btnOptionsOK", TIcon::Ok}};
 
 const char* const kWizardChecks[] = {
     "cbxNewsExtract", "cbxNovelty", "cbxKeepTrack",   "cbxIgnoreTags",     "cbxIgnoreDates",
@@ -323,7 +328,7 @@ void AddWizard(std::vector<TSkinFile>& Files) {
                           "page panels' wallpaper, tiles", PageWallpaper()));
   Files.push_back(Picture(kWizard, "bmpCmdWallpaper", "TepBitmap", "Bitmap",
                           "command panels' wallpaper, tiles", CommandWallpaper()));
-  for (const TButtonSpec& spec : kWizardButtons)
+  for (const TGlyphSpec& spec : kWizardButtons)
     for (const TStateSpec& s : kButtonStates)
       Files.push_back(Picture(kWizard, spec.Component, "TepBMPButton", s.Property,
                               IconName(spec.Icon) + " button, " + s.Name,
