@@ -6,6 +6,7 @@
 #include "tools/skingen/Wordmark.h"
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 namespace {
@@ -203,16 +204,23 @@ TSkinCanvas ResizeGrip() {
   return grip;
 }
 
-// Seamless: every pattern repeats a whole number of times across 64 pixels.
-TSkinCanvas PageWallpaper() {
-  TSkinCanvas wall(64, 64, Palette::BodyTop);
-  const double k = 2 * std::numbers::pi / 8;
+// A quiet 64 x 64 tile of Base, lighter or darker by Lightness at each
+// pixel; seamless when every pattern in it repeats a whole number of times
+// across 64 pixels.
+TSkinCanvas Paper(TRgb Base, const std::function<double(int X, int Y)>& Lightness) {
+  TSkinCanvas wall(64, 64, Base);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
-      wall.SetPixel(x, y,
-                    Shade(Rgb(0x2E353E), 0.012 * (std::cos(k * (x + y)) + std::cos(k * (x - y))) +
-                                             0.012 * Grain(x, y, 1)));
+      wall.SetPixel(x, y, Shade(Base, Lightness(x, y)));
   return wall;
+}
+
+// A fine cross-hatch.
+TSkinCanvas PageWallpaper() {
+  const double k = 2 * std::numbers::pi / 8;
+  return Paper(Rgb(0x2E353E), [k](int X, int Y) {
+    return 0.012 * (std::cos(k * (X + Y)) + std::cos(k * (X - Y))) + 0.012 * Grain(X, Y, 1);
+  });
 }
 
 TSkinCanvas CommandWallpaper() {
@@ -223,15 +231,12 @@ TSkinCanvas CommandWallpaper() {
   return wall;
 }
 
+// Soft diagonal bands.
 TSkinCanvas HintWallpaper() {
-  TSkinCanvas wall(64, 64, Palette::HintPaper);
   const double k = 2 * std::numbers::pi / 16;
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      wall.SetPixel(
-          x, y,
-          Shade(Palette::HintPaper, 0.22 * std::cos(k * (x + y)) * 0.08 + 0.01 * Grain(x, y, 2)));
-  return wall;
+  return Paper(Palette::HintPaper, [k](int X, int Y) {
+    return 0.22 * std::cos(k * (X + Y)) * 0.08 + 0.01 * Grain(X, Y, 2);
+  });
 }
 
 // Drawn into the grid's title row, whose cells are plain grey.
