@@ -292,7 +292,7 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
 void TfrmMain::ReportSaveFailure(const AnsiString& fileName) {
   const AnsiString text = "The file " + fileName +
                           " could not be written; the previous version was kept.";
-  Application->MessageBox(text.c_str(), "Welka Tidor", MB_OK | MB_ICONERROR);
+  MessageBox(text.c_str(), "Welka Tidor", MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::FormKeyDown(TObject*, uint16_t& Key, TShiftState) {
@@ -837,13 +837,17 @@ void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintI
 }
 
 void TfrmMain::OpenUrl(const AnsiString& url) {
-  if (!IsOpenableLink(url, files.CacheFolder))
-    return;
+  if (IsOpenableLink(url, files.CacheFolder))
+    LaunchUrl(url);
+}
+
+void TfrmMain::LaunchUrl(const AnsiString& url) {
   new USdkUrlLauncher(Handle(), url.c_str(), ulmShellOpen);
 }
 
+// The help page is ours, not a link of a page: the link rule does not apply.
 void TfrmMain::btnHelpClick(TObject*) {
-  OpenUrl(HelpPageUrl(files.HelpFolder, settings->language));
+  LaunchUrl(HelpPageUrl(files.HelpFolder, settings->language));
 }
 
 WT_PUBLISH(TfrmMain, TForm) {

@@ -233,6 +233,8 @@ private:
   void AppendRequestLog(const AnsiString& line) const;
   void OpenMenuItemLink();
   void ReportSaveFailure(const AnsiString& fileName);
+  // Starts the launcher thread with the shell's "open".
+  void LaunchUrl(const AnsiString& url);
   TPoint GridCellOnScreen(int col, int row) const;
 
   bool alive = false;

@@ -188,15 +188,16 @@ bool CSystemConfigurator::Load() {
 }
 
 bool CSystemConfigurator::Save() {
-  TIniFile ini(iniFile);
   try {
+    TIniFile ini(iniFile);
     for (const TIniKey& key : StoredKeys(*this))
       WriteKey(ini, key);
     SaveFontToIni(&ini, NormalFont.get(), "Font.Normal");
     SaveFontToIni(&ini, FullModeFont.get(), "Font.Fullmode");
     ini.WriteString("Font.Normal", "Bkg", std::to_string(NormalBkgColor));
     ini.WriteString("Font.Fullmode", "Bkg", std::to_string(FullModeBkgColor));
-  } catch (const EIniFileException&) {
+  } catch (const std::exception&) {
+    // An unreadable or unwritable file, whatever the cause.
     return false;
   }
   return true;
