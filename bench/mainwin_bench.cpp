@@ -149,6 +149,9 @@ void Watch(int seconds) {
   dir.Write("welkatidor.INI", "[Request]\nTimeOut=0\nMaxRequest=10\n[Misc]\nBip=0\n");
   auto* form = new TfrmMain(nullptr, dir.File("welkatidor"));
   form->Show();
+  // The first passes show and paint the window for the first time.
+  Application->ProcessMessages();
+  Application->ProcessMessages();
   double worst = 0;
   int round = 0;
   const auto start = Clock::now();

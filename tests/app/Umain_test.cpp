@@ -3,6 +3,7 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Uvclfunctions.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
@@ -11,6 +12,7 @@
 #include "platform/rtl/Messages.h"
 #include "skin/Epmorph.h"
 #include "skin/Wavctrl.h"
+#include "tests/platform/ui/FormFixture.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -607,6 +609,54 @@ TEST_F(MainWindow, ItemMenuAndHintsByKind) {
   // A page copy that is gone leads to the page itself.
   ASSERT_TRUE(form->GridCellHint(2, 3, hint));
   EXPECT_NE(hint.find("Url    :http://127.0.0.1:9/a.html"), AnsiString::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The grid as drawn: rows by age, the selected row, and the sort arrow.
+TEST_F(MainWindow, GridRowsAreDrawnByAgeWithTheSortArrow) {
+  WriteFiles(FiveSources,
+             {{"alpha", 2, "Fresh", "/1.html", 0, "d1"},
+              {"alpha", 12, "Twelve seconds", "/2.html", 0, "d2"},
+              {"alpha", 25, "Settled", "/3.html", 0, "d3"},
+              {"alpha", 40, "Selected", "/4.html", 0, "d4"}},
+             "[ColWidth.News]\nDate=86\nSource=84\nHeader=231\n");
+  Make();
+  form->Show();
+  Pump();
+  form->sgNews->SetRow(4);
+  // A point of a row's source column right of its short text.
+  auto rowColour = [this](int row) {
+    const TRect cell = form->sgNews->CellRect(1, row);
+    return PixelAt(form->sgNews, cell.Right - 3, (cell.Top + cell.Bottom) / 2);
+  };
+  TColor selected;
+  ScaleColor(NormalBkgColor, selected, BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  const std::pair<int, TColor> rows[] = {
+      {1, NormalBkgShades[0]}, {2, NormalBkgShades[2]}, {3, NormalBkgColor}, {4, selected}};
+  for (const auto& [row, colour] : rows)
+    EXPECT_EQ(rowColour(row), ColorToRGB(colour)) << row;
+
+  // The 9 x 9 corner of the date title where its arrow goes.
+  auto arrowPixels = [this] {
+    const TRect cell = form->sgNews->CellRect(0, 0);
+    std::vector<COLORREF> pixels;
+    for (int y = cell.Top + 2; y < cell.Top + 11; ++y)
+      for (int x = cell.Right - 10; x < cell.Right - 1; ++x)
+        pixels.push_back(PixelAt(form->sgNews, x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> none = arrowPixels(); // key 0 has no arrow
+  EXPECT_EQ(std::count(none.begin(), none.end(), RGB(128, 128, 128)), 81);
+  form->SortNewsList(1, true);
+  const std::vector<COLORREF> up = arrowPixels();
+  form->SortNewsList(1, false);
+  const std::vector<COLORREF> down = arrowPixels();
+  EXPECT_NE(up, none);
+  EXPECT_NE(down, none);
+  EXPECT_NE(up, down);
 }
 
 } // namespace
