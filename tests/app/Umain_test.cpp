@@ -383,6 +383,31 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblMessage->Caption(), "");
 }
 
+// Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
+TEST_F(MainWindow, FilterAndBeepKeepWorkingAfterWeeksOfUptime) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"alpha", 70, "Rates go up", "/2.html", 0, ""}});
+  now = (uint64_t{1} << 31) + 500;
+  Make();
+  form->btnPauseClick(form);
+  Seconds(4);
+  form->edFilter->SetText("storm");
+  Seconds(1);
+  EXPECT_EQ(form->ShownItems().size(), 1u);
+
+  now = (uint64_t{1} << 32) - 300;
+  NewsSource* alpha = form->Sources()->GetSource(0);
+  Arrive(form, "one");
+  form->OnNewsReceived(alpha, 1);
+  now += 200;
+  Arrive(form, "two");
+  form->OnNewsReceived(alpha, 1);
+  now += 400;
+  Arrive(form, "three");
+  form->OnNewsReceived(alpha, 1);
+  EXPECT_EQ(beeps, 2);
+}
+
 TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   WriteFiles(FiveSources, {});
   Make();
