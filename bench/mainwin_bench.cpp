@@ -152,13 +152,16 @@ void Watch(int seconds) {
   // The first passes show and paint the window for the first time.
   Application->ProcessMessages();
   Application->ProcessMessages();
-  double worst = 0;
+  double worst = 0, worstAt = 0;
   int round = 0;
   const auto start = Clock::now();
   while (MsSince(start) < seconds * 1000.0) {
     const auto pass = Clock::now();
     Application->ProcessMessages();
-    worst = std::max(worst, MsSince(pass));
+    if (MsSince(pass) > worst) {
+      worst = MsSince(pass);
+      worstAt = MsSince(start) / 1000;
+    }
     if (MsSince(start) >= (round + 1) * 100000.0) {
       ++round;
       std::printf("round %d (%d requests so far): heap in use %.1f KiB, longest pass %.1f ms\n",
@@ -167,8 +170,9 @@ void Watch(int seconds) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  std::printf("watching %d s: the longest event-loop pass took %.1f ms; %zu items received\n",
-              seconds, worst, form->AllItems().size());
+  std::printf("watching %d s: the longest event-loop pass took %.1f ms, %.0f s in; %zu items "
+              "received\n",
+              seconds, worst, worstAt, form->AllItems().size());
   delete form;
   StopAllTransactions();
 }

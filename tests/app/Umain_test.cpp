@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -419,6 +420,34 @@ TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   EXPECT_EQ(form->NewsCount(), 1);
   Seconds(2);
   EXPECT_EQ(form->NewsCount(), 0);
+}
+
+TEST_F(MainWindow, DebugModeLogsEachRequestAndReport) {
+  TScriptedServer server;
+  WriteFiles({{"alpha", server.Url("a.html"), true}}, {}, "[Misc]\nDebug=604193827\n");
+  Make();
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  form->btnRequestNewsClick(form);
+  Arrive(form, "one");
+  Arrive(form, "two");
+  form->OnNewsReceived(form->Sources()->GetSource(0), 2);
+  std::filesystem::current_path(before);
+  const std::string log = ReadFileBytes(dir.File("request.log"));
+  const std::string time = R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] \d\d:\d\d:\d\d \d{4})";
+  EXPECT_TRUE(std::regex_match(
+      log, std::regex(">> " + time + " alpha\n<< " + time + " alpha Found \\[2\\]\n")))
+      << log;
+}
+
+TEST_F(MainWindow, AThousandIdleEventsShowDots) {
+  Make();
+  bool done = true;
+  for (int i = 0; i < 999; ++i)
+    form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "No news available");
+  form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "... ");
 }
 
 TEST_F(MainWindow, PlayAndPause) {
