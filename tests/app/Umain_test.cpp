@@ -11,6 +11,7 @@
 #include "engine/Newstools.h"
 #include "platform/rtl/Messages.h"
 #include "skin/Epmorph.h"
+#include "skin/Regions.h"
 #include "skin/Wavctrl.h"
 #include "tests/platform/ui/FormFixture.h"
 #include "tests/support/FakeDesktop.h"
@@ -152,6 +153,12 @@ TEST_F(MainWindow, ConstructionShowsWhatTheFilesHold) {
   EXPECT_FALSE(form->pnlDebug->Visible());
   EXPECT_TRUE(form->Running());
   EXPECT_TRUE(form->Alive());
+  // The skin and the beep come with the layout; the beep never holds up the
+  // window.
+  EXPECT_EQ(form->epRegionForm1->Mask()->Width(), 615);
+  EXPECT_EQ(form->epRegionForm1->Picture()->Height(), 224);
+  EXPECT_GT(form->bipPlayer->Wave()->Data()->Size(), 1000);
+  EXPECT_TRUE(form->bipPlayer->Options().Contains(wpoAsync));
   // The grid's row height follows its font.
   EXPECT_EQ(form->sgNews->DefaultRowHeight(), std::abs(form->sgNews->Font()->Height()) + 4);
 }
