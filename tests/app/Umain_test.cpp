@@ -741,3 +741,25 @@ TEST_F(MainWindow, GridRowsAreDrawnByAgeWithTheSortArrow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindow, DraggingALabelSnapsTheWindowToTheScreensEdge) {
+  Make();
+  form->SetBounds(300, 200, form->Width(), form->Height());
+  form->Show();
+  Pump();
+  const TPoint grip = form->lblMessage->ClientToScreen({20, 5});
+  SimulateMouseDown(grip, mbLeft);
+  SimulateMouseMove({grip.X - 100, grip.Y - 50});
+  EXPECT_EQ(form->Left(), 200);
+  EXPECT_EQ(form->Top(), 150);
+  SimulateMouseMove({grip.X - 294, grip.Y - 50}); // 6 pixels from the left edge
+  EXPECT_EQ(form->Left(), 0);
+  EXPECT_EQ(form->Top(), 150);
+  SimulateMouseUp({grip.X - 294, grip.Y - 50}, mbLeft);
+  SimulateMouseMove({grip.X, grip.Y});
+  EXPECT_EQ(form->Left(), 0); // the drag has ended
+}
+
+} // namespace
