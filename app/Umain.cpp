@@ -308,7 +308,7 @@ void TfrmMain::btnPropertiesClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
+  frmWizard->ApplyLanguage(settings.get());
   frmWizard->ShowModal();
   ApplyConnectionAndHints();
   ApplyLanguage();
@@ -321,8 +321,8 @@ void TfrmMain::btnAboutClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
-  frmWizard->ShowAboutPage();
+  frmWizard->ApplyLanguage(settings.get());
+  frmWizard->ShowAbout();
   frmWizard->ShowModal();
 #endif
 }
