@@ -1,5 +1,6 @@
 #include "app/Usmallview.h"
 
+#include "app/Umain.h"
 #include "app/Uvclfunctions.h"
 #include "engine/Newsdata.h"
 #include "platform/ui/Layout.h"
@@ -63,22 +64,36 @@ int Clamp(int Value, int Low, int High) {
   return High < Low ? Low : std::clamp(Value, Low, High);
 }
 
+// The main window behind the interface the full-mode window forwards to. It
+// is reached through frmMain, which the main window clears as it goes.
+class TMainWindowHost : public TSmallViewHost {
+public:
+  CSystemConfigurator* Settings() override { return frmMain->Settings(); }
+  void SortNewsList(int32_t key, bool ascending) override { frmMain->SortNewsList(key, ascending); }
+  void OpenUrl(const AnsiString& url) override { frmMain->OpenUrl(url); }
+  void btnPauseClick(TObject* Sender) override { frmMain->btnPauseClick(Sender); }
+  void btnPlayClick(TObject* Sender) override { frmMain->btnPlayClick(Sender); }
+  void btnPropertiesClick(TObject* Sender) override { frmMain->btnPropertiesClick(Sender); }
+  void btnAboutClick(TObject* Sender) override { frmMain->btnAboutClick(Sender); }
+  void sgNewsContextPopup(TObject* Sender, TPoint MousePos, bool& Handled) override {
+    frmMain->sgNewsContextPopup(Sender, MousePos, Handled);
+  }
+  void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) override {
+    frmMain->FormKeyDown(Sender, Key, Shift);
+  }
+  void SetMainFilterText(const AnsiString& text) override { frmMain->edFilter->SetText(text); }
+  // Once the main window has begun closing it stays out of sight.
+  void ShowMainWindow() override {
+    if (frmMain != nullptr && frmMain->Alive())
+      frmMain->Show();
+  }
+  TImage* SortImage(bool ascending) override {
+    return ascending ? frmMain->bmpUp : frmMain->bmpDown;
+  }
+  TImage* ChangeEventImage() override { return frmMain->bmpChangeEvent; }
+};
+
 } // namespace
-
-int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep) {
-  const double age = now - received;
-  if (age < 0 || ageStep <= 0)
-    return 4;
-  const double withinDay = std::fmod(age, 1.0);
-  const double bucket = std::floor(withinDay * static_cast<double>(86400 / ageStep));
-  return bucket >= 4 ? 4 : static_cast<int32_t>(bucket);
-}
-
-AnsiString CounterText(const AnsiString& label, int32_t shown, int32_t total) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%-13s %4d[%4d]", label.c_str(), shown, total);
-  return buffer;
-}
 
 TRect MonitorOfBounds(const TRect& Bounds, const std::vector<TRect>& Monitors) {
   const TRect* best = &Monitors.front();
@@ -101,6 +116,10 @@ TRect KeepInside(const TRect& Bounds, const TRect& Monitor) {
 
 TfrmSmallView::TfrmSmallView(TComponent* AOwner) : TForm(AOwner) {
   ReadLayout(this, "frmSmallView");
+  if (frmMain != nullptr) {
+    mainHost = std::make_unique<TMainWindowHost>();
+    host = mainHost.get();
+  }
   // The widths the window has until it is first shown with the user's own.
   const int designWidths[] = {80, 114, 329};
   for (int i = 0; i < 3; ++i)
@@ -109,6 +128,13 @@ TfrmSmallView::TfrmSmallView(TComponent* AOwner) : TForm(AOwner) {
   imgResize->SetCursor(crSizeNWSE);
   if (FullModeFont)
     SetGridFont(FullModeFont.get());
+}
+
+TfrmSmallView::~TfrmSmallView() {
+  // A window on its way out hands nothing over any more.
+  OnHide = nullptr;
+  if (frmSmallView == this)
+    frmSmallView = nullptr;
 }
 
 // ---------------------------------------------------------------- main window's calls
@@ -142,7 +168,7 @@ void TfrmSmallView::SetFilterText(const AnsiString& text) {
 void TfrmSmallView::SetSourcesStat(int32_t a, int32_t b) {
   if (host == nullptr)
     return;
-  const AnsiString text = CounterText(host->Settings()->texts.SourcesLabel, a, b);
+  const AnsiString text = CounterLine(host->Settings()->texts.SourcesLabel, a, b);
   if (lblSourcesStat->Caption() != text)
     lblSourcesStat->SetCaption(text);
 }
@@ -152,7 +178,7 @@ void TfrmSmallView::SetNewsStat(int32_t a, int32_t b, int32_t c, int32_t d) {
     return;
   const CTextResources& texts = host->Settings()->texts;
   const AnsiString text =
-      CounterText(texts.NewsLabel, b, d) + "  " + CounterText(texts.UpdatesLabel, a, c);
+      CounterLine(texts.NewsLabel, b, d) + "  " + CounterLine(texts.UpdatesLabel, a, c);
   if (lblNewsStat->Caption() != text)
     lblNewsStat->SetCaption(text);
 }
@@ -197,9 +223,7 @@ void TfrmSmallView::FormHide(TObject*) {
   if (host == nullptr)
     return;
   StoreColumnWidths();
-  // While the program closes, nothing comes back on screen.
-  if (listValid)
-    host->ShowMainWindow();
+  host->ShowMainWindow();
 }
 
 void TfrmSmallView::StoreColumnWidths() {

@@ -13,6 +13,7 @@
 #include "skin/Medialib.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class NewsData;
@@ -37,19 +38,12 @@ public:
   // The main window's filter box takes the text; its own change handler
   // filters.
   virtual void SetMainFilterText(const AnsiString& text) = 0;
+  // Nothing shows once the main window has begun closing.
   virtual void ShowMainWindow() = 0;
   // The sort arrow for a direction and the page-change mark.
   virtual TImage* SortImage(bool ascending) = 0;
   virtual TImage* ChangeEventImage() = 0;
 };
-
-// The age step (0 newest .. 4 settled) of an item received at `received`:
-// whole periods of ageStep seconds within the last day, at most 4. A
-// reception time ahead of the clock counts as settled.
-int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep);
-
-// "%-13s %4d[%4d]": a counter line of the windows.
-AnsiString CounterText(const AnsiString& label, int32_t shown, int32_t total);
 
 // The monitor (of Monitors) that shares the most area with Bounds; the first
 // one when none does. Monitors is not empty.
@@ -61,7 +55,9 @@ class TfrmSmallView : public TForm {
 public:
   enum TSizeMode : int32_t { smNormal = 0, smEnlarged = 1, smReduced = 2 };
 
+  // Forwards to the main window when there is one.
   explicit TfrmSmallView(TComponent* AOwner);
+  ~TfrmSmallView() override;
 
   // Not owned; the window forwards nothing while there is none.
   void SetHost(TSmallViewHost* Value) { host = Value; }
@@ -79,8 +75,7 @@ public:
   // The list to show (not owned) and whether it may be read.
   void SetList(const std::vector<NewsData*>* value, bool valid);
   // The main window lowers the flag as it starts closing: the column widths
-  // go to the settings then, before they are saved, and hiding no longer
-  // brings the main window back.
+  // go to the settings then, before they are saved.
   void SetListValid(bool valid);
   bool ListValid() const { return listValid; }
   // The main window's once-a-second call; nothing here needs it yet.
@@ -150,6 +145,7 @@ private:
   TRect CurrentMonitor() const;
 
   TSmallViewHost* host = nullptr;
+  std::unique_ptr<TSmallViewHost> mainHost;
   const std::vector<NewsData*>* list = nullptr;
   bool listValid = false;
   bool moving = false;

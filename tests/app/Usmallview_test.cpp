@@ -1,8 +1,12 @@
 #include "app/Usmallview.h"
 
+#include "app/Umain.h"
 #include "app/Uvclfunctions.h"
+#include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
+#include "engine/Newsextractor.h"
 #include "engine/Newssource.h"
+#include "skin/Wavctrl.h"
 #include "tests/platform/ui/FormFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -227,7 +231,7 @@ TEST_F(SmallViewTest, ShowingTakesTheFullModeWidthsAndHidingGivesThemBack) {
   EXPECT_EQ(host.calls, std::vector<std::string>{"main shown"});
 }
 
-TEST_F(SmallViewTest, ClosingProgramStoresWidthsAtOnceAndShowsNothing) {
+TEST_F(SmallViewTest, WidthsReachTheSettingsAsTheMainWindowStartsClosing) {
   host.settings.fullModeColWidth = {90, 120, 300};
   ShowWithList();
   view->sgNews->SetColWidths(2, 222);
@@ -235,9 +239,6 @@ TEST_F(SmallViewTest, ClosingProgramStoresWidthsAtOnceAndShowsNothing) {
   // before it saves them, whether or not this window is hidden later.
   view->SetListValid(false);
   EXPECT_EQ(host.settings.fullModeColWidth[2], 222);
-  view->Hide();
-  Pump();
-  EXPECT_TRUE(host.calls.empty());
 }
 
 TEST_F(SmallViewTest, SizeModesRestoreWhatWasSaved) {
@@ -463,14 +464,137 @@ TEST_F(SmallViewTest, CellsTakeTheFullModeColoursByAge) {
   EXPECT_EQ(pixelOfRow(1), COLORREF(clBlack));
 }
 
-TEST(SmallViewAge, BucketsCountFiveSecondStepsWithinTheDay) {
-  const double now = 46000.5;
+// The full-mode window beside the real main window, both over the files of a
+// folder of the test's own; news arrives as a source reports it.
+class FullModeWithMain : public testing::Test {
+protected:
+  void SetUp() override {
+    Application->Initialize();
+    dir.Write("welkatidor.INI", "[ColWidth.NewsFull]\nDate=70\nSource=90\nHeader=200\n");
+    main = new TfrmMain(nullptr, dir.File("welkatidor"), [] { return uint64_t{10'000'000}; });
+    main->tmrRequester->SetEnabled(false);
+    main->bipPlayer->SetEnabled(false);
+    frmMain = main;
+    full = new TfrmSmallView(nullptr);
+    frmSmallView = full;
+    main->Show();
+    Pump();
+  }
+  void TearDown() override {
+    delete full;
+    delete main;
+    StopAllTransactions();
+    Pump();
+  }
+  // count items from one source, the last made first in the list.
+  void Arrive(int count) {
+    SourceDefinition definition;
+    definition.name = "alpha";
+    definition.url = "http://127.0.0.1:9/a.html";
+    definition.enabled = true;
+    main->Sources()->AddSource(definition);
+    NewsSource* source = main->Sources()->FindSourceByName("alpha");
+    for (int i = 0; i < count; ++i) {
+      NewsRecord record;
+      record.headline = "item " + std::to_string(i);
+      record.link = "/n" + std::to_string(i) + ".html";
+      record.received = Now() - (600 + i) / 86400.0;
+      source->AddNews(std::make_unique<NewsData>(source, record));
+    }
+    main->OnNewsReceived(source, count);
+  }
+  // The main window's once-a-second mirror.
+  void Mirror() {
+    full->SetList(&main->ShownItems(), main->Alive());
+    full->RefreshRowCount();
+  }
+
+  TTempDir dir;
+  TfrmMain* main = nullptr;
+  TfrmSmallView* full = nullptr;
+};
+
+TEST_F(FullModeWithMain, SwitchingBothWaysShowsOneWindowAtATime) {
+  main->btnFullModeClick(main);
+  Pump();
+  EXPECT_FALSE(main->Visible());
+  EXPECT_TRUE(full->Visible());
+  EXPECT_EQ(full->btnPause->Visible(), main->Running());
+  EXPECT_EQ(full->sgNews->ColWidths(2), 200);
+  full->btnSwitchToNormalModeClick(full->btnSwitchToNormalMode);
+  Pump();
+  EXPECT_TRUE(main->Visible());
+  EXPECT_FALSE(full->Visible());
+}
+
+TEST_F(FullModeWithMain, ContextMenuTakesTheRowOfTheFullModeGrid) {
+  Arrive(40);
+  main->btnFullModeClick(main);
+  Mirror();
+  Pump();
+  // The two grids scroll and size apart: the row under the pointer here is
+  // not the row at the same place of the hidden main grid.
+  full->sgNews->SetTopRow(20);
+  Pump();
+  const TRect cell = full->sgNews->CellRect(2, 25);
+  const TPoint p = full->sgNews->ClientToScreen(Point(cell.Left + 5, cell.Top + 3));
+  TScript dismiss({[] { SimulateKey(VK_ESCAPE); }}, 150);
+  SimulateMouseDown(p, mbRight);
+  SimulateMouseUp(p, mbRight);
+  Pump();
+  EXPECT_EQ(dismiss.Done, 1);
+  EXPECT_EQ(main->MenuItem(), main->ItemOfRow(25));
+  EXPECT_EQ(full->sgNews->Row(), 25);
+}
+
+TEST_F(FullModeWithMain, HintsOfTheFullModeControlsComeFromTheMainWindow) {
+  Arrive(3);
+  main->btnFullModeClick(main);
+  Mirror();
+  Pump();
   const struct {
-    double ageSeconds;
-    int32_t bucket;
-  } cases[] = {{3, 0}, {12, 2}, {19.5, 3}, {25, 4}, {3600, 4}, {86400 + 3, 0}, {-30, 4}};
-  for (const auto& c : cases)
-    EXPECT_EQ(AgeBucket(now - c.ageSeconds / 86400.0, now, 5), c.bucket) << c.ageSeconds;
+    TControl* control;
+    int32_t id;
+  } cases[] = {{full->btnSmaller, 103}, {full->btnBigger, 104}, {full->btnSwitchToNormalMode, 105},
+               {full->edtFilter, 97},   {full->btnPause, 90},   {full->btnReduce, 94}};
+  for (const auto& c : cases) {
+    THintInfo info;
+    info.HintControl = c.control;
+    AnsiString text;
+    bool canShow = true;
+    main->hintShowHint(text, canShow, info);
+    EXPECT_EQ(text, main->GetLangString(c.id)) << c.control->Name();
+  }
+  THintInfo info;
+  info.HintControl = full->sgNews;
+  const TRect cell = full->sgNews->CellRect(1, 2);
+  info.CursorPos = Point(cell.Left + 2, cell.Top + 2);
+  AnsiString text;
+  bool canShow = false;
+  main->hintShowHint(text, canShow, info);
+  EXPECT_TRUE(canShow);
+  EXPECT_NE(text.find("item 1"), AnsiString::npos);
+}
+
+TEST_F(FullModeWithMain, ClosingInFullModeSavesItsColumnWidthsAndShowsNothing) {
+  Arrive(2);
+  main->btnFullModeClick(main);
+  Mirror();
+  Pump();
+  full->sgNews->SetColWidths(0, 66);
+  full->sgNews->SetColWidths(2, 333);
+  bool canClose = false;
+  main->FormCloseQuery(main, canClose);
+  EXPECT_TRUE(canClose);
+  const std::string ini = ReadFileBytes(dir.File("welkatidor.INI"));
+  const auto section = ini.find("[ColWidth.NewsFull]");
+  ASSERT_NE(section, std::string::npos);
+  EXPECT_NE(ini.find("Date=66", section), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Header=333", section), std::string::npos) << ini;
+  // The windows go away without the main one coming back on the way.
+  full->Hide();
+  Pump();
+  EXPECT_FALSE(main->Visible());
 }
 
 } // namespace
