@@ -258,6 +258,9 @@ TEST_F(SmallViewTest, SizeModesRestoreWhatWasSaved) {
   view->btnSmallerClick(nullptr);
   EXPECT_EQ(view->SizeMode(), TfrmSmallView::smReduced);
   EXPECT_EQ(view->BoundsRect(), Bounds(start.Left, start.Top, start.Width(), 26));
+  // What is left is the top bar, its buttons within reach.
+  Pump();
+  EXPECT_EQ(FindDragTarget(view->btnBigger->ClientToScreen(Point(11, 11)), false), view->btnBigger);
   view->btnSmallerClick(nullptr);
   EXPECT_EQ(view->Height(), 26);
   // Only the height comes back: a reduced bar moved stays where it is.
