@@ -212,6 +212,8 @@ void TfrmSmallView::timerFormTimer(TObject*) {}
 // ---------------------------------------------------------------- showing and hiding
 
 void TfrmSmallView::FormShow(TObject*) {
+  // A hint of the window this one replaces would stay over it.
+  Application->CancelHint();
   if (host == nullptr)
     return;
   const auto& widths = host->Settings()->fullModeColWidth;

@@ -172,7 +172,8 @@ protected:
     ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
     ASSERT_TRUE(WaitFor([&] { return ShownWindow("welkatidor") != 0; }))
         << "the main window never showed";
-    Sleep(500);
+    // The main window hands its list over once a second from the fourth.
+    Sleep(4500);
   }
   // SIGTERM closes the program through its main window; its exit status.
   int Stop() {
