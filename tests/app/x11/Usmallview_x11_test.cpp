@@ -2,6 +2,7 @@
 // full-mode window and back with the buttons, dragging and resizing it with
 // the pointer, its three size modes, and closing the program while it shows.
 // Screenshots stay in <build>/screenshots for review.
+#include "tests/support/Command.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,21 +20,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-std::string Run(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr)
-    return out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, p) != nullptr)
-    out += buffer;
-  pclose(p);
-  return out;
-}
 
 void Sleep(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -57,17 +44,18 @@ std::ostream& operator<<(std::ostream& os, const TGeometry& g) {
 
 // The shown window of that title: 0 when none is shown.
 long ShownWindow(const std::string& title) {
-  std::istringstream windows(Run("xdotool search --onlyvisible --name '' 2>/dev/null"));
+  std::istringstream windows(RunCommand("xdotool search --onlyvisible --name '' 2>/dev/null"));
   long window = 0;
   while (windows >> window)
-    if (Run("xdotool getwindowname " + std::to_string(window) + " 2>/dev/null") == title + "\n")
+    if (RunCommand("xdotool getwindowname " + std::to_string(window) + " 2>/dev/null") ==
+        title + "\n")
       return window;
   return 0;
 }
 
 TGeometry GeometryOf(long window) {
   TGeometry g;
-  const std::string out = Run("xdotool getwindowgeometry --shell " + std::to_string(window));
+  const std::string out = RunCommand("xdotool getwindowgeometry --shell " + std::to_string(window));
   std::sscanf(out.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g.x, &g.y, &g.width,
               &g.height);
   return g;
@@ -107,8 +95,9 @@ std::string Screenshot(const std::string& name, const TGeometry& g) {
   std::filesystem::create_directories(dir);
   const std::string file = (dir / name).string();
   std::filesystem::remove(file);
-  Run("import -window root -crop " + std::to_string(g.width) + "x" + std::to_string(g.height) +
-      "+" + std::to_string(g.x) + "+" + std::to_string(g.y) + " +repage '" + file + "' 2>&1");
+  RunCommand("import -window root -crop " + std::to_string(g.width) + "x" +
+             std::to_string(g.height) + "+" + std::to_string(g.x) + "+" + std::to_string(g.y) +
+             " +repage '" + file + "' 2>&1");
   return file;
 }
 
@@ -142,10 +131,7 @@ constexpr int kFullModeButtonX = 533 + 11, kFullModeButtonY = 4 + 11;
 class RunningProgram : public testing::Test {
 protected:
   void SetUp() override {
-    const char* display = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(display != nullptr && *display != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    setenv("DISPLAY", display, 1);
+    ASSERT_TRUE(UseXServer());
     program = dir.File("welkatidor");
     std::filesystem::copy_file(WT_PROGRAM, program);
     dir.Write("welkatidor.INI", "[ColWidth.NewsFull]\nDate=80\nSource=114\nHeader=329\n"

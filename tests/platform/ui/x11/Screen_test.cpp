@@ -5,6 +5,7 @@
 
 #include "platform/gfx/Gdi.h"
 #include "platform/ui/Stdctrls.h"
+#include "tests/support/Command.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,7 @@ namespace {
 class XServer : public testing::Test {
 protected:
   void SetUp() override {
-    const char* display = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(display != nullptr && *display != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    setenv("DISPLAY", display, 1);
+    ASSERT_TRUE(UseXServer());
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     Application->Initialize();
   }
@@ -43,31 +41,19 @@ bool PumpUntil(const std::function<bool()>& Done, int ms = 5000) {
   return Done();
 }
 
-std::string Run(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr)
-    return out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, p) != nullptr)
-    out += buffer;
-  pclose(p);
-  return out;
-}
-
 std::string Screenshot(const std::string& name) {
   const std::filesystem::path dir = std::filesystem::path(WT_BINARY_DIR) / "screenshots";
   std::filesystem::create_directories(dir);
   const std::string file = (dir / name).string();
   std::filesystem::remove(file);
-  Run("import -display \"$DISPLAY\" -window root '" + file + "' 2>&1");
+  RunCommand("import -display \"$DISPLAY\" -window root '" + file + "' 2>&1");
   return file;
 }
 
 // The screenshot's pixel as 0xRRGGBB; -1 when it cannot be read.
 long Pixel(const std::string& file, int x, int y) {
-  const std::string out = Run("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
-                              std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
+  const std::string out = RunCommand("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
+                                     std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
   const auto hash = out.find('#', out.find('\n'));
   if (hash == std::string::npos)
     return -1;
