@@ -7,8 +7,7 @@
 #include "platform/ui/Messages.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
+#include <cstdlib>
 
 TfrmSmallView* frmSmallView = nullptr;
 
@@ -202,7 +201,7 @@ void TfrmSmallView::SetList(const std::vector<NewsData*>* value, bool valid) {
 }
 
 void TfrmSmallView::SetListValid(bool valid) {
-  if (listValid && !valid && Visible())
+  if (!valid && Visible())
     StoreColumnWidths();
   listValid = valid;
 }
