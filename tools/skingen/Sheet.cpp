@@ -1,5 +1,7 @@
 #include "tools/skingen/Sheet.h"
 
+#include "platform/rtl/Streams.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -13,15 +15,21 @@ const TRgb kLight = Rgb(0xEDEDED);
 const TRgb kDark = Rgb(0x1A1A1A);
 constexpr int kGap = 8;
 
-TSkinCanvas Shown(const TSkinFile& File) {
-  if (!File.Mask)
-    return File.Picture;
-  TSkinCanvas mask(File.Mask->Width(), File.Mask->Height(), TRgb{});
-  TCanvas* canvas = File.Mask->Canvas();
-  for (int y = 0; y < mask.Height(); ++y)
-    for (int x = 0; x < mask.Width(); ++x)
-      mask.SetPixel(x, y, canvas->Pixels(x, y) == clBlack ? TRgb{} : TRgb{1, 1, 1});
-  return mask;
+// What the stored file holds, read back as the controls will read it.
+TSkinCanvas Stored(const TSkinFile& File) {
+  const std::vector<uint8_t> bytes = File.Bytes();
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  stream.SetPosition(0);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(&stream);
+  TSkinCanvas shown(bitmap.Width(), bitmap.Height(), TRgb{});
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x) {
+      const TColor c = ColorToRGB(bitmap.Canvas()->Pixels(x, y));
+      shown.SetPixel(x, y, Rgb((c & 255) << 16 | (c & 0xFF00) | (c >> 16 & 255)));
+    }
+  return shown;
 }
 
 // One picture four times: 1x and 3x, each on the light and the dark ground.
@@ -78,7 +86,7 @@ void WriteSheets(const std::vector<TSkinFile>& Files, const std::string& Folder)
   for (const TSkinFile& file : Files) {
     if (!file.Sound.empty() || !seen.emplace(file.Bytes(), true).second)
       continue;
-    const TSkinCanvas shown = Shown(file);
+    const TSkinCanvas shown = Stored(file);
     if (shown.Width() > 64)
       windows[file.Layout].push_back(Block(shown));
     else

@@ -3,7 +3,9 @@
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -114,8 +116,8 @@ void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha) {
   Fill(Shape, Color, Alpha, 0, 0, width, height);
 }
 
-void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left, int Top,
-                       int Right, int Bottom) {
+void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left, int Top, int Right,
+                       int Bottom) {
   Left = std::max(Left, 0);
   Top = std::max(Top, 0);
   Right = std::min(Right, width);
@@ -127,8 +129,7 @@ void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left,
         for (int sx = 0; sx < kSamples; ++sx)
           hits += Shape(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples) ? 1 : 0;
       if (hits > 0)
-        pixels[Index(x, y)] =
-            Mix(pixels[Index(x, y)], Color, Alpha * hits / (kSamples * kSamples));
+        pixels[Index(x, y)] = Mix(pixels[Index(x, y)], Color, Alpha * hits / (kSamples * kSamples));
     }
 }
 
@@ -172,7 +173,8 @@ TSkinCanvas TSkinCanvas::Crop(int Left, int Top, int Width, int Height) const {
   TSkinCanvas out(Width, Height, TRgb{});
   for (int y = 0; y < Height; ++y)
     for (int x = 0; x < Width; ++x)
-      out.SetPixel(x, y, Pixel(std::clamp(Left + x, 0, width - 1), std::clamp(Top + y, 0, height - 1)));
+      out.SetPixel(x, y,
+                   Pixel(std::clamp(Left + x, 0, width - 1), std::clamp(Top + y, 0, height - 1)));
   return out;
 }
 
@@ -184,18 +186,73 @@ TSkinCanvas TSkinCanvas::Scaled(int Factor) const {
   return out;
 }
 
+namespace {
+
+using TBgr = std::array<uint8_t, 3>;
+
+TBgr Bytes(TRgb Color) {
+  return TBgr{ToByte(Color.B), ToByte(Color.G), ToByte(Color.R)};
+}
+
+int RowBytes(int Width, int Bits) {
+  return (Width * Bits + 31) / 32 * 4;
+}
+
+// Each colour once, in the order the rows first show them; empty when there
+// are more than 256.
+std::vector<TBgr> ColourTable(const std::vector<std::vector<TBgr>>& Rows) {
+  std::vector<TBgr> table;
+  std::map<TBgr, int> seen;
+  for (const auto& row : Rows)
+    for (const TBgr& c : row)
+      if (seen.emplace(c, static_cast<int>(table.size())).second) {
+        table.push_back(c);
+        if (table.size() > 256)
+          return {};
+      }
+  return table;
+}
+
+void SetColourTable(TBitmap& Bitmap, const std::vector<TBgr>& Table) {
+  std::vector<uint8_t> memory(sizeof(LOGPALETTE) + Table.size() * sizeof(PALETTEENTRY));
+  auto* palette = reinterpret_cast<LOGPALETTE*>(memory.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = static_cast<WORD>(Table.size());
+  for (std::size_t i = 0; i < Table.size(); ++i)
+    palette->palPalEntry[i] = PALETTEENTRY{Table[i][2], Table[i][1], Table[i][0], 0};
+  HPALETTE handle = CreatePalette(palette);
+  Bitmap.SetPalette(handle);
+  DeleteObject(handle);
+}
+
+} // namespace
+
+// A picture of few colours (flat skins) is stored with a colour table when
+// that makes it smaller.
 std::unique_ptr<TBitmap> TSkinCanvas::ToBitmap() const {
+  std::vector<std::vector<TBgr>> rows(height, std::vector<TBgr>(width));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rows[y][x] = Bytes(Pixel(x, y));
+  const std::vector<TBgr> table = ColourTable(rows);
+  const bool indexed =
+      !table.empty() && 4 * static_cast<int>(table.size()) + height * RowBytes(width, 8) <
+                            height * RowBytes(width, 24);
   auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetPixelFormat(indexed ? pf8bit : pf24bit);
   bitmap->SetSize(width, height);
+  if (indexed)
+    SetColourTable(*bitmap, table);
+  std::map<TBgr, uint8_t> index;
+  for (std::size_t i = 0; i < table.size(); ++i)
+    index[table[i]] = static_cast<uint8_t>(i);
   for (int y = 0; y < height; ++y) {
     auto* row = static_cast<uint8_t*>(bitmap->ScanLine(y));
-    for (int x = 0; x < width; ++x) {
-      const TRgb c = Pixel(x, y);
-      row[x * 3] = ToByte(c.B);
-      row[x * 3 + 1] = ToByte(c.G);
-      row[x * 3 + 2] = ToByte(c.R);
-    }
+    for (int x = 0; x < width; ++x)
+      if (indexed)
+        row[x] = index[rows[y][x]];
+      else
+        std::copy(rows[y][x].begin(), rows[y][x].end(), row + 3 * x);
   }
   return bitmap;
 }
