@@ -110,9 +110,7 @@ int CompareNewsItems(const NewsData* a, const NewsData* b) {
   int result = 0;
   switch (SortKey) {
   case 0:
-    result = a->received < b->received   ? -1
-             : a->received > b->received ? 1
-                                         : CompareSerials(a, b);
+    result = a->received < b->received ? -1 : a->received > b->received ? 1 : CompareSerials(a, b);
     break;
   case 1:
     result = CompareTexts(a->dateText, b->dateText);
@@ -211,12 +209,7 @@ void TfrmMain::Construct(const AnsiString& exePath) {
   NewsExtractor::SetMaxRequest(settings->maxRequest);
   pnlDebug->SetVisible(settings->debug);
   running = !settings->debug;
-  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
-                                settings->proxyScript.c_str(), settings->enableProxy,
-                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
-  Application->HintHidePause = settings->hintHidePause;
-  Application->HintShortPause = settings->hintShortPause;
-  Application->HintPause = settings->hintPause;
+  ApplyConnectionAndHints();
   Application->SetShowHint(true);
 
   notifier = std::make_unique<NewsNotifyCallBack>(this);
@@ -289,9 +282,18 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
     ReportSaveFailure(settings->iniFile);
 }
 
+void TfrmMain::ApplyConnectionAndHints() {
+  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
+                                settings->proxyScript.c_str(), settings->enableProxy,
+                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
+  Application->HintHidePause = settings->hintHidePause;
+  Application->HintShortPause = settings->hintShortPause;
+  Application->HintPause = settings->hintPause;
+}
+
 void TfrmMain::ReportSaveFailure(const AnsiString& fileName) {
-  const AnsiString text = "The file " + fileName +
-                          " could not be written; the previous version was kept.";
+  const AnsiString text =
+      "The file " + fileName + " could not be written; the previous version was kept.";
   MessageBox(text.c_str(), "Welka Tidor", MB_OK | MB_ICONERROR);
 }
 
@@ -314,12 +316,7 @@ void TfrmMain::btnPropertiesClick(TObject*) {
     return;
   frmWizard->ApplyLanguage();
   frmWizard->ShowModal();
-  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
-                                settings->proxyScript.c_str(), settings->enableProxy,
-                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
-  Application->HintHidePause = settings->hintHidePause;
-  Application->HintShortPause = settings->hintShortPause;
-  Application->HintPause = settings->hintPause;
+  ApplyConnectionAndHints();
   ApplyLanguage();
   UpdateSourceCounters();
   RefreshNewsGrid();
@@ -379,13 +376,26 @@ AnsiString TfrmMain::GetLangString(int32_t id) const {
 
 void TfrmMain::ApplyLanguage() {
   const std::pair<TComponent*, int32_t> texts[] = {
-      {lblRequests, 84},         {lblChangesLegend, 85},    {lblNewsLegend, 86},
-      {lblMsgStat, 108},         {itmSortByReception, 112}, {itmSortByNewsDate, 113},
-      {itmSortBySourceName, 114}, {itmSortByHeadLine, 115},  {rd_asc, 116},
-      {nd_asc, 116},             {sr_asc, 116},             {hd_asc, 116},
-      {rd_desc, 117},            {nd_desc, 117},            {sr_desc, 117},
-      {hd_desc, 117},            {itmNewsHomePage, 118},    {itmNewsDetail, 119},
-      {itmNewsOldPage, 120},     {itmNewsViewDelta, 121},
+      {lblRequests, 84},
+      {lblChangesLegend, 85},
+      {lblNewsLegend, 86},
+      {lblMsgStat, 108},
+      {itmSortByReception, 112},
+      {itmSortByNewsDate, 113},
+      {itmSortBySourceName, 114},
+      {itmSortByHeadLine, 115},
+      {rd_asc, 116},
+      {nd_asc, 116},
+      {sr_asc, 116},
+      {hd_asc, 116},
+      {rd_desc, 117},
+      {nd_desc, 117},
+      {sr_desc, 117},
+      {hd_desc, 117},
+      {itmNewsHomePage, 118},
+      {itmNewsDetail, 119},
+      {itmNewsOldPage, 120},
+      {itmNewsViewDelta, 121},
   };
   for (const auto& [component, id] : texts) {
     if (auto* label = dynamic_cast<TLabel*>(component))
@@ -449,8 +459,7 @@ void TfrmMain::OnceASecond() {
 
 void TfrmMain::AddGraphPoints() {
   timer.lastGraphTick = clock();
-  perf->DataPoint(lblRequests->Font()->Color(),
-                  timer.requestsStarted - sources->GetBusyCount());
+  perf->DataPoint(lblRequests->Font()->Color(), timer.requestsStarted - sources->GetBusyCount());
   perf->Update();
   perf->DataPoint(lblChangesLegend->Font()->Color(), timer.changeCount * 10);
   perf->Update();
@@ -526,24 +535,21 @@ void TfrmMain::SetStatusMessage(const AnsiString& text) {
 }
 
 void TfrmMain::btnPlayClick(TObject*) {
-  btnPause->SetVisible(true);
-  btnPlay->SetVisible(false);
-  running = true;
-  SetStatusMessage("Request enabled");
-#ifdef WT_HAS_SMALLVIEW
-  if (frmSmallView)
-    frmSmallView->SetPlayState(true);
-#endif
+  SetRunning(true, "Request enabled");
 }
 
 void TfrmMain::btnPauseClick(TObject*) {
-  btnPlay->SetVisible(true);
-  btnPause->SetVisible(false);
-  running = false;
-  SetStatusMessage("Request disabled");
+  SetRunning(false, "Request disabled");
+}
+
+void TfrmMain::SetRunning(bool value, const AnsiString& status) {
+  btnPause->SetVisible(value);
+  btnPlay->SetVisible(!value);
+  running = value;
+  SetStatusMessage(status);
 #ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
-    frmSmallView->SetPlayState(false);
+    frmSmallView->SetPlayState(value);
 #endif
 }
 
@@ -602,8 +608,7 @@ void TfrmMain::RefreshNewsGrid() {
   }
   lblNewsInfos->SetCaption(CounterLine(settings->texts.NewsLabel, shownNews, totalNews));
   lblDispNews->SetCaption(CounterLine(settings->texts.UpdatesLabel, shownChanges, totalChanges));
-  std::sort(shownItems.begin(), shownItems.end(),
-            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  SortShownItems();
   const int rows = static_cast<int>(shownItems.size()) + 1;
   if (rows > 1) {
     sgNews->SetRowCount(rows);
@@ -634,13 +639,17 @@ void TfrmMain::UpdateSourceCounters() {
 void TfrmMain::SortNewsList(int32_t key, bool ascending) {
   SortKey = key;
   SortAscending = ascending;
-  std::sort(shownItems.begin(), shownItems.end(),
-            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  SortShownItems();
   sgNews->Invalidate();
 #ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->RefreshRowCount();
 #endif
+}
+
+void TfrmMain::SortShownItems() {
+  std::sort(shownItems.begin(), shownItems.end(),
+            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
 }
 
 NewsData* TfrmMain::ItemOfRow(int row) const {
@@ -689,8 +698,7 @@ void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDra
   canvas->Brush()->SetStyle(bsSolid);
   canvas->Font()->SetColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color());
   if (State.Contains(gdSelected))
-    ScaleColor(NormalBkgColor, background,
-               BrightnessFactor(ColorBrightness(NormalBkgColor)));
+    ScaleColor(NormalBkgColor, background, BrightnessFactor(ColorBrightness(NormalBkgColor)));
   canvas->Brush()->SetColor(background);
   canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
   if (marked)
@@ -815,9 +823,8 @@ bool TfrmMain::GridCellHint(int col, int row, AnsiString& text) {
   if (item->kind == 1)
     item->CheckFileLink();
   text = GetLangString(98) + DateTimeToStr(item->received) + "\n" + GetLangString(99) +
-         item->dateText + "\n" + GetLangString(100) + item->headline + "\n" +
-         GetLangString(101) + item->GetSourceName() + "\n" + GetLangString(102) +
-         item->GetAbsoluteLink();
+         item->dateText + "\n" + GetLangString(100) + item->headline + "\n" + GetLangString(101) +
+         item->GetSourceName() + "\n" + GetLangString(102) + item->GetAbsoluteLink();
   return true;
 }
 

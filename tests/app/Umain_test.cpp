@@ -3,6 +3,7 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Uvclfunctions.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
@@ -11,6 +12,7 @@
 #include "platform/rtl/Messages.h"
 #include "skin/Epmorph.h"
 #include "skin/Wavctrl.h"
+#include "tests/platform/ui/FormFixture.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -24,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,8 +119,8 @@ protected:
 };
 
 const std::vector<TSourceLine> FiveSources = {
-    {"alpha", "http://127.0.0.1:9/a.html", true},  {"beta", "http://127.0.0.1:9/b.html", false},
-    {"gamma", "http://127.0.0.1:9/c.html", true},  {"delta", "http://127.0.0.1:9/d.html", false},
+    {"alpha", "http://127.0.0.1:9/a.html", true},   {"beta", "http://127.0.0.1:9/b.html", false},
+    {"gamma", "http://127.0.0.1:9/c.html", true},   {"delta", "http://127.0.0.1:9/d.html", false},
     {"epsilon", "http://127.0.0.1:9/e.html", true},
 };
 
@@ -221,8 +224,8 @@ TEST_F(MainWindow, ClosingSavesSourcesNewsAndSettingsInThatOrder) {
   form->FormCloseQuery(form, canClose);
   EXPECT_TRUE(canClose);
   EXPECT_FALSE(form->Alive());
-  EXPECT_EQ(order.Names(), (std::vector<std::string>{"welkatidor.NSC", "welkatidor.NDT",
-                                                     "welkatidor.INI"}));
+  EXPECT_EQ(order.Names(),
+            (std::vector<std::string>{"welkatidor.NSC", "welkatidor.NDT", "welkatidor.INI"}));
   const std::string news = ReadFileBytes(dir.File("welkatidor.NDT"));
   EXPECT_NE(news.find("Rates go up"), std::string::npos);
   EXPECT_NE(news.find("Storm warning"), std::string::npos);
@@ -268,8 +271,7 @@ TEST_F(MainWindow, RequestsStartOnTheFourthSecondOnePerSecondUpToTheMaximum) {
   EXPECT_EQ(form->Sources()->GetBusyCount(), 1);
   EXPECT_EQ(form->RequestsStarted(), 1);
   // The scheduler's round robin goes on from where earlier lists left it.
-  EXPECT_EQ(form->lblMessage->Caption().rfind("Interrogation in progress [" + server.Url(), 0),
-            0u);
+  EXPECT_EQ(form->lblMessage->Caption().rfind("Interrogation in progress [" + server.Url(), 0), 0u);
   Seconds(4);
   EXPECT_EQ(form->Sources()->GetBusyCount(), 2);
   EXPECT_EQ(form->RequestsStarted(), 2);
@@ -290,7 +292,6 @@ TEST_F(MainWindow, AnExhaustedPoolStartsNothingAndCountsNothing) {
   EXPECT_EQ(form->Sources()->GetBusyCount(), 0);
   for (CHTTPTransaction* t : taken)
     delete t; // an unstarted transaction gives its slot back
-
 }
 
 // A fresh item of the first source, committed, as a fetch would.
@@ -383,6 +384,31 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblMessage->Caption(), "");
 }
 
+// Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
+TEST_F(MainWindow, FilterAndBeepKeepWorkingAfterWeeksOfUptime) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"alpha", 70, "Rates go up", "/2.html", 0, ""}});
+  now = (uint64_t{1} << 31) + 500;
+  Make();
+  form->btnPauseClick(form);
+  Seconds(4);
+  form->edFilter->SetText("storm");
+  Seconds(1);
+  EXPECT_EQ(form->ShownItems().size(), 1u);
+
+  now = (uint64_t{1} << 32) - 300;
+  NewsSource* alpha = form->Sources()->GetSource(0);
+  Arrive(form, "one");
+  form->OnNewsReceived(alpha, 1);
+  now += 200;
+  Arrive(form, "two");
+  form->OnNewsReceived(alpha, 1);
+  now += 400;
+  Arrive(form, "three");
+  form->OnNewsReceived(alpha, 1);
+  EXPECT_EQ(beeps, 2);
+}
+
 TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   WriteFiles(FiveSources, {});
   Make();
@@ -394,6 +420,34 @@ TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   EXPECT_EQ(form->NewsCount(), 1);
   Seconds(2);
   EXPECT_EQ(form->NewsCount(), 0);
+}
+
+TEST_F(MainWindow, DebugModeLogsEachRequestAndReport) {
+  TScriptedServer server;
+  WriteFiles({{"alpha", server.Url("a.html"), true}}, {}, "[Misc]\nDebug=604193827\n");
+  Make();
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  form->btnRequestNewsClick(form);
+  Arrive(form, "one");
+  Arrive(form, "two");
+  form->OnNewsReceived(form->Sources()->GetSource(0), 2);
+  std::filesystem::current_path(before);
+  const std::string log = ReadFileBytes(dir.File("request.log"));
+  const std::string time = R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] \d\d:\d\d:\d\d \d{4})";
+  EXPECT_TRUE(std::regex_match(
+      log, std::regex(">> " + time + " alpha\n<< " + time + " alpha Found \\[2\\]\n")))
+      << log;
+}
+
+TEST_F(MainWindow, AThousandIdleEventsShowDots) {
+  Make();
+  bool done = true;
+  for (int i = 0; i < 999; ++i)
+    form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "No news available");
+  form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "... ");
 }
 
 TEST_F(MainWindow, PlayAndPause) {
@@ -459,16 +513,16 @@ TEST(MainGrid, SortOrderByEachKeyWithTheSerialTieBreak) {
     int sign;
   };
   const Case cases[] = {
-      {0, true, first.get(), second.get(), -1},  // equal times: the earlier-made first
-      {0, true, later.get(), first.get(), 1},    //
-      {0, false, later.get(), first.get(), -1},  // descending: newest first
-      {1, true, later.get(), first.get(), -1},   // as text
-      {1, true, first.get(), second.get(), -1},  // equal dates: serials
-      {2, true, second.get(), later.get(), 1},   // beta after alpha
-      {2, true, first.get(), later.get(), -1},   // same source: serials
-      {3, true, first.get(), second.get(), 0},   // equal headlines
-      {3, false, later.get(), first.get(), 1},   //
-      {7, true, first.get(), later.get(), 0},    // no such key
+      {0, true, first.get(), second.get(), -1}, // equal times: the earlier-made first
+      {0, true, later.get(), first.get(), 1},   //
+      {0, false, later.get(), first.get(), -1}, // descending: newest first
+      {1, true, later.get(), first.get(), -1},  // as text
+      {1, true, first.get(), second.get(), -1}, // equal dates: serials
+      {2, true, second.get(), later.get(), 1},  // beta after alpha
+      {2, true, first.get(), later.get(), -1},  // same source: serials
+      {3, true, first.get(), second.get(), 0},  // equal headlines
+      {3, false, later.get(), first.get(), 1},  //
+      {7, true, first.get(), later.get(), 0},   // no such key
   };
   for (const Case& c : cases) {
     SortKey = c.key;
@@ -573,8 +627,8 @@ TEST_F(MainWindowDesktop, HelpOpensThePageOfTheLanguage) {
   Make();
   uint16_t key = VK_F1;
   form->FormKeyDown(form, key, {});
-  EXPECT_EQ(AwaitRecorded("xdg-open"),
-            (Args{"file://" + MainWindow::dir.Path() + "/help/fr/tidor/support/version1.020b/help.htm"}));
+  EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"file://" + MainWindow::dir.Path() +
+                                             "/help/fr/tidor/support/version1.020b/help.htm"}));
 }
 
 TEST_F(MainWindow, ItemMenuAndHintsByKind) {
@@ -609,6 +663,54 @@ TEST_F(MainWindow, ItemMenuAndHintsByKind) {
   // A page copy that is gone leads to the page itself.
   ASSERT_TRUE(form->GridCellHint(2, 3, hint));
   EXPECT_NE(hint.find("Url    :http://127.0.0.1:9/a.html"), AnsiString::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The grid as drawn: rows by age, the selected row, and the sort arrow.
+TEST_F(MainWindow, GridRowsAreDrawnByAgeWithTheSortArrow) {
+  WriteFiles(FiveSources,
+             {{"alpha", 2, "Fresh", "/1.html", 0, "d1"},
+              {"alpha", 12, "Twelve seconds", "/2.html", 0, "d2"},
+              {"alpha", 25, "Settled", "/3.html", 0, "d3"},
+              {"alpha", 40, "Selected", "/4.html", 0, "d4"}},
+             "[ColWidth.News]\nDate=86\nSource=84\nHeader=231\n");
+  Make();
+  form->Show();
+  Pump();
+  form->sgNews->SetRow(4);
+  // A point of a row's source column right of its short text.
+  auto rowColour = [this](int row) {
+    const TRect cell = form->sgNews->CellRect(1, row);
+    return PixelAt(form->sgNews, cell.Right - 3, (cell.Top + cell.Bottom) / 2);
+  };
+  TColor selected;
+  ScaleColor(NormalBkgColor, selected, BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  const std::pair<int, TColor> rows[] = {
+      {1, NormalBkgShades[0]}, {2, NormalBkgShades[2]}, {3, NormalBkgColor}, {4, selected}};
+  for (const auto& [row, colour] : rows)
+    EXPECT_EQ(rowColour(row), ColorToRGB(colour)) << row;
+
+  // The 9 x 9 corner of the date title where its arrow goes.
+  auto arrowPixels = [this] {
+    const TRect cell = form->sgNews->CellRect(0, 0);
+    std::vector<COLORREF> pixels;
+    for (int y = cell.Top + 2; y < cell.Top + 11; ++y)
+      for (int x = cell.Right - 10; x < cell.Right - 1; ++x)
+        pixels.push_back(PixelAt(form->sgNews, x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> none = arrowPixels(); // key 0 has no arrow
+  EXPECT_EQ(std::count(none.begin(), none.end(), RGB(128, 128, 128)), 81);
+  form->SortNewsList(1, true);
+  const std::vector<COLORREF> up = arrowPixels();
+  form->SortNewsList(1, false);
+  const std::vector<COLORREF> down = arrowPixels();
+  EXPECT_NE(up, none);
+  EXPECT_NE(down, none);
+  EXPECT_NE(up, down);
 }
 
 } // namespace
