@@ -149,8 +149,6 @@ void TfrmSmallView::RefreshRowCount() {
   const int rows = static_cast<int>(list->size()) + 1;
   sgNews->SetRowCount(rows);
   sgNews->SetFixedRows(rows >= 2 ? 1 : 0);
-  // The room below the last row takes the colour of a settled row.
-  sgNews->SetColor(FullModeBkgColor);
   sgNews->Invalidate();
 }
 
