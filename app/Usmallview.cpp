@@ -278,6 +278,8 @@ TRect TfrmSmallView::CurrentMonitor() const {
 }
 
 void TfrmSmallView::btnBiggerClick(TObject*) {
+  // The button moves from under the pointer: its hint would stay behind.
+  Application->CancelHint();
   switch (sizeMode) {
   case smNormal:
     savedBounds = BoundsRect();
@@ -294,6 +296,7 @@ void TfrmSmallView::btnBiggerClick(TObject*) {
 }
 
 void TfrmSmallView::btnSmallerClick(TObject*) {
+  Application->CancelHint();
   switch (sizeMode) {
   case smNormal: {
     savedBounds = Bounds(savedBounds.Left, savedBounds.Top, savedBounds.Width(), Height());
