@@ -61,7 +61,6 @@ public:
 
   // Not owned; the window forwards nothing while there is none.
   void SetHost(TSmallViewHost* Value) { host = Value; }
-  TSmallViewHost* Host() const { return host; }
 
   // Operations of the main window.
   void SetGridFont(TFont* font);
@@ -77,12 +76,10 @@ public:
   // The main window lowers the flag as it starts closing: the column widths
   // go to the settings then, before they are saved.
   void SetListValid(bool valid);
-  bool ListValid() const { return listValid; }
   // The main window's once-a-second call; nothing here needs it yet.
   void timerFormTimer(TObject* Sender);
 
   TSizeMode SizeMode() const { return sizeMode; }
-  TRect SavedBounds() const { return savedBounds; }
 
   // Handlers bound by the layout.
   void FormShow(TObject* Sender);
