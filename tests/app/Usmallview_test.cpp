@@ -315,6 +315,40 @@ TEST(SmallViewMonitors, KeepInsideMovesOnlyWhatLiesOutside) {
     EXPECT_EQ(KeepInside(c.bar, monitor), c.expected) << c.bar.Left << "," << c.bar.Top;
 }
 
+// An image control holding a picture of one colour.
+void Fill(TImage& image, int size, TColor color) {
+  image.SetBounds(0, 0, size, size);
+  TBitmap* bitmap = image.Picture()->Bitmap();
+  bitmap->SetSize(size, size);
+  bitmap->Canvas()->Brush()->SetColor(color);
+  bitmap->Canvas()->FillRect(Rect(0, 0, size, size));
+}
+
+TEST_F(SmallViewTest, SortArrowAndChangeMarkComeFromTheMainWindow) {
+  Fill(host.up, 9, clBlue);
+  Fill(host.down, 9, clLime);
+  Fill(host.mark, 12, clRed);
+  AddItem("news item", 60);
+  AddItem("page changed", 60, 1);
+  SortKey = 3;
+  SortAscending = true;
+  ShowWithList();
+  const auto pixel = [&](int col, int row, int x, int y) {
+    const TRect r = view->sgNews->CellRect(col, row);
+    return PixelAt(view->sgNews, (x < 0 ? r.Right : r.Left) + x, r.Top + y);
+  };
+  // The arrow of the sorted column, at its right end; none on the others.
+  EXPECT_EQ(pixel(2, 0, -6, 6), COLORREF(clBlue));
+  EXPECT_EQ(pixel(1, 0, -6, 6), COLORREF(0x808080));
+  SortAscending = false;
+  view->sgNews->Invalidate();
+  EXPECT_EQ(pixel(2, 0, -6, 6), COLORREF(clLime));
+  // The mark of a page change before its headline; a news item has none.
+  EXPECT_EQ(pixel(2, 2, 6, 6), COLORREF(clRed));
+  EXPECT_NE(pixel(2, 1, 6, 6), COLORREF(clRed));
+  EXPECT_NE(pixel(1, 2, 6, 6), COLORREF(clRed));
+}
+
 // A pointer path: pressed on the middle of a grip, then moved by each offset
 // from the press point in turn, then released.
 struct ResizePath {
