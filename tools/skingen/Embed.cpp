@@ -26,7 +26,7 @@ namespace {
 
 // The classes whose pictures the windows hold; naming them here links their
 // units into the program, which registers them with the layout reader.
-const TMetaClass* const kKnownClasses[] = {
+[[maybe_unused]] const TMetaClass* const kKnownClasses[] = {
     &MetaOf<TepRegionForm>(),  &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
     &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),   &MetaOf<TepBitmap>(),
     &MetaOf<TImage>(),         &MetaOf<TepImagePanel>(),  &MetaOf<TepWavePlayer>()};
@@ -159,7 +159,6 @@ void FillOne(TLayoutObject& Root, const fs::path& File, TEmbedReport& Report) {
 } // namespace
 
 TEmbedReport EmbedSkin(const std::string& LayoutPath, const std::string& SkinDir) {
-  (void)kKnownClasses;
   const fs::path layout(LayoutPath);
   const fs::path pictures = fs::path(SkinDir) / layout.stem();
   if (!fs::is_directory(pictures))

@@ -6,6 +6,7 @@
 #include "tools/skingen/Wordmark.h"
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 namespace {
@@ -19,14 +20,14 @@ constexpr int kWizardWidth = 600, kWizardHeight = 420;
 constexpr int kTitleHeight = 30;
 constexpr int kBarHeight = 26;
 
-struct TButtonSpec {
+struct TButtonPlace {
   const char* Component;
   TIcon Icon;
   int Left, Top;
 };
 
 // The title bar buttons of the main window, left to right.
-const TButtonSpec kMainButtons[] = {
+const TButtonPlace kMainButtons[] = {
     {"btnPlay", TIcon::Play, 421, 4},           {"btnPause", TIcon::Pause, 421, 4},
     {"btnAbout", TIcon::About, 455, 4},         {"btnHelp", TIcon::Help, 481, 4},
     {"btnProperties", TIcon::Settings, 507, 4}, {"btnFullMode", TIcon::FullMode, 533, 4},
@@ -34,33 +35,38 @@ const TButtonSpec kMainButtons[] = {
 
 // The full-mode window's buttons sit on the bar wallpaper, which is the same
 // at every x: only the row matters.
-const TButtonSpec kSmallButtons[] = {
+const TButtonPlace kSmallButtons[] = {
     {"btnNews", TIcon::About, 2, 2},      {"btnPause", TIcon::Pause, 2, 2},
     {"btnPlay", TIcon::Play, 2, 2},       {"btnProperties", TIcon::Settings, 26, 2},
     {"btnReduce", TIcon::Reduce, 50, 2},  {"btnSmaller", TIcon::Smaller, 74, 2},
     {"btnBigger", TIcon::Enlarge, 98, 2}, {"btnSwitchToNormalMode", TIcon::NormalMode, 122, 2}};
 
-const TButtonSpec kWizardMorphs[] = {{"ibtnMainOk", TIcon::Ok, 570, 4}};
+const TButtonPlace kWizardMorphs[] = {{"ibtnMainOk", TIcon::Ok, 570, 4}};
 
-const TButtonSpec kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add, 0, 0},
-                                      {"ibtnDeleteUrl", TIcon::Remove, 0, 0},
-                                      {"ibtnProperties", TIcon::Edit, 0, 0},
-                                      {"ibtnImport", TIcon::Scan, 0, 0},
-                                      {"ibtnOptions", TIcon::Settings, 0, 0},
-                                      {"btnSourceAccept", TIcon::Ok, 0, 0},
-                                      {"btnSourceCancel", TIcon::Close, 0, 0},
-                                      {"btnAcceptDeleteSource", TIcon::Trash, 0, 0},
-                                      {"btnCancelDeleteSource", TIcon::Close, 0, 0},
-                                      {"btnTestUrl", TIcon::Play, 0, 0},
-                                      {"btnAbortTest", TIcon::Stop, 0, 0},
-                                      {"btnTestFinished", TIcon::Next, 0, 0},
-                                      {"btnUrlScanConnect", TIcon::Scan, 0, 0},
-                                      {"btnUrlScanAbort", TIcon::Stop, 0, 0},
-                                      {"btnUrlScanAck", TIcon::Next, 0, 0},
-                                      {"btnUrlScanOk", TIcon::Ok, 0, 0},
-                                      {"btnUrlScanCancel", TIcon::Close, 0, 0},
+// The wizard's bitmap buttons: drawn transparently wherever they stand.
+struct TButtonIcon {
+  const char* Component;
+  TIcon Icon;
+};
 
-                                      {"btnOptionsOK", TIcon::Ok, 0, 0}};
+const TButtonIcon kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add},
+                                      {"ibtnDeleteUrl", TIcon::Remove},
+                                      {"ibtnProperties", TIcon::Edit},
+                                      {"ibtnImport", TIcon::Scan},
+                                      {"ibtnOptions", TIcon::Settings},
+                                      {"btnSourceAccept", TIcon::Ok},
+                                      {"btnSourceCancel", TIcon::Close},
+                                      {"btnAcceptDeleteSource", TIcon::Trash},
+                                      {"btnCancelDeleteSource", TIcon::Close},
+                                      {"btnTestUrl", TIcon::Play},
+                                      {"btnAbortTest", TIcon::Stop},
+                                      {"btnTestFinished", TIcon::Next},
+                                      {"btnUrlScanConnect", TIcon::Scan},
+                                      {"btnUrlScanAbort", TIcon::Stop},
+                                      {"btnUrlScanAck", TIcon::Next},
+                                      {"btnUrlScanOk", TIcon::Ok},
+                                      {"btnUrlScanCancel", TIcon::Close},
+                                      {"btnOptionsOK", TIcon::Ok}};
 
 const char* const kWizardChecks[] = {
     "cbxNewsExtract", "cbxNovelty", "cbxKeepTrack",   "cbxIgnoreTags",     "cbxIgnoreDates",
@@ -69,20 +75,20 @@ const char* const kWizardChecks[] = {
 const char* const kWizardSliders[] = {"sliderHistoLength", "sliderHintHide", "sliderTimeout",
                                       "sliderMaxRequest",  "sliderMaxAge",   "sliderMaxNews"};
 
-struct TStateSpec {
+struct TFaceProperty {
   TFaceState State;
   const char* Property;
   const char* Name;
 };
 
-const TStateSpec kMorphStates[] = {{TFaceState::Up, "UpGlyph", "up"},
-                                   {TFaceState::Active, "ActiveGlyph", "under the pointer"},
-                                   {TFaceState::Down, "DownGlyph", "pressed"}};
+const TFaceProperty kMorphStates[] = {{TFaceState::Up, "UpGlyph", "up"},
+                                      {TFaceState::Active, "ActiveGlyph", "under the pointer"},
+                                      {TFaceState::Down, "DownGlyph", "pressed"}};
 
-const TStateSpec kButtonStates[] = {{TFaceState::Up, "UpGlyph", "up"},
-                                    {TFaceState::Active, "ActiveGlyph", "under the pointer"},
-                                    {TFaceState::Down, "DownGlyph", "pressed"},
-                                    {TFaceState::Disabled, "UnEnGlyph", "disabled"}};
+const TFaceProperty kButtonStates[] = {{TFaceState::Up, "UpGlyph", "up"},
+                                       {TFaceState::Active, "ActiveGlyph", "under the pointer"},
+                                       {TFaceState::Down, "DownGlyph", "pressed"},
+                                       {TFaceState::Disabled, "UnEnGlyph", "disabled"}};
 
 // A small repeatable roughness in -0.5..0.5, the same for the same pixel.
 double Grain(int X, int Y, int Seed) {
@@ -198,16 +204,23 @@ TSkinCanvas ResizeGrip() {
   return grip;
 }
 
-// Seamless: every pattern repeats a whole number of times across 64 pixels.
-TSkinCanvas PageWallpaper() {
-  TSkinCanvas wall(64, 64, Palette::BodyTop);
-  const double k = 2 * std::numbers::pi / 8;
+// A quiet 64 x 64 tile of Base, lighter or darker by Lightness at each
+// pixel; seamless when every pattern in it repeats a whole number of times
+// across 64 pixels.
+TSkinCanvas Paper(TRgb Base, const std::function<double(int X, int Y)>& Lightness) {
+  TSkinCanvas wall(64, 64, Base);
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
-      wall.SetPixel(x, y,
-                    Shade(Rgb(0x2E353E), 0.012 * (std::cos(k * (x + y)) + std::cos(k * (x - y))) +
-                                             0.012 * Grain(x, y, 1)));
+      wall.SetPixel(x, y, Shade(Base, Lightness(x, y)));
   return wall;
+}
+
+// A fine cross-hatch.
+TSkinCanvas PageWallpaper() {
+  const double k = 2 * std::numbers::pi / 8;
+  return Paper(Rgb(0x2E353E), [k](int X, int Y) {
+    return 0.012 * (std::cos(k * (X + Y)) + std::cos(k * (X - Y))) + 0.012 * Grain(X, Y, 1);
+  });
 }
 
 TSkinCanvas CommandWallpaper() {
@@ -218,15 +231,12 @@ TSkinCanvas CommandWallpaper() {
   return wall;
 }
 
+// Soft diagonal bands.
 TSkinCanvas HintWallpaper() {
-  TSkinCanvas wall(64, 64, Palette::HintPaper);
   const double k = 2 * std::numbers::pi / 16;
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      wall.SetPixel(
-          x, y,
-          Shade(Palette::HintPaper, 0.22 * std::cos(k * (x + y)) * 0.08 + 0.01 * Grain(x, y, 2)));
-  return wall;
+  return Paper(Palette::HintPaper, [k](int X, int Y) {
+    return 0.22 * std::cos(k * (X + Y)) * 0.08 + 0.01 * Grain(X, Y, 2);
+  });
 }
 
 // Drawn into the grid's title row, whose cells are plain grey.
@@ -263,13 +273,13 @@ TSkinCanvas SourceMark(bool Enabled) {
   return mark;
 }
 
-void AddMorphs(std::vector<TSkinFile>& Files, const char* Layout, const TButtonSpec& Spec,
+void AddMorphs(std::vector<TSkinFile>& Files, const char* Layout, const TButtonPlace& Button,
                const TSkinCanvas& Under) {
-  const TSkinCanvas background = Under.Crop(Spec.Left, Spec.Top, kMorphSize, kMorphSize);
-  for (const TStateSpec& s : kMorphStates)
-    Files.push_back(Picture(Layout, Spec.Component, "TepMorphButton", s.Property,
-                            IconName(Spec.Icon) + " button, " + s.Name,
-                            MorphFace(background, Spec.Icon, s.State)));
+  const TSkinCanvas background = Under.Crop(Button.Left, Button.Top, kMorphSize, kMorphSize);
+  for (const TFaceProperty& s : kMorphStates)
+    Files.push_back(Picture(Layout, Button.Component, "TepMorphButton", s.Property,
+                            IconName(Button.Icon) + " button, " + s.Name,
+                            MorphFace(background, Button.Icon, s.State)));
 }
 
 void AddWindow(std::vector<TSkinFile>& Files, const char* Layout, TSkinCanvas Skin, int Width,
@@ -285,8 +295,8 @@ void AddWindow(std::vector<TSkinFile>& Files, const char* Layout, TSkinCanvas Sk
 void AddMainWindow(std::vector<TSkinFile>& Files) {
   const TSkinCanvas skin = MainSkin();
   AddWindow(Files, kMain, skin, kMainWidth, kMainHeight);
-  for (const TButtonSpec& spec : kMainButtons)
-    AddMorphs(Files, kMain, spec, skin);
+  for (const TButtonPlace& button : kMainButtons)
+    AddMorphs(Files, kMain, button, skin);
   Files.push_back(
       Picture(kMain, "bmpUp", "TImage", "Picture", "ascending sort arrow", SortArrow(true)));
   Files.push_back(
@@ -310,24 +320,24 @@ void AddFullModeWindow(std::vector<TSkinFile>& Files) {
   TSkinCanvas under(200, kBarHeight, TRgb{});
   for (int x = 0; x < under.Width(); x += bar.Width())
     under.Draw(bar, x, 0);
-  for (const TButtonSpec& spec : kSmallButtons)
-    AddMorphs(Files, kSmall, spec, under);
+  for (const TButtonPlace& button : kSmallButtons)
+    AddMorphs(Files, kSmall, button, under);
 }
 
 void AddWizard(std::vector<TSkinFile>& Files) {
   const TSkinCanvas skin = WizardSkin();
   AddWindow(Files, kWizard, skin, kWizardWidth, kWizardHeight);
-  for (const TButtonSpec& spec : kWizardMorphs)
-    AddMorphs(Files, kWizard, spec, skin);
+  for (const TButtonPlace& button : kWizardMorphs)
+    AddMorphs(Files, kWizard, button, skin);
   Files.push_back(Picture(kWizard, "bmpPageWallpaper", "TepBitmap", "Bitmap",
                           "page panels' wallpaper, tiles", PageWallpaper()));
   Files.push_back(Picture(kWizard, "bmpCmdWallpaper", "TepBitmap", "Bitmap",
                           "command panels' wallpaper, tiles", CommandWallpaper()));
-  for (const TButtonSpec& spec : kWizardButtons)
-    for (const TStateSpec& s : kButtonStates)
-      Files.push_back(Picture(kWizard, spec.Component, "TepBMPButton", s.Property,
-                              IconName(spec.Icon) + " button, " + s.Name,
-                              BitmapButtonFace(spec.Icon, s.State)));
+  for (const TButtonIcon& button : kWizardButtons)
+    for (const TFaceProperty& s : kButtonStates)
+      Files.push_back(Picture(kWizard, button.Component, "TepBMPButton", s.Property,
+                              IconName(button.Icon) + " button, " + s.Name,
+                              BitmapButtonFace(button.Icon, s.State)));
   for (const char* name : kWizardChecks)
     Files.push_back(Picture(kWizard, name, "TepBMPCheckBox", "CheckGlyph",
                             "check box: checked, unchecked", CheckStrip()));
@@ -427,9 +437,9 @@ TSkinCanvas MainMock(const std::vector<TSkinFile>& Files) {
   mock.Draw(Find(Files, kMain, "bmpUp", "Picture"), 60, 40);
   mock.Draw(Find(Files, kMain, "bmpChangeEvent", "Picture"), 14, 58);
   mock.FillRect(10, 198, 180, 218, Palette::Paper);
-  for (const TButtonSpec& spec : kMainButtons)
-    if (std::string(spec.Component) != "btnPlay")
-      mock.Draw(Find(Files, kMain, spec.Component, "UpGlyph"), spec.Left, spec.Top);
+  for (const TButtonPlace& button : kMainButtons)
+    if (std::string(button.Component) != "btnPlay")
+      mock.Draw(Find(Files, kMain, button.Component, "UpGlyph"), button.Left, button.Top);
   const TMockPart labels[] = {
       {"lblTimer", 120, 8, 90, 14},           {"lblSourcesInfos", 446, 38, 156, 13},
       {"lblNewsInfos", 446, 52, 156, 13},     {"lblDispNews", 446, 66, 156, 13},
@@ -450,9 +460,10 @@ TSkinCanvas FullModeMock(const std::vector<TSkinFile>& Files) {
   Tile(mock, bar, 0, height - kBarHeight, width, height);
   Grid(mock, 0, kBarHeight, width, height - kBarHeight);
   mock.Draw(Find(Files, kSmall, "btnNews", "UpGlyph"), 2, 2);
-  for (const TButtonSpec& spec : kSmallButtons)
-    if (std::string(spec.Component) != "btnPlay" && std::string(spec.Component) != "btnNews")
-      mock.Draw(Find(Files, kSmall, spec.Component, "UpGlyph"), cmdLeft + spec.Left, spec.Top);
+  for (const TButtonPlace& button : kSmallButtons)
+    if (std::string(button.Component) != "btnPlay" && std::string(button.Component) != "btnNews")
+      mock.Draw(Find(Files, kSmall, button.Component, "UpGlyph"), cmdLeft + button.Left,
+                button.Top);
   mock.Draw(Find(Files, kSmall, "bmpCmdGrip", "Bitmap"), width - 10, 0);
   mock.Draw(Find(Files, kSmall, "imgResize", "Picture"), width - 14, height - 14);
   mock.FillRect(60, height - 23, 230, height - 3, Palette::Paper);
