@@ -10,6 +10,7 @@
 #include "engine/Newstools.h"
 #include "engine/Usdkthreadurllauncher.h"
 #include "platform/rtl/Fileutils.h"
+#include "platform/rtl/Kernel.h"
 #include "platform/rtl/Messages.h"
 #include "platform/rtl/Stringlist.h"
 #include "platform/ui/Layout.h"
@@ -29,7 +30,6 @@
 #endif
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -45,12 +45,6 @@ constexpr int32_t IdleEventsPerDots = 1000;
 constexpr int TicksPerSecond = 10;
 constexpr const char* RequestLogFile = "request.log";
 constexpr const char* HelpVersion = "1.020b";
-
-uint64_t SystemMilliseconds() {
-  using namespace std::chrono;
-  return static_cast<uint64_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 AnsiString LowerCase(AnsiString text) {
   for (char& ch : text)
@@ -186,7 +180,7 @@ void NewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
 TfrmMain::TfrmMain(TComponent* AOwner) : TfrmMain(AOwner, ParamStr(0)) {}
 
 TfrmMain::TfrmMain(TComponent* AOwner, const AnsiString& exePath, TMillisecondClock clock)
-    : TForm(AOwner), clock(clock ? std::move(clock) : TMillisecondClock(SystemMilliseconds)) {
+    : TForm(AOwner), clock(clock ? std::move(clock) : TMillisecondClock(GetTickCount64)) {
   Construct(exePath);
 }
 
@@ -314,7 +308,7 @@ void TfrmMain::btnPropertiesClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
+  frmWizard->ApplyLanguage(settings.get());
   frmWizard->ShowModal();
   ApplyConnectionAndHints();
   ApplyLanguage();
@@ -327,8 +321,8 @@ void TfrmMain::btnAboutClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
-  frmWizard->ShowAboutPage();
+  frmWizard->ApplyLanguage(settings.get());
+  frmWizard->ShowAbout();
   frmWizard->ShowModal();
 #endif
 }

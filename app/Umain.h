@@ -73,8 +73,8 @@ class TfrmMain : public TForm {
 public:
   // The files live beside the running executable.
   explicit TfrmMain(TComponent* AOwner);
-  // The files live beside exePath; clock gives the timer's ticks (the
-  // system's monotonic clock when empty).
+  // The files live beside exePath; clock gives the timer's ticks
+  // (GetTickCount64 when empty).
   TfrmMain(TComponent* AOwner, const AnsiString& exePath, TMillisecondClock clock = {});
   ~TfrmMain() override;
 
