@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+extern char** environ;
+
 namespace {
 
 void Sleep(int ms) {
@@ -163,14 +165,10 @@ protected:
   }
 
   void Start() {
-    std::vector<std::string> env = {"DISPLAY=" + std::string(std::getenv("DISPLAY")),
-                                    "QT_QPA_PLATFORM=xcb", "HOME=" + dir.Path()};
-    std::vector<char*> envp;
-    for (std::string& e : env)
-      envp.push_back(e.data());
-    envp.push_back(nullptr);
+    // The program inherits the rest: the sanitizers' options among it.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
     char* argv[] = {program.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
     ASSERT_TRUE(WaitFor([&] { return (mainWindow = ShownWindowBut(0)) != 0; }))
         << "the main window never showed";
     // The main window hands its list over once a second from the fourth.
