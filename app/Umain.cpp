@@ -825,8 +825,8 @@ bool TfrmMain::GridCellHint(int col, int row, AnsiString& text) {
 void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo) {
   TControl* control = HintInfo.HintControl;
   std::vector<std::pair<TControl*, int32_t>> hints = {
-      {btnPlay, 91},   {btnPause, 90},      {btnProperties, 92}, {btnHelp, 93},
-      {btnReduce, 94}, {btnFullMode, 95},   {btnClose, 96},      {edFilter, 97},
+      {btnPlay, 91},   {btnPause, 90},    {btnProperties, 92}, {btnHelp, 93},
+      {btnReduce, 94}, {btnFullMode, 95}, {btnClose, 96},      {edFilter, 97},
   };
   TStringGrid* grid = control == sgNews ? sgNews : nullptr;
 #ifdef WT_HAS_SMALLVIEW
