@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -93,26 +94,53 @@ bool ParseWave(const uint8_t* p, std::size_t size, TWaveFormat& format, std::siz
 
 void Silent(const char*, int, const char*, int, const char*, ...) {}
 
-// One sound on its own thread, from its own copy of the bytes.
+// How many sounds still run on their threads. Never freed: a thread that
+// outlives the end of the program must still find it.
+struct TLiveSounds {
+  std::mutex lock;
+  std::condition_variable ended;
+  int count = 0;
+};
+TLiveSounds& LiveSounds() {
+  static auto* live = new TLiveSounds;
+  return *live;
+}
+
+// One sound on a thread of its own, from its own copy of the bytes. Nobody
+// waits for the thread: a stopped sound ends by itself, so that a new beep
+// never waits for the old one to leave a device that is slow to answer.
 class TPlayback {
 public:
-  TPlayback(std::vector<uint8_t> wave, TWaveFormat format, std::size_t dataAt,
-            std::size_t dataBytes, bool loop)
-      : wave(std::move(wave)), format(format), dataAt(dataAt), dataBytes(dataBytes), loop(loop) {
-    thread = std::thread([this] { Run(); });
+  static std::shared_ptr<TPlayback> Start(std::vector<uint8_t> wave, TWaveFormat format,
+                                          std::size_t dataAt, std::size_t dataBytes, bool loop) {
+    auto playback =
+        std::shared_ptr<TPlayback>(new TPlayback(std::move(wave), format, dataAt, dataBytes, loop));
+    TLiveSounds& live = LiveSounds();
+    {
+      std::lock_guard<std::mutex> guard(live.lock);
+      ++live.count;
+    }
+    std::thread([playback, &live] {
+      playback->Run();
+      std::lock_guard<std::mutex> guard(live.lock);
+      --live.count;
+      live.ended.notify_all();
+    }).detach();
+    return playback;
   }
-  ~TPlayback() {
-    stop = true;
-    thread.join();
-  }
+  void Stop() { stop = true; }
   bool Playing() const { return !done; }
 
 private:
+  TPlayback(std::vector<uint8_t> wave, TWaveFormat format, std::size_t dataAt,
+            std::size_t dataBytes, bool loop)
+      : wave(std::move(wave)), format(format), dataAt(dataAt), dataBytes(dataBytes), loop(loop) {}
+
   void Run() {
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) == 0) {
-      if (snd_pcm_set_params(pcm, format.format, SND_PCM_ACCESS_RW_INTERLEAVED, format.channels,
-                             format.rate, 1, 100000) == 0)
+    if (!stop && snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) == 0) {
+      if (!stop && snd_pcm_set_params(pcm, format.format, SND_PCM_ACCESS_RW_INTERLEAVED,
+                                      format.channels, format.rate, 1, 100000) == 0)
         Play(pcm);
       snd_pcm_close(pcm);
     }
@@ -167,15 +195,30 @@ private:
   bool loop;
   std::atomic<bool> stop{false};
   std::atomic<bool> done{false};
-  std::thread thread;
 };
 
 std::mutex playerLock;
-std::unique_ptr<TPlayback> current;
+std::shared_ptr<TPlayback> current;
 
 void StopLocked() {
+  if (current)
+    current->Stop();
   current.reset();
 }
+
+// At the end of the program the sound stops, and its thread gets a moment to
+// let go of the device before the libraries it uses are torn down.
+struct TStopAtExit {
+  ~TStopAtExit() {
+    {
+      std::lock_guard<std::mutex> guard(playerLock);
+      StopLocked();
+    }
+    TLiveSounds& live = LiveSounds();
+    std::unique_lock<std::mutex> guard(live.lock);
+    live.ended.wait_for(guard, std::chrono::seconds(1), [&] { return live.count == 0; });
+  }
+} stopAtExit;
 
 BOOL Play(const uint8_t* bytes, std::size_t size, unsigned flags) {
   std::unique_lock<std::mutex> guard(playerLock);
@@ -191,18 +234,18 @@ BOOL Play(const uint8_t* bytes, std::size_t size, unsigned flags) {
   static const bool quiet = (snd_lib_error_set_handler(Silent), true);
   (void)quiet;
   const bool loop = (flags & SND_LOOP) != 0;
-  current = std::make_unique<TPlayback>(std::vector<uint8_t>(bytes, bytes + size), format, dataAt,
-                                        dataBytes, loop);
+  current =
+      TPlayback::Start(std::vector<uint8_t>(bytes, bytes + size), format, dataAt, dataBytes, loop);
   if (loop || (flags & SND_ASYNC) != 0)
     return 1;
   // Synchronous: wait here without holding the lock, so that another thread
   // may still stop the sound.
-  TPlayback* mine = current.get();
+  const std::shared_ptr<TPlayback> mine = current;
   guard.unlock();
   while (true) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::lock_guard<std::mutex> check(playerLock);
-    if (current.get() != mine || !mine->Playing())
+    if (current != mine || !mine->Playing())
       return 1;
   }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Playing wave sounds. A sound plays on a thread of its own from a copy of its
 // bytes, so the caller may free them at once; one sound plays at a time. With
-// no sound device the sound is silent and no error is shown.
+// no sound device the sound is silent and no error is shown. Starting or
+// stopping a sound never waits for the one before to let go of the device.
 #include "platform/rtl/Handles.h"
 
 #include <cstddef>

@@ -8,6 +8,7 @@
 #include "platform/ui/WindowImpl.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <xcb/xproto.h>
 
 TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
@@ -423,6 +425,48 @@ void OnSignal(int) {
     auto n = ::write(signalPipe[1], &byte, 1);
 }
 
+bool IsForm(const TCustomForm* form) {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i) == form)
+      return true;
+  return false;
+}
+
+// A form's window destroyed by another client (a window manager's or a
+// tool's close that destroys instead of asking) goes through the form's close
+// path, as the close button does. Only the window a form has now counts: the
+// toolkit destroys windows of its own when it makes them anew.
+class TDestroyedWindowFilter : public QAbstractNativeEventFilter {
+public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t")
+      return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_DESTROY_NOTIFY)
+      return false;
+    const xcb_window_t window = static_cast<const xcb_destroy_notify_event_t*>(message)->window;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+      TCustomForm* form = Screen->Forms(i);
+      if (!form->HandleAllocated() || !form->Visible() ||
+          static_cast<QWidget*>(form->Impl()->Native())->winId() != window)
+        continue;
+      QTimer::singleShot(0, qApp, [form] {
+        if (!IsForm(form))
+          return;
+        try {
+          if (form == Application->MainForm())
+            Application->CloseMainFormFromOutside();
+          else
+            form->Close();
+        } catch (...) {
+          HandleEventException();
+        }
+      });
+    }
+    return false;
+  }
+};
+
 // At the end of the process. The toolkit ends it from inside the loop when
 // its display goes away: what the main form saves on close is saved on the
 // way out. After a normal end of the loop the forms are freed, as the class
@@ -479,6 +523,8 @@ void TApplication::Initialize() {
   QObject::connect(&timers->hide, &QTimer::timeout, [this] { HideHint(); });
   SetMouseMoveObserver([](TControl* c, TPoint p) { Application->HintMouseMessage(c, p); });
   QApplication::setQuitOnLastWindowClosed(false);
+  if (QGuiApplication::platformName() == "xcb")
+    qApp->installNativeEventFilter(new TDestroyedWindowFilter);
   if (::pipe(signalPipe) == 0) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, [] {

@@ -19,6 +19,7 @@ public:
   std::string Line(int timeoutMs = 2000);
   // Ends it at once, as a crash would.
   void Kill();
+  pid_t Pid() const { return pid; }
   // Waits for its end; its exit status, or -1 when it did not exit normally.
   int Wait();
 

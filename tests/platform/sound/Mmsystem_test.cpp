@@ -1,14 +1,21 @@
 #include "platform/sound/Mmsystem.h"
+#include "skin/Wavctrl.h"
 
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +63,18 @@ protected:
   std::string Out() const { return dir.File("out.raw"); }
   std::string Played() const { return ReadFileBytes(Out()); }
   // Waits until the tap holds at least bytes, or a second has passed.
+  // A stop does not wait for the sound's thread: what it had handed to the
+  // device still lands. Waits until nothing more comes for 60 ms.
+  size_t PlayedWhenSettled() const {
+    size_t size = Played().size();
+    for (int i = 0; i < 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      if (Played().size() == size)
+        return size;
+      size = Played().size();
+    }
+    return size;
+  }
   std::string PlayedAtLeast(size_t bytes) const {
     for (int i = 0; i < 200 && Played().size() < bytes; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -112,7 +131,7 @@ TEST_F(SoundTest, LoopPlaysUntilStoppedAndNoStopRefuses) {
 
   EXPECT_FALSE(sndPlaySoundMemory(wave.data(), wave.size(), SND_MEMORY | SND_NOSTOP));
   EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
-  const size_t stopped = Played().size();
+  const size_t stopped = PlayedWhenSettled();
   std::this_thread::sleep_for(std::chrono::milliseconds(80));
   EXPECT_EQ(Played().size(), stopped);
   // Nothing plays now, so no-stop may start a sound.
@@ -125,7 +144,7 @@ TEST_F(SoundTest, AnEmptyBlockStopsTheSoundThatPlays) {
   EXPECT_TRUE(sndPlaySoundMemory(wave.data(), wave.size(), SND_MEMORY | SND_ASYNC));
   PlayedAtLeast(320);
   EXPECT_FALSE(sndPlaySoundMemory(wave.data(), 0, SND_MEMORY | SND_ASYNC));
-  const size_t stopped = Played().size();
+  const size_t stopped = PlayedWhenSettled();
   std::this_thread::sleep_for(std::chrono::milliseconds(80));
   EXPECT_EQ(Played().size(), stopped);
   EXPECT_LT(stopped, data.size());
@@ -183,4 +202,57 @@ TEST_F(SoundTest, NoDeviceMeansSilence) {
   EXPECT_TRUE(sndPlaySoundMemory(wave.data(), wave.size(), SND_MEMORY));
   // A second of sound that cannot play does not hold the caller for a second.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+}
+
+// A device that does not answer: its samples go to a pipe that nobody reads
+// yet, so the sound's thread hangs in the device as long as the test wants.
+class StuckDeviceTest : public SoundTest {
+protected:
+  void SetUp() override {
+    std::signal(SIGPIPE, SIG_IGN);
+    fifo = dir.File("stuck.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    UseDevice("type file\n slave.pcm { type null }\n file \"" + fifo + "\"\n format \"raw\"");
+  }
+  // Lets the stuck threads through and waits until a new sound plays at once.
+  void TearDown() override {
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    char sink[4096];
+    for (int i = 0; i < 100; ++i) {
+      while (::read(reader, sink, sizeof sink) > 0) {
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::close(reader);
+    SoundTest::TearDown();
+  }
+  // Runs call on a thread of its own; true when it came back within the limit.
+  // A call that hangs is let go by TearDown, before the futures are waited for.
+  bool ReturnsAtOnce(std::function<void()> call) {
+    calls.push_back(std::async(std::launch::async, std::move(call)));
+    return calls.back().wait_for(std::chrono::milliseconds(500)) == std::future_status::ready;
+  }
+  std::string fifo;
+  std::vector<std::future<void>> calls;
+};
+
+TEST_F(StuckDeviceTest, NeitherANewSoundNorAStopWaitsForTheOldOne) {
+  const std::string wave =
+      Riff(Chunk("fmt ", Format(1, 1, 8000, 16)) + Chunk("data", Samples(1600)));
+  const auto play = [&] { sndPlaySoundMemory(wave.data(), wave.size(), SND_MEMORY | SND_ASYNC); };
+  EXPECT_TRUE(ReturnsAtOnce(play));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the thread is in the device
+  EXPECT_TRUE(ReturnsAtOnce(play)) << "a new beep waited for the stuck one";
+  EXPECT_TRUE(ReturnsAtOnce([] { sndPlaySoundA(nullptr, 0); })) << "the stop waited";
+}
+
+TEST_F(StuckDeviceTest, TheAsynchronousPlayerOptionReachesTheSoundLayer) {
+  const std::string wave =
+      Riff(Chunk("fmt ", Format(1, 1, 8000, 16)) + Chunk("data", Samples(1600)));
+  TepWavePlayer player(nullptr);
+  player.Wave()->Data()->Write(wave.data(), static_cast<int>(wave.size()));
+  player.SetOptions(TepWavePlayOpts{wpoAsync});
+  EXPECT_TRUE(ReturnsAtOnce([&] { player.Play(); }));
+  EXPECT_TRUE(ReturnsAtOnce([&] { player.Play(); }));
+  EXPECT_TRUE(ReturnsAtOnce([&] { player.Abort(); }));
 }

@@ -1,0 +1,114 @@
+// Every way a running program is ended from outside (the window manager's
+// close, a tool that destroys its window, SIGTERM, SIGINT) runs the main
+// form's close query exactly once, ends the loop and exits 0: what the form
+// saves on close is saved. The program is a real process on the X server
+// named by WT_X_DISPLAY.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <xcb/xcb.h>
+
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr)
+    return out;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, p) != nullptr)
+    out += buffer;
+  pclose(p);
+  return out;
+}
+
+// The X window that carries the title, 0 when none shows within two seconds.
+xcb_window_t WindowNamed(const std::string& title) {
+  for (int i = 0; i < 40; ++i) {
+    const std::string found = Shell("xdotool search --name '^" + title + "$' 2>/dev/null");
+    if (!found.empty())
+      return static_cast<xcb_window_t>(std::stoul(found));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return 0;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* reply =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(reply);
+  return atom;
+}
+
+// What a window manager sends when the user presses a window's close button.
+void AskToClose(xcb_window_t window) {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = window;
+  event.type = Atom(c, "WM_PROTOCOLS");
+  event.data.data32[0] = Atom(c, "WM_DELETE_WINDOW");
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+  xcb_flush(c);
+  xcb_disconnect(c);
+}
+
+TEST(WaysOut, EachRunsTheCloseQueryOnceAndExitsNormally) {
+  const char* display = std::getenv("WT_X_DISPLAY");
+  ASSERT_TRUE(display != nullptr && *display != '\0')
+      << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+  setenv("DISPLAY", display, 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  struct Case {
+    const char* name;
+    std::function<void(pid_t, xcb_window_t)> end;
+  };
+  const Case cases[] = {
+      {"SIGTERM", [](pid_t pid, xcb_window_t) { kill(pid, SIGTERM); }},
+      {"SIGINT", [](pid_t pid, xcb_window_t) { kill(pid, SIGINT); }},
+      {"window manager close", [](pid_t, xcb_window_t w) { AskToClose(w); }},
+      {"window destroyed",
+       [](pid_t, xcb_window_t w) { Shell("xdotool windowclose " + std::to_string(w)); }},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    TTempDir dir;
+    const std::string marker = dir.File("closed.txt");
+    const std::string title = "ways-out-" + std::to_string(getpid()) + "-" + std::to_string(n++);
+    TChildProcess program(WT_CLOSEQUERY_HELPER, {marker, title});
+    ASSERT_EQ(program.Line(5000), "ready") << c.name;
+    const xcb_window_t window = WindowNamed(title);
+    ASSERT_NE(window, 0u) << c.name;
+    c.end(program.Pid(), window);
+    // A program that stays up is ended after ten seconds, so that it fails
+    // the test instead of hanging it.
+    std::atomic<bool> ended{false};
+    std::thread watchdog([&] {
+      for (int i = 0; i < 100 && !ended; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (!ended)
+        program.Kill();
+    });
+    const int status = program.Wait();
+    ended = true;
+    watchdog.join();
+    EXPECT_EQ(status, 0) << c.name;
+    EXPECT_EQ(ReadFileBytes(marker), "query\nend\n") << c.name;
+  }
+}
+
+} // namespace
