@@ -725,17 +725,22 @@ void TfrmMain::DblClickCell(int col, int row) {
     OpenUrl(item->GetAbsoluteLink());
 }
 
-TPoint TfrmMain::GridCellOnScreen(int col, int row) const {
-  const TRect cell = sgNews->CellRect(col, row);
-  return sgNews->ClientToScreen({cell.Left, cell.Bottom});
+TPoint TfrmMain::GridCellOnScreen(const TStringGrid* grid, int col, int row) const {
+  const TRect cell = grid->CellRect(col, row);
+  return grid->ClientToScreen({cell.Left, cell.Bottom});
 }
 
-void TfrmMain::sgNewsContextPopup(TObject*, TPoint MousePos, bool& Handled) {
+void TfrmMain::sgNewsContextPopup(TObject* Sender, TPoint MousePos, bool& Handled) {
+  // The full-mode window's grid sends its right clicks here too: the cell is
+  // found on the grid that was clicked, with its own widths and scrolling.
+  auto* grid = dynamic_cast<TStringGrid*>(Sender);
+  if (grid == nullptr)
+    grid = sgNews;
   // From the keyboard the menu opens at the selected row.
   const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
-  const TGridCoord cell = fromKeyboard ? TGridCoord{0, sgNews->Row()} : CellAt(sgNews, MousePos);
+  const TGridCoord cell = fromKeyboard ? TGridCoord{0, grid->Row()} : CellAt(grid, MousePos);
   const TPoint screen =
-      fromKeyboard ? GridCellOnScreen(0, cell.Y) : sgNews->ClientToScreen(MousePos);
+      fromKeyboard ? GridCellOnScreen(grid, 0, cell.Y) : grid->ClientToScreen(MousePos);
   if (cell.Y == 0 && cell.X >= 0) {
     popSort->Popup(screen.X, screen.Y);
     Handled = true;
@@ -745,7 +750,7 @@ void TfrmMain::sgNewsContextPopup(TObject*, TPoint MousePos, bool& Handled) {
   if (!item)
     return;
   PrepareItemMenu(item);
-  sgNews->SetRow(cell.Y);
+  grid->SetRow(cell.Y);
   popItems->Popup(screen.X, screen.Y);
   Handled = true;
 }
@@ -819,17 +824,33 @@ bool TfrmMain::GridCellHint(int col, int row, AnsiString& text) {
 
 void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo) {
   TControl* control = HintInfo.HintControl;
-  if (control == sgNews) {
-    const TGridCoord cell = CellAt(sgNews, HintInfo.CursorPos);
-    CanShow = GridCellHint(cell.X, cell.Y, HintStr);
-    if (cell.Y >= 0)
-      HintInfo.CursorRect = sgNews->CellRect(std::max(cell.X, 0), cell.Y);
-    return;
-  }
-  const std::pair<TControl*, int32_t> hints[] = {
+  std::vector<std::pair<TControl*, int32_t>> hints = {
       {btnPlay, 91},   {btnPause, 90},    {btnProperties, 92}, {btnHelp, 93},
       {btnReduce, 94}, {btnFullMode, 95}, {btnClose, 96},      {edFilter, 97},
   };
+  TStringGrid* grid = control == sgNews ? sgNews : nullptr;
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView) {
+    const TfrmSmallView* full = frmSmallView;
+    hints.insert(hints.end(), {{full->btnPlay, 91},
+                               {full->btnPause, 90},
+                               {full->btnProperties, 92},
+                               {full->btnReduce, 94},
+                               {full->edtFilter, 97},
+                               {full->btnSmaller, 103},
+                               {full->btnBigger, 104},
+                               {full->btnSwitchToNormalMode, 105}});
+    if (control == full->sgNews)
+      grid = full->sgNews;
+  }
+#endif
+  if (grid != nullptr) {
+    const TGridCoord cell = CellAt(grid, HintInfo.CursorPos);
+    CanShow = GridCellHint(cell.X, cell.Y, HintStr);
+    if (cell.Y >= 0)
+      HintInfo.CursorRect = grid->CellRect(std::max(cell.X, 0), cell.Y);
+    return;
+  }
   for (const auto& [button, id] : hints)
     if (control == button) {
       HintStr = GetLangString(id);

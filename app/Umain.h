@@ -241,7 +241,7 @@ private:
   void SortShownItems();
   // Starts the launcher thread with the shell's "open".
   void LaunchUrl(const AnsiString& url);
-  TPoint GridCellOnScreen(int col, int row) const;
+  TPoint GridCellOnScreen(const TStringGrid* grid, int col, int row) const;
 
   bool alive = false;
   std::unique_ptr<NewsNotifyCallBack> notifier;

@@ -5,8 +5,7 @@
 
 #include "platform/gfx/Gdi.h"
 #include "platform/ui/Stdctrls.h"
-
-#include "tests/platform/ui/x11/Shell.h"
+#include "tests/support/Command.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +22,7 @@ namespace {
 class XServer : public testing::Test {
 protected:
   void SetUp() override {
-    const char* display = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(display != nullptr && *display != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    setenv("DISPLAY", display, 1);
+    ASSERT_TRUE(UseXServer());
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     Application->Initialize();
   }
@@ -50,14 +46,14 @@ std::string Screenshot(const std::string& name) {
   std::filesystem::create_directories(dir);
   const std::string file = (dir / name).string();
   std::filesystem::remove(file);
-  Shell("import -display \"$DISPLAY\" -window root '" + file + "' 2>&1");
+  RunCommand("import -display \"$DISPLAY\" -window root '" + file + "' 2>&1");
   return file;
 }
 
 // The screenshot's pixel as 0xRRGGBB; -1 when it cannot be read.
 long Pixel(const std::string& file, int x, int y) {
-  const std::string out = Shell("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
-                                std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
+  const std::string out = RunCommand("convert '" + file + "' -crop 1x1+" + std::to_string(x) + "+" +
+                                     std::to_string(y) + " -depth 8 txt:- 2>/dev/null");
   const auto hash = out.find('#', out.find('\n'));
   if (hash == std::string::npos)
     return -1;

@@ -6,7 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
-#include "tests/platform/ui/x11/Shell.h"
+#include "tests/support/Command.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ namespace {
 // The X window that carries the title, 0 when none shows within two seconds.
 xcb_window_t WindowNamed(const std::string& title) {
   for (int i = 0; i < 40; ++i) {
-    const std::string found = Shell("xdotool search --name '^" + title + "$' 2>/dev/null");
+    const std::string found = RunCommand("xdotool search --name '^" + title + "$' 2>/dev/null");
     if (!found.empty())
       return static_cast<xcb_window_t>(std::stoul(found));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -72,7 +72,7 @@ TEST(WaysOut, EachRunsTheCloseQueryOnceAndExitsNormally) {
       {"SIGINT", [](pid_t pid, xcb_window_t) { kill(pid, SIGINT); }},
       {"window manager close", [](pid_t, xcb_window_t w) { AskToClose(w); }},
       {"window destroyed",
-       [](pid_t, xcb_window_t w) { Shell("xdotool windowclose " + std::to_string(w)); }},
+       [](pid_t, xcb_window_t w) { RunCommand("xdotool windowclose " + std::to_string(w)); }},
   };
   int n = 0;
   for (const auto& c : cases) {
