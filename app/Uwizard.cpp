@@ -776,9 +776,11 @@ void TfrmWizard::sgUrlToAddDrawCell(TObject*, int ACol, int ARow, TRect Rect, TG
     DrawTextCell(sgUrlToAdd, sgUrlToAdd->Cells(ACol, ARow), Rect);
 }
 
-void TfrmWizard::btnUrlScanOkClick(TObject* Sender) {
-  if (btnUrlScanCancel->Visible())
-    btnAddSourcesClick(Sender);
+void TfrmWizard::btnUrlScanOkClick(TObject*) {
+  // After a conflict the page stays, with the row in question selected.
+  if (btnUrlScanCancel->Visible() && !AddTickedCandidates())
+    return;
+  ShowPage("DEF");
 }
 
 void TfrmWizard::btnUrlScanCancelClick(TObject*) {
@@ -794,10 +796,13 @@ bool TfrmWizard::CheckTickedCandidates() {
     const AnsiString name = CleanName(sgUrlToAdd->Cells(1, row));
     sgUrlToAdd->SetCells(1, row, name);
     const AnsiString url = sgUrlToAdd->Cells(3, row);
-    if (name.empty() || names.IndexOf(name) >= 0 || Sources()->FindSourceByName(name) != nullptr) {
+    const bool taken = names.IndexOf(name) >= 0 || Sources()->FindSourceByName(name) != nullptr;
+    if (name.empty() || taken) {
       sgUrlToAdd->SetCol(1);
       sgUrlToAdd->SetRow(row);
-      MessageBox(("Name : '" + name + "' already used ...").c_str(), "Source name error", MB_OK);
+      const AnsiString text =
+          name.empty() ? LangString(IdEmptyName) : "Name : '" + name + "' already used ...";
+      MessageBox(text.c_str(), "Source name error", MB_OK);
       return false;
     }
     if (Sources()->FindSourceByUrl(url) != nullptr) {
@@ -810,9 +815,12 @@ bool TfrmWizard::CheckTickedCandidates() {
 }
 
 void TfrmWizard::btnAddSourcesClick(TObject*) {
-  // After a conflict the page stays, with the row in question selected.
+  AddTickedCandidates();
+}
+
+bool TfrmWizard::AddTickedCandidates() {
   if (!CheckTickedCandidates())
-    return;
+    return false;
   for (int row = 1; row < sgUrlToAdd->RowCount(); ++row) {
     if (Trim(sgUrlToAdd->Cells(0, row)).empty())
       continue;
@@ -833,6 +841,7 @@ void TfrmWizard::btnAddSourcesClick(TObject*) {
   }
   sgUrlToAdd->SetVisible(false);
   ShowPage("DEF");
+  return true;
 }
 
 // ---------------------------------------------------------------- options

@@ -326,6 +326,8 @@ private:
   void EndOfScan();
   void TestFinished();
   bool CheckTickedCandidates();
+  // False, with nothing added, after a conflict.
+  bool AddTickedCandidates();
 
   // Options.
   void ChooseFont(bool FullMode);
