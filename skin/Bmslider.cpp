@@ -322,33 +322,44 @@ void TepBMPSlider::AdjustElements() {
   BuildRuler();
   const int rw = ruler->Width(), rh = ruler->Height();
   const int tw = thumb->Width(), th = thumb->Height();
+  const int track = TrackExtent();
   if (orientation == soHorizontal) {
     if (rh < th) {
       thumb->SetBounds(kIndent, kIndent, tw, th);
       rulerOrg = Point(kIndent, kIndent + (th - rh) / 2);
-      pointsRect = Rect(rulerOrg.X, th + 7, rulerOrg.X + rw, Height() - 1);
+      pointsRect = Rect(rulerOrg.X, th + 7, rulerOrg.X + track, Height() - 1);
     } else {
       thumb->SetBounds(kIndent, kIndent + (rh - th) / 2, tw, th);
       rulerOrg = Point(kIndent, kIndent);
-      pointsRect = Rect(kIndent, rh + 7, kIndent + rw, Height() - 1);
+      pointsRect = Rect(kIndent, rh + 7, kIndent + track, Height() - 1);
     }
   } else {
     if (rw < tw) {
       thumb->SetBounds(kIndent, kIndent, tw, th);
       rulerOrg = Point(kIndent + (tw - rw) / 2, kIndent);
-      pointsRect = Rect(tw + 7, rulerOrg.Y, Width() - 1, rulerOrg.Y + rh);
+      pointsRect = Rect(tw + 7, rulerOrg.Y, Width() - 1, rulerOrg.Y + track);
     } else {
       thumb->SetBounds(kIndent + (rw - tw) / 2, kIndent, tw, th);
       rulerOrg = Point(kIndent, kIndent);
-      pointsRect = Rect(rw + 7, kIndent, Width() - 1, kIndent + rh);
+      pointsRect = Rect(rw + 7, kIndent, Width() - 1, kIndent + track);
     }
   }
   SetValue(v);
 }
 
+// A slider stored with its thumb image alone slides over a ruler drawn
+// beneath it by someone else: the thumb then travels the length the built
+// ruler would have, not a negative one.
+int TepBMPSlider::TrackExtent() const {
+  const bool horizontal = orientation == soHorizontal;
+  if (!ruler->Empty())
+    return horizontal ? ruler->Width() : ruler->Height();
+  return std::max(0, (horizontal ? Width() : Height()) - 2 * kIndent);
+}
+
 int TepBMPSlider::GetRulerLength() const {
-  return orientation == soHorizontal ? ruler->Width() - thumb->Width()
-                                     : ruler->Height() - thumb->Height();
+  const int thumbExtent = orientation == soHorizontal ? thumb->Width() : thumb->Height();
+  return std::max(0, TrackExtent() - thumbExtent);
 }
 
 int TepBMPSlider::GetThumbOffset() const {

@@ -103,7 +103,7 @@ public:
   bool Tracking() const { return tracking; }
   bool TimerActive() const { return timerActive; }
 
-  // The thumb's travel: the ruler's length less the thumb's.
+  // The thumb's travel: the ruler's length less the thumb's, never negative.
   int GetRulerLength() const;
   int GetThumbOffset() const;
   int GetOffsetByValue(int V) const;
@@ -146,6 +146,8 @@ private:
   void StopTracking();
   // The ruler image of the current orientation.
   TBitmap* RulerImage() const;
+  // The extent along the slider that the thumb travels over, thumb included.
+  int TrackExtent() const;
 
   bool useFocusFrame = false;
   TColor pointsColor = 0;

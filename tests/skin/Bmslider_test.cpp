@@ -93,11 +93,62 @@ TEST_F(SliderTest, ConstructorAndElements) {
   EXPECT_EQ(s->Thumb()->Owner(), s);
   EXPECT_EQ(s->Thumb()->Parent(), s);
   EXPECT_EQ(s->NumThumbStates(), 2);
-  // With no images the ruler is empty and the thumb keeps to the start.
+  // With no images the ruler is empty; the thumb starts at the indent and
+  // travels the control's width less the indents and itself.
   EXPECT_TRUE(s->Ruler()->Empty());
-  EXPECT_EQ(s->GetThumbOffset(), 6 + s->GetRulerLength());
+  EXPECT_EQ(s->GetThumbOffset(), 6);
+  EXPECT_EQ(s->GetRulerLength(), 128 - s->Thumb()->Width());
   s->SetValue(50);
   EXPECT_EQ(s->Value(), 50);
+}
+
+// The wizard stores sliders with a thumb image only, over a ruler drawn
+// beneath them: the thumb must travel the control's width, in both
+// orientations, by value and by dragging.
+TEST_F(SliderTest, ThumbAloneTravelsTheControlsLength) {
+  TBitmap thumbImage;
+  thumbImage.SetSize(10, 15);
+  thumbImage.Canvas()->Brush()->SetColor(clRed);
+  thumbImage.Canvas()->FillRect(Rect(0, 0, 10, 15));
+  auto* s = Make<TepBMPSlider>(10, 10, 150, 19);
+  s->SetNumThumbStates(1);
+  s->SetThumbTransparent(true);
+  s->SetImage(siHThumb, &thumbImage);
+  s->OnChange = [&](TObject*) { changes.push_back(s->Value()); };
+  Pump();
+  ASSERT_TRUE(s->Ruler()->Empty());
+  EXPECT_EQ(s->GetRulerLength(), 150 - 12 - 10);
+  EXPECT_EQ(s->PointsRect(), Rect(6, 22, 144, 18));
+  EXPECT_EQ(s->GetThumbOffset(), 6);
+  s->SetValue(50);
+  EXPECT_EQ(s->GetThumbOffset(), 70);
+  s->SetValue(100);
+  EXPECT_EQ(s->GetThumbOffset(), 134);
+  s->SetValue(0);
+  changes.clear();
+
+  // Dragging the thumb half its travel gives half the range, not the maximum.
+  const TPoint start = At(s->Thumb(), 5, 7);
+  SimulateMouseDown(start, mbLeft);
+  SimulateMouseMove(Point(start.X + 64, start.Y));
+  SimulateMouseUp(Point(start.X + 64, start.Y), mbLeft);
+  EXPECT_EQ(s->Value(), 50);
+  EXPECT_EQ(changes, std::vector<int>{50});
+
+  // Narrower than the thumb and its indents: no travel, never a negative one.
+  s->SetWidth(20);
+  EXPECT_EQ(s->GetRulerLength(), 0);
+  EXPECT_EQ(s->GetThumbOffset(), 6);
+
+  auto* v = Make<TepBMPSlider>(10, 40, 19, 112);
+  v->SetOrientation(soVertical);
+  v->SetNumThumbStates(1);
+  v->SetImage(siVThumb, &thumbImage);
+  EXPECT_EQ(v->GetRulerLength(), 112 - 12 - 15);
+  v->SetValue(100);
+  EXPECT_EQ(v->Thumb()->Top(), 6);
+  v->SetValue(0);
+  EXPECT_EQ(v->Thumb()->Top(), 112 - 6 - 15);
 }
 
 TEST_F(SliderTest, RulerTilesTheMiddleAndKeepsTheEdges) {
