@@ -1,6 +1,7 @@
 #include "app/Usystemconfig.h"
 
 #include "app/Uvclfunctions.h"
+#include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Inifiles.h"
 #include "platform/ui/Forms.h"
 
@@ -122,23 +123,26 @@ std::vector<TIniKey> StoredKeys(CSystemConfigurator& c) {
   };
 }
 
-// The position of the first ".EXE" of path, ignoring case; npos when none.
-AnsiString::size_type FindExeExtension(const AnsiString& path) {
-  AnsiString upper = path;
+// The position of the dot of the file name's final extension when that
+// extension is ext (compared in upper case); npos otherwise. Dots in folder
+// names never count.
+AnsiString::size_type FindFinalExtension(const AnsiString& path, const char* ext) {
+  const AnsiString found = ExtractFileExt(path);
+  AnsiString upper = found;
   for (char& ch : upper)
     ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return upper.find(".EXE");
+  return upper == ext ? path.size() - found.size() : AnsiString::npos;
 }
 
 } // namespace
 
 AnsiString IniPathFromExe(const AnsiString& exePath) {
-  const auto dot = FindExeExtension(exePath);
+  const auto dot = FindFinalExtension(exePath, ".EXE");
   return dot == AnsiString::npos ? exePath + ".INI" : exePath.substr(0, dot + 1) + "INI";
 }
 
 AnsiString ProxyScriptPathFromExe(const AnsiString& exePath) {
-  const auto dot = FindExeExtension(exePath);
+  const auto dot = FindFinalExtension(exePath, ".EXE");
   return (dot == AnsiString::npos ? exePath : exePath.substr(0, dot)) + "_TMPPXY.$$$";
 }
 
@@ -158,7 +162,7 @@ CSystemConfigurator::~CSystemConfigurator() {
 
 void CSystemConfigurator::SetFileNames(const AnsiString& path) {
   iniFile = path;
-  const auto dot = iniFile.find(".INI");
+  const auto dot = ExtractFileExt(iniFile) == ".INI" ? iniFile.size() - 4 : AnsiString::npos;
   if (dot == AnsiString::npos)
     return;
   const AnsiString stem = iniFile.substr(0, dot + 1);
@@ -184,15 +188,16 @@ bool CSystemConfigurator::Load() {
 }
 
 bool CSystemConfigurator::Save() {
-  TIniFile ini(iniFile);
   try {
+    TIniFile ini(iniFile);
     for (const TIniKey& key : StoredKeys(*this))
       WriteKey(ini, key);
     SaveFontToIni(&ini, NormalFont.get(), "Font.Normal");
     SaveFontToIni(&ini, FullModeFont.get(), "Font.Fullmode");
     ini.WriteString("Font.Normal", "Bkg", std::to_string(NormalBkgColor));
     ini.WriteString("Font.Fullmode", "Bkg", std::to_string(FullModeBkgColor));
-  } catch (const EIniFileException&) {
+  } catch (const std::exception&) {
+    // An unreadable or unwritable file, whatever the cause.
     return false;
   }
   return true;

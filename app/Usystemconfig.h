@@ -16,8 +16,8 @@ public:
   CSystemConfigurator(const CSystemConfigurator&) = delete;
   CSystemConfigurator& operator=(const CSystemConfigurator&) = delete;
 
-  // Derives the sources and news files from the first ".INI" of path (upper
-  // case only); without one they stay as they were.
+  // Derives the sources and news files from the file name's final extension
+  // when it is ".INI" (upper case only); otherwise they stay as they were.
   void SetFileNames(const AnsiString& path);
   // Missing keys take their defaults; builds the colour tables and loads the
   // language texts.
@@ -62,9 +62,10 @@ public:
   CTextResources texts;
 };
 
-// The files beside the executable: the first ".EXE" of its path, in any case,
-// gives way to "INI" (or ".INI" is appended) and, for the temporary copy of a
-// proxy script, to "_TMPPXY.$$$".
+// The files beside the executable: a final extension ".EXE" of its file name,
+// in any case, gives way to "INI" (otherwise ".INI" is appended) and, for the
+// temporary copy of a proxy script, to "_TMPPXY.$$$". Dots in folder names
+// never count.
 AnsiString IniPathFromExe(const AnsiString& exePath);
 AnsiString ProxyScriptPathFromExe(const AnsiString& exePath);
 

@@ -1,8 +1,43 @@
-#include <cstdio>
+// The entry routine: the application, the windows in their order, the message
+// loop, and the HTTP transactions stopped once the loop has ended.
+#include "app/Umain.h"
+#include "engine/Chttpthread.h"
+#include "gif/Gifimage.h"
+#include "platform/ui/Forms.h"
 
-// The entry routine. The windows are not built yet, so the program can only
-// say so; the engine runs headless through tools/newsprobe meanwhile.
+#if __has_include("app/Uwizard.h")
+#include "app/Uwizard.h"
+#define WT_HAS_WIZARD 1
+#endif
+#if __has_include("app/Usmallview.h")
+#include "app/Usmallview.h"
+#define WT_HAS_SMALLVIEW 1
+#endif
+
+#include <exception>
+
 int main() {
-  std::fprintf(stderr, "Welka Tidor: the windows are not built yet; nothing to show.\n");
+  try {
+    GifimageInitialization();
+    Application->Initialize();
+    Application->Title = "Welka Tidor";
+    Application->CreateForm(frmMain);
+    // A second instance has ended itself while the main window was built.
+    if (!Application->Terminated()) {
+#ifdef WT_HAS_WIZARD
+      Application->CreateForm(frmWizard);
+#endif
+#ifdef WT_HAS_SMALLVIEW
+      Application->CreateForm(frmSmallView);
+#endif
+    }
+    Application->Run();
+  } catch (const std::exception& e) {
+    Application->ShowException(e);
+  }
+  StopAllTransactions();
+  // The windows go while the rest of the program still stands.
+  Application->DestroyComponents();
+  GifimageFinalization();
   return 0;
 }

@@ -229,7 +229,9 @@ TEST(SettingsFileNames, DerivedFromTheUpperCaseExtension) {
   };
   const Case cases[] = {
       {"/apps/Watch.INI", "/apps/Watch.NSC", "/apps/Watch.NDT"},
-      {"/apps/v1.INI.d/Watch.INI", "/apps/v1.NSC", "/apps/v1.NDT"}, // the first one counts
+      {"/apps/v1.INI.d/Watch.INI", "/apps/v1.INI.d/Watch.NSC", "/apps/v1.INI.d/Watch.NDT"},
+      {"/apps/old.INI.backup/Watch", "", ""},
+      {"/apps/Watch.INI.old", "", ""},
       {"/apps/Watch.ini", "", ""},
       {"/apps/Watch", "", ""},
   };
@@ -252,6 +254,11 @@ TEST(SettingsFileNames, BesideTheExecutable) {
       {"/apps/Watch.exe", "/apps/Watch.INI", "/apps/Watch_TMPPXY.$$$"},
       {"/apps/WATCH.EXE", "/apps/WATCH.INI", "/apps/WATCH_TMPPXY.$$$"},
       {"/apps/welkatidor", "/apps/welkatidor.INI", "/apps/welkatidor_TMPPXY.$$$"},
+      // Only the file name's own extension counts, never a folder's.
+      {"/apps/my.exe.d/welkatidor", "/apps/my.exe.d/welkatidor.INI",
+       "/apps/my.exe.d/welkatidor_TMPPXY.$$$"},
+      {"/apps/my.EXE.d/Watch.exe", "/apps/my.EXE.d/Watch.INI", "/apps/my.EXE.d/Watch_TMPPXY.$$$"},
+      {"/apps/Watch.exe.bak", "/apps/Watch.exe.bak.INI", "/apps/Watch.exe.bak_TMPPXY.$$$"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IniPathFromExe(c.exe), c.ini);

@@ -1,0 +1,942 @@
+#include "app/Umain.h"
+
+#include "app/Singleappinstance.h"
+#include "app/Usdkthreadurllauncher.h"
+#include "app/Uvclfunctions.h"
+#include "engine/Chttpthread.h"
+#include "engine/Htmlnoveltydetector.h"
+#include "engine/Newsdata.h"
+#include "engine/Newsextractor.h"
+#include "engine/Newstools.h"
+#include "engine/Usdkthreadurllauncher.h"
+#include "platform/rtl/Fileutils.h"
+#include "platform/rtl/Messages.h"
+#include "platform/rtl/Stringlist.h"
+#include "platform/ui/Layout.h"
+#include "skin/Ephint.h"
+#include "skin/Epmorph.h"
+#include "skin/Medialib.h"
+#include "skin/Regions.h"
+#include "skin/Wavctrl.h"
+
+#if __has_include("app/Usmallview.h")
+#include "app/Usmallview.h"
+#define WT_HAS_SMALLVIEW 1
+#endif
+#if __has_include("app/Uwizard.h")
+#include "app/Uwizard.h"
+#define WT_HAS_WIZARD 1
+#endif
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int32_t MaxFilterAge = 172800; // seconds: 48 hours
+constexpr uint64_t GraphPeriodMs = 60000;
+constexpr uint64_t BeepGapMs = 500;
+constexpr int32_t IdleEventsPerDots = 1000;
+constexpr int TicksPerSecond = 10;
+constexpr const char* RequestLogFile = "request.log";
+constexpr const char* HelpVersion = "1.020b";
+
+uint64_t SystemMilliseconds() {
+  using namespace std::chrono;
+  return static_cast<uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+AnsiString LowerCase(AnsiString text) {
+  for (char& ch : text)
+    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return text;
+}
+
+bool StartsWith(const AnsiString& text, const char* prefix) {
+  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
+// The serial tie-break: the later-made item last in ascending order.
+int CompareSerials(const NewsData* a, const NewsData* b) {
+  return a->serial < b->serial ? -1 : (a->serial > b->serial ? 1 : 0);
+}
+
+int CompareTexts(const AnsiString& a, const AnsiString& b) {
+  return Sign(AnsiCompareStr(a, b));
+}
+
+// The unscrolled cell of a grid position, -1 outside every cell.
+TGridCoord CellAt(const TStringGrid* grid, TPoint p) {
+  int col = -1, row = -1;
+  grid->MouseToCell(p.X, p.Y, col, row);
+  return {col, row};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- helpers
+
+TMainFiles MainFilesFromExe(const AnsiString& exePath) {
+  TMainFiles files;
+  files.ExePath = exePath;
+  files.IniFile = IniPathFromExe(exePath);
+  files.ProxyScriptFile = ProxyScriptPathFromExe(exePath);
+  const AnsiString folder = IncludeTrailingPathDelimiter(ExtractFileDir(exePath));
+  files.CacheFolder = folder + "cache/";
+  files.HelpFolder = folder + "help/";
+  return files;
+}
+
+int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep) {
+  const double age = now - received;
+  if (age < 0)
+    return 0;
+  const double withinDay = age - std::floor(age);
+  const double bucket = std::floor(withinDay * (86400 / ageStep));
+  return bucket >= 4 ? 4 : static_cast<int32_t>(bucket);
+}
+
+int CompareNewsItems(const NewsData* a, const NewsData* b) {
+  int result = 0;
+  switch (SortKey) {
+  case 0:
+    result = a->received < b->received   ? -1
+             : a->received > b->received ? 1
+                                         : CompareSerials(a, b);
+    break;
+  case 1:
+    result = CompareTexts(a->dateText, b->dateText);
+    if (result == 0)
+      result = CompareSerials(a, b);
+    break;
+  case 2:
+    result = CompareTexts(a->GetSourceName(), b->GetSourceName());
+    if (result == 0)
+      result = CompareSerials(a, b);
+    break;
+  case 3:
+    result = CompareTexts(a->headline, b->headline);
+    break;
+  default:
+    break;
+  }
+  return SortAscending ? result : -result;
+}
+
+AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total) {
+  char line[256];
+  std::snprintf(line, sizeof line, "%-13s %4d[%4d]", label.c_str(), shown, total);
+  return line;
+}
+
+AnsiString LogTimeText(TDateTime when) {
+  static const char* const Days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  Word year, month, day, hour, minute, second, msec;
+  DecodeDate(when, year, month, day);
+  DecodeTime(when, hour, minute, second, msec);
+  // Day 0, 30 December 1899, was a Saturday.
+  const int64_t dayCount = static_cast<int64_t>(std::floor(when));
+  const int weekday = static_cast<int>(((dayCount + 6) % 7 + 7) % 7);
+  char text[32];
+  std::snprintf(text, sizeof text, "%s %s %2u %02u:%02u:%02u %04u", Days[weekday],
+                Months[(month + 11) % 12], day, hour, minute, second, year);
+  return text;
+}
+
+AnsiString HelpPageUrl(const AnsiString& helpFolder, int32_t language) {
+  return "file://" + helpFolder + LowerCase(CTextResources::GetLanguageCode(language)) +
+         "/tidor/support" + "/version" + HelpVersion + "/help.htm";
+}
+
+bool IsOpenableLink(const AnsiString& url, const AnsiString& cacheFolder) {
+  const AnsiString lower = LowerCase(url);
+  if (StartsWith(lower, "http://") || StartsWith(lower, "https://"))
+    return true;
+  if (!StartsWith(lower, "file://") || cacheFolder.empty())
+    return false;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path file = fs::weakly_canonical(fs::path(url.substr(7)), error);
+  if (error)
+    return false;
+  const fs::path cache = fs::weakly_canonical(fs::path(cacheFolder.c_str()), error);
+  if (error)
+    return false;
+  const AnsiString inside = IncludeTrailingPathDelimiter(cache.string());
+  return StartsWith(file.string(), inside.c_str()) && file.string().size() > inside.size();
+}
+
+void NewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
+  if (owner)
+    owner->OnNewsReceived(source, count);
+}
+
+// ---------------------------------------------------------------- life
+
+TfrmMain::TfrmMain(TComponent* AOwner) : TfrmMain(AOwner, ParamStr(0)) {}
+
+TfrmMain::TfrmMain(TComponent* AOwner, const AnsiString& exePath, TMillisecondClock clock)
+    : TForm(AOwner), clock(clock ? std::move(clock) : TMillisecondClock(SystemMilliseconds)) {
+  Construct(exePath);
+}
+
+void TfrmMain::Construct(const AnsiString& exePath) {
+  ReadLayout(this, "frmMain");
+  // A second instance ends here, before it touches any file of the first.
+  if (Application->Terminated())
+    return;
+  files = MainFilesFromExe(exePath);
+  ProxyScriptPath = files.ProxyScriptFile;
+  CNoveltyDetector::SetCacheFolder(files.CacheFolder);
+  if (!ProxyConfig)
+    CreateProxyConfig();
+
+  settings = std::make_unique<CSystemConfigurator>();
+  InitNewsTools();
+  settings->SetFileNames(files.IniFile);
+  settings->Load();
+  settings->CheckWindowPositions();
+  NewsExtractor::SetMaxRequest(settings->maxRequest);
+  pnlDebug->SetVisible(settings->debug);
+  running = !settings->debug;
+  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
+                                settings->proxyScript.c_str(), settings->enableProxy,
+                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
+  Application->HintHidePause = settings->hintHidePause;
+  Application->HintShortPause = settings->hintShortPause;
+  Application->HintPause = settings->hintPause;
+  Application->SetShowHint(true);
+
+  notifier = std::make_unique<NewsNotifyCallBack>(this);
+  sources = std::make_unique<NewsExtractor>(notifier.get());
+  edFilter->SetText(settings->texts.KeywordsPrompt);
+  sources->LoadSources(settings->sourcesFile);
+  filter = std::make_unique<CDataMatcher>();
+  filter->SetMaxAge(MaxFilterAge);
+  sources->LoadNews(settings->newsFile, filter.get());
+  UpdateSourceCounters();
+  alive = true;
+  sources->GetAllNews(allItems);
+  if (!allItems.empty())
+    SetStatusMessage("");
+  Application->OnIdle = [this](TObject* Sender, bool& Done) { AppIdle(Sender, Done); };
+  RefreshNewsGrid();
+  btnPause->SetVisible(running);
+  btnPlay->SetVisible(!running);
+  SetLeft(settings->mainLeft);
+  SetTop(settings->mainTop);
+  SetGridFont(NormalFont.get());
+  ApplyLanguage();
+  for (int col = 0; col < 3; ++col)
+    sgNews->SetColWidths(col, settings->newsColWidth[col]);
+  timer.constructing = false;
+  tmrRequester->SetEnabled(true);
+}
+
+TfrmMain::~TfrmMain() {
+  if (tmrRequester)
+    tmrRequester->SetEnabled(false);
+  if (settings)
+    Application->OnIdle = nullptr;
+  sources.reset();
+  notifier.reset();
+  allItems.clear();
+  shownItems.clear();
+  filter.reset();
+  if (settings) {
+    settings.reset();
+    FreeNewsTools();
+    DeleteProxyConfig();
+    if (!files.ProxyScriptFile.empty() && FileExists(files.ProxyScriptFile))
+      DeleteFile(files.ProxyScriptFile);
+  }
+  if (frmMain == this)
+    frmMain = nullptr;
+}
+
+void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
+  CanClose = true;
+  if (!settings || !alive)
+    return;
+  alive = false;
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetListValid(false);
+#endif
+  tmrRequester->SetEnabled(false);
+  sources->DetachNotifiers();
+  if (!sources->SaveSources(settings->sourcesFile))
+    ReportSaveFailure(settings->sourcesFile);
+  filter->SetKeywords("");
+  sources->SaveNews(settings->newsFile);
+  for (int col = 0; col < 3; ++col)
+    settings->newsColWidth[col] = sgNews->ColWidths(col);
+  settings->mainLeft = Left();
+  settings->mainTop = Top();
+  if (!settings->Save())
+    ReportSaveFailure(settings->iniFile);
+}
+
+void TfrmMain::ReportSaveFailure(const AnsiString& fileName) {
+  const AnsiString text = "The file " + fileName +
+                          " could not be written; the previous version was kept.";
+  MessageBox(text.c_str(), "Welka Tidor", MB_OK | MB_ICONERROR);
+}
+
+void TfrmMain::FormKeyDown(TObject*, uint16_t& Key, TShiftState) {
+  if (Key == VK_F1)
+    btnHelpClick(this);
+}
+
+void TfrmMain::btnCloseClick(TObject*) {
+  Close();
+}
+
+void TfrmMain::btnReduceClick(TObject*) {
+  Application->Minimize();
+}
+
+void TfrmMain::btnPropertiesClick(TObject*) {
+#ifdef WT_HAS_WIZARD
+  if (!frmWizard)
+    return;
+  frmWizard->ApplyLanguage();
+  frmWizard->ShowModal();
+  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
+                                settings->proxyScript.c_str(), settings->enableProxy,
+                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
+  Application->HintHidePause = settings->hintHidePause;
+  Application->HintShortPause = settings->hintShortPause;
+  Application->HintPause = settings->hintPause;
+  ApplyLanguage();
+  UpdateSourceCounters();
+  RefreshNewsGrid();
+#endif
+}
+
+void TfrmMain::btnAboutClick(TObject*) {
+#ifdef WT_HAS_WIZARD
+  if (!frmWizard)
+    return;
+  frmWizard->ApplyLanguage();
+  frmWizard->ShowAboutPage();
+  frmWizard->ShowModal();
+#endif
+}
+
+void TfrmMain::btnFullModeClick(TObject*) {
+#ifdef WT_HAS_SMALLVIEW
+  if (!frmSmallView)
+    return;
+  Hide();
+  frmSmallView->SetPlayState(running);
+  frmSmallView->SetFilterCaption(settings.get());
+  frmSmallView->Show();
+#endif
+}
+
+void TfrmMain::objectMoveMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
+  if (Button != mbLeft)
+    return;
+  dragging = true;
+  GetCursorPos(&dragPoint);
+}
+
+void TfrmMain::objectMoveMouseMove(TObject*, TShiftState, int, int) {
+  if (!dragging)
+    return;
+  TPoint now;
+  GetCursorPos(&now);
+  const int left = Left() + now.X - dragPoint.X;
+  const int top = Top() + now.Y - dragPoint.Y;
+  int32_t snappedLeft = left, snappedTop = top;
+  if (SnapToScreenEdges(left, top, Width(), Height(), snappedLeft, snappedTop, 10, 10))
+    SetBounds(snappedLeft, snappedTop, Width(), Height());
+  else
+    SetBounds(left, top, Width(), Height());
+  dragPoint = now;
+}
+
+void TfrmMain::objectMoveMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+  dragging = false;
+}
+
+AnsiString TfrmMain::GetLangString(int32_t id) const {
+  return settings->texts.GetString(id);
+}
+
+void TfrmMain::ApplyLanguage() {
+  const std::pair<TComponent*, int32_t> texts[] = {
+      {lblRequests, 84},         {lblChangesLegend, 85},    {lblNewsLegend, 86},
+      {lblMsgStat, 108},         {itmSortByReception, 112}, {itmSortByNewsDate, 113},
+      {itmSortBySourceName, 114}, {itmSortByHeadLine, 115},  {rd_asc, 116},
+      {nd_asc, 116},             {sr_asc, 116},             {hd_asc, 116},
+      {rd_desc, 117},            {nd_desc, 117},            {sr_desc, 117},
+      {hd_desc, 117},            {itmNewsHomePage, 118},    {itmNewsDetail, 119},
+      {itmNewsOldPage, 120},     {itmNewsViewDelta, 121},
+  };
+  for (const auto& [component, id] : texts) {
+    if (auto* label = dynamic_cast<TLabel*>(component))
+      label->SetCaption(GetLangString(id));
+    else if (auto* item = dynamic_cast<TMenuItem*>(component))
+      item->SetCaption(GetLangString(id));
+  }
+}
+
+void TfrmMain::SetGridFont(TFont* font) {
+  sgNews->Font()->Assign(font);
+  sgNews->SetDefaultRowHeight(std::abs(font->Height()) + 4);
+}
+
+// ---------------------------------------------------------------- timer
+
+void TfrmMain::tmrRequesterTimer(TObject*) {
+  lblTimer->SetCaption(TimeToStr(Now()));
+  if (++timer.tickCount % TicksPerSecond != 0)
+    return;
+  timer.tickCount = 0;
+  if (settings->startDelay > timer.startSeconds) {
+    ++timer.startSeconds;
+    return;
+  }
+  if (clock() - timer.lastGraphTick >= GraphPeriodMs)
+    AddGraphPoints();
+  if (timer.timerBusy > 0)
+    return;
+  ++timer.timerBusy;
+  OnceASecond();
+  --timer.timerBusy;
+  sgNews->Invalidate();
+}
+
+void TfrmMain::OnceASecond() {
+  if (!timer.firstPassDone) {
+    timer.firstPassDone = true;
+    UpdateSourceCounters();
+    RefreshNewsGrid();
+  }
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView) {
+    frmSmallView->SetList(&shownItems, alive);
+    frmSmallView->RefreshRowCount();
+    frmSmallView->timerFormTimer(this);
+  }
+#endif
+  if (running)
+    RequestNextSource();
+  if (!timer.filterIdle && clock() - timer.lastKeyTick >= uint64_t(settings->filterDelay)) {
+    SetStatusMessage(settings->texts.FilteringKeywords);
+    filter->SetKeywords(edFilter->Text());
+    RefreshNewsGrid();
+    timer.filterIdle = true;
+    return;
+  }
+  if (timer.filterIdle && lblMessage->Caption() == settings->texts.FilteringKeywords)
+    SetStatusMessage("");
+}
+
+void TfrmMain::AddGraphPoints() {
+  timer.lastGraphTick = clock();
+  perf->DataPoint(lblRequests->Font()->Color(),
+                  timer.requestsStarted - sources->GetBusyCount());
+  perf->Update();
+  perf->DataPoint(lblChangesLegend->Font()->Color(), timer.changeCount * 10);
+  perf->Update();
+  perf->DataPoint(lblNewsLegend->Font()->Color(), timer.newsCount);
+  perf->Update();
+  timer.requestsStarted = 0;
+  timer.changeCount = 0;
+  timer.newsCount = 0;
+}
+
+void TfrmMain::RequestNextSource() {
+  NewsSource* source = sources->GetNextSource(settings->timeOut);
+  if (!source)
+    return;
+  source->StartRequest();
+  // With every transaction of the pool taken the source stays idle and due:
+  // nothing started, so nothing is counted or shown.
+  if (!source->IsBusy())
+    return;
+  SetStatusMessage(GetLangString(48) + " [" + source->GetUrl() + "]");
+  ++timer.requestsStarted;
+  if (settings->debug)
+    AppendRequestLog(">> " + LogTimeText(Now()) + " " + source->name + "\n");
+}
+
+void TfrmMain::OnNewsReceived(NewsSource* source, int32_t count) {
+  if (settings->debug)
+    AppendRequestLog("<< " + LogTimeText(Now()) + " " + source->name + " Found [" +
+                     std::to_string(count) + "]\n");
+  if (count == 0) {
+    SetStatusMessage("");
+    return;
+  }
+  SetStatusMessage(GetLangString(40));
+  PlayNewsBeep();
+  const int total = source->GetNewsCount();
+  bool appended = false;
+  for (int i = total - count; i >= 0 && i < total; ++i) {
+    NewsData* item = source->GetNews(i);
+    allItems.push_back(item);
+    ++(item->kind == 1 ? timer.changeCount : timer.newsCount);
+    appended = true;
+  }
+  if (appended)
+    RefreshNewsGrid();
+}
+
+void TfrmMain::PlayNewsBeep() {
+  if (!settings->beep)
+    return;
+  const uint64_t now = clock();
+  if (timer.beeped && now - timer.lastBeepTick < BeepGapMs)
+    return;
+  timer.beeped = true;
+  timer.lastBeepTick = now;
+  bipPlayer->Play();
+}
+
+void TfrmMain::AppendRequestLog(const AnsiString& line) const {
+  FILE* log = std::fopen(RequestLogFile, "ab");
+  if (!log)
+    return;
+  std::fputs(line.c_str(), log);
+  std::fclose(log);
+}
+
+void TfrmMain::SetStatusMessage(const AnsiString& text) {
+  lblMessage->SetCaption(text);
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetStatusMessage(text);
+#endif
+}
+
+void TfrmMain::btnPlayClick(TObject*) {
+  btnPause->SetVisible(true);
+  btnPlay->SetVisible(false);
+  running = true;
+  SetStatusMessage("Request enabled");
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetPlayState(true);
+#endif
+}
+
+void TfrmMain::btnPauseClick(TObject*) {
+  btnPlay->SetVisible(true);
+  btnPause->SetVisible(false);
+  running = false;
+  SetStatusMessage("Request disabled");
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetPlayState(false);
+#endif
+}
+
+void TfrmMain::edFilterKeyDown(TObject*, uint16_t&, TShiftState) {
+  if (edFilter->Text() == settings->texts.KeywordsPrompt)
+    edFilter->SetText("");
+}
+
+void TfrmMain::edFilterChange(TObject*) {
+  if (timer.constructing)
+    return;
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetFilterText(edFilter->Text());
+#endif
+  timer.lastKeyTick = clock();
+  if (timer.filterIdle)
+    SetStatusMessage(settings->texts.WaitingKeywords);
+  timer.filterIdle = false;
+}
+
+void TfrmMain::AppIdle(TObject*, bool&) {
+  if (++timer.idleCount < IdleEventsPerDots)
+    return;
+  timer.idleCount = 0;
+  SetStatusMessage("... ");
+}
+
+void TfrmMain::btnRequestNewsClick(TObject*) {
+  RequestNextSource();
+}
+
+void TfrmMain::btnClearNewsClick(TObject*) {
+  allItems.clear();
+  shownItems.clear();
+  sources->ClearAllNews();
+  RefreshNewsGrid();
+}
+
+void TfrmMain::perfScaleChange(TObject*) {
+  lblPerfScale->SetCaption(" " + std::to_string(perf->Scale()));
+}
+
+// ---------------------------------------------------------------- grid
+
+void TfrmMain::RefreshNewsGrid() {
+  shownItems.clear();
+  int32_t totalNews = 0, totalChanges = 0, shownNews = 0, shownChanges = 0;
+  for (NewsData* item : allItems) {
+    const bool change = item->kind == 1;
+    ++(change ? totalChanges : totalNews);
+    if (!filter->Match(item))
+      continue;
+    shownItems.push_back(item);
+    ++(change ? shownChanges : shownNews);
+  }
+  lblNewsInfos->SetCaption(CounterLine(settings->texts.NewsLabel, shownNews, totalNews));
+  lblDispNews->SetCaption(CounterLine(settings->texts.UpdatesLabel, shownChanges, totalChanges));
+  std::sort(shownItems.begin(), shownItems.end(),
+            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  const int rows = static_cast<int>(shownItems.size()) + 1;
+  if (rows > 1) {
+    sgNews->SetRowCount(rows);
+    sgNews->SetFixedRows(1);
+  } else {
+    sgNews->SetFixedRows(0);
+    sgNews->SetRowCount(rows);
+  }
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView) {
+    frmSmallView->SetNewsStat(shownChanges, shownNews, totalChanges, totalNews);
+    if (alive)
+      frmSmallView->RefreshRowCount();
+  }
+#endif
+}
+
+void TfrmMain::UpdateSourceCounters() {
+  const int enabled = sources->GetEnabledCount();
+  const int total = sources->GetSourceCount();
+  lblSourcesInfos->SetCaption(CounterLine(settings->texts.SourcesLabel, enabled, total));
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetSourcesStat(enabled, total);
+#endif
+}
+
+void TfrmMain::SortNewsList(int32_t key, bool ascending) {
+  SortKey = key;
+  SortAscending = ascending;
+  std::sort(shownItems.begin(), shownItems.end(),
+            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  sgNews->Invalidate();
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->RefreshRowCount();
+#endif
+}
+
+NewsData* TfrmMain::ItemOfRow(int row) const {
+  if (row < 1 || row > static_cast<int>(shownItems.size()))
+    return nullptr;
+  return shownItems[row - 1];
+}
+
+void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDrawState State) {
+  if (!alive)
+    return;
+  TCanvas* canvas = sgNews->Canvas();
+  canvas->Font()->Assign(sgNews->Font());
+  if (ARow == 0) {
+    const AnsiString titles[] = {settings->texts.DateTitle, settings->texts.SourceTitle,
+                                 settings->texts.HeaderTitle};
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(0x808080);
+    canvas->Font()->SetColor(clBlack);
+    canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, ACol < 3 ? titles[ACol] : AnsiString());
+    canvas->FrameRect(Rect);
+    if (ACol + 1 == SortKey) {
+      TImage* arrow = SortAscending ? bmpUp : bmpDown;
+      canvas->Draw(Rect.Right - arrow->Width() - 1, Rect.Top + 2, arrow->Picture()->Graphic());
+    }
+    return;
+  }
+  NewsData* item = ItemOfRow(ARow);
+  AnsiString text;
+  int indent = 0;
+  bool marked = false;
+  int32_t bucket = 4;
+  if (item) {
+    if (ACol == 0)
+      text = item->dateText;
+    else if (ACol == 1)
+      text = item->GetSourceName();
+    else if (ACol == 2) {
+      text = item->headline;
+      indent = bmpChangeEvent->Width() + 2;
+      marked = item->kind == 1;
+    }
+    bucket = AgeBucket(item->received, Now(), settings->ageStep);
+  }
+  TColor background = bucket < 4 ? NormalBkgShades[bucket] : NormalBkgColor;
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Font()->SetColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color());
+  if (State.Contains(gdSelected))
+    ScaleColor(NormalBkgColor, background,
+               BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  canvas->Brush()->SetColor(background);
+  canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
+  if (marked)
+    canvas->Draw(Rect.Left + 1, Rect.Top + 1, bmpChangeEvent->Picture()->Graphic());
+  if (State.Contains(gdSelected))
+    return;
+  TColor line;
+  ScaleColor(background, line, BrightnessFactor(ColorBrightness(background)));
+  canvas->Pen()->SetColor(line);
+  canvas->MoveTo(Rect.Left, Rect.Bottom - 1);
+  canvas->LineTo(Rect.Right, Rect.Bottom - 1);
+}
+
+void TfrmMain::sgNewsDblClick(TObject*) {
+  TPoint cursor;
+  GetCursorPos(&cursor);
+  const TGridCoord cell = CellAt(sgNews, sgNews->ScreenToClient(cursor));
+  DblClickCell(cell.X, cell.Y);
+}
+
+void TfrmMain::DblClickCell(int col, int row) {
+  if (row == 0) {
+    if (col < 0 || col > 2)
+      return;
+    const int32_t key = col + 1;
+    SortNewsList(key, key == SortKey ? !SortAscending : false);
+    return;
+  }
+  if (NewsData* item = ItemOfRow(row))
+    OpenUrl(item->GetAbsoluteLink());
+}
+
+TPoint TfrmMain::GridCellOnScreen(int col, int row) const {
+  const TRect cell = sgNews->CellRect(col, row);
+  return sgNews->ClientToScreen({cell.Left, cell.Bottom});
+}
+
+void TfrmMain::sgNewsContextPopup(TObject*, TPoint MousePos, bool& Handled) {
+  // From the keyboard the menu opens at the selected row.
+  const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
+  const TGridCoord cell =
+      fromKeyboard ? TGridCoord{0, sgNews->Row()} : CellAt(sgNews, MousePos);
+  const TPoint screen = fromKeyboard ? GridCellOnScreen(0, cell.Y) : sgNews->ClientToScreen(MousePos);
+  if (cell.Y == 0 && cell.X >= 0) {
+    popSort->Popup(screen.X, screen.Y);
+    Handled = true;
+    return;
+  }
+  NewsData* item = ItemOfRow(cell.Y);
+  if (!item)
+    return;
+  PrepareItemMenu(item);
+  sgNews->SetRow(cell.Y);
+  popItems->Popup(screen.X, screen.Y);
+  Handled = true;
+}
+
+void TfrmMain::PrepareItemMenu(NewsData* item) {
+  menuItem = item;
+  const bool change = item->kind == 1;
+  itmNewsHomePage->SetVisible(true);
+  itmNewsDetail->SetVisible(!change);
+  itmNewsOldPage->SetVisible(change && item->IsFileLink() && FileExists(item->GetFilePath()));
+  itmNewsViewDelta->SetVisible(false);
+}
+
+void TfrmMain::itmNewsHomePageClick(TObject*) {
+  if (menuItem && menuItem->source)
+    OpenUrl(menuItem->source->GetUrl());
+}
+
+void TfrmMain::OpenMenuItemLink() {
+  if (menuItem)
+    OpenUrl(menuItem->GetAbsoluteLink());
+}
+
+void TfrmMain::itmNewsDetailClick(TObject*) {
+  OpenMenuItemLink();
+}
+
+void TfrmMain::itmNewsOldPageClick(TObject*) {
+  OpenMenuItemLink();
+}
+
+void TfrmMain::itmNewsViewDeltaClick(TObject*) {}
+
+void TfrmMain::rd_ascClick(TObject*) {
+  SortNewsList(0, true);
+}
+void TfrmMain::rd_descClick(TObject*) {
+  SortNewsList(0, false);
+}
+void TfrmMain::nd_ascClick(TObject*) {
+  SortNewsList(1, true);
+}
+void TfrmMain::nd_descClick(TObject*) {
+  SortNewsList(1, false);
+}
+void TfrmMain::sr_ascClick(TObject*) {
+  SortNewsList(2, true);
+}
+void TfrmMain::sr_descClick(TObject*) {
+  SortNewsList(2, false);
+}
+void TfrmMain::hd_ascClick(TObject*) {
+  SortNewsList(3, true);
+}
+void TfrmMain::hd_descClick(TObject*) {
+  SortNewsList(3, false);
+}
+
+bool TfrmMain::GridCellHint(int col, int row, AnsiString& text) {
+  (void)col;
+  NewsData* item = ItemOfRow(row);
+  if (!item)
+    return false;
+  if (item->kind == 1)
+    item->CheckFileLink();
+  text = GetLangString(98) + DateTimeToStr(item->received) + "\n" + GetLangString(99) +
+         item->dateText + "\n" + GetLangString(100) + item->headline + "\n" +
+         GetLangString(101) + item->GetSourceName() + "\n" + GetLangString(102) +
+         item->GetAbsoluteLink();
+  return true;
+}
+
+void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo) {
+  TControl* control = HintInfo.HintControl;
+  if (control == sgNews) {
+    const TGridCoord cell = CellAt(sgNews, HintInfo.CursorPos);
+    CanShow = GridCellHint(cell.X, cell.Y, HintStr);
+    if (cell.Y >= 0)
+      HintInfo.CursorRect = sgNews->CellRect(std::max(cell.X, 0), cell.Y);
+    return;
+  }
+  const std::pair<TControl*, int32_t> hints[] = {
+      {btnPlay, 91},   {btnPause, 90},      {btnProperties, 92}, {btnHelp, 93},
+      {btnReduce, 94}, {btnFullMode, 95},   {btnClose, 96},      {edFilter, 97},
+  };
+  for (const auto& [button, id] : hints)
+    if (control == button) {
+      HintStr = GetLangString(id);
+      return;
+    }
+}
+
+void TfrmMain::OpenUrl(const AnsiString& url) {
+  if (IsOpenableLink(url, files.CacheFolder))
+    LaunchUrl(url);
+}
+
+void TfrmMain::LaunchUrl(const AnsiString& url) {
+  new USdkUrlLauncher(Handle(), url.c_str(), ulmShellOpen);
+}
+
+// The help page is ours, not a link of a page: the link rule does not apply.
+void TfrmMain::btnHelpClick(TObject*) {
+  LaunchUrl(HelpPageUrl(files.HelpFolder, settings->language));
+}
+
+WT_PUBLISH(TfrmMain, TForm) {
+  using F = TfrmMain;
+  p.Method("FormCloseQuery", &F::FormCloseQuery);
+  p.Method("FormKeyDown", &F::FormKeyDown);
+  p.Method("btnCloseClick", &F::btnCloseClick);
+  p.Method("btnReduceClick", &F::btnReduceClick);
+  p.Method("btnPropertiesClick", &F::btnPropertiesClick);
+  p.Method("btnAboutClick", &F::btnAboutClick);
+  p.Method("btnFullModeClick", &F::btnFullModeClick);
+  p.Method("btnHelpClick", &F::btnHelpClick);
+  p.Method("btnPlayClick", &F::btnPlayClick);
+  p.Method("btnPauseClick", &F::btnPauseClick);
+  p.Method("objectMoveMouseDown", &F::objectMoveMouseDown);
+  p.Method("objectMoveMouseMove", &F::objectMoveMouseMove);
+  p.Method("objectMoveMouseUp", &F::objectMoveMouseUp);
+  p.Method("tmrRequesterTimer", &F::tmrRequesterTimer);
+  p.Method("edFilterChange", &F::edFilterChange);
+  p.Method("edFilterKeyDown", &F::edFilterKeyDown);
+  p.Method("btnRequestNewsClick", &F::btnRequestNewsClick);
+  p.Method("btnClearNewsClick", &F::btnClearNewsClick);
+  p.Method("perfScaleChange", &F::perfScaleChange);
+  p.Method("sgNewsDrawCell", &F::sgNewsDrawCell);
+  p.Method("sgNewsDblClick", &F::sgNewsDblClick);
+  p.Method("sgNewsContextPopup", &F::sgNewsContextPopup);
+  p.Method("itmNewsHomePageClick", &F::itmNewsHomePageClick);
+  p.Method("itmNewsDetailClick", &F::itmNewsDetailClick);
+  p.Method("itmNewsOldPageClick", &F::itmNewsOldPageClick);
+  p.Method("itmNewsViewDeltaClick", &F::itmNewsViewDeltaClick);
+  p.Method("rd_ascClick", &F::rd_ascClick);
+  p.Method("rd_descClick", &F::rd_descClick);
+  p.Method("nd_ascClick", &F::nd_ascClick);
+  p.Method("nd_descClick", &F::nd_descClick);
+  p.Method("sr_ascClick", &F::sr_ascClick);
+  p.Method("sr_descClick", &F::sr_descClick);
+  p.Method("hd_ascClick", &F::hd_ascClick);
+  p.Method("hd_descClick", &F::hd_descClick);
+  p.Method("hintShowHint", &F::hintShowHint);
+  p.Field("epRegionForm1", &F::epRegionForm1);
+  p.Field("sgNews", &F::sgNews);
+  p.Field("edFilter", &F::edFilter);
+  p.Field("lblMessage", &F::lblMessage);
+  p.Field("lblSourcesInfos", &F::lblSourcesInfos);
+  p.Field("lblNewsInfos", &F::lblNewsInfos);
+  p.Field("lblDispNews", &F::lblDispNews);
+  p.Field("lblTimer", &F::lblTimer);
+  p.Field("Panel1", &F::Panel1);
+  p.Field("perf", &F::perf);
+  p.Field("lblRequests", &F::lblRequests);
+  p.Field("lblChangesLegend", &F::lblChangesLegend);
+  p.Field("lblNewsLegend", &F::lblNewsLegend);
+  p.Field("lblPerfScale", &F::lblPerfScale);
+  p.Field("lblMsgStat", &F::lblMsgStat);
+  p.Field("btnPlay", &F::btnPlay);
+  p.Field("btnPause", &F::btnPause);
+  p.Field("btnClose", &F::btnClose);
+  p.Field("btnReduce", &F::btnReduce);
+  p.Field("btnFullMode", &F::btnFullMode);
+  p.Field("btnProperties", &F::btnProperties);
+  p.Field("btnHelp", &F::btnHelp);
+  p.Field("btnAbout", &F::btnAbout);
+  p.Field("bmpUp", &F::bmpUp);
+  p.Field("bmpDown", &F::bmpDown);
+  p.Field("bmpChangeEvent", &F::bmpChangeEvent);
+  p.Field("pnlDebug", &F::pnlDebug);
+  p.Field("btnRequestNews", &F::btnRequestNews);
+  p.Field("btnClearNews", &F::btnClearNews);
+  p.Field("tmrRequester", &F::tmrRequester);
+  p.Field("popSort", &F::popSort);
+  p.Field("itmSortByReception", &F::itmSortByReception);
+  p.Field("itmSortByNewsDate", &F::itmSortByNewsDate);
+  p.Field("itmSortBySourceName", &F::itmSortBySourceName);
+  p.Field("itmSortByHeadLine", &F::itmSortByHeadLine);
+  p.Field("rd_asc", &F::rd_asc);
+  p.Field("rd_desc", &F::rd_desc);
+  p.Field("nd_asc", &F::nd_asc);
+  p.Field("nd_desc", &F::nd_desc);
+  p.Field("sr_asc", &F::sr_asc);
+  p.Field("sr_desc", &F::sr_desc);
+  p.Field("hd_asc", &F::hd_asc);
+  p.Field("hd_desc", &F::hd_desc);
+  p.Field("popItems", &F::popItems);
+  p.Field("itmNewsHomePage", &F::itmNewsHomePage);
+  p.Field("itmNewsDetail", &F::itmNewsDetail);
+  p.Field("itmNewsOldPage", &F::itmNewsOldPage);
+  p.Field("itmNewsViewDelta", &F::itmNewsViewDelta);
+  p.Field("bipPlayer", &F::bipPlayer);
+  p.Field("hint", &F::hint);
+  p.Field("bmpHint", &F::bmpHint);
+  p.Field("sngleInst", &F::sngleInst);
+}
