@@ -312,7 +312,7 @@ void TfrmMain::btnPropertiesClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
+  frmWizard->ApplyLanguage(settings.get());
   frmWizard->ShowModal();
   ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
                                 settings->proxyScript.c_str(), settings->enableProxy,
@@ -330,8 +330,8 @@ void TfrmMain::btnAboutClick(TObject*) {
 #ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
-  frmWizard->ApplyLanguage();
-  frmWizard->ShowAboutPage();
+  frmWizard->ApplyLanguage(settings.get());
+  frmWizard->ShowAbout();
   frmWizard->ShowModal();
 #endif
 }

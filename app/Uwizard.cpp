@@ -101,6 +101,7 @@ void TestNewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
 
 TfrmWizard::TfrmWizard(TComponent* AOwner) : TForm(AOwner) {
   ReadLayout(this, "frmWizard");
+  loading = false;
   testListener = std::make_unique<TestCallback>(this);
   newsListener = std::make_unique<TestNewsNotifyCallBack>(this);
   candidateNames = std::make_unique<TStringList>();
@@ -569,7 +570,6 @@ void TfrmWizard::ibtnImportClick(TObject*) {
   Focus(edtUrlToScan);
   edtUrlToScan->SetSelStart(static_cast<int>(edtUrlToScan->Text().size()));
   btnUrlScanConnect->SetVisible(true);
-  lblScanNow->SetVisible(true);
   btnUrlScanAbort->SetVisible(false);
   btnUrlScanAck->SetVisible(false);
   btnUrlScanCancel->SetVisible(true);
@@ -592,7 +592,7 @@ void TfrmWizard::btnUrlScanConnectClick(TObject*) {
   meUrlScanTrace->SetVisible(true);
   meUrlScanTrace->BringToFront();
   btnUrlScanAbort->SetVisible(true);
-  btnUrlScanConnect->SetEnabled(false);
+  EnableScanConnect(false);
   btnUrlScanAck->SetVisible(false);
   btnUrlScanOk->SetEnabled(false);
   btnUrlScanCancel->SetVisible(false);
@@ -604,6 +604,11 @@ void TfrmWizard::btnUrlScanConnectClick(TObject*) {
     return;
   Trace(meUrlScanTrace, 61);
   EndOfScan();
+}
+
+void TfrmWizard::EnableScanConnect(bool Value) {
+  btnUrlScanConnect->SetEnabled(Value);
+  lblScanNow->SetEnabled(Value);
 }
 
 void TfrmWizard::edtUrlToScanKeyPress(TObject* Sender, char& Key) {
@@ -730,7 +735,7 @@ void TfrmWizard::VerifyResult(int Status, const AnsiString& Page) {
 void TfrmWizard::EndOfScan() {
   Trace(meUrlScanTrace, 68);
   btnUrlScanAbort->SetVisible(false);
-  btnUrlScanConnect->SetEnabled(false);
+  EnableScanConnect(false);
   btnUrlScanAck->SetVisible(true);
   btnUrlScanOk->SetVisible(true);
   btnUrlScanOk->SetEnabled(false);
@@ -746,7 +751,7 @@ void TfrmWizard::btnUrlScanAbortClick(TObject*) {
 void TfrmWizard::btnUrlScanAckClick(TObject*) {
   meUrlScanTrace->SetVisible(false);
   btnUrlScanAbort->SetVisible(false);
-  btnUrlScanConnect->SetEnabled(true);
+  EnableScanConnect(true);
   btnUrlScanAck->SetVisible(false);
   btnUrlScanOk->SetEnabled(true);
   btnUrlScanCancel->SetVisible(sgUrlToAdd->Visible());
@@ -902,6 +907,9 @@ void TfrmWizard::sliderTimeoutChange(TObject*) {
 }
 
 void TfrmWizard::sliderMaxRequestChange(TObject*) {
+  // The slider's stored value is no choice of the user's.
+  if (loading)
+    return;
   const int value = sliderMaxRequest->Value();
   lblMaxRequest->SetCaption(std::to_string(value));
   if (Settings() != nullptr)
@@ -1196,7 +1204,9 @@ WT_PUBLISH(TfrmWizard, TForm) {
   p.Method("sliderMaxNewsChange", &TfrmWizard::sliderMaxNewsChange);
   p.Method("FormShow", &TfrmWizard::FormShow);
   p.Method("FormCloseQuery", &TfrmWizard::FormCloseQuery);
-  p.Field("rgnWizard", &TfrmWizard::rgnWizard);
+  p.Field("epRegionForm1", &TfrmWizard::epRegionForm1);
+  p.Field("bmpPageWallpaper", &TfrmWizard::bmpPageWallpaper);
+  p.Field("bmpCmdWallpaper", &TfrmWizard::bmpCmdWallpaper);
   p.Field("epMsgRun", &TfrmWizard::epMsgRun);
   p.Field("ibtnMainOk", &TfrmWizard::ibtnMainOk);
   p.Field("btnHelp", &TfrmWizard::btnHelp);

@@ -162,12 +162,14 @@ public:
   void FormCloseQuery(TObject* Sender, bool& CanClose);
 
   // Components of the stored layout.
-  TepRegionForm* rgnWizard = nullptr;
+  TepRegionForm* epRegionForm1 = nullptr;
   TepRunStr* epMsgRun = nullptr;
   TepMorphButton* ibtnMainOk = nullptr;
   TepMorphButton* btnHelp = nullptr;
   TepBitmap* bmpEmpty = nullptr;
   TepBitmap* bmpMsg = nullptr;
+  TepBitmap* bmpPageWallpaper = nullptr;
+  TepBitmap* bmpCmdWallpaper = nullptr;
   TImage* bmpChecked = nullptr;
   TImage* bmpUnchecked = nullptr;
   TepImagePanel* lblADD = nullptr;
@@ -238,7 +240,7 @@ public:
   TMemo* meUrlScanTrace = nullptr;
   TStringGrid* sgUrlToAdd = nullptr;
   TepBMPButton* btnUrlScanConnect = nullptr;
-  TepShadowLabel* lblScanNow = nullptr;
+  TepLightLabelButton* lblScanNow = nullptr;
   TepBMPButton* btnUrlScanAbort = nullptr;
   TepBMPButton* btnUrlScanAck = nullptr;
   TepBMPButton* btnUrlScanOk = nullptr;
@@ -324,6 +326,8 @@ private:
   void VerifyResult(int Status, const AnsiString& Page);
   void StartCandidate(int32_t TraceId);
   void EndOfScan();
+  // The scan button and its caption together.
+  void EnableScanConnect(bool Value);
   void TestFinished();
   bool CheckTickedCandidates();
   // False, with nothing added, after a conflict.
@@ -335,6 +339,8 @@ private:
   void FillSampleLists();
 
   TWizardHost* host = nullptr;
+  // Until the stored layout is read: change events then are no user's.
+  bool loading = true;
   int32_t editedIndex = 0;
   int32_t contextRow = -1;
   CHTTPTransaction* transaction = nullptr;
