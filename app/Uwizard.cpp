@@ -101,7 +101,6 @@ void TestNewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
 
 TfrmWizard::TfrmWizard(TComponent* AOwner) : TForm(AOwner) {
   ReadLayout(this, "frmWizard");
-  loading = false;
   testListener = std::make_unique<TestCallback>(this);
   newsListener = std::make_unique<TestNewsNotifyCallBack>(this);
   candidateNames = std::make_unique<TStringList>();
@@ -907,9 +906,6 @@ void TfrmWizard::sliderTimeoutChange(TObject*) {
 }
 
 void TfrmWizard::sliderMaxRequestChange(TObject*) {
-  // The slider's stored value is no choice of the user's.
-  if (loading)
-    return;
   const int value = sliderMaxRequest->Value();
   lblMaxRequest->SetCaption(std::to_string(value));
   if (Settings() != nullptr)

@@ -339,8 +339,6 @@ private:
   void FillSampleLists();
 
   TWizardHost* host = nullptr;
-  // Until the stored layout is read: change events then are no user's.
-  bool loading = true;
   int32_t editedIndex = 0;
   int32_t contextRow = -1;
   CHTTPTransaction* transaction = nullptr;
