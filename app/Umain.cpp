@@ -110,9 +110,7 @@ int CompareNewsItems(const NewsData* a, const NewsData* b) {
   int result = 0;
   switch (SortKey) {
   case 0:
-    result = a->received < b->received   ? -1
-             : a->received > b->received ? 1
-                                         : CompareSerials(a, b);
+    result = a->received < b->received ? -1 : a->received > b->received ? 1 : CompareSerials(a, b);
     break;
   case 1:
     result = CompareTexts(a->dateText, b->dateText);
@@ -290,8 +288,8 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
 }
 
 void TfrmMain::ReportSaveFailure(const AnsiString& fileName) {
-  const AnsiString text = "The file " + fileName +
-                          " could not be written; the previous version was kept.";
+  const AnsiString text =
+      "The file " + fileName + " could not be written; the previous version was kept.";
   MessageBox(text.c_str(), "Welka Tidor", MB_OK | MB_ICONERROR);
 }
 
@@ -379,13 +377,26 @@ AnsiString TfrmMain::GetLangString(int32_t id) const {
 
 void TfrmMain::ApplyLanguage() {
   const std::pair<TComponent*, int32_t> texts[] = {
-      {lblRequests, 84},         {lblChangesLegend, 85},    {lblNewsLegend, 86},
-      {lblMsgStat, 108},         {itmSortByReception, 112}, {itmSortByNewsDate, 113},
-      {itmSortBySourceName, 114}, {itmSortByHeadLine, 115},  {rd_asc, 116},
-      {nd_asc, 116},             {sr_asc, 116},             {hd_asc, 116},
-      {rd_desc, 117},            {nd_desc, 117},            {sr_desc, 117},
-      {hd_desc, 117},            {itmNewsHomePage, 118},    {itmNewsDetail, 119},
-      {itmNewsOldPage, 120},     {itmNewsViewDelta, 121},
+      {lblRequests, 84},
+      {lblChangesLegend, 85},
+      {lblNewsLegend, 86},
+      {lblMsgStat, 108},
+      {itmSortByReception, 112},
+      {itmSortByNewsDate, 113},
+      {itmSortBySourceName, 114},
+      {itmSortByHeadLine, 115},
+      {rd_asc, 116},
+      {nd_asc, 116},
+      {sr_asc, 116},
+      {hd_asc, 116},
+      {rd_desc, 117},
+      {nd_desc, 117},
+      {sr_desc, 117},
+      {hd_desc, 117},
+      {itmNewsHomePage, 118},
+      {itmNewsDetail, 119},
+      {itmNewsOldPage, 120},
+      {itmNewsViewDelta, 121},
   };
   for (const auto& [component, id] : texts) {
     if (auto* label = dynamic_cast<TLabel*>(component))
@@ -449,8 +460,7 @@ void TfrmMain::OnceASecond() {
 
 void TfrmMain::AddGraphPoints() {
   timer.lastGraphTick = clock();
-  perf->DataPoint(lblRequests->Font()->Color(),
-                  timer.requestsStarted - sources->GetBusyCount());
+  perf->DataPoint(lblRequests->Font()->Color(), timer.requestsStarted - sources->GetBusyCount());
   perf->Update();
   perf->DataPoint(lblChangesLegend->Font()->Color(), timer.changeCount * 10);
   perf->Update();
@@ -689,8 +699,7 @@ void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDra
   canvas->Brush()->SetStyle(bsSolid);
   canvas->Font()->SetColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color());
   if (State.Contains(gdSelected))
-    ScaleColor(NormalBkgColor, background,
-               BrightnessFactor(ColorBrightness(NormalBkgColor)));
+    ScaleColor(NormalBkgColor, background, BrightnessFactor(ColorBrightness(NormalBkgColor)));
   canvas->Brush()->SetColor(background);
   canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
   if (marked)
@@ -731,9 +740,9 @@ TPoint TfrmMain::GridCellOnScreen(int col, int row) const {
 void TfrmMain::sgNewsContextPopup(TObject*, TPoint MousePos, bool& Handled) {
   // From the keyboard the menu opens at the selected row.
   const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
-  const TGridCoord cell =
-      fromKeyboard ? TGridCoord{0, sgNews->Row()} : CellAt(sgNews, MousePos);
-  const TPoint screen = fromKeyboard ? GridCellOnScreen(0, cell.Y) : sgNews->ClientToScreen(MousePos);
+  const TGridCoord cell = fromKeyboard ? TGridCoord{0, sgNews->Row()} : CellAt(sgNews, MousePos);
+  const TPoint screen =
+      fromKeyboard ? GridCellOnScreen(0, cell.Y) : sgNews->ClientToScreen(MousePos);
   if (cell.Y == 0 && cell.X >= 0) {
     popSort->Popup(screen.X, screen.Y);
     Handled = true;
@@ -810,9 +819,8 @@ bool TfrmMain::GridCellHint(int col, int row, AnsiString& text) {
   if (item->kind == 1)
     item->CheckFileLink();
   text = GetLangString(98) + DateTimeToStr(item->received) + "\n" + GetLangString(99) +
-         item->dateText + "\n" + GetLangString(100) + item->headline + "\n" +
-         GetLangString(101) + item->GetSourceName() + "\n" + GetLangString(102) +
-         item->GetAbsoluteLink();
+         item->dateText + "\n" + GetLangString(100) + item->headline + "\n" + GetLangString(101) +
+         item->GetSourceName() + "\n" + GetLangString(102) + item->GetAbsoluteLink();
   return true;
 }
 
@@ -826,8 +834,8 @@ void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintI
     return;
   }
   const std::pair<TControl*, int32_t> hints[] = {
-      {btnPlay, 91},   {btnPause, 90},      {btnProperties, 92}, {btnHelp, 93},
-      {btnReduce, 94}, {btnFullMode, 95},   {btnClose, 96},      {edFilter, 97},
+      {btnPlay, 91},   {btnPause, 90},    {btnProperties, 92}, {btnHelp, 93},
+      {btnReduce, 94}, {btnFullMode, 95}, {btnClose, 96},      {edFilter, 97},
   };
   for (const auto& [button, id] : hints)
     if (control == button) {

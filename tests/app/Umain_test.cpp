@@ -116,8 +116,8 @@ protected:
 };
 
 const std::vector<TSourceLine> FiveSources = {
-    {"alpha", "http://127.0.0.1:9/a.html", true},  {"beta", "http://127.0.0.1:9/b.html", false},
-    {"gamma", "http://127.0.0.1:9/c.html", true},  {"delta", "http://127.0.0.1:9/d.html", false},
+    {"alpha", "http://127.0.0.1:9/a.html", true},   {"beta", "http://127.0.0.1:9/b.html", false},
+    {"gamma", "http://127.0.0.1:9/c.html", true},   {"delta", "http://127.0.0.1:9/d.html", false},
     {"epsilon", "http://127.0.0.1:9/e.html", true},
 };
 
@@ -221,8 +221,8 @@ TEST_F(MainWindow, ClosingSavesSourcesNewsAndSettingsInThatOrder) {
   form->FormCloseQuery(form, canClose);
   EXPECT_TRUE(canClose);
   EXPECT_FALSE(form->Alive());
-  EXPECT_EQ(order.Names(), (std::vector<std::string>{"welkatidor.NSC", "welkatidor.NDT",
-                                                     "welkatidor.INI"}));
+  EXPECT_EQ(order.Names(),
+            (std::vector<std::string>{"welkatidor.NSC", "welkatidor.NDT", "welkatidor.INI"}));
   const std::string news = ReadFileBytes(dir.File("welkatidor.NDT"));
   EXPECT_NE(news.find("Rates go up"), std::string::npos);
   EXPECT_NE(news.find("Storm warning"), std::string::npos);
@@ -268,8 +268,7 @@ TEST_F(MainWindow, RequestsStartOnTheFourthSecondOnePerSecondUpToTheMaximum) {
   EXPECT_EQ(form->Sources()->GetBusyCount(), 1);
   EXPECT_EQ(form->RequestsStarted(), 1);
   // The scheduler's round robin goes on from where earlier lists left it.
-  EXPECT_EQ(form->lblMessage->Caption().rfind("Interrogation in progress [" + server.Url(), 0),
-            0u);
+  EXPECT_EQ(form->lblMessage->Caption().rfind("Interrogation in progress [" + server.Url(), 0), 0u);
   Seconds(4);
   EXPECT_EQ(form->Sources()->GetBusyCount(), 2);
   EXPECT_EQ(form->RequestsStarted(), 2);
@@ -290,7 +289,6 @@ TEST_F(MainWindow, AnExhaustedPoolStartsNothingAndCountsNothing) {
   EXPECT_EQ(form->Sources()->GetBusyCount(), 0);
   for (CHTTPTransaction* t : taken)
     delete t; // an unstarted transaction gives its slot back
-
 }
 
 // A fresh item of the first source, committed, as a fetch would.
@@ -459,16 +457,16 @@ TEST(MainGrid, SortOrderByEachKeyWithTheSerialTieBreak) {
     int sign;
   };
   const Case cases[] = {
-      {0, true, first.get(), second.get(), -1},  // equal times: the earlier-made first
-      {0, true, later.get(), first.get(), 1},    //
-      {0, false, later.get(), first.get(), -1},  // descending: newest first
-      {1, true, later.get(), first.get(), -1},   // as text
-      {1, true, first.get(), second.get(), -1},  // equal dates: serials
-      {2, true, second.get(), later.get(), 1},   // beta after alpha
-      {2, true, first.get(), later.get(), -1},   // same source: serials
-      {3, true, first.get(), second.get(), 0},   // equal headlines
-      {3, false, later.get(), first.get(), 1},   //
-      {7, true, first.get(), later.get(), 0},    // no such key
+      {0, true, first.get(), second.get(), -1}, // equal times: the earlier-made first
+      {0, true, later.get(), first.get(), 1},   //
+      {0, false, later.get(), first.get(), -1}, // descending: newest first
+      {1, true, later.get(), first.get(), -1},  // as text
+      {1, true, first.get(), second.get(), -1}, // equal dates: serials
+      {2, true, second.get(), later.get(), 1},  // beta after alpha
+      {2, true, first.get(), later.get(), -1},  // same source: serials
+      {3, true, first.get(), second.get(), 0},  // equal headlines
+      {3, false, later.get(), first.get(), 1},  //
+      {7, true, first.get(), later.get(), 0},   // no such key
   };
   for (const Case& c : cases) {
     SortKey = c.key;
@@ -573,8 +571,8 @@ TEST_F(MainWindowDesktop, HelpOpensThePageOfTheLanguage) {
   Make();
   uint16_t key = VK_F1;
   form->FormKeyDown(form, key, {});
-  EXPECT_EQ(AwaitRecorded("xdg-open"),
-            (Args{"file://" + MainWindow::dir.Path() + "/help/fr/tidor/support/version1.020b/help.htm"}));
+  EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"file://" + MainWindow::dir.Path() +
+                                             "/help/fr/tidor/support/version1.020b/help.htm"}));
 }
 
 TEST_F(MainWindow, ItemMenuAndHintsByKind) {

@@ -1,0 +1,231 @@
+// The whole program as a user meets it: a copy of the executable with its
+// files beside it, on the X server named by WT_X_DISPLAY, watching pages that
+// a real nginx serves; photographed, closed by the window manager's close and
+// by SIGTERM, started again, and started twice. Screenshots stay in
+// <build>/screenshots for review.
+#include "tests/engine/NewsPages.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path ScreenshotFolder = fs::path(WT_BINARY_DIR) / "screenshots";
+
+// The output of a shell command, "" when it fails.
+std::string Shell(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      output.append(buffer, n);
+    if (pclose(pipe) != 0)
+      return "";
+  }
+  return output;
+}
+
+// The program as a process of its own, started in its folder.
+class TProgram {
+public:
+  TProgram(const fs::path& exe, const std::string& display) {
+    pid = fork();
+    if (pid == 0) {
+      setenv("DISPLAY", display.c_str(), 1);
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+      if (chdir(exe.parent_path().c_str()) != 0)
+        _exit(126);
+      std::freopen((exe.parent_path() / "program.log").c_str(), "a", stderr);
+      execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~TProgram() {
+    if (pid > 0 && !ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  // Its exit code once it has ended within the time; -1 otherwise.
+  int Wait(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        ended = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return -1;
+  }
+  bool Alive() const { return !ended && kill(pid, 0) == 0; }
+  void Signal(int number) const { kill(pid, number); }
+
+private:
+  pid_t pid = -1;
+  bool ended = false;
+};
+
+class Program : public testing::Test {
+protected:
+  void SetUp() override {
+    const char* x = std::getenv("WT_X_DISPLAY");
+    ASSERT_TRUE(x != nullptr && *x != '\0')
+        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    display = x;
+    pages.Write("harbour.html", DatedTablePage("harbour", 6));
+    pages.Write("railway.html", DatedTablePage("railway", 5));
+    fs::copy_file(fs::path(WT_CORPUS_DIR) / "videos-2.html", pages.File("videos.html"));
+    TNginxOptions options;
+    options.DocumentRoot = pages.Path();
+    nginx = std::make_unique<TNginxServer>(options);
+
+    fs::copy_file(fs::path(WT_BINARY_DIR) / "app/welkatidor", Exe());
+    fs::copy(fs::path(WT_SOURCE_DIR) / "resources/help", folder.File("help"),
+             fs::copy_options::recursive);
+    folder.Write("welkatidor.NSC", SourcesFile());
+    fs::create_directories(ScreenshotFolder);
+  }
+
+  fs::path Exe() const { return folder.File("welkatidor"); }
+
+  // The first-run settings the build places, with more lines after them.
+  void WriteSettings(const std::string& more) const {
+    std::ifstream in(fs::path(WT_SOURCE_DIR) / "resources/firstrun.INI");
+    std::stringstream text;
+    text << in.rdbuf();
+    folder.Write("welkatidor.INI", text.str() + more);
+  }
+
+  std::string SourcesFile() const {
+    std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";
+    const std::pair<const char*, const char*> sources[] = {{"Harbour news", "harbour.html"},
+                                                           {"Railway news", "railway.html"},
+                                                           {"Videos", "videos.html"}};
+    for (const auto& [name, page] : sources)
+      text += "----\r\n" + nginx->Url(page) + "\r\n" + name +
+              "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n";
+    return text;
+  }
+
+  // The program's window, 0 when none shows within the time.
+  unsigned long WindowId() const {
+    for (int i = 0; i < 100; ++i) {
+      const std::string id =
+          Shell("DISPLAY=" + display +
+                " xdotool search --onlyvisible --name '^Welka Tidor$' 2>/dev/null");
+      if (!id.empty())
+        return std::stoul(id);
+      std::this_thread::sleep_for(100ms);
+    }
+    return 0;
+  }
+
+  // The window photographed; the number of colours its grid's rows hold (an
+  // empty grid is one colour).
+  int Screenshot(unsigned long window, const std::string& name) const {
+    const fs::path file = ScreenshotFolder / name;
+    Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " + file.string());
+    const std::string colours =
+        Shell("convert " + file.string() + " -crop 400x120+12+56 +repage -format %k info:");
+    return colours.empty() ? 0 : std::stoi(colours);
+  }
+
+  // The items of the news file, counted by source.
+  std::map<std::string, int> SavedItems() const {
+    std::map<std::string, int> counts;
+    std::ifstream in(folder.File("welkatidor.NDT"));
+    std::string line;
+    for (int n = 0; std::getline(in, line); ++n)
+      if (n % 6 == 0) {
+        if (!line.empty() && line.back() == '\r')
+          line.pop_back();
+        ++counts[line];
+      }
+    return counts;
+  }
+
+  void ExpectEverythingSaved() const {
+    const std::map<std::string, int> expected = {
+        {"Harbour news", 6}, {"Railway news", 5}, {"Videos", 9}};
+    EXPECT_EQ(SavedItems(), expected);
+    const std::string ini = ReadFileBytes(folder.File("welkatidor.INI"));
+    for (const char* section : {"[ColWidth.News]", "[Hint]", "[Request]", "[Connection]",
+                                "[NewsData]", "[Misc]", "[Main.Window]", "[Font.Normal]"})
+      EXPECT_NE(ini.find(section), std::string::npos) << section;
+    EXPECT_NE(ini.find("Date=86"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(folder.File("welkatidor.NSC")).find("Railway news"), std::string::npos);
+  }
+
+  std::string display;
+  TTempDir pages;
+  TTempDir folder;
+  std::unique_ptr<TNginxServer> nginx;
+};
+
+// Three sources start on the 4th, 5th and 6th second; their items show at once.
+constexpr auto FetchTime = 9s;
+
+TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
+  WriteSettings("");
+  {
+    TProgram program(Exe(), display);
+    const unsigned long window = WindowId();
+    ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
+    std::this_thread::sleep_for(FetchTime);
+    EXPECT_GT(Screenshot(window, "main-en.png"), 3) << "the grid shows no items";
+    Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/wm_close").string() +
+          " " + std::to_string(window));
+    EXPECT_EQ(program.Wait(10s), 0);
+  }
+  ExpectEverythingSaved();
+
+  // A second start shows what was saved, and SIGTERM saves it again.
+  TProgram again(Exe(), display);
+  const unsigned long window = WindowId();
+  ASSERT_NE(window, 0u);
+  std::this_thread::sleep_for(2s);
+  EXPECT_GT(Screenshot(window, "main-en-second-start.png"), 3);
+  again.Signal(SIGTERM);
+  EXPECT_EQ(again.Wait(10s), 0);
+  ExpectEverythingSaved();
+}
+
+TEST_F(Program, InFrenchASecondInstanceEndsAndSigtermSaves) {
+  WriteSettings("[Misc]\nLanguage=1000\n");
+  TProgram first(Exe(), display);
+  const unsigned long window = WindowId();
+  ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
+  std::this_thread::sleep_for(FetchTime);
+  EXPECT_GT(Screenshot(window, "main-fr.png"), 3) << "the grid shows no items";
+
+  TProgram second(Exe(), display);
+  EXPECT_EQ(second.Wait(5s), 0);
+  EXPECT_TRUE(first.Alive());
+  EXPECT_EQ(WindowId(), window);
+
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Wait(10s), 0);
+  ExpectEverythingSaved();
+  EXPECT_NE(ReadFileBytes(folder.File("welkatidor.INI")).find("Language=1000"), std::string::npos);
+}
+
+} // namespace
