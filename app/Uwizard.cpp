@@ -49,6 +49,24 @@ void Focus(TWinControl* control) {
     control->SetFocus();
 }
 
+// A text label shows its lines, every other control its caption.
+void ShowText(TControl* control, const AnsiString& text) {
+  auto* label = dynamic_cast<TepTextLabel*>(control);
+  if (label == nullptr)
+    return control->SetCaption(text);
+  TStringList lines;
+  lines.SetText(text);
+  label->SetLines(&lines);
+}
+
+// A captioned box only as wide as its glyph and caption: the box draws the
+// caption flush right, and it must sit beside the glyph in every language.
+void FitCheckBox(TepBMPCheckBox* box, TCanvas* canvas) {
+  canvas->SetFont(box->Font());
+  const int width = box->CheckGlyph()->Width() / 2 + canvas->TextWidth(box->Caption()) + 10;
+  box->SetBounds(box->Left(), box->Top(), width, box->Height());
+}
+
 AnsiString Quoted(const AnsiString& text) {
   return "\"" + text + "\"";
 }
@@ -1085,8 +1103,13 @@ void TfrmWizard::ApplyLanguage(CSystemConfigurator* Settings) {
       {lblHomesite, 93},
   };
   for (const TText& text : texts)
-    text.Control->SetCaption(Trim(t.GetString(text.Id)));
-  txtMsgImportHelp->SetCaption(t.GetString(21) + t.GetString(22));
+    ShowText(text.Control, Trim(t.GetString(text.Id)));
+  ShowText(txtMsgImportHelp, t.GetString(21) + t.GetString(22));
+  TBitmap measure;
+  measure.SetSize(1, 1);
+  for (TepBMPCheckBox* box : {cbxKeepTrack, cbxIgnoreTags, cbxIgnoreDates, cbxIgnoreHexa,
+                              cbProxyAutoDetect, cbUseScript, cbxEnableProxy})
+    FitCheckBox(box, measure.Canvas());
   // Each line of the notice on a line of its own.
   lblMsgLic->SetCaption(t.GetString(110) + t.GetString(109) + t.GetString(111));
   lblScanNow->SetCaption(ScanButtonText(t.GetString(21)));
@@ -1205,7 +1228,6 @@ WT_PUBLISH(TfrmWizard, TForm) {
   p.Field("bmpCmdWallpaper", &TfrmWizard::bmpCmdWallpaper);
   p.Field("epMsgRun", &TfrmWizard::epMsgRun);
   p.Field("ibtnMainOk", &TfrmWizard::ibtnMainOk);
-  p.Field("btnHelp", &TfrmWizard::btnHelp);
   p.Field("bmpEmpty", &TfrmWizard::bmpEmpty);
   p.Field("bmpMsg", &TfrmWizard::bmpMsg);
   p.Field("bmpChecked", &TfrmWizard::bmpChecked);

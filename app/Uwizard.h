@@ -165,7 +165,6 @@ public:
   TepRegionForm* epRegionForm1 = nullptr;
   TepRunStr* epMsgRun = nullptr;
   TepMorphButton* ibtnMainOk = nullptr;
-  TepMorphButton* btnHelp = nullptr;
   TepBitmap* bmpEmpty = nullptr;
   TepBitmap* bmpMsg = nullptr;
   TepBitmap* bmpPageWallpaper = nullptr;

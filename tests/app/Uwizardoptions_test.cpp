@@ -211,7 +211,8 @@ TEST_F(WizardTest, TheLanguageSwitchChangesEveryTextAtOnce) {
   EXPECT_EQ(wizard->tsGeneral->Caption(), "Affichage");
   EXPECT_EQ(wizard->btnFontNormal->Caption(), "Police");
   EXPECT_EQ(wizard->lblScanNow->Caption(), "Explorer");
-  EXPECT_EQ(wizard->txtMsgImportHelp->Caption(), t.GetString(21) + t.GetString(22));
+  EXPECT_EQ(wizard->txtMsgImportHelp->Lines()->Strings(0), t.GetString(21) + t.GetString(22));
+  EXPECT_EQ(wizard->lblEditSrcName->Lines()->Strings(0), "Nom de l'Url :");
   EXPECT_EQ(wizard->cbNormalNewsSample->Items()->Strings(0), "Texte d'exemple");
   EXPECT_EQ(wizard->cbFullNewsSample->Items()->Count(), 5);
 
