@@ -2,6 +2,7 @@
 // editor page's validation order and messages, adding, editing in place,
 // switching sources on and off, and deleting with the page copies.
 #include "tests/app/WizardFixture.h"
+#include "tests/platform/ui/FormFixture.h"
 
 #include <filesystem>
 
@@ -278,6 +279,50 @@ TEST_F(WizardTest, CancellingTheDeletePageKeepsTheSource) {
   wizard->btnSourceCancelClick(nullptr);
   EXPECT_TRUE(wizard->pnlDEF->Visible());
   EXPECT_EQ(host.Sources.GetSourceCount(), 1);
+}
+
+TEST_F(WizardTest, ADoubleClickOnASourceRowSwitchesItOnOrOff) {
+  AddSource("one", "http://h/1");
+  AddSource("two", "http://h/2");
+  wizard->Show();
+  Pump();
+  const TRect row2 = wizard->sgSources->CellRect(1, 2);
+  SimulateDoubleClick(wizard->sgSources->ClientToScreen(
+      Point((row2.Left + row2.Right) / 2, (row2.Top + row2.Bottom) / 2)));
+  Pump();
+  EXPECT_TRUE(host.Sources.GetSource(0)->enabled);
+  EXPECT_FALSE(host.Sources.GetSource(1)->enabled);
+  const TRect header = wizard->sgSources->CellRect(1, 0);
+  SimulateDoubleClick(wizard->sgSources->ClientToScreen(Point(header.Left + 4, header.Top + 4)));
+  Pump();
+  EXPECT_TRUE(host.Sources.GetSource(0)->enabled);
+  EXPECT_FALSE(host.Sources.GetSource(1)->enabled);
+  wizard->Hide();
+}
+
+TEST_F(WizardTest, TheContextMenuNamesTheSourceOpensItAndTogglesIt) {
+  AddSource("one", "http://h/1");
+  const TRect row1 = wizard->sgSources->CellRect(1, 1);
+  bool handled = false;
+  TScript close({[] { SimulateKey(VK_ESCAPE); }});
+  wizard->sgSourcesContextPopup(nullptr, Point(row1.Left + 2, row1.Top + 2), handled);
+  EXPECT_EQ(close.Done, 1);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(wizard->ContextRow(), 1);
+  EXPECT_EQ(wizard->Gotourl1->Caption(), "Go to'one'");
+  wizard->Gotourl1Click(nullptr);
+  EXPECT_EQ(host.Opened, std::vector<AnsiString>{"http://h/1"});
+  wizard->Enablesource1Click(nullptr);
+  EXPECT_FALSE(host.Sources.GetSource(0)->enabled);
+
+  // Below the last source there is no menu and nothing to do.
+  const TRect below = wizard->sgSources->CellRect(1, 1);
+  handled = false;
+  wizard->sgSourcesContextPopup(nullptr, Point(below.Left + 2, below.Bottom + 40), handled);
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(wizard->ContextRow(), -1);
+  wizard->Enablesource1Click(nullptr);
+  EXPECT_FALSE(host.Sources.GetSource(0)->enabled);
 }
 
 TEST_F(WizardTest, HelpAndF1GoToTheMainWindow) {
