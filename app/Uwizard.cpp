@@ -519,28 +519,42 @@ void TfrmWizard::OnNewsReceived(NewsSource*, int32_t count) {
 
 void TfrmWizard::btnTestUrlClick(TObject*) {
   const AnsiString url = Trim(edtUrl->Text());
-  meUrlTrace->Lines()->Clear();
-  if (url.empty())
-    return Refuse(IdEmptyUrl);
-  if (!IsValidUrl(url.c_str()))
-    return Refuse(IdInvalidUrl);
-  meUrlTrace->SetBounds(0, 0, meUrlTrace->Width(), meUrlTrace->Height());
-  meUrlTrace->SetVisible(true);
-  meUrlTrace->BringToFront();
+  if (!ShowTrace(meUrlTrace, url))
+    return;
   btnAbortTest->SetVisible(true);
   btnTestUrl->SetEnabled(false);
   btnTestFinished->SetVisible(false);
   btnSourceAccept->SetEnabled(false);
   btnSourceCancel->SetEnabled(false);
   mode = wmUrlTest;
-  const bool started = StartFetch(url);
-  Trace(meUrlTrace, 58);
-  meUrlTrace->Lines()->Add(Quoted(url));
-  if (started)
-    return;
-  // Every pooled transaction is busy: nothing will complete.
-  Trace(meUrlTrace, 61);
-  TestFinished();
+  if (!BeginFetch(meUrlTrace, url))
+    TestFinished();
+}
+
+bool TfrmWizard::ShowTrace(TMemo* Memo, const AnsiString& Url) {
+  Memo->Lines()->Clear();
+  if (Url.empty()) {
+    Refuse(IdEmptyUrl);
+    return false;
+  }
+  if (!IsValidUrl(Url.c_str())) {
+    Refuse(IdInvalidUrl);
+    return false;
+  }
+  Memo->SetBounds(0, 0, Memo->Width(), Memo->Height());
+  Memo->SetVisible(true);
+  Memo->BringToFront();
+  return true;
+}
+
+bool TfrmWizard::BeginFetch(TMemo* Memo, const AnsiString& Url) {
+  const bool started = StartFetch(Url);
+  Trace(Memo, 58);
+  Memo->Lines()->Add(Quoted(Url));
+  // With every pooled transaction busy, nothing would ever complete.
+  if (!started)
+    Trace(Memo, 61);
+  return started;
 }
 
 void TfrmWizard::TestFinished() {
@@ -595,18 +609,13 @@ void TfrmWizard::ibtnImportClick(TObject*) {
 
 void TfrmWizard::btnUrlScanConnectClick(TObject*) {
   const AnsiString url = Trim(edtUrlToScan->Text());
-  meUrlScanTrace->Lines()->Clear();
-  if (url.empty())
-    return Refuse(IdEmptyUrl);
-  if (!IsValidUrl(url.c_str()))
-    return Refuse(IdInvalidUrl);
+  if (!ShowTrace(meUrlScanTrace, url))
+    return;
   // The rows of an earlier scan would be added with this one's OK.
   sgUrlToAdd->SetRowCount(2);
   for (int col = 0; col < sgUrlToAdd->ColCount(); ++col)
     sgUrlToAdd->SetCells(col, 1, "");
   sgUrlToAdd->SetVisible(false);
-  meUrlScanTrace->SetBounds(0, 0, meUrlScanTrace->Width(), meUrlScanTrace->Height());
-  meUrlScanTrace->SetVisible(true);
   meUrlScanTrace->BringToFront();
   btnUrlScanAbort->SetVisible(true);
   EnableScanConnect(false);
@@ -614,13 +623,8 @@ void TfrmWizard::btnUrlScanConnectClick(TObject*) {
   btnUrlScanOk->SetEnabled(false);
   btnUrlScanCancel->SetVisible(false);
   mode = wmScan;
-  const bool started = StartFetch(url);
-  Trace(meUrlScanTrace, 58);
-  meUrlScanTrace->Lines()->Add(Quoted(url));
-  if (started)
-    return;
-  Trace(meUrlScanTrace, 61);
-  EndOfScan();
+  if (!BeginFetch(meUrlScanTrace, url))
+    EndOfScan();
 }
 
 void TfrmWizard::EnableScanConnect(bool Value) {

@@ -316,6 +316,10 @@ private:
 
   // Fetches.
   bool StartFetch(const AnsiString& Url);
+  // Refuses an empty or invalid URL; else shows the memo, emptied, in front.
+  bool ShowTrace(TMemo* Memo, const AnsiString& Url);
+  // Starts the fetch and traces it; false, traced, when no transaction is free.
+  bool BeginFetch(TMemo* Memo, const AnsiString& Url);
   void DetachTransaction();
   void Trace(TMemo* Memo, int32_t Id, const AnsiString& Value = "");
   void TestResult(int Status, const AnsiString& Page);

@@ -6,11 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <signal.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "tests/support/TempDir.h"
 
 namespace program_process {
 
@@ -73,5 +77,28 @@ private:
   pid_t pid = -1;
   bool ended = false;
 };
+
+// The X server the tests run on, named by WT_X_DISPLAY (scripts/test.sh
+// starts one); "" when none is named.
+inline std::string XDisplay() {
+  const char* x = std::getenv("WT_X_DISPLAY");
+  return x != nullptr ? x : "";
+}
+
+// A copy of the program with its help pages in folder, to start there.
+inline void PlaceProgram(const TTempDir& folder) {
+  fs::copy_file(fs::path(WT_BINARY_DIR) / "app/welkatidor", folder.File("welkatidor"));
+  fs::copy(fs::path(WT_SOURCE_DIR) / "resources/help", folder.File("help"),
+           fs::copy_options::recursive);
+  fs::create_directories(ScreenshotFolder);
+}
+
+// The first-run settings the build places, with more lines after them.
+inline void WriteFirstRunSettings(const TTempDir& folder, const std::string& more) {
+  std::ifstream in(fs::path(WT_SOURCE_DIR) / "resources/firstrun.INI");
+  std::stringstream text;
+  text << in.rdbuf();
+  folder.Write("welkatidor.INI", text.str() + more);
+}
 
 } // namespace program_process

@@ -32,10 +32,8 @@ using namespace program_process;
 class Program : public testing::Test {
 protected:
   void SetUp() override {
-    const char* x = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(x != nullptr && *x != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    display = x;
+    display = XDisplay();
+    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
     pages.Write("harbour.html", DatedTablePage("harbour", 6));
     pages.Write("railway.html", DatedTablePage("railway", 5));
     fs::copy_file(fs::path(WT_CORPUS_DIR) / "videos-2.html", pages.File("videos.html"));
@@ -43,22 +41,13 @@ protected:
     options.DocumentRoot = pages.Path();
     nginx = std::make_unique<TNginxServer>(options);
 
-    fs::copy_file(fs::path(WT_BINARY_DIR) / "app/welkatidor", Exe());
-    fs::copy(fs::path(WT_SOURCE_DIR) / "resources/help", folder.File("help"),
-             fs::copy_options::recursive);
+    PlaceProgram(folder);
     folder.Write("welkatidor.NSC", SourcesFile());
-    fs::create_directories(ScreenshotFolder);
   }
 
   fs::path Exe() const { return folder.File("welkatidor"); }
 
-  // The first-run settings the build places, with more lines after them.
-  void WriteSettings(const std::string& more) const {
-    std::ifstream in(fs::path(WT_SOURCE_DIR) / "resources/firstrun.INI");
-    std::stringstream text;
-    text << in.rdbuf();
-    folder.Write("welkatidor.INI", text.str() + more);
-  }
+  void WriteSettings(const std::string& more) const { WriteFirstRunSettings(folder, more); }
 
   std::string SourcesFile() const {
     std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";

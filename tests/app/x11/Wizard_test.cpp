@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -41,27 +40,17 @@ constexpr TSpot MainAboutButton{466, 15};
 class WizardProgram : public testing::Test {
 protected:
   void SetUp() override {
-    const char* x = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(x != nullptr && *x != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    display = x;
+    display = XDisplay();
+    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
     pages.Write("harbour.html", DatedTablePage("harbour", 6));
     TNginxOptions options;
     options.DocumentRoot = pages.Path();
     nginx = std::make_unique<TNginxServer>(options);
-    fs::copy_file(fs::path(WT_BINARY_DIR) / "app/welkatidor", folder.File("welkatidor"));
-    fs::copy(fs::path(WT_SOURCE_DIR) / "resources/help", folder.File("help"),
-             fs::copy_options::recursive);
+    PlaceProgram(folder);
     folder.Write("welkatidor.NSC", "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n");
-    fs::create_directories(ScreenshotFolder);
   }
 
-  void WriteSettings(const std::string& more) const {
-    std::ifstream in(fs::path(WT_SOURCE_DIR) / "resources/firstrun.INI");
-    std::stringstream text;
-    text << in.rdbuf();
-    folder.Write("welkatidor.INI", text.str() + more);
-  }
+  void WriteSettings(const std::string& more) const { WriteFirstRunSettings(folder, more); }
 
   std::string X(const std::string& command) const {
     return Shell("DISPLAY=" + display + " xdotool " + command + " 2>/dev/null");
