@@ -323,9 +323,13 @@ void TfrmWizard::ibtnAddUrlClick(TObject*) {
   Focus(edtName);
 }
 
-void TfrmWizard::ibtnPropertiesClick(TObject*) {
+NewsSource* TfrmWizard::EditSelectedSource() {
   editedIndex = sgSources->Row();
-  NewsSource* source = SourceAtRow(editedIndex);
+  return SourceAtRow(editedIndex);
+}
+
+void TfrmWizard::ibtnPropertiesClick(TObject*) {
+  NewsSource* source = EditSelectedSource();
   if (source == nullptr)
     return;
   edtName->SetText(source->name);
@@ -414,8 +418,7 @@ void TfrmWizard::btnSourceCancelClick(TObject*) {
 // ---------------------------------------------------------------- delete page
 
 void TfrmWizard::ibtnDeleteUrlClick(TObject*) {
-  editedIndex = sgSources->Row();
-  NewsSource* source = SourceAtRow(editedIndex);
+  NewsSource* source = EditSelectedSource();
   if (source == nullptr)
     return;
   edtDeleteName->SetText(source->name);

@@ -306,6 +306,8 @@ private:
   NewsExtractor* Sources() const;
   CSystemConfigurator* Settings() const;
   NewsSource* SourceAtRow(int Row) const;
+  // The selected row becomes the edited one; its source, null for none.
+  NewsSource* EditSelectedSource();
   TGridCoord CellUnderCursor(TStringGrid* Grid) const;
   void Refuse(int32_t TextId) const;
   void ShowNoveltyOptions();
