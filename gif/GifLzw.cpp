@@ -79,6 +79,10 @@ public:
       if (code > endCode)
         return -1;
       firstCode = oldCode = code;
+      // With a clear code of 2 the first free entry already needs a wider
+      // code, and the encoder widened right after this first code.
+      if (nextCode >= codeLimit && codeLimit <= TableSize - 1)
+        Widen();
       return code;
     }
     if (code == endCode)
@@ -100,10 +104,8 @@ public:
       prefix[nextCode] = oldCode;
       suffix[nextCode] = firstCode;
       ++nextCode;
-      if (nextCode >= codeLimit && codeLimit <= TableSize - 1) {
-        codeLimit <<= 1;
-        ++codeSize;
-      }
+      if (nextCode >= codeLimit && codeLimit <= TableSize - 1)
+        Widen();
     }
     oldCode = inCode;
     return stack[--sp];
@@ -129,6 +131,11 @@ private:
     codeLimit = clearCode << 1;
     nextCode = clearCode + 2;
     sp = 0;
+  }
+
+  void Widen() {
+    codeLimit <<= 1;
+    ++codeSize;
   }
 
   int End() {
@@ -561,9 +568,28 @@ private:
 
 } // namespace
 
+namespace {
+
+// The most pixels Bytes of coded data can give: every code takes at least
+// two bits, and each code gives at most one pixel more than the one before
+// it and never more than a full table's string.
+uint64_t MostPixelsIn(int64_t Bytes) {
+  const uint64_t codes = static_cast<uint64_t>(std::max<int64_t>(Bytes, 0)) * 4;
+  return std::min(codes * (codes + 1) / 2, codes * TableSize);
+}
+
+} // namespace
+
 void TGIFSubImage::Decompress(TStream* Stream) {
+  // A frame's size alone must not decide what is allocated: a descriptor of
+  // a few bytes may claim gigabytes.
+  const uint64_t pixels = uint64_t{width} * height;
+  if (pixels > MostPixelsIn(Stream->Size() - Stream->Position()))
+    throw GIFException(sFrameTooLarge);
+  if (pixels > GIFMaximumFramePixels)
+    throw GIFException(sFrameTooLarge);
   const uint8_t fill = transparent && gce != nullptr ? gce->TransparentColorIndex() : 0;
-  data.assign(static_cast<size_t>(width) * height, fill);
+  data.assign(static_cast<size_t>(pixels), fill);
   uint8_t dataSize = 0;
   if (!ReadByte(Stream, dataSize))
     return;

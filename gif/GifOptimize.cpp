@@ -23,7 +23,7 @@ void CountPixels(const TGIFSubImage* Frame, std::vector<int>& Histogram) {
 
 void MapPixels(TGIFSubImage* Frame, const std::vector<int>& Map) {
   uint8_t* pixels = Frame->Data();
-  for (int i = 0; i < Frame->DataSize(); ++i)
+  for (size_t i = 0; i < Frame->DataSize(); ++i)
     if (pixels[i] < Map.size())
       pixels[i] = static_cast<uint8_t>(Map[pixels[i]]);
   if (TGIFGraphicControlExtension* gce = Frame->GraphicControlExtension())
@@ -134,7 +134,7 @@ void TGIFImage::OptimizeColorMap() {
         frame->Transparent() && gce != nullptr ? gce->TransparentColorIndex() : -1;
     std::vector<int> histogram(static_cast<size_t>(map->Count()), 0);
     bool sawTransparent = false;
-    for (int p = 0; p < frame->DataSize(); ++p) {
+    for (size_t p = 0; p < frame->DataSize(); ++p) {
       const int pixel = frame->Data()[p];
       if (pixel == transparentIndex) {
         sawTransparent = true;
@@ -184,7 +184,7 @@ void TGIFImage::OptimizeColorMap() {
     std::vector<int> remap(static_cast<size_t>(map->Count()));
     for (int c = 0; c < map->Count(); ++c)
       remap[static_cast<size_t>(c)] = newIndex(map->Data(c));
-    for (int p = 0; p < frame->DataSize(); ++p) {
+    for (size_t p = 0; p < frame->DataSize(); ++p) {
       uint8_t& pixel = frame->Data()[p];
       pixel = static_cast<uint8_t>(pixel == oldTransparent ? transparentIndex
                                                            : remap[static_cast<size_t>(pixel)]);

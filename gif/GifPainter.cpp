@@ -4,6 +4,9 @@
 #include "platform/rtl/Kernel.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -164,10 +167,14 @@ void TGIFPainter::Execute() {
           const DWORD now = GetTickCount();
           const int speed = animationSpeed;
           if (speed >= 1) {
-            const int correction = (static_cast<int>(now - last) - lag) / 2;
-            delay = MulDiv(delay * GIFDelayExp - correction, 100, speed);
+            const int64_t correction = (static_cast<int64_t>(now - last) - lag) / 2;
+            const int64_t scaled = std::llround(
+                static_cast<double>(int64_t{delay} * GIFDelayExp - correction) * 100 / speed);
+            // Only a delay beyond any wait is a failed computation; a frame
+            // already late is shown at once and the schedule goes on.
+            delay = static_cast<int>(std::clamp<int64_t>(scaled, 0, INT_MAX));
             lag = delay;
-            if (delay < 0) {
+            if (scaled > INT_MAX) {
               delay = 1000 * GIFDelayExp;
               lag = 0;
             }

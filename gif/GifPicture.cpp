@@ -438,6 +438,40 @@ bool TGIFImage::IsTransparent() const {
   return false;
 }
 
+namespace {
+
+// A file may give no colour table at all; its pixels then take the colours
+// other readers give them: black and white first, black beyond (as drawing
+// shows any pixel beyond its table).
+void SupplyFallbackColors(TGIFImage* Image) {
+  if (Image->GlobalColorMap()->Count() > 0)
+    return;
+  TGIFImageList* frames = Image->Images();
+  for (int i = 0; i < frames->GetCount(); ++i)
+    if (frames->SubImages(i)->ColorMap()->Count() == 0) {
+      Image->GlobalColorMap()->Add(clBlack);
+      Image->GlobalColorMap()->Add(clWhite);
+      return;
+    }
+}
+
+// What was read is written: a table that pixels reach beyond grows by black
+// entries, the colour those pixels are drawn in, until it covers them.
+void CoverEveryPixel(TGIFImage* Image) {
+  TGIFImageList* frames = Image->Images();
+  for (int i = 0; i < frames->GetCount(); ++i) {
+    TGIFSubImage* frame = frames->SubImages(i);
+    if (frame->DataSize() == 0)
+      continue;
+    const int highest = *std::max_element(frame->Data(), frame->Data() + frame->DataSize());
+    TGIFColorMap* map = frame->ActiveColorMap();
+    while (map->Count() <= highest)
+      map->Add(clBlack);
+  }
+}
+
+} // namespace
+
 void TGIFImage::LoadFromStream(TStream* Stream) {
   const int64_t start = Stream->Position();
   Progress(this, psStarting, 0, true, TRect{}, sLoading);
@@ -447,6 +481,7 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
     images->LoadFromStream(Stream, this);
     TGIFTrailer trailer(this);
     trailer.LoadFromStream(Stream);
+    SupplyFallbackColors(this);
   } catch (...) {
     Stream->SetPosition(start);
     Progress(this, psEnding, 0, true, TRect{}, sLoading);
@@ -459,6 +494,7 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
 void TGIFImage::SaveToStream(TStream* Stream) {
   Progress(this, psStarting, 0, true, TRect{}, sSaving);
   try {
+    CoverEveryPixel(this);
     header->SaveToStream(Stream);
     const int count = images->GetCount();
     for (int i = 0; i < count; ++i) {

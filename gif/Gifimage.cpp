@@ -23,6 +23,7 @@ const char* const sBadPixelCoordinates = "Invalid pixel coordinates";
 const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
 const char* const sDecodeCircular = "Circular decoder table entry";
 const char* const sBadCodeSize = "Invalid LZW minimum code size";
+const char* const sFrameTooLarge = "Image is larger than its data or the limit of pixels";
 const char* const sInvalidColor = "Color not in color table";
 const char* const sInvalidStream = "Invalid stream operation";
 const char* const sNoAppDataReader = "Application Extension block too large for its class";
@@ -84,6 +85,13 @@ void PutWord(uint8_t* p, uint16_t Value) {
 
 void StepBack(TStream* Stream) {
   Stream->Seek(-1, soCurrent);
+}
+
+// Data sub-blocks up to and with their terminator, unread.
+void SkipSubBlocks(TStream* Stream) {
+  uint8_t size = 0;
+  while (ReadByte(Stream, size) && size != 0)
+    Stream->Seek(std::min<int64_t>(size, Stream->Size() - Stream->Position()), soCurrent);
 }
 
 TGIFColor ToGIFColor(TColor Color) {
@@ -539,18 +547,16 @@ TGIFExtensionClass TGIFApplicationExtension::FindSubExtension(TStream* Stream) {
   if (!ReadByte(Stream, size))
     return nullptr;
   char ident[11] = {};
-  if (size == 10)
-    return Stream->Read(ident, 10) == 10 ? TGIFUnknownAppExtension::Class() : nullptr;
   if (size == 11 && Stream->Read(ident, 11) == 11) {
     const AnsiString key(ident, 11);
     const auto& registry = AppRegistry();
     for (auto it = registry.rbegin(); it != registry.rend(); ++it)
       if (it->Identification == key)
         return it->Class;
-    return TGIFUnknownAppExtension::Class();
   }
+  // Any other size is kept as it stands, without a reader of its own.
   Stream->SetPosition(start);
-  return Class();
+  return TGIFUnknownAppExtension::Class();
 }
 
 // ---------------------------------------------------------------------------
@@ -611,6 +617,11 @@ void TGIFGraphicControlExtension::SetUserInput(bool Value) {
   Packed = static_cast<uint8_t>(Value ? Packed | 0x02 : Packed & ~0x02);
 }
 
+TDisposalMethod TGIFGraphicControlExtension::Disposal() const {
+  const int method = (Packed >> 2) & 7;
+  return method <= dmPrevious ? static_cast<TDisposalMethod>(method) : dmNoDisposal;
+}
+
 void TGIFGraphicControlExtension::SetDisposal(TDisposalMethod Value) {
   Packed = static_cast<uint8_t>((Packed & ~0x1C) | ((Value & 7) << 2));
 }
@@ -632,21 +643,32 @@ void TGIFGraphicControlExtension::SetTransparentColor(TColor Color) {
   SetTransparentColorIndex(frame->ActiveColorMap()->AddUnique(Color));
 }
 
+// Written as the format has it whatever was read: four bytes and the
+// terminator.
 void TGIFGraphicControlExtension::SaveBody(TStream* Stream) {
-  uint8_t body[6] = {BlockSize, Packed, 0, 0, transparentIndex, Terminator};
+  uint8_t body[6] = {4, Packed, 0, 0, transparentIndex, 0};
   PutWord(body + 2, delay);
   Stream->WriteBuffer(body, 6);
 }
 
+// The block is read by its declared size: the first four bytes are known,
+// anything after them and any further sub-blocks are skipped; a shorter
+// block leaves the fields it lacks at zero.
 void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
-  uint8_t body[6] = {};
-  if (Stream->Read(body, 6) != 6)
+  uint8_t size = 0;
+  if (!ReadByte(Stream, size)) {
     Warning(gsWarning, sOutOfData);
-  BlockSize = body[0];
-  Packed = body[1];
-  delay = GetWord(body + 2);
-  transparentIndex = body[4];
-  Terminator = body[5];
+    return;
+  }
+  uint8_t body[255] = {};
+  if (Stream->Read(body, size) != size)
+    Warning(gsWarning, sOutOfData);
+  BlockSize = 4;
+  Packed = body[0];
+  delay = GetWord(body + 1);
+  transparentIndex = body[3];
+  Terminator = 0;
+  SkipSubBlocks(Stream);
   if (Transparent() && frame != nullptr)
     frame->SetTransparent(true);
 }
@@ -765,8 +787,6 @@ void TGIFApplicationExtension::SaveBody(TStream* Stream) {
 void TGIFApplicationExtension::LoadBody(TStream* Stream) {
   uint8_t size = 0;
   ReadFixed(Stream, &size, 1);
-  if (size < 10)
-    Error(sBadBlockSize);
   std::memset(ident, 0, sizeof ident);
   ReadFixed(Stream, ident, std::min<int>(size, 11));
   for (int skip = size - 11; skip > 0; --skip)
@@ -880,8 +900,16 @@ void TGIFExtensionList::LoadFromStream(TStream* Stream, TGIFSubImage* Parent) {
       break;
     }
     TGIFExtensionClass found = TGIFExtension::FindExtension(Stream);
-    if (found == nullptr)
-      Error(sUnknownExtension);
+    if (found == nullptr) {
+      // Other readers pass over what they do not know, and so does this one.
+      Warning(gsInfo, sUnknownExtension);
+      uint8_t label = 0;
+      ReadByte(Stream, label);
+      SkipSubBlocks(Stream);
+      if (!ReadByte(Stream, b))
+        return;
+      continue;
+    }
     StepBack(Stream);
     std::unique_ptr<TGIFExtension> extension(found->Create(Parent));
     extension->LoadFromStream(Stream);

@@ -75,6 +75,7 @@ extern const char* const sBadPixelCoordinates;
 extern const char* const sDecodeTooFewBits;
 extern const char* const sDecodeCircular;
 extern const char* const sBadCodeSize;
+extern const char* const sFrameTooLarge;
 extern const char* const sInvalidColor;
 extern const char* const sInvalidStream;
 extern const char* const sNoAppDataReader;
@@ -505,7 +506,9 @@ public:
   void SetTransparent(bool Value);
   bool UserInput() const { return (Packed & 0x02) != 0; }
   void SetUserInput(bool Value);
-  TDisposalMethod Disposal() const { return static_cast<TDisposalMethod>((Packed >> 2) & 7); }
+  // The file's three bits may hold 4 to 7, which no reader knows: they
+  // read as leaving the frame in place.
+  TDisposalMethod Disposal() const;
   void SetDisposal(TDisposalMethod Value);
   uint16_t Delay() const { return delay; }
   void SetDelay(uint16_t Value) { delay = Value; }
@@ -688,7 +691,8 @@ public:
   uint8_t GetPixel(int X, int Y) const;
   uint8_t* GetScanline(int Y);
   uint8_t* Data() { return data.data(); }
-  int DataSize() const { return static_cast<int>(data.size()); }
+  // One byte a pixel; a frame may hold more than a 32-bit int counts.
+  size_t DataSize() const { return data.size(); }
 
   TGIFLocalColorMap* ColorMap() const { return colorMap.get(); }
   TGIFColorMap* ActiveColorMap() const;
@@ -776,6 +780,8 @@ constexpr int GIFDelayExp = 12;
 constexpr int GIFDefaultDelay = 10;
 constexpr int GIFMinimumDelay = 3;
 constexpr int GIFMaximumDelay = 1000;
+// The most pixels one frame may hold (8192 x 8192, a byte each).
+constexpr uint64_t GIFMaximumFramePixels = uint64_t{1} << 26;
 
 // Shows one image on one canvas rectangle: walks the frames by their delays,
 // disposal and loop count. With goAsync it runs on a thread of its own and

@@ -36,7 +36,7 @@ void TepAnimated::SetActive(bool Value) {
 }
 
 void TepAnimated::Start() {
-  if (OnStart)
+  if (OnStart && !IsLoading(this))
     OnStart(this);
 }
 
@@ -203,8 +203,7 @@ void TepAniImage::TimerExpired(TObject*) {
 
 // Neither a layout being read nor a control going away tells its handlers.
 bool TepAniImage::Quiet() const {
-  return ComponentState().Contains(csReading) || ComponentState().Contains(csLoading) ||
-         ComponentState().Contains(csDestroying);
+  return IsLoading(this) || ComponentState().Contains(csDestroying);
 }
 
 void TepAniImage::Start() {

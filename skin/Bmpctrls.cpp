@@ -176,6 +176,8 @@ void TepBMPSwitch::SetOffGlyph(const TBitmap* Value) {
 void TepBMPSwitch::SetState(TState Value) {
   state = Value;
   XPaint();
+  if (IsLoading(this))
+    return;
   if (state == sOn && OnOn)
     OnOn(this);
   if (state == sOff && OnOff)

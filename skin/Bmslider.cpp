@@ -148,7 +148,7 @@ void TepBMPSlider::SetValue(int V) {
   const bool changed = V != value;
   value = V;
   SetThumbOffset(GetOffsetByValue(V));
-  if (changed && OnChange)
+  if (changed && OnChange && !IsLoading(this))
     OnChange(this);
 }
 

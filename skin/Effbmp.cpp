@@ -331,22 +331,37 @@ void TEffectBmp::MaskSplitBlur(const TEffectBmp* Mask, int Amount) {
   SplitBlurWhere(Amount, Mask);
 }
 
+namespace {
+
+// The sample row or column Amount before At, or At itself near the start.
+int SampleBefore(int At, int Amount, int Size) {
+  const int64_t before = int64_t{At} - Amount;
+  return static_cast<int>(std::clamp<int64_t>(before >= 0 ? before : At, 0, Size - 1));
+}
+
+// The sample row or column Amount after At, or the last one near the end.
+int SampleAfter(int At, int Amount, int Size) {
+  return static_cast<int>(std::clamp<int64_t>(int64_t{At} + Amount, 0, Size - 1));
+}
+
+} // namespace
+
 // The sample rows and columns are kept inside the buffer: a negative amount
 // would otherwise point them past its edges.
 void TEffectBmp::SplitBlurWhere(int Amount, const TEffectBmp* Mask) {
   if (Amount == 0)
     return;
   for (int y = 0; y < height; ++y) {
-    const int up = std::clamp(y - Amount >= 0 ? y - Amount : y, 0, height - 1);
-    const int low = std::clamp(y + Amount < height ? y + Amount : height - y, 0, height - 1);
+    const int up = SampleBefore(y, Amount, height);
+    const int low = SampleAfter(y, Amount, height);
     for (int x = 0; x < width; ++x) {
       if (Mask != nullptr) {
         const uint8_t* m = Mask->PixelAt(x, y);
         if (m[0] != 0 || m[1] != 0 || m[2] != 0)
           continue;
       }
-      const int a = std::clamp(x - Amount >= 0 ? x - Amount : x, 0, width - 1);
-      const int b = std::clamp(x + Amount < width ? x + Amount : width - x, 0, width - 1);
+      const int a = SampleBefore(x, Amount, width);
+      const int b = SampleAfter(x, Amount, width);
       uint8_t* p = PixelAt(x, y);
       for (int i = 0; i < 3; ++i)
         p[i] = static_cast<uint8_t>(

@@ -6,6 +6,7 @@
 #include "skin/Effbmp.h"
 #include "skin/Grutils.h"
 #include "skin/Ptinform.h"
+#include "skin/Vclbase.h"
 
 #include <algorithm>
 #include <cmath>
@@ -821,7 +822,8 @@ void TepSwitch::Fire() {
 void TepSwitch::SetState(Epctrls::TState Value) {
   state = Value;
   Invalidate();
-  Fire();
+  if (!IsLoading(this))
+    Fire();
 }
 
 void TepSwitch::SetOnBtnColor(TColor Value) {

@@ -116,7 +116,17 @@ TepHint* FindHintComponent() {
 
 // ---------------------------------------------------------------- TepHintWindow
 
-TepHintWindow::TepHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+TepHintWindow::TepHintWindow(TComponent* AOwner)
+    : THintWindow(AOwner), screenBehind(std::make_unique<TBitmap>()) {}
+
+namespace {
+
+// A strip narrower than two pixels has nothing to fade across.
+bool Merges(const TepHint* Hint) {
+  return Hint->MergeEffect() && Hint->MergeWidth() >= 2;
+}
+
+} // namespace
 
 void TepHintWindow::CreateParams(TCreateParams& Params) {
   THintWindow::CreateParams(Params);
@@ -142,6 +152,12 @@ void TepHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
   int width = 0, height = 0;
   hint->CalcHintSize(measure.Canvas(), AHint, width, height);
   SetBounds(Rect.Left, Rect.Top, width, height);
+  screenBehind->Assign(nullptr);
+  if (Merges(hint)) {
+    SetVisible(false);
+    screenBehind->SetSize(width, height);
+    GetScreenImage(Rect.Left, Rect.Top, screenBehind.get());
+  }
   SetVisible(true);
   HandleNeeded();
   Impl()->Raise();
@@ -161,8 +177,8 @@ void TepHintWindow::Paint() {
   canvas->Font()->Assign(Canvas()->Font());
   const TRect client = ClientRect();
 
-  if (hint->MergeEffect()) {
-    GetScreenImage(Left(), Top(), &image);
+  if (Merges(hint) && screenBehind->Width() == width && screenBehind->Height() == height) {
+    canvas->Draw(0, 0, screenBehind.get());
     MergeBackground(hint, &image);
   } else if (hint->WallPaper() == nullptr || hint->WallPaper()->Bitmap()->Graphic() == nullptr) {
     canvas->Brush()->SetStyle(bsSolid);

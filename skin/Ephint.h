@@ -86,6 +86,10 @@ private:
   // Fills Image, which holds the screen behind the window, with the
   // background fading into that screen over the rightmost MergeWidth pixels.
   void MergeBackground(TepHint* Hint, TBitmap* Image) const;
+
+  // The screen under the tooltip, taken once before it shows: a repaint
+  // would otherwise find the tooltip itself there and fade it into itself.
+  std::unique_ptr<TBitmap> screenBehind;
 };
 
 WT_DECLARE_META(TepHint)

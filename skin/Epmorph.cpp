@@ -71,7 +71,7 @@ void TepMorphButton::PaintFace() {
   b.Canvas()->Draw(0, 0, activeGlyph.get());
   TEffectBmp efA(a.Handle());
   const TEffectBmp efB(b.Handle());
-  efA.Morph(&efB, morphKf);
+  efA.Morph(&efB, MorphFactor());
   if (!glyphsTransparent) {
     efA.Draw(canvas->Handle(), 0, 0);
     return;
@@ -81,22 +81,22 @@ void TepMorphButton::PaintFace() {
 }
 
 void TepMorphButton::IncMorphkf(TObject*) {
-  if (morphKf >= 1) {
+  if (morphTenths >= kWhole) {
     fadeTimer->SetEnabled(false);
-    morphKf = 1;
+    morphTenths = kWhole;
     return;
   }
-  morphKf += 0.1;
+  ++morphTenths;
   XPaint();
 }
 
 void TepMorphButton::DecMorphkf(TObject*) {
-  if (morphKf <= 0) {
+  if (morphTenths <= 0) {
     fadeTimer->SetEnabled(false);
-    morphKf = 0;
+    morphTenths = 0;
     return;
   }
-  morphKf -= 0.1;
+  --morphTenths;
   XPaint();
 }
 
@@ -106,7 +106,7 @@ void TepMorphButton::StartFade(void (TepMorphButton::*Step)(TObject*)) {
 }
 
 void TepMorphButton::ShowPressedImage() {
-  morphKf = 1;
+  morphTenths = kWhole;
   XPaint();
 }
 
@@ -144,7 +144,7 @@ void TepMorphButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   if (Button == mbLeft && pressed) {
     pressed = false;
     if (!downGlyph->Empty() && !fadeTimer->Enabled()) {
-      morphKf = mouseIn ? 1 : 0;
+      morphTenths = mouseIn ? kWhole : 0;
       XPaint();
     }
     if (mouseIn) {

@@ -32,7 +32,7 @@ public:
   void SetActiveSound(TepWavePlayer* Value);
 
   // 0 shows UpGlyph, 1 ActiveGlyph.
-  double MorphFactor() const { return morphKf; }
+  double MorphFactor() const { return morphTenths / double(kWhole); }
   const TTimer* FadeTimer() const { return fadeTimer.get(); }
   bool MouseIn() const { return mouseIn; }
   bool Pressed() const { return pressed; }
@@ -57,7 +57,10 @@ private:
   void StartFade(void (TepMorphButton::*Step)(TObject*));
   void ShowPressedImage();
 
-  double morphKf = 0;
+  // The factor is counted in whole tenths: ten steps of 0.1 in doubles fall
+  // short of 1 and would cost a fade one tick more.
+  static constexpr int kWhole = 10;
+  int morphTenths = 0;
   std::unique_ptr<TTimer> fadeTimer;
   std::unique_ptr<TBitmap> downGlyph;
   std::unique_ptr<TBitmap> upGlyph;

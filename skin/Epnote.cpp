@@ -18,7 +18,7 @@ TepPage::TepPage(TComponent* AOwner)
 TepPage::~TepPage() {
   Destroying();
   if (notebook != nullptr)
-    std::erase(notebook->pageList, this);
+    notebook->RemovePage(this);
 }
 
 void TepPage::SetWallPaper(const TBitmap* Value) {
@@ -110,6 +110,9 @@ void TepPageAccess::Insert(int Index, const AnsiString& S) {
   page->SetParent(notebook);
   page->notebook = notebook;
   pageList.insert(pageList.begin() + Index, page);
+  // The shown page moved one place on.
+  if (Index <= notebook->pageIndex)
+    ++notebook->pageIndex;
   notebook->SetPageIndex(Index);
 }
 
@@ -119,6 +122,12 @@ void TepPageAccess::Move(int CurIndex, int NewIndex) {
   CheckIndex(CurIndex);
   CheckIndex(NewIndex);
   std::swap(pageList[CurIndex], pageList[NewIndex]);
+  // The index follows the shown page to its new place.
+  int& shown = notebook->pageIndex;
+  if (shown == CurIndex)
+    shown = NewIndex;
+  else if (shown == NewIndex)
+    shown = CurIndex;
 }
 
 // ---------------------------------------------------------------- TepNoteBook
@@ -143,21 +152,36 @@ void TepNoteBook::BringUp(TepPage* Page) {
   Page->SetAlign(alClient);
 }
 
+void TepNoteBook::RemovePage(TepPage* Page) {
+  const int index = IndexOfPage(Page);
+  if (index < 0)
+    return;
+  pageList.erase(pageList.begin() + index);
+  // The index keeps naming the shown page, or none once that one is gone.
+  if (index < pageIndex)
+    --pageIndex;
+  else if (index == pageIndex)
+    pageIndex = -1;
+}
+
 void TepNoteBook::SetPageIndex(int Value) {
   if (ComponentState().Contains(csLoading)) {
     pageIndex = Value;
     return;
   }
   const int count = static_cast<int>(pageList.size());
-  if (Value == pageIndex || Value < 0 || Value >= count)
+  if (Value < 0 || Value >= count)
+    return;
+  if (Value == pageIndex && pageList[Value]->Visible())
     return;
   TCustomForm* form = GetParentForm();
   // The focus must not stay on a control of a page that goes out of sight.
   if (form != nullptr && form->ActiveControl() != nullptr && ContainsControl(form->ActiveControl()))
     form->SetActiveControl(this);
   BringUp(pageList[Value]);
-  if (pageIndex >= 0 && pageIndex < count)
-    pageList[pageIndex]->SetVisible(false);
+  for (int i = 0; i < count; ++i)
+    if (i != Value)
+      pageList[i]->SetVisible(false);
   pageIndex = Value;
   if (form != nullptr && form->ActiveControl() == this)
     if (TWinControl* first = FindNextControl(nullptr, true, true, false))

@@ -66,8 +66,8 @@ public:
   // Replaces the pages with one new page for each string.
   void SetPages(const TStrings* Value);
   int PageIndex() const { return pageIndex; }
-  // Shows page Value and hides the one shown before; out of range or the
-  // current index changes nothing. While loading, only stored.
+  // Shows page Value and hides every other; out of range or the page
+  // already shown changes nothing. While loading, only stored.
   void SetPageIndex(int Value);
   // The caption of the shown page; empty when PageIndex names no page.
   AnsiString ActivePage() const;
@@ -92,6 +92,8 @@ private:
   friend class TepPage;
   friend class TepPageAccess;
   int IndexOfPage(const TControl* Control) const;
+  // Takes a page that goes out of the list, keeping PageIndex on the shown page.
+  void RemovePage(TepPage* Page);
   void BringUp(TepPage* Page);
 
   std::vector<TepPage*> pageList;

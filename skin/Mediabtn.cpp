@@ -6,6 +6,7 @@
 #include "skin/Effbmp.h"
 #include "skin/Eputils.h"
 #include "skin/Grutils.h"
+#include "skin/Vclbase.h"
 
 #include <utility>
 #include <vector>
@@ -265,10 +266,14 @@ void TepCustomBitmapButton::SetBackColor(TColor Value) {
 }
 
 void TepCustomBitmapButton::Paint() {
-  if (bmpNormal->Empty() || bmpActive->Empty() || bmpDown->Empty()) {
+  const auto missing = [this] {
+    return bmpNormal->Empty() || bmpActive->Empty() || bmpDown->Empty();
+  };
+  // Faces made here are shown at once: nothing else would paint them.
+  if (missing())
     DrawBitmaps();
+  if (missing())
     return;
-  }
   TBitmap* shown = Pushed() ? bmpDown.get() : MouseIn() ? bmpActive.get() : bmpNormal.get();
   if (!transparent) {
     Canvas()->Draw(0, 0, shown);
@@ -292,7 +297,7 @@ std::unique_ptr<TBitmap> TepRealTimeButton::CreateOneBitmap(TBtnState, bool) {
   return nullptr;
 }
 
-void TepRealTimeButton::CreateBitmaps() {
+void TepRealTimeButton::MakeBitmaps() {
   const auto make = [this](TBitmap* Into, TBtnState State, bool IsActive) {
     if (const std::unique_ptr<TBitmap> made = CreateOneBitmap(State, IsActive))
       Into->Assign(made.get());
@@ -300,16 +305,34 @@ void TepRealTimeButton::CreateBitmaps() {
   make(BmpNormal(), abNone, false);
   make(BmpActive(), abNone, true);
   make(BmpDown(), abPush, true);
+}
+
+void TepRealTimeButton::CreateBitmaps() {
+  MakeBitmaps();
   // Nothing made: the control keeps its size.
   if (BmpNormal()->Empty())
     return;
+  making = true;
   SetClientWidth(BmpNormal()->Width());
   SetClientHeight(BmpNormal()->Height());
+  making = false;
 }
 
 void TepRealTimeButton::Loaded() {
   TepCustomBitmapButton::Loaded();
   CreateBitmaps();
+}
+
+void TepRealTimeButton::Resize() {
+  TepCustomBitmapButton::Resize();
+  if (!making && !IsLoading(this))
+    MakeBitmaps();
+}
+
+void TepRealTimeButton::GlyphChanged() {
+  if (!IsLoading(this))
+    MakeBitmaps();
+  Invalidate();
 }
 
 // ---------------------------------------------------------------- TepBlurButton
@@ -416,7 +439,7 @@ void TepSphereButton::SetActiveColor(TColor Value) {
 
 void TepSphereButton::SetGlyph(const TBitmap* Value) {
   glyph->Assign(Value);
-  Invalidate();
+  GlyphChanged();
 }
 
 void TepSphereButton::SetRegion() {
@@ -484,6 +507,7 @@ void TepDiscButton::Store(TColor& Field, TColor Value) {
 
 void TepDiscButton::SetGlyph(const TBitmap* Value) {
   glyph->Assign(Value);
+  GlyphChanged();
 }
 
 std::unique_ptr<TBitmap> TepDiscButton::CreateDisc(TBtnState State) {

@@ -137,8 +137,9 @@ public:
   using TepCustomBitmapButton::TepCustomBitmapButton;
 };
 
-// Makes its three bitmaps itself: when loading ends and at the first paint
-// that finds one empty.
+// Makes its three bitmaps itself: when loading ends, when its size or its
+// glyph changes, and at the first paint that finds one empty. Only the first
+// two fit the control to them; a paint never resizes it.
 class TepRealTimeButton : public TepCustomBitmapButton {
 public:
   explicit TepRealTimeButton(TComponent* AOwner);
@@ -149,8 +150,17 @@ public:
 protected:
   // The face for a state; none here.
   virtual std::unique_ptr<TBitmap> CreateOneBitmap(TBtnState State, bool IsActive);
-  void DrawBitmaps() override { CreateBitmaps(); }
+  void DrawBitmaps() override { MakeBitmaps(); }
   void Loaded() override;
+  void Resize() override;
+  // A glyph changed: the faces are made again for the present size.
+  void GlyphChanged();
+
+private:
+  // The three faces, the control's size left as it is.
+  void MakeBitmaps();
+
+  bool making = false; // fitting the control to new faces resizes it
 };
 
 // In a namespace of the unit's own: the effect buttons' kinds share the

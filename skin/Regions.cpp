@@ -210,6 +210,13 @@ void TepRegionForm::NewRegion(uint32_t Size, const uint8_t* Data) {
   // refuses leaves the shape as it was.
   std::unique_ptr<TRegionObject, BOOL (*)(HGDIOBJ)> window(RegionFromData(Size, Data, 0, 0),
                                                            &DeleteObject);
+  // An outline without a single pixel would hide the window and let no
+  // click reach it: it means no outline at all.
+  RECT box;
+  if (window && GetRgnBox(window.get(), &box) == NULLREGION) {
+    ClearRegion();
+    return;
+  }
   std::unique_ptr<TRegionObject, BOOL (*)(HGDIOBJ)> fill(
       RegionFromData(Size, Data, -Left(), -Top()), &DeleteObject);
   std::unique_ptr<TRegionObject, BOOL (*)(HGDIOBJ)> highlight(
@@ -234,6 +241,16 @@ void TepRegionForm::NewRegion(uint32_t Size, const uint8_t* Data) {
     DeleteObject(previous);
 }
 
+void TepRegionForm::ClearRegion() {
+  DeleteOffsetRegions();
+  if (regionGiven)
+    ownerWindow->SetWindowRgn(nullptr, true);
+  else
+    DeleteRegion(regionType->Region);
+  regionType->Region = nullptr;
+  regionGiven = false;
+}
+
 void TepRegionForm::DefineProperties(TFiler& Filer) {
   TGraphicControl::DefineProperties(Filer);
   Filer.DefineBinaryProperty(
@@ -244,10 +261,7 @@ void TepRegionForm::ReadData(TStream& Stream) {
   std::unique_ptr<uint8_t[]> data;
   const uint32_t size = ReadRegionData(Stream, data);
   if (size == 0) {
-    if (!regionGiven)
-      DeleteRegion(regionType->Region);
-    regionType->Region = nullptr;
-    regionGiven = false;
+    ClearRegion();
     return;
   }
   NewRegion(size, data.get());

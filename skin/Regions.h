@@ -79,6 +79,8 @@ private:
   void SubclassProc(TMessage& Message);
   void Unhook();
   void DeleteOffsetRegions();
+  // Back to the plain rectangular window.
+  void ClearRegion();
   void InvalidateOwner();
 
   std::unique_ptr<TPicture> picture;

@@ -5,6 +5,10 @@
 
 #include <type_traits>
 
+bool IsLoading(const TComponent* C) {
+  return C->ComponentState().Contains(csReading) || C->ComponentState().Contains(csLoading);
+}
+
 // ---------------------------------------------------------------- layout
 
 void CalcLCoord(TLayout Layout, const TRect& Rect, int GlyphWidth, int GlyphHeight, int TextWidth,

@@ -25,6 +25,11 @@ void CalcLCoord(TLayout Layout, const TRect& Rect, int GlyphWidth, int GlyphHeig
                 int TextHeight, int Spacing, int Margin, int& TextX, int& TextY, int& GlyphX,
                 int& GlyphY);
 
+// A control being read from a stored layout tells no handler about the
+// values it takes, whatever the order of the layout's lines: the handlers
+// would act on a program that is still starting.
+bool IsLoading(const TComponent* C);
+
 // The painting scheme, over a windowless or a windowed control.
 template <class TBase> class TEffectPainter : public TBase {
 public:

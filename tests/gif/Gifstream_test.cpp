@@ -201,7 +201,9 @@ TEST(GifEncoder, OneBitImageUsesMinimumCodeSizeTwo) {
   EXPECT_EQ(Pixels(*again.Images()->SubImages(0)), (std::vector<int>{0, 1, 0, 1, 0, 1, 0, 1}));
 }
 
-TEST(GifEncoder, PixelOutsideTheColorTableIsRefused) {
+// A pixel beyond its table is written with the table grown by black, the
+// colour it is drawn in, up to it.
+TEST(GifEncoder, PixelOutsideTheColorTableGrowsTheTable) {
   TGIFImage image;
   image.Header()->Width = 2;
   image.Header()->Height = 1;
@@ -213,12 +215,13 @@ TEST(GifEncoder, PixelOutsideTheColorTableIsRefused) {
   frame->SetBounds(3, 2);
   frame->SetBounds(4, 1);
   frame->GetScanline(0)[1] = 3;
-  try {
-    SaveToBytes(image);
-    FAIL() << "saved a pixel beyond the table";
-  } catch (const GIFException& e) {
-    EXPECT_STREQ(e.what(), sInvalidColor);
-  }
+  TGIFImage again;
+  LoadFromBytes(again, SaveToBytes(image));
+  const TGIFSubImage* read = again.Images()->SubImages(0);
+  EXPECT_EQ(Pixels(*read), (std::vector<int>{0, 3}));
+  ASSERT_EQ(read->ColorMap()->Count(), 4);
+  EXPECT_EQ(read->ColorMap()->GetColor(2), 0x00FF00);
+  EXPECT_EQ(read->ColorMap()->GetColor(3), clBlack);
 }
 
 TEST(GifEncoder, RunLengthCodingOfLongRunsReadsBackInImageMagick) {

@@ -236,11 +236,15 @@ TEST(EffectBmpBlur, SplitBlurSamplesCornersOfTheBufferAsItStands) {
       // Two rows with a reach of 3: the lower row is min(2 - y, 1).
       {2, 2, 3, {0, 100, 200, 40}, {85, 70, 120, 40}},
       // One row: pixels to the left are already blurred when sampled.
-      {3, 1, 1, {0, 100, 200}, {50, 125, 125}},
+      {3, 1, 1, {0, 100, 200}, {50, 125, 162}},
       {1, 1, 5, {9}, {9}},
       {3, 1, 0, {0, 100, 200}, {0, 100, 200}},
       // A negative reach keeps its samples inside the buffer.
       {3, 2, -2, {0, 40, 80, 120, 160, 200}, {100, 125, 125, 136, 140, 140}},
+      // Near the far edge the lower row and the right column are the last
+      // ones, not as far from that edge as the pixel is from the start.
+      {1, 6, 2, {0, 40, 80, 120, 160, 200}, {40, 80, 100, 140, 150, 170}},
+      {6, 1, 2, {0, 40, 80, 120, 160, 200}, {40, 80, 100, 140, 150, 170}},
   };
   for (const auto& c : cases) {
     auto b = Blues(c.w, c.h, c.in);
@@ -261,6 +265,12 @@ TEST(EffectBmpBlur, MaskSplitBlurChangesOnlyUnderBlack) {
   auto c = Blues(2, 2, in);
   c->MaskSplitBlur(taller.get(), 3);
   EXPECT_EQ(BluesOf(*c), (std::vector<int>{85, 70, 120, 40})) << "a taller mask will do";
+
+  // Row 2 kept; the rows below it sample the last row, not the rows above.
+  auto column = Make(1, 6, {0, 0, 0xFFFFFF, 0, 0, 0});
+  auto d = Blues(1, 6, {0, 40, 80, 120, 160, 200});
+  d->MaskSplitBlur(column.get(), 2);
+  EXPECT_EQ(BluesOf(*d), (std::vector<int>{40, 80, 80, 140, 140, 170}));
 
   for (auto [w, h] : {std::pair{3, 2}, {2, 1}}) {
     auto wrong = Filled(w, h, 0);

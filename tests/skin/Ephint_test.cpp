@@ -283,12 +283,14 @@ TEST_F(HintFixture, MergeEffectFadesTheRightEdgeIntoTheScreen) {
   const int w = window->Width(), h = window->Height();
   EXPECT_EQ(w, TextSize(hint->Font(), "WWWWWWWWWWWW").cx + 4 + 22);
   window->Repaint();
-  const TPoint at = window->ClientToScreen(Point(0, 0));
-  HDC screen = GetDC(nullptr);
-  std::vector<COLORREF> behind;
-  for (int x = w - 20; x < w; ++x)
-    behind.push_back(GetPixel(screen, at.X + x, at.Y + h - 1));
-  ReleaseDC(nullptr, screen);
+  // Half way along the strip: half the yellow, half the blue form behind.
+  const COLORREF middle = PixelAt(window, w - 10, h - 1);
+  EXPECT_NEAR(GetRValue(middle), 128, 20);
+  EXPECT_NEAR(GetBValue(middle), 128, 20);
+  // Repaints fade into the screen as it was, never into the tooltip itself.
+  for (int i = 0; i < 4; ++i)
+    window->Repaint();
+  EXPECT_EQ(PixelAt(window, w - 10, h - 1), middle);
 
   const COLORREF yellow = ColorToRGB(clYellow);
   EXPECT_EQ(PixelAt(window, 0, h - 1), yellow);
@@ -308,6 +310,26 @@ TEST_F(HintFixture, MergeEffectFadesTheRightEdgeIntoTheScreen) {
       EXPECT_LE(red, last) << x << "," << y;
       last = red;
     }
+  }
+}
+
+// A strip narrower than two pixels fades nothing: the tooltip keeps its
+// colour to the edge, though the text still leaves the strip free.
+TEST_F(HintFixture, MergeWidthBelowTwoSkipsTheMerge) {
+  TepHint* hint = MakeHint();
+  hint->SetMergeEffect(true);
+  hint->OnShowHint = [](AnsiString& text, bool&, THintInfo&) { text = "WWWW"; };
+  for (int width : {0, 1}) {
+    hint->SetMergeWidth(static_cast<uint8_t>(width));
+    THintWindow* window = ShowHint();
+    ASSERT_NE(window, nullptr) << width;
+    EXPECT_EQ(window->Width(), TextSize(hint->Font(), "WWWW").cx + 4 + width + 2);
+    window->Repaint();
+    const int w = window->Width(), h = window->Height();
+    for (int y = 0; y < h; ++y)
+      EXPECT_EQ(PixelAt(window, w - 1, y), ColorToRGB(clYellow)) << width << ", row " << y;
+    Application->CancelHint();
+    Pump();
   }
 }
 

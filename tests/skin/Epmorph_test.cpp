@@ -104,12 +104,14 @@ TEST_F(Morph, FadesInByTenthsAndOutToExactlyZero) {
     button->FadeTimer()->OnTimer()(nullptr);
   EXPECT_NEAR(button->MorphFactor(), 0.5, 1e-9);
   EXPECT_EQ(Face(), RGB(100, 50, 100));
-  // Ten steps of a tenth and the tick that stops the timer; the sum of ten
-  // tenths falls just short of 1, which may cost one step more.
-  const int ticks = TickUntilStopped(button) + 5;
-  EXPECT_GE(ticks, 11);
-  EXPECT_LE(ticks, 12);
+  // Ten steps of a tenth and the tick that stops the timer, both ways.
+  EXPECT_EQ(TickUntilStopped(button) + 5, 11);
   EXPECT_EQ(button->MorphFactor(), 1.0);
+  button->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(TickUntilStopped(button), 11);
+  EXPECT_EQ(button->MorphFactor(), 0.0);
+  button->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_EQ(TickUntilStopped(button), 11);
   EXPECT_EQ(Face(), kActive);
 
   // Leaving half way back and entering again turns the same fade round.

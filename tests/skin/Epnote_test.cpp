@@ -66,16 +66,51 @@ TEST_F(Notebook, InsertingShowsTheNewPageAndDeletingAsksForPageZero) {
   EXPECT_EQ(book->PageIndex(), 0);
   EXPECT_EQ(VisiblePages(book), "A");
   shown.clear();
-  book->Pages()->Delete(0); // index unchanged: the new page 0 stays hidden
+  book->Pages()->Delete(0); // the shown page goes: the new page 0 comes up
   EXPECT_EQ(book->PageIndex(), 0);
   EXPECT_EQ(Captions(book), "B");
-  EXPECT_EQ(VisiblePages(book), "");
-  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(VisiblePages(book), "B");
+  EXPECT_EQ(shown, std::vector<int>{0});
   book->Pages()->Delete(0); // nothing left to show
-  EXPECT_EQ(book->PageIndex(), 0);
+  EXPECT_EQ(book->PageIndex(), -1);
   EXPECT_EQ(book->ActivePage(), "");
   EXPECT_EQ(book->ComponentCount(), 0); // the pages were freed
   EXPECT_THROW(book->Pages()->Delete(0), EStringListError);
+}
+
+// Whatever the list operation, PageIndex names the one page that shows.
+TEST_F(Notebook, TheIndexAndTheShownPageStayInStep) {
+  TepNoteBook* book = MakeNotebook({"A", "B", "C"});
+  book->SetPageIndex(1);
+  const auto inStep = [&](const char* page) {
+    EXPECT_EQ(VisiblePages(book), page);
+    EXPECT_EQ(book->ActivePage(), page);
+  };
+  book->Pages()->Insert(1, "N"); // at the shown page's place
+  EXPECT_EQ(book->PageIndex(), 1);
+  inStep("N");
+  book->Pages()->Insert(0, "M"); // before it
+  EXPECT_EQ(book->PageIndex(), 0);
+  inStep("M");
+  EXPECT_EQ(Captions(book), "MANBC");
+
+  book->SetPageIndex(2);
+  book->Pages()->Move(2, 4); // the shown page moves, and the index with it
+  EXPECT_EQ(Captions(book), "MACBN");
+  EXPECT_EQ(book->PageIndex(), 4);
+  inStep("N");
+  book->Pages()->Move(0, 4); // another page comes to its place
+  EXPECT_EQ(book->PageIndex(), 0);
+  inStep("N");
+
+  delete book->GetPage(4); // a page after the shown one freed on its own
+  EXPECT_EQ(book->PageIndex(), 0);
+  inStep("N");
+  delete book->GetPage(0); // the shown page freed on its own
+  EXPECT_EQ(book->PageIndex(), -1);
+  inStep("");
+  book->Pages()->Clear();
+  EXPECT_EQ(book->PageIndex(), -1);
 }
 
 TEST_F(Notebook, PagesAreChosenByIndexCaptionOrControl) {

@@ -511,6 +511,36 @@ TEST_F(MediaButtons, DiscBitmapsFitTheCaptionAndPressingTurnsTheDisc) {
   EXPECT_GT(differ, 0) << "the highlight moved";
 }
 
+// The faces are made when the size or the glyph changes; a paint that finds
+// none makes them for the present size and shows them, but never resizes.
+TEST_F(MediaButtons, RealTimeFacesFollowTheSizeAndAPaintNeverResizes) {
+  auto* disc = Make<TepDiscButton>(10, 10, 90, 51);
+  disc->SetCaption("Go on");
+  disc->SetBackColor(clWhite);
+  disc->Repaint();
+  EXPECT_EQ(disc->Width(), 90);
+  EXPECT_EQ(disc->Height(), 51);
+  ASSERT_FALSE(disc->BmpNormal()->Empty());
+  EXPECT_EQ(PixelAt(disc, 25, 25), disc->BmpNormal()->Canvas()->Pixels(25, 25));
+  EXPECT_NE(PixelAt(disc, 25, 25), ColorToRGB(clWhite)) << "the disc shows in that paint";
+
+  auto* blur = Make<TepBlurButton>(10, 70, 8, 6);
+  blur->SetCaption("");
+  blur->Repaint();
+  blur->SetBounds(10, 70, 20, 12);
+  EXPECT_EQ(blur->BmpNormal()->Width(), 20);
+  EXPECT_EQ(blur->BmpDown()->Height(), 12);
+
+  auto* sphere = Make<TepSphereButton>(40, 70, 30, 30);
+  sphere->SetBackColor(clWhite);
+  const TColor before = sphere->BmpNormal()->Canvas()->Pixels(12, 12);
+  TBitmap glyph;
+  Paint(glyph, {"wkkkkkkw", "wkkkkkkw", "wkkkkkkw", "wkkkkkkw"}, colors);
+  sphere->SetGlyph(&glyph);
+  EXPECT_NE(sphere->BmpNormal()->Canvas()->Pixels(12, 12), before);
+  EXPECT_EQ(sphere->BmpNormal()->Canvas()->Pixels(12, 12), ColorToRGB(clBlack));
+}
+
 TEST_F(MediaButtons, DemoSheet) {
   form->SetColor(clTeal);
   TBitmap sheet;

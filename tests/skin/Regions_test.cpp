@@ -120,6 +120,40 @@ TEST_F(RegionForm, TheMaskShapesTheFormAndAnEmptyMaskChangesNothing) {
   EXPECT_TRUE(PtInRegion(shaped->FillRegion(), 1, 1));
 }
 
+// A mask without a black pixel is no outline: the window stays (or becomes
+// again) the plain rectangle, visible and clickable, and is stored so.
+TEST_F(RegionForm, AnAllWhiteMaskMeansNoShape) {
+  TepRegionForm* shaped = MakeShaped();
+  TBitmap white;
+  Paint(white, {"WWWW", "WWWW"}, {{'W', clWhite}});
+  shaped->SetMask(&white);
+  EXPECT_EQ(form->ClientWidth(), 4);
+  EXPECT_EQ(shaped->WindowRegion(), nullptr);
+  EXPECT_EQ(form->WindowRgn(), nullptr);
+
+  TBitmap mask;
+  PaintMask(mask);
+  shaped->SetMask(&mask);
+  ASSERT_NE(form->WindowRgn(), nullptr);
+  shaped->SetMask(&white);
+  EXPECT_EQ(shaped->WindowRegion(), nullptr);
+  EXPECT_EQ(shaped->FillRegion(), nullptr);
+  EXPECT_EQ(form->WindowRgn(), nullptr);
+  const TLayoutObject tree = ParseLayout(WriteComponentLayout(form), "white.lay");
+  const TLayoutValue* region = FindProperty(tree.Children[0], "Region");
+  ASSERT_NE(region, nullptr);
+  EXPECT_EQ(region->Bytes, (std::vector<uint8_t>{0, 0, 0, 0}));
+
+  // A stored block of no rectangles reads the same way.
+  std::vector<uint8_t> empty(32, 0);
+  const uint32_t header[] = {32, 1, 0, 0};
+  std::memcpy(empty.data(), header, sizeof header);
+  shaped->SetMask(&mask);
+  shaped->NewRegion(static_cast<uint32_t>(empty.size()), empty.data());
+  EXPECT_EQ(shaped->WindowRegion(), nullptr);
+  EXPECT_EQ(form->WindowRgn(), nullptr);
+}
+
 TEST_F(RegionForm, OffsetCopiesFollowTheControlsPlace) {
   TepRegionForm* shaped = MakeShaped();
   shaped->SetAlign(alNone);
