@@ -70,15 +70,15 @@ TSkinCanvas CheckStrip() {
   TSkinCanvas strip(32, 16, Palette::Key);
   for (int frame = 0; frame < 2; ++frame) {
     const int x = frame * 16;
-    strip.Fill(Crisp(RoundBox(x + 1, 1, x + 15, 15, 3)), Palette::Outline);
+    strip.Fill(Crisp(RoundBox(x + 1, 1, x + 15, 15, 3)), Rgb(0x5E6876));
     strip.FillGradient(Moved(RoundBox(2, 2, 14, 14, 2), x, 0), 2, 14, Rgb(0x14171C), Rgb(0x272D35));
-    // The lower edge catches the light: the box is sunk into the page.
-    strip.Fill(Moved(Minus(RoundBox(2, 2, 14, 14, 2), RoundBox(2, 2, 14, 13, 2)), x, 0),
-               Palette::Highlight, 0.8);
+    // A shadow under the upper edge: the box is sunk into the page.
+    strip.Fill(Moved(Minus(RoundBox(2, 2, 14, 14, 2), RoundBox(2, 3, 14, 14, 2)), x, 0),
+               Palette::Outline, 0.8);
     if (frame == 0)
-      strip.Fill(Moved(Union({Stroke(3.6, 7.6, 6.6, 10.6, 2.2), Stroke(5.8, 10.6, 12.4, 4, 2.2)}),
-                       x, 0),
-                 Palette::Accent);
+      strip.Fill(
+          Moved(Union({Stroke(3.6, 7.6, 6.6, 10.6, 2.2), Stroke(5.8, 10.6, 12.4, 4, 2.2)}), x, 0),
+          Palette::Accent);
   }
   return strip;
 }

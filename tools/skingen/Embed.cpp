@@ -27,9 +27,9 @@ namespace {
 // The classes whose pictures the windows hold; naming them here links their
 // units into the program, which registers them with the layout reader.
 const TMetaClass* const kKnownClasses[] = {
-    &MetaOf<TepRegionForm>(), &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
-    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),  &MetaOf<TepBitmap>(),
-    &MetaOf<TImage>(),         &MetaOf<TepImagePanel>(), &MetaOf<TepWavePlayer>()};
+    &MetaOf<TepRegionForm>(),  &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
+    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),   &MetaOf<TepBitmap>(),
+    &MetaOf<TImage>(),         &MetaOf<TepImagePanel>(),  &MetaOf<TepWavePlayer>()};
 
 const char* const kSliderImages[] = {"ImageHThumb", "ImageHRuler", "ImageVThumb", "ImageVRuler"};
 
@@ -135,7 +135,8 @@ void FillOne(TLayoutObject& Root, const fs::path& File, TEmbedReport& Report) {
   }
   const TMetaClass* meta = FindClass(object->ClassName);
   if (meta == nullptr) {
-    Report.Skipped.push_back(name + ": class " + object->ClassName + " holds no picture it knows");
+    Report.Skipped.push_back(name + ": " + object->ClassName +
+                             " is not a class the embed step fills");
     return;
   }
   const TPropInfo* info = meta->FindProperty(property);
@@ -143,8 +144,8 @@ void FillOne(TLayoutObject& Root, const fs::path& File, TEmbedReport& Report) {
   if (info != nullptr && info->Kind == pkObject && info->ObjectClass != nullptr)
     data = StoredData(*info->ObjectClass, File);
   if (data.empty()) {
-    Report.Skipped.push_back(name + ": " + object->ClassName + " has no picture or sound property " +
-                             property);
+    Report.Skipped.push_back(name + ": " + object->ClassName +
+                             " has no picture or sound property " + property);
     return;
   }
   SetBytes(*object, property + ".Data", std::move(data));

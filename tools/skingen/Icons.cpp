@@ -41,8 +41,8 @@ TInside Shape(TIcon Icon) {
     return Box(2, 10, 12, 12);
   case TIcon::FullMode:
     // A wide frame with an arrow head pushing out at each side.
-    return Union({Minus(Box(0, 2, 14, 12), Box(2, 4, 12, 10)), Polygon({{3, 7}, {6, 4.5}, {6, 9.5}}),
-                  Polygon({{11, 7}, {8, 4.5}, {8, 9.5}})});
+    return Union({Minus(Box(0, 2, 14, 12), Box(2, 4, 12, 10)),
+                  Polygon({{3, 7}, {6, 4.5}, {6, 9.5}}), Polygon({{11, 7}, {8, 4.5}, {8, 9.5}})});
   case TIcon::Settings:
     return Gear();
   case TIcon::Help:
@@ -71,7 +71,8 @@ TInside Shape(TIcon Icon) {
   case TIcon::Remove:
     return Box(2, 6, 12, 8);
   case TIcon::Edit:
-    return Union({Stroke(4.2, 9.8, 11.2, 2.8, 2.8), Polygon({{1.5, 12.5}, {2.4, 8.6}, {5.4, 11.6}})});
+    return Union(
+        {Stroke(4.2, 9.8, 11.2, 2.8, 2.8), Polygon({{1.5, 12.5}, {2.4, 8.6}, {5.4, 11.6}})});
   case TIcon::Scan:
     return Union({Ring(5.5, 5.5, 4.5, 2.5), Stroke(8.6, 8.6, 12.8, 12.8, 2.4)});
   case TIcon::Stop:
@@ -91,9 +92,9 @@ TInside IconShape(TIcon Icon, double X, double Y) {
 }
 
 std::string IconName(TIcon Icon) {
-  static const char* const names[] = {"play",  "pause",       "close", "reduce", "full mode",
-                                      "settings", "help",     "about", "enlarge", "smaller",
-                                      "normal mode", "OK",    "add",   "remove", "edit",
-                                      "scan",  "stop",        "clear", "next"};
+  static const char* const names[] = {"play",        "pause", "close", "reduce",  "full mode",
+                                      "settings",    "help",  "about", "enlarge", "smaller",
+                                      "normal mode", "OK",    "add",   "remove",  "edit",
+                                      "scan",        "stop",  "clear", "next"};
   return names[static_cast<int>(Icon)];
 }

@@ -25,10 +25,13 @@ std::string ManifestText(const std::vector<TSkinFile>& Files) {
       "Made by `tools/skingen` (see README.md here); do not edit these files by hand.\n"
       "Each file fills property <Property> of component <Component> in `resources/<Layout>.lay`.\n"
       "Pictures drawn transparently (bitmap buttons, check boxes, slider parts) have the key\n"
-      "colour " + Hex(Palette::Key) + " at their bottom-left pixel.\n\n"
+      "colour " +
+      Hex(Palette::Key) +
+      " at their bottom-left pixel.\n\n"
       "| file | size | class | use |\n|---|---|---|---|\n";
   for (const TSkinFile& file : Files)
-    text += "| " + file.Path() + " | " + file.Size() + " | " + file.Class + " | " + file.Use + " |\n";
+    text +=
+        "| " + file.Path() + " | " + file.Size() + " | " + file.Class + " | " + file.Use + " |\n";
   text += "\n## Colours for the controls that draw themselves\n\n"
           "| role | colour | layout value |\n|---|---|---|\n";
   const std::pair<const char*, TRgb> roles[] = {
@@ -37,7 +40,7 @@ std::string ManifestText(const std::vector<TSkinFile>& Files) {
       {"pressed (legend of the change bars)", Palette::Pressed},
       {"frame body", Palette::BodyTop},
       {"raised panel", Palette::Raised},
-      {"well under the grid and the graph", Palette::Well},
+      {"well under the grid and the graph; the wizard grids' cells", Palette::Well},
       {"page panels of the wizard", Rgb(0x2E353E)},
       {"dimmed text", Palette::DimText}};
   for (const auto& [role, colour] : roles)

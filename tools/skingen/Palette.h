@@ -24,6 +24,8 @@ inline const TRgb AccentText = Rgb(0x8ACFFF);
 inline const TRgb Pressed = Rgb(0xF5A623);
 // The grid's default cell colour, which the marks drawn in the grid sit on.
 inline const TRgb Aqua = Rgb(0x00FFFF);
+// The grids' title row.
+inline const TRgb TitleRow = Rgb(0x808080);
 inline const TRgb Ink = Rgb(0x262C34);
 inline const TRgb HintPaper = Rgb(0xFFF4C2);
 inline const TRgb Paper = Rgb(0xFFFFFF);

@@ -27,37 +27,49 @@ struct TButtonSpec {
 
 // The title bar buttons of the main window, left to right.
 const TButtonSpec kMainButtons[] = {
-    {"btnPlay", TIcon::Play, 421, 4},       {"btnPause", TIcon::Pause, 421, 4},
-    {"btnAbout", TIcon::About, 455, 4},     {"btnHelp", TIcon::Help, 481, 4},
+    {"btnPlay", TIcon::Play, 421, 4},           {"btnPause", TIcon::Pause, 421, 4},
+    {"btnAbout", TIcon::About, 455, 4},         {"btnHelp", TIcon::Help, 481, 4},
     {"btnProperties", TIcon::Settings, 507, 4}, {"btnFullMode", TIcon::FullMode, 533, 4},
-    {"btnReduce", TIcon::Reduce, 559, 4},   {"btnClose", TIcon::Close, 585, 4}};
+    {"btnReduce", TIcon::Reduce, 559, 4},       {"btnClose", TIcon::Close, 585, 4}};
 
 // The full-mode window's buttons sit on the bar wallpaper, which is the same
 // at every x: only the row matters.
 const TButtonSpec kSmallButtons[] = {
-    {"btnNews", TIcon::About, 2, 2},           {"btnPause", TIcon::Pause, 2, 2},
-    {"btnPlay", TIcon::Play, 2, 2},            {"btnProperties", TIcon::Settings, 26, 2},
-    {"btnReduce", TIcon::Reduce, 50, 2},       {"btnSmaller", TIcon::Smaller, 74, 2},
-    {"btnBigger", TIcon::Enlarge, 98, 2},      {"btnSwitchToNormalMode", TIcon::NormalMode, 122, 2}};
+    {"btnNews", TIcon::About, 2, 2},      {"btnPause", TIcon::Pause, 2, 2},
+    {"btnPlay", TIcon::Play, 2, 2},       {"btnProperties", TIcon::Settings, 26, 2},
+    {"btnReduce", TIcon::Reduce, 50, 2},  {"btnSmaller", TIcon::Smaller, 74, 2},
+    {"btnBigger", TIcon::Enlarge, 98, 2}, {"btnSwitchToNormalMode", TIcon::NormalMode, 122, 2}};
 
 const TButtonSpec kWizardMorphs[] = {{"ibtnMainOk", TIcon::Ok, 570, 4}};
 
-const TButtonSpec kWizardButtons[] = {
-    {"ibtnAddUrl", TIcon::Add, 0, 0},           {"ibtnDeleteUrl", TIcon::Remove, 0, 0},
-    {"ibtnProperties", TIcon::Edit, 0, 0},      {"ibtnImport", TIcon::Scan, 0, 0},
-    {"ibtnOptions", TIcon::Settings, 0, 0},     {"btnSourceAccept", TIcon::Ok, 0, 0},
-    {"btnSourceCancel", TIcon::Close, 0, 0},    {"btnAcceptDeleteSource", TIcon::Trash, 0, 0},
-    {"btnCancelDeleteSource", TIcon::Close, 0, 0}, {"btnTestUrl", TIcon::Play, 0, 0},
-    {"btnAbortTest", TIcon::Stop, 0, 0},        {"btnTestFinished", TIcon::Next, 0, 0},
-    {"btnUrlScanConnect", TIcon::Scan, 0, 0},   {"btnUrlScanAbort", TIcon::Stop, 0, 0},
-    {"btnUrlScanAck", TIcon::Next, 0, 0},       {"btnUrlScanOk", TIcon::Ok, 0, 0},
-    {"btnUrlScanCancel", TIcon::Close, 0, 0},   {"btnClearAllCacheData", TIcon::Trash, 0, 0},
-    {"btnOptionsOK", TIcon::Ok, 0, 0}};
+// The wizard's bitmap buttons: drawn transparently wherever they stand.
+struct TGlyphSpec {
+  const char* Component;
+  TIcon Icon;
+};
 
-const char* const kWizardChecks[] = {"cbxNewsExtract", "cbxNovelty",      "cbxKeepTrack",
-                                     "cbxIgnoreTags",  "cbxIgnoreDates",  "cbxIgnoreHexa",
-                                     "cbxSilent",      "cbxEnableProxy",  "cbProxyAutoDetect",
-                                     "cbUseScript"};
+const TGlyphSpec kWizardButtons[] = {{"ibtnAddUrl", TIcon::Add},
+                                     {"ibtnDeleteUrl", TIcon::Remove},
+                                     {"ibtnProperties", TIcon::Edit},
+                                     {"ibtnImport", TIcon::Scan},
+                                     {"ibtnOptions", TIcon::Settings},
+                                     {"btnSourceAccept", TIcon::Ok},
+                                     {"btnSourceCancel", TIcon::Close},
+                                     {"btnAcceptDeleteSource", TIcon::Trash},
+                                     {"btnCancelDeleteSource", TIcon::Close},
+                                     {"btnTestUrl", TIcon::Play},
+                                     {"btnAbortTest", TIcon::Stop},
+                                     {"btnTestFinished", TIcon::Next},
+                                     {"btnUrlScanConnect", TIcon::Scan},
+                                     {"btnUrlScanAbort", TIcon::Stop},
+                                     {"btnUrlScanAck", TIcon::Next},
+                                     {"btnUrlScanOk", TIcon::Ok},
+                                     {"btnUrlScanCancel", TIcon::Close},
+                                     {"btnOptionsOK", TIcon::Ok}};
+
+const char* const kWizardChecks[] = {
+    "cbxNewsExtract", "cbxNovelty", "cbxKeepTrack",   "cbxIgnoreTags",     "cbxIgnoreDates",
+    "cbxIgnoreHexa",  "cbxSilent",  "cbxEnableProxy", "cbProxyAutoDetect", "cbUseScript"};
 
 const char* const kWizardSliders[] = {"sliderHistoLength", "sliderHintHide", "sliderTimeout",
                                       "sliderMaxRequest",  "sliderMaxAge",   "sliderMaxNews"};
@@ -145,12 +157,12 @@ TSkinCanvas MainSkin() {
   TSkinCanvas skin = WindowSkin(kMainWidth, kMainHeight);
   skin.Fill(Wordmark(15, 21), Palette::Shadow, 0.8);
   skin.Fill(Wordmark(14, 20), Palette::Text);
-  Sunken(skin, 114, 6, 216, 24);             // the clock
-  Sunken(skin, 8, 34, 432, 192);             // the news grid
-  Raised(skin, 440, 34, 607, 192);           // the counters and the graph
+  Sunken(skin, 114, 6, 216, 24);   // the clock
+  Sunken(skin, 8, 34, 432, 192);   // the news grid
+  Raised(skin, 440, 34, 607, 192); // the counters and the graph
   Groove(skin, 446, 602, 80);
-  Sunken(skin, 444, 96, 604, 164);           // the graph
-  Sunken(skin, 8, 196, 182, 220);            // the filter box
+  Sunken(skin, 444, 96, 604, 164); // the graph
+  Sunken(skin, 8, 196, 182, 220);  // the filter box
   return skin;
 }
 
@@ -197,8 +209,9 @@ TSkinCanvas PageWallpaper() {
   const double k = 2 * std::numbers::pi / 8;
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
-      wall.SetPixel(x, y, Shade(Rgb(0x2E353E), 0.012 * (std::cos(k * (x + y)) + std::cos(k * (x - y))) +
-                                                   0.012 * Grain(x, y, 1)));
+      wall.SetPixel(x, y,
+                    Shade(Rgb(0x2E353E), 0.012 * (std::cos(k * (x + y)) + std::cos(k * (x - y))) +
+                                             0.012 * Grain(x, y, 1)));
   return wall;
 }
 
@@ -215,13 +228,15 @@ TSkinCanvas HintWallpaper() {
   const double k = 2 * std::numbers::pi / 16;
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
-      wall.SetPixel(x, y, Shade(Palette::HintPaper, 0.22 * std::cos(k * (x + y)) * 0.08 +
-                                                       0.01 * Grain(x, y, 2)));
+      wall.SetPixel(
+          x, y,
+          Shade(Palette::HintPaper, 0.22 * std::cos(k * (x + y)) * 0.08 + 0.01 * Grain(x, y, 2)));
   return wall;
 }
 
+// Drawn into the grid's title row, whose cells are plain grey.
 TSkinCanvas SortArrow(bool Up) {
-  TSkinCanvas arrow(9, 9, Palette::Aqua);
+  TSkinCanvas arrow(9, 9, Palette::TitleRow);
   for (int r = 0; r < 4; ++r)
     arrow.FillRect(4 - r, Up ? 2 + r : 6 - r, 5 + r, Up ? 3 + r : 7 - r, Palette::Ink);
   return arrow;
@@ -240,11 +255,12 @@ TSkinCanvas ChangeMark() {
   return mark;
 }
 
+// On the wizard grids' dark cells.
 TSkinCanvas SourceMark(bool Enabled) {
-  TSkinCanvas mark(12, 12, Palette::Paper);
+  TSkinCanvas mark(12, 12, Palette::Well);
   if (!Enabled) {
-    mark.Fill(Crisp(RoundBox(1, 1, 11, 11, 2)), Rgb(0x9AA3AE));
-    mark.Fill(Crisp(RoundBox(2, 2, 10, 10, 1)), Palette::Paper);
+    mark.Fill(Crisp(RoundBox(1, 1, 11, 11, 2)), Palette::DimText);
+    mark.Fill(Crisp(RoundBox(2, 2, 10, 10, 1)), Palette::Well);
     return mark;
   }
   mark.Fill(Crisp(RoundBox(1, 1, 11, 11, 2)), Palette::Accent);
@@ -267,7 +283,8 @@ void AddWindow(std::vector<TSkinFile>& Files, const char* Layout, TSkinCanvas Sk
                            "window shape: black inside, one bit", TSkinCanvas());
   mask.Mask = WindowMask(Width, Height);
   Files.push_back(std::move(mask));
-  Files.push_back(Picture(Layout, "epRegionForm1", "TepRegionForm", "Picture", "window skin", std::move(Skin)));
+  Files.push_back(
+      Picture(Layout, "epRegionForm1", "TepRegionForm", "Picture", "window skin", std::move(Skin)));
 }
 
 void AddMainWindow(std::vector<TSkinFile>& Files) {
@@ -275,10 +292,14 @@ void AddMainWindow(std::vector<TSkinFile>& Files) {
   AddWindow(Files, kMain, skin, kMainWidth, kMainHeight);
   for (const TButtonSpec& spec : kMainButtons)
     AddMorphs(Files, kMain, spec, skin);
-  Files.push_back(Picture(kMain, "bmpUp", "TImage", "Picture", "ascending sort arrow", SortArrow(true)));
-  Files.push_back(Picture(kMain, "bmpDown", "TImage", "Picture", "descending sort arrow", SortArrow(false)));
-  Files.push_back(Picture(kMain, "bmpChangeEvent", "TImage", "Picture", "page-change mark", ChangeMark()));
-  Files.push_back(Picture(kMain, "bmpHint", "TepBitmap", "Bitmap", "hint wallpaper, tiles", HintWallpaper()));
+  Files.push_back(
+      Picture(kMain, "bmpUp", "TImage", "Picture", "ascending sort arrow", SortArrow(true)));
+  Files.push_back(
+      Picture(kMain, "bmpDown", "TImage", "Picture", "descending sort arrow", SortArrow(false)));
+  Files.push_back(
+      Picture(kMain, "bmpChangeEvent", "TImage", "Picture", "page-change mark", ChangeMark()));
+  Files.push_back(
+      Picture(kMain, "bmpHint", "TepBitmap", "Bitmap", "hint wallpaper, tiles", HintWallpaper()));
   TSkinFile beep = Picture(kMain, "bipPlayer", "TepWavePlayer", "Wave", "news beep", TSkinCanvas());
   beep.Sound = BeepWave();
   Files.push_back(std::move(beep));
@@ -288,8 +309,8 @@ void AddFullModeWindow(std::vector<TSkinFile>& Files) {
   const TSkinCanvas bar = BarWallpaper();
   Files.push_back(Picture(kSmall, "bmpBarWallpaper", "TepBitmap", "Bitmap",
                           "wallpaper of every bar panel, tiles across", bar));
-  Files.push_back(Picture(kSmall, "bmpCmdGrip", "TepBitmap", "Bitmap", "wallpaper of the grip pnlCmdResize",
-                          CommandGrip()));
+  Files.push_back(Picture(kSmall, "bmpCmdGrip", "TepBitmap", "Bitmap",
+                          "wallpaper of the grip pnlCmdResize", CommandGrip()));
   Files.push_back(Picture(kSmall, "imgResize", "TImage", "Picture", "resize grip", ResizeGrip()));
   TSkinCanvas under(200, kBarHeight, TRgb{});
   for (int x = 0; x < under.Width(); x += bar.Width())
@@ -303,26 +324,28 @@ void AddWizard(std::vector<TSkinFile>& Files) {
   AddWindow(Files, kWizard, skin, kWizardWidth, kWizardHeight);
   for (const TButtonSpec& spec : kWizardMorphs)
     AddMorphs(Files, kWizard, spec, skin);
-  Files.push_back(Picture(kWizard, "bmpPageWallpaper", "TepBitmap", "Bitmap", "page panels' wallpaper, tiles",
-                          PageWallpaper()));
+  Files.push_back(Picture(kWizard, "bmpPageWallpaper", "TepBitmap", "Bitmap",
+                          "page panels' wallpaper, tiles", PageWallpaper()));
   Files.push_back(Picture(kWizard, "bmpCmdWallpaper", "TepBitmap", "Bitmap",
                           "command panels' wallpaper, tiles", CommandWallpaper()));
-  for (const TButtonSpec& spec : kWizardButtons)
+  for (const TGlyphSpec& spec : kWizardButtons)
     for (const TStateSpec& s : kButtonStates)
       Files.push_back(Picture(kWizard, spec.Component, "TepBMPButton", s.Property,
                               IconName(spec.Icon) + " button, " + s.Name,
                               BitmapButtonFace(spec.Icon, s.State)));
   for (const char* name : kWizardChecks)
-    Files.push_back(
-        Picture(kWizard, name, "TepBMPCheckBox", "CheckGlyph", "check box: checked, unchecked", CheckStrip()));
+    Files.push_back(Picture(kWizard, name, "TepBMPCheckBox", "CheckGlyph",
+                            "check box: checked, unchecked", CheckStrip()));
   for (const char* name : kWizardSliders) {
-    Files.push_back(
-        Picture(kWizard, name, "TepBMPSlider", "ImageHThumb", "slider thumb: normal, pressed", ThumbStrip()));
-    Files.push_back(Picture(kWizard, name, "TepBMPSlider", "ImageHRuler", "slider ruler, 2-pixel ends", Ruler()));
+    Files.push_back(Picture(kWizard, name, "TepBMPSlider", "ImageHThumb",
+                            "slider thumb: normal, pressed", ThumbStrip()));
+    Files.push_back(Picture(kWizard, name, "TepBMPSlider", "ImageHRuler",
+                            "slider ruler, 2-pixel ends", Ruler()));
   }
-  Files.push_back(Picture(kWizard, "bmpChecked", "TImage", "Picture", "enabled source mark", SourceMark(true)));
   Files.push_back(
-      Picture(kWizard, "bmpUnchecked", "TImage", "Picture", "disabled source mark", SourceMark(false)));
+      Picture(kWizard, "bmpChecked", "TImage", "Picture", "enabled source mark", SourceMark(true)));
+  Files.push_back(Picture(kWizard, "bmpUnchecked", "TImage", "Picture", "disabled source mark",
+                          SourceMark(false)));
 }
 
 } // namespace
@@ -397,7 +420,7 @@ void Outline(TSkinCanvas& Canvas, const TMockPart& Place) {
 // The grid as it looks with a few rows: aqua cells, a grey title row.
 void Grid(TSkinCanvas& Canvas, int Left, int Top, int Right, int Bottom) {
   Canvas.FillRect(Left, Top, Right, Bottom, Palette::Aqua);
-  Canvas.FillRect(Left, Top, Right, Top + 18, Rgb(0x808080));
+  Canvas.FillRect(Left, Top, Right, Top + 18, Palette::TitleRow);
   for (int y = Top + 18; y < Bottom; y += 18)
     Canvas.FillRect(Left, y, Right, y + 1, Rgb(0x00C8C8));
 }
@@ -405,6 +428,7 @@ void Grid(TSkinCanvas& Canvas, int Left, int Top, int Right, int Bottom) {
 TSkinCanvas MainMock(const std::vector<TSkinFile>& Files) {
   TSkinCanvas mock = Find(Files, kMain, "epRegionForm1", "Picture");
   Grid(mock, 10, 36, 430, 190);
+  mock.Draw(Find(Files, kMain, "bmpDown", "Picture"), 120, 40);
   mock.Draw(Find(Files, kMain, "bmpUp", "Picture"), 60, 40);
   mock.Draw(Find(Files, kMain, "bmpChangeEvent", "Picture"), 14, 58);
   mock.FillRect(10, 198, 180, 218, Palette::Paper);
@@ -412,10 +436,10 @@ TSkinCanvas MainMock(const std::vector<TSkinFile>& Files) {
     if (std::string(spec.Component) != "btnPlay")
       mock.Draw(Find(Files, kMain, spec.Component, "UpGlyph"), spec.Left, spec.Top);
   const TMockPart labels[] = {
-      {"lblTimer", 120, 8, 90, 14},         {"lblSourcesInfos", 446, 38, 156, 13},
-      {"lblNewsInfos", 446, 52, 156, 13},   {"lblDispNews", 446, 66, 156, 13},
-      {"lblMsgStat", 446, 84, 110, 13},     {"lblPerfScale", 560, 84, 42, 13},
-      {"Panel1", 446, 98, 156, 64},         {"lblRequests", 446, 168, 52, 13},
+      {"lblTimer", 120, 8, 90, 14},           {"lblSourcesInfos", 446, 38, 156, 13},
+      {"lblNewsInfos", 446, 52, 156, 13},     {"lblDispNews", 446, 66, 156, 13},
+      {"lblMsgStat", 446, 84, 110, 13},       {"lblPerfScale", 560, 84, 42, 13},
+      {"Panel1", 446, 98, 156, 64},           {"lblRequests", 446, 168, 52, 13},
       {"lblChangesLegend", 498, 168, 52, 13}, {"lblNewsLegend", 550, 168, 52, 13},
       {"lblMessage", 188, 201, 414, 14}};
   for (const TMockPart& place : labels)

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -116,8 +116,8 @@ void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha) {
   Fill(Shape, Color, Alpha, 0, 0, width, height);
 }
 
-void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left, int Top,
-                       int Right, int Bottom) {
+void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left, int Top, int Right,
+                       int Bottom) {
   Left = std::max(Left, 0);
   Top = std::max(Top, 0);
   Right = std::min(Right, width);
@@ -129,8 +129,7 @@ void TSkinCanvas::Fill(const TInside& Shape, TRgb Color, double Alpha, int Left,
         for (int sx = 0; sx < kSamples; ++sx)
           hits += Shape(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples) ? 1 : 0;
       if (hits > 0)
-        pixels[Index(x, y)] =
-            Mix(pixels[Index(x, y)], Color, Alpha * hits / (kSamples * kSamples));
+        pixels[Index(x, y)] = Mix(pixels[Index(x, y)], Color, Alpha * hits / (kSamples * kSamples));
     }
 }
 
@@ -174,7 +173,8 @@ TSkinCanvas TSkinCanvas::Crop(int Left, int Top, int Width, int Height) const {
   TSkinCanvas out(Width, Height, TRgb{});
   for (int y = 0; y < Height; ++y)
     for (int x = 0; x < Width; ++x)
-      out.SetPixel(x, y, Pixel(std::clamp(Left + x, 0, width - 1), std::clamp(Top + y, 0, height - 1)));
+      out.SetPixel(x, y,
+                   Pixel(std::clamp(Left + x, 0, width - 1), std::clamp(Top + y, 0, height - 1)));
   return out;
 }
 
@@ -235,9 +235,9 @@ std::unique_ptr<TBitmap> TSkinCanvas::ToBitmap() const {
     for (int x = 0; x < width; ++x)
       rows[y][x] = Bytes(Pixel(x, y));
   const std::vector<TBgr> table = ColourTable(rows);
-  const bool indexed = !table.empty() && 4 * static_cast<int>(table.size()) +
-                                                 height * RowBytes(width, 8) <
-                                             height * RowBytes(width, 24);
+  const bool indexed =
+      !table.empty() && 4 * static_cast<int>(table.size()) + height * RowBytes(width, 8) <
+                            height * RowBytes(width, 24);
   auto bitmap = std::make_unique<TBitmap>();
   bitmap->SetPixelFormat(indexed ? pf8bit : pf24bit);
   bitmap->SetSize(width, height);

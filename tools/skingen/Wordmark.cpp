@@ -24,10 +24,10 @@ struct TLetter {
 TLetter Letter(char C) {
   switch (C) {
   case 'W':
-    return {Union({Stroke(0.6, -10, 2.6, 0, kStroke), Stroke(2.4, 0, 5, -7, kStroke),
-                   Stroke(5, -7, 7.6, 0, kStroke), Stroke(7.4, 0, 9.4, -10, kStroke),
-                   Disc(5, -7, 1)}),
-            11};
+    return {
+        Union({Stroke(0.6, -10, 2.6, 0, kStroke), Stroke(2.4, 0, 5, -7, kStroke),
+               Stroke(5, -7, 7.6, 0, kStroke), Stroke(7.4, 0, 9.4, -10, kStroke), Disc(5, -7, 1)}),
+        11};
   case 'e':
     return {Union({[](double X, double Y) {
                      return Bowl(0)(X, Y) && !(X > 3.5 && Y > -3.2 && Y < -1.4);

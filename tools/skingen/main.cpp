@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,20 @@ int Usage() {
 void WriteFile(const fs::path& Path, const std::vector<uint8_t>& Bytes) {
   fs::create_directories(Path.parent_path());
   std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+  out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
   if (!out.flush())
     throw std::runtime_error("cannot write " + Path.string());
 }
 
 void WriteAll(const fs::path& Folder) {
   const std::vector<TSkinFile> files = MakeSkinFiles();
+  // A picture no longer made must not stay behind.
+  std::set<std::string> layouts;
+  for (const TSkinFile& file : files)
+    layouts.insert(file.Layout);
+  for (const std::string& layout : layouts)
+    fs::remove_all(Folder / layout);
   for (const TSkinFile& file : files)
     WriteFile(Folder / file.Path(), file.Bytes());
   const std::string manifest = ManifestText(files);
@@ -44,8 +52,7 @@ void WriteAll(const fs::path& Folder) {
 }
 
 void Embed(const std::string& Layout) {
-  const TEmbedReport report =
-      EmbedSkin(Layout, (fs::path(Layout).parent_path() / "skin").string());
+  const TEmbedReport report = EmbedSkin(Layout, (fs::path(Layout).parent_path() / "skin").string());
   for (const std::string& skipped : report.Skipped)
     std::cout << "  skipped " << skipped << "\n";
   std::cout << Layout << ": " << report.Filled << " properties filled\n";

@@ -32,9 +32,9 @@ const std::string kSkinDir = std::string(WT_SOURCE_DIR) + "/resources/skin";
 
 // The classes of the test layouts, named so that the reader knows them.
 [[maybe_unused]] const TMetaClass* const kClasses[] = {
-    &MetaOf<TepRegionForm>(), &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
-    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),  &MetaOf<TepBitmap>(),
-    &MetaOf<TImage>(),         &MetaOf<TLabel>(),        &MetaOf<TepWavePlayer>()};
+    &MetaOf<TepRegionForm>(),  &MetaOf<TepMorphButton>(), &MetaOf<TepBMPButton>(),
+    &MetaOf<TepBMPCheckBox>(), &MetaOf<TepBMPSlider>(),   &MetaOf<TepBitmap>(),
+    &MetaOf<TImage>(),         &MetaOf<TLabel>(),         &MetaOf<TepWavePlayer>()};
 
 struct TRun {
   int Status = -1;
@@ -81,7 +81,8 @@ std::vector<TManifestRow> Manifest() {
     std::string size;
     cells.ignore(2);
     std::getline(cells, size, '|');
-    std::sscanf(size.c_str(), "%d x %d", &row.Width, &row.Height);
+    if (std::sscanf(size.c_str(), "%d x %d", &row.Width, &row.Height) != 2)
+      row.Width = row.Height = 0;
     const fs::path path(row.Path);
     row.Layout = path.parent_path().string();
     const std::string stem = path.stem().string();
@@ -102,6 +103,21 @@ uint32_t Le(const std::string& Bytes, std::size_t At, int Count) {
   for (int i = Count - 1; i >= 0; --i)
     v = v << 8 | static_cast<uint8_t>(Bytes[At + i]);
   return v;
+}
+
+// <build>/screenshots/<Name>.png of what the surface in Dc shows.
+void SaveScreenshot(HDC Dc, int Width, int Height, const std::string& Name) {
+  TBitmap shot;
+  shot.SetPixelFormat(pf24bit);
+  shot.SetSize(Width, Height);
+  BitBlt(shot.Canvas()->Handle(), 0, 0, Width, Height, Dc, 0, 0, SRCCOPY);
+  const fs::path dir = fs::path(WT_BINARY_DIR) / "screenshots";
+  fs::create_directories(dir);
+  const std::string bmp = (dir / (Name + ".bmp")).string();
+  shot.SaveToFile(bmp);
+  ASSERT_EQ(
+      std::system(("convert '" + bmp + "' '" + (dir / (Name + ".png")).string() + "'").c_str()), 0);
+  fs::remove(bmp);
 }
 
 } // namespace
@@ -150,10 +166,17 @@ TEST(SkinGenerator, WindowMasksAreOneBitRoundedRectangles) {
     struct Case {
       int x, y;
       TColor colour;
-    } cases[] = {{0, 0, clWhite},          {width - 1, 0, clWhite},  {0, height - 1, clWhite},
-                 {width - 1, height - 1, clWhite}, {2, 2, clWhite}, {3, 3, clBlack},
-                 {width / 2, 0, clBlack},  {0, height / 2, clBlack}, {width - 1, height / 2, clBlack},
-                 {width / 2, height - 1, clBlack}, {width / 2, height / 2, clBlack}};
+    } cases[] = {{0, 0, clWhite},
+                 {width - 1, 0, clWhite},
+                 {0, height - 1, clWhite},
+                 {width - 1, height - 1, clWhite},
+                 {2, 2, clWhite},
+                 {3, 3, clBlack},
+                 {width / 2, 0, clBlack},
+                 {0, height / 2, clBlack},
+                 {width - 1, height / 2, clBlack},
+                 {width / 2, height - 1, clBlack},
+                 {width / 2, height / 2, clBlack}};
     for (const Case& k : cases)
       EXPECT_EQ(c->Pixels(k.x, k.y), k.colour) << layout << " at " << k.x << "," << k.y;
   }
@@ -192,7 +215,8 @@ protected:
   // pictures as resources/ has them.
   std::string Prepare(const std::string& Name) {
     fs::create_directory_symlink(kSkinDir, dir.File("skin"));
-    return dir.Write(Name + ".lay", ReadFileBytes(std::string(WT_TEST_DATA_DIR) + "/" + Name + ".lay"));
+    return dir.Write(Name + ".lay",
+                     ReadFileBytes(std::string(WT_TEST_DATA_DIR) + "/" + Name + ".lay"));
   }
 
   // Checks every manifest picture of Layout whose component the form has
@@ -247,6 +271,35 @@ TEST_F(EmbedStep, FillsThePicturesThatTheControlsReadBackAtTheirSizes) {
   EXPECT_EQ(CheckPictures("frmMain"), 11);
   EXPECT_EQ(static_cast<TLabel*>(form->FindComponent("lblTimer"))->Caption(), "kept as written");
 
+  // The window as the controls paint it: the skin, with each picture where
+  // its control stands (the label paints its own face).
+  form->Repaint();
+  Pump();
+  TBitmap skin, expected;
+  skin.LoadFromFile(kSkinDir + "/frmMain/epRegionForm1.Picture.bmp");
+  expected.SetPixelFormat(pf24bit);
+  expected.SetSize(615, 224);
+  expected.Canvas()->Draw(0, 0, &skin);
+  for (const auto& [file, x, y] :
+       {std::tuple{"btnPlay.UpGlyph.bmp", 421, 4}, std::tuple{"btnClose.UpGlyph.bmp", 585, 4},
+        std::tuple{"bmpUp.Picture.bmp", 0, 0}}) {
+    TBitmap picture;
+    picture.LoadFromFile(kSkinDir + "/frmMain/" + file);
+    expected.Canvas()->Draw(x, y, &picture);
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, form->Impl()->Surface());
+  SaveScreenshot(dc, 615, 224, "embed-frmMain");
+  int differing = 0;
+  for (int y = 0; y < 224; ++y)
+    for (int x = 0; x < 615; ++x)
+      if (!(x >= 120 && x < 210 && y >= 8 && y < 22) &&
+          GetPixel(dc, x, y) != static_cast<COLORREF>(expected.Canvas()->Pixels(x, y)))
+        ++differing;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(differing, 0);
+
   // The window takes the mask's shape from the stored region.
   auto* shaped = static_cast<TepRegionForm*>(form->FindComponent("epRegionForm1"));
   ASSERT_NE(shaped->WindowRegion(), nullptr);
@@ -256,8 +309,7 @@ TEST_F(EmbedStep, FillsThePicturesThatTheControlsReadBackAtTheirSizes) {
   } cases[] = {{307, 112, true}, {0, 112, true},    {614, 112, true}, {307, 0, true},
                {0, 0, false},    {614, 223, false}, {2, 2, false},    {615, 112, false}};
   for (const Case& c : cases)
-    EXPECT_EQ(PtInRegion(shaped->WindowRegion(), c.x, c.y) != 0, c.inside)
-        << c.x << "," << c.y;
+    EXPECT_EQ(PtInRegion(shaped->WindowRegion(), c.x, c.y) != 0, c.inside) << c.x << "," << c.y;
 
   // Filling again changes nothing.
   ASSERT_EQ(Skingen("--embed " + layout).Status, 0);
@@ -268,7 +320,8 @@ TEST_F(EmbedStep, SlidersUseTheirPicturesAndOtherClassesAreLeftAlone) {
   const std::string layout = Prepare("frmWizard");
   const TRun run = Skingen("--embed " + layout);
   ASSERT_EQ(run.Status, 0) << run.Output;
-  EXPECT_NE(run.Output.find("skipped cbxSilent.CheckGlyph.bmp: class TLabel holds no picture it knows"),
+  EXPECT_NE(run.Output.find(
+                "skipped cbxSilent.CheckGlyph.bmp: TLabel is not a class the embed step fills"),
             std::string::npos)
       << run.Output;
   ReadComponentLayout(form, ReadFileBytes(layout), "frmWizard.lay");
@@ -295,4 +348,74 @@ TEST_F(EmbedStep, ABrokenPictureOrAMissingFolderLeavesTheLayoutAsItWas) {
   EXPECT_NE(run.Status, 0);
   EXPECT_NE(run.Output.find("no pictures for frmOther"), std::string::npos) << run.Output;
   EXPECT_TRUE(ReadFileBytes(other) == before);
+}
+
+// The windows' own layouts, once they stand: each must hold the current
+// pictures, as the embed step would fill them now, and every picture it
+// holds must decode to the manifest's size.
+namespace {
+
+const TLayoutObject* FindObject(const TLayoutObject& Object, const std::string& Name) {
+  if (Object.Name == Name)
+    return &Object;
+  for (const TLayoutObject& child : Object.Children)
+    if (const TLayoutObject* found = FindObject(child, Name))
+      return found;
+  return nullptr;
+}
+
+// The stored picture's size; {-1, -1} when the property holds none.
+std::pair<int, int> StoredSize(const TLayoutObject& Object, const std::string& Property) {
+  const TMetaClass* meta = FindClass(Object.ClassName);
+  const TPropInfo* info = meta != nullptr ? meta->FindProperty(Property) : nullptr;
+  for (const TLayoutProperty& p : Object.Properties) {
+    if (p.Name != Property + ".Data" || info == nullptr || info->ObjectClass == nullptr)
+      continue;
+    TMemoryStream stream;
+    stream.WriteBuffer(p.Value.Bytes.data(), static_cast<int>(p.Value.Bytes.size()));
+    stream.SetPosition(0);
+    if (info->ObjectClass->ClassName == "TPicture") {
+      TPicture picture;
+      picture.ReadData(&stream);
+      return {picture.Width(), picture.Height()};
+    }
+    TBitmap bitmap;
+    bitmap.ReadData(&stream);
+    return {bitmap.Width(), bitmap.Height()};
+  }
+  return {-1, -1};
+}
+
+} // namespace
+
+TEST(CommittedLayouts, HoldTheCurrentPicturesAtTheManifestSizes) {
+  const fs::path resources = fs::path(WT_SOURCE_DIR) / "resources";
+  int layouts = 0;
+  for (const std::string name : {"frmMain", "frmSmallView", "frmWizard"}) {
+    const fs::path layout = resources / (name + ".lay");
+    if (!fs::exists(layout))
+      continue;
+    ++layouts;
+    TTempDir dir;
+    fs::create_directory_symlink(kSkinDir, dir.File("skin"));
+    const std::string committed = ReadFileBytes(layout.string());
+    const std::string copy = dir.Write(name + ".lay", committed);
+    ASSERT_EQ(Skingen("--embed " + copy).Status, 0) << name;
+    EXPECT_TRUE(ReadFileBytes(copy) == committed)
+        << name << ".lay does not hold the current pictures: run skingen --embed on it";
+
+    const TLayoutObject tree = ParseLayout(committed, name + ".lay");
+    for (const TManifestRow& row : Manifest()) {
+      const TLayoutObject* object = row.Layout == name ? FindObject(tree, row.Component) : nullptr;
+      if (object == nullptr || row.Width == 0)
+        continue;
+      const auto [width, height] = StoredSize(*object, row.Property);
+      if (width < 0)
+        continue; // a class without that picture: the embed step left it out
+      EXPECT_EQ(width, row.Width) << row.Path;
+      EXPECT_EQ(height, row.Height) << row.Path;
+    }
+  }
+  if (layouts == 0)
+    GTEST_SKIP() << "no window layout under resources/ yet";
 }

@@ -35,6 +35,12 @@ TEST(SkinCanvas, FewColoursAreStoredWithATableAndManyWithoutBothExactly) {
   auto read = StoredAndRead(flat);
   EXPECT_EQ(read->PixelFormat(), pf8bit);
   ExpectSamePixels(flat, *read);
+  // Drawn as a control draws it, onto a full-colour surface.
+  TBitmap surface;
+  surface.SetPixelFormat(pf24bit);
+  surface.SetSize(120, 40);
+  surface.Canvas()->Draw(0, 0, read.get());
+  ExpectSamePixels(flat, surface);
 
   TSkinCanvas rich(40, 40, TRgb{});
   for (int y = 0; y < 40; ++y)
