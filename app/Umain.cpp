@@ -209,12 +209,7 @@ void TfrmMain::Construct(const AnsiString& exePath) {
   NewsExtractor::SetMaxRequest(settings->maxRequest);
   pnlDebug->SetVisible(settings->debug);
   running = !settings->debug;
-  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
-                                settings->proxyScript.c_str(), settings->enableProxy,
-                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
-  Application->HintHidePause = settings->hintHidePause;
-  Application->HintShortPause = settings->hintShortPause;
-  Application->HintPause = settings->hintPause;
+  ApplyConnectionAndHints();
   Application->SetShowHint(true);
 
   notifier = std::make_unique<NewsNotifyCallBack>(this);
@@ -287,6 +282,15 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
     ReportSaveFailure(settings->iniFile);
 }
 
+void TfrmMain::ApplyConnectionAndHints() {
+  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
+                                settings->proxyScript.c_str(), settings->enableProxy,
+                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
+  Application->HintHidePause = settings->hintHidePause;
+  Application->HintShortPause = settings->hintShortPause;
+  Application->HintPause = settings->hintPause;
+}
+
 void TfrmMain::ReportSaveFailure(const AnsiString& fileName) {
   const AnsiString text =
       "The file " + fileName + " could not be written; the previous version was kept.";
@@ -312,12 +316,7 @@ void TfrmMain::btnPropertiesClick(TObject*) {
     return;
   frmWizard->ApplyLanguage(settings.get());
   frmWizard->ShowModal();
-  ProxyConfig->SetProxySettings(settings->autoProxy, settings->useProxyScript,
-                                settings->proxyScript.c_str(), settings->enableProxy,
-                                settings->proxyHost.c_str(), settings->proxyPort.c_str());
-  Application->HintHidePause = settings->hintHidePause;
-  Application->HintShortPause = settings->hintShortPause;
-  Application->HintPause = settings->hintPause;
+  ApplyConnectionAndHints();
   ApplyLanguage();
   UpdateSourceCounters();
   RefreshNewsGrid();
@@ -536,24 +535,21 @@ void TfrmMain::SetStatusMessage(const AnsiString& text) {
 }
 
 void TfrmMain::btnPlayClick(TObject*) {
-  btnPause->SetVisible(true);
-  btnPlay->SetVisible(false);
-  running = true;
-  SetStatusMessage("Request enabled");
-#ifdef WT_HAS_SMALLVIEW
-  if (frmSmallView)
-    frmSmallView->SetPlayState(true);
-#endif
+  SetRunning(true, "Request enabled");
 }
 
 void TfrmMain::btnPauseClick(TObject*) {
-  btnPlay->SetVisible(true);
-  btnPause->SetVisible(false);
-  running = false;
-  SetStatusMessage("Request disabled");
+  SetRunning(false, "Request disabled");
+}
+
+void TfrmMain::SetRunning(bool value, const AnsiString& status) {
+  btnPause->SetVisible(value);
+  btnPlay->SetVisible(!value);
+  running = value;
+  SetStatusMessage(status);
 #ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
-    frmSmallView->SetPlayState(false);
+    frmSmallView->SetPlayState(value);
 #endif
 }
 
@@ -612,8 +608,7 @@ void TfrmMain::RefreshNewsGrid() {
   }
   lblNewsInfos->SetCaption(CounterLine(settings->texts.NewsLabel, shownNews, totalNews));
   lblDispNews->SetCaption(CounterLine(settings->texts.UpdatesLabel, shownChanges, totalChanges));
-  std::sort(shownItems.begin(), shownItems.end(),
-            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  SortShownItems();
   const int rows = static_cast<int>(shownItems.size()) + 1;
   if (rows > 1) {
     sgNews->SetRowCount(rows);
@@ -644,13 +639,17 @@ void TfrmMain::UpdateSourceCounters() {
 void TfrmMain::SortNewsList(int32_t key, bool ascending) {
   SortKey = key;
   SortAscending = ascending;
-  std::sort(shownItems.begin(), shownItems.end(),
-            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+  SortShownItems();
   sgNews->Invalidate();
 #ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->RefreshRowCount();
 #endif
+}
+
+void TfrmMain::SortShownItems() {
+  std::sort(shownItems.begin(), shownItems.end(),
+            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
 }
 
 NewsData* TfrmMain::ItemOfRow(int row) const {

@@ -233,6 +233,12 @@ private:
   void AppendRequestLog(const AnsiString& line) const;
   void OpenMenuItemLink();
   void ReportSaveFailure(const AnsiString& fileName);
+  // The proxy settings to the proxy configuration, the hint timings to the
+  // application.
+  void ApplyConnectionAndHints();
+  // Play and pause: the buttons, the flag, the status and the full-mode window.
+  void SetRunning(bool value, const AnsiString& status);
+  void SortShownItems();
   // Starts the launcher thread with the shell's "open".
   void LaunchUrl(const AnsiString& url);
   TPoint GridCellOnScreen(int col, int row) const;

@@ -3,10 +3,14 @@
 #include <chrono>
 #include <thread>
 
-DWORD GetTickCount() {
+uint64_t GetTickCount64() {
   using namespace std::chrono;
-  return static_cast<DWORD>(
+  return static_cast<uint64_t>(
       duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+DWORD GetTickCount() {
+  return static_cast<DWORD>(GetTickCount64());
 }
 
 void Sleep(DWORD milliseconds) {

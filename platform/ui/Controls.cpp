@@ -316,6 +316,9 @@ void TControl::WndProc(TMessage& m) {
   case WM_MOUSEMOVE:
     WMMouse(m);
     return;
+  case WM_CONTEXTMENU:
+    WMContextMenu(m);
+    return;
   case CM_MOUSEENTER:
     CMMouseEnter(m);
     return;
@@ -455,11 +458,9 @@ void TControl::WMMouse(TMessage& m) {
       }
     }
     MouseUp(button, shift, x, y);
-    if (button != mbRight || DoContextPopup(Point(x, y)))
-      return;
-    if (popupMenu != nullptr && popupMenuHandler != nullptr) {
+    if (button == mbRight) {
       const TPoint p = ClientToScreen(Point(x, y));
-      popupMenuHandler(popupMenu, p.X, p.Y);
+      Perform(WM_CONTEXTMENU, 0, MakeLParam(p.X, p.Y));
     }
   };
   switch (m.Msg) {
@@ -485,6 +486,22 @@ void TControl::WMMouse(TMessage& m) {
     MouseMove(shift, x, y);
     return;
   }
+}
+
+// OnContextPopup first (with (-1, -1) for the keyboard, so that the handler
+// places the menu itself), then the control's PopupMenu, then the parent.
+void TControl::WMContextMenu(TMessage& m) {
+  const TPoint screen = Point(GetXLParam(m.LParam), GetYLParam(m.LParam));
+  const bool fromKeyboard = screen.X == -1 && screen.Y == -1;
+  m.Result = 1;
+  if (DoContextPopup(fromKeyboard ? screen : ScreenToClient(screen)))
+    return;
+  if (popupMenu != nullptr && popupMenuHandler != nullptr) {
+    const TPoint at = fromKeyboard ? ClientToScreen(Point(0, 0)) : screen;
+    popupMenuHandler(popupMenu, at.X, at.Y);
+    return;
+  }
+  m.Result = parent != nullptr ? parent->Perform(WM_CONTEXTMENU, m.WParam, m.LParam) : 0;
 }
 
 bool TControl::MouseCapture() const {

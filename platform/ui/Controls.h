@@ -254,6 +254,7 @@ protected:
   virtual void WMTimer(TMessage& Message);
   virtual void WMNCHitTest(TMessage& Message);
   void WMMouse(TMessage& Message);
+  void WMContextMenu(TMessage& Message);
 
   // Bounds changed: tells the parent to realign and repaint.
   virtual void BoundsChanged(int OldWidth, int OldHeight);

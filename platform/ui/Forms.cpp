@@ -635,13 +635,11 @@ void TApplication::HideHint() {
 
 namespace {
 
-bool EffectiveShowHint(const TControl* c) {
-  return c != nullptr && c->ShowHint();
-}
-
+// The hint text may come from OnShowHint alone, so a control with ShowHint
+// and an empty Hint is a target of its own, as in the class library.
 TControl* HintTarget(TControl* c) {
   for (; c != nullptr; c = c->Parent())
-    if (EffectiveShowHint(c) && !c->Hint().empty())
+    if (c->ShowHint())
       return c;
   return nullptr;
 }
@@ -654,21 +652,27 @@ void TApplication::StartHintTimer(int Delay) {
   timers->pause.start(std::max(1, Delay));
 }
 
-void TApplication::HintMouseMessage(TControl* Control, TPoint) {
+void TApplication::HintMouseMessage(TControl* Control, TPoint ScreenPos) {
   if (!showHint || !timers)
     return;
   TControl* target = HintTarget(Control);
-  if (target == hintControl)
+  if (target != nullptr && target == hintControl &&
+      hintCursorRect.Contains(target->ScreenToClient(ScreenPos)))
     return;
   const bool recently = hintActive || GetTickCount() - lastHintHidden < 500;
-  if (hintControl != nullptr)
-    hintControl->RemoveFreeNotification(this);
   HideHint();
-  hintControl = target;
   timers->pause.stop();
+  if (target != hintControl) {
+    if (hintControl != nullptr)
+      hintControl->RemoveFreeNotification(this);
+    hintControl = target;
+    if (target != nullptr)
+      target->FreeNotification(this);
+  }
   if (target == nullptr)
     return;
-  target->FreeNotification(this);
+  // Until the control answers, the hint holds over the whole control.
+  hintCursorRect = target->ClientRect();
   StartHintTimer(recently ? HintShortPause : HintPause);
 }
 
@@ -679,6 +683,7 @@ void TApplication::ActivateHint(TPoint CursorPos) {
 }
 
 void TApplication::HintTimerExpired() {
+  HideHint();
   if (hintControl == nullptr || !showHint)
     return;
   if (hintWindow == nullptr && HintWindowClass)
@@ -695,19 +700,22 @@ void TApplication::HintTimerExpired() {
   info.CursorPos = hintControl->ScreenToClient(cursor);
   info.HideTimeout = HintHidePause;
   info.HintStr = hintControl->Hint();
-  if (hintControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0)
-    return;
-  bool canShow = true;
-  if (OnShowHint)
+  bool canShow = hintControl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  if (canShow && OnShowHint)
     OnShowHint(info.HintStr, canShow, info);
-  if (!canShow || info.HintStr.empty())
+  // A refusal holds only inside the rectangle too: a grid may refuse its
+  // header and show its rows.
+  hintCursorRect = info.CursorRect;
+  if (!canShow || info.HintStr.empty() || hintControl == nullptr)
     return;
   hintWindow->SetColor(info.HintColor);
   TRect r = hintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
   r = Bounds(info.HintPos.X, info.HintPos.Y, r.Width(), r.Height());
   hintWindow->ActivateHint(r, info.HintStr);
   hintActive = true;
-  if (info.HideTimeout > 0)
+  if (info.ReshowTimeout > 0)
+    StartHintTimer(info.ReshowTimeout);
+  else if (info.HideTimeout > 0)
     timers->hide.start(info.HideTimeout);
 }
 

@@ -180,8 +180,11 @@ struct THintInfo {
   TPoint HintPos; // where the hint window's top-left goes, on the screen
   int HintMaxWidth = 0;
   TColor HintColor{};
-  TRect CursorRect; // moving out of it hides the hint (control coordinates)
+  // The hint holds while the pointer stays inside (control coordinates);
+  // leaving it asks the control and OnShowHint again for the new place.
+  TRect CursorRect;
   TPoint CursorPos; // in the control's coordinates
+  // Above 0: asked again after this many milliseconds while the pointer stays.
   int ReshowTimeout = 0;
   int HideTimeout = 0;
   AnsiString HintStr;
@@ -272,6 +275,7 @@ private:
   bool showHint = true;
   THintWindow* hintWindow = nullptr;
   TControl* hintControl = nullptr;
+  TRect hintCursorRect; // of hintControl's client area, where the hint holds
   bool hintActive = false;
   uint32_t lastHintHidden = 0;
   struct TTimers;

@@ -54,6 +54,9 @@ enum : unsigned {
   WM_ACTIVATEAPP = 0x001C,
   WM_SETCURSOR = 0x0020,
   WM_GETMINMAXINFO = 0x0024,
+  // A context menu is wanted: LParam holds the screen point, or (-1, -1) when
+  // it came from the keyboard (the menu key or Shift+F10).
+  WM_CONTEXTMENU = 0x007B,
   // WM_COPYDATA comes with the messages between processes: platform/rtl/Copydata.h.
   WM_NCHITTEST = 0x0084,
   WM_NCPAINT = 0x0085,
@@ -151,6 +154,7 @@ enum : uint16_t {
   VK_DOWN = 0x28,
   VK_INSERT = 0x2D,
   VK_DELETE = 0x2E,
+  VK_APPS = 0x5D,  // the menu key
   VK_OEM_1 = 0xBA, // ;:
   VK_OEM_PLUS = 0xBB,
   VK_OEM_COMMA = 0xBC,

@@ -98,6 +98,8 @@ int QtKey(uint16_t vk) {
     return Qt::Key_PageUp;
   case VK_NEXT:
     return Qt::Key_PageDown;
+  case VK_APPS:
+    return Qt::Key_Menu;
   default:
     return 0;
   }

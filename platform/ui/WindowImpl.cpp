@@ -72,6 +72,7 @@ uint16_t VirtualKeyOf(int key) {
       {Qt::Key_Shift, VK_SHIFT},
       {Qt::Key_Control, VK_CONTROL},
       {Qt::Key_Alt, VK_MENU},
+      {Qt::Key_Menu, VK_APPS},
       {Qt::Key_Pause, VK_PAUSE},
       {Qt::Key_CapsLock, VK_CAPITAL},
       {Qt::Key_Escape, VK_ESCAPE},
@@ -179,6 +180,10 @@ bool KeyDownTaken(TWinControl* c, QKeyEvent* e) {
     return false;
   if (c->DoKeyDown(key, shift) || key == 0)
     return true;
+  if (key == VK_APPS || (key == VK_F10 && shift == TShiftState{ssShift})) {
+    c->Perform(WM_CONTEXTMENU, 0, MakeLParam(-1, -1));
+    return true;
+  }
   TCustomForm* form = c->GetParentForm();
   if (form == nullptr)
     return false;

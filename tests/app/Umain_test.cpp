@@ -3,6 +3,7 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Uvclfunctions.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
@@ -10,7 +11,9 @@
 #include "engine/Newstools.h"
 #include "platform/rtl/Messages.h"
 #include "skin/Epmorph.h"
+#include "skin/Regions.h"
 #include "skin/Wavctrl.h"
+#include "tests/platform/ui/FormFixture.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -149,6 +152,12 @@ TEST_F(MainWindow, ConstructionShowsWhatTheFilesHold) {
   EXPECT_FALSE(form->pnlDebug->Visible());
   EXPECT_TRUE(form->Running());
   EXPECT_TRUE(form->Alive());
+  // The skin and the beep come with the layout; the beep never holds up the
+  // window.
+  EXPECT_EQ(form->epRegionForm1->Mask()->Width(), 615);
+  EXPECT_EQ(form->epRegionForm1->Picture()->Height(), 224);
+  EXPECT_GT(form->bipPlayer->Wave()->Data()->Size(), 1000);
+  EXPECT_TRUE(form->bipPlayer->Options().Contains(wpoAsync));
   // The grid's row height follows its font.
   EXPECT_EQ(form->sgNews->DefaultRowHeight(), std::abs(form->sgNews->Font()->Height()) + 4);
 }
@@ -381,6 +390,31 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblMessage->Caption(), "");
 }
 
+// Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
+TEST_F(MainWindow, FilterAndBeepKeepWorkingAfterWeeksOfUptime) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"alpha", 70, "Rates go up", "/2.html", 0, ""}});
+  now = (uint64_t{1} << 31) + 500;
+  Make();
+  form->btnPauseClick(form);
+  Seconds(4);
+  form->edFilter->SetText("storm");
+  Seconds(1);
+  EXPECT_EQ(form->ShownItems().size(), 1u);
+
+  now = (uint64_t{1} << 32) - 300;
+  NewsSource* alpha = form->Sources()->GetSource(0);
+  Arrive(form, "one");
+  form->OnNewsReceived(alpha, 1);
+  now += 200;
+  Arrive(form, "two");
+  form->OnNewsReceived(alpha, 1);
+  now += 400;
+  Arrive(form, "three");
+  form->OnNewsReceived(alpha, 1);
+  EXPECT_EQ(beeps, 2);
+}
+
 TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   WriteFiles(FiveSources, {});
   Make();
@@ -392,6 +426,55 @@ TEST_F(MainWindow, GraphPointsEveryMinuteResetTheCounters) {
   EXPECT_EQ(form->NewsCount(), 1);
   Seconds(2);
   EXPECT_EQ(form->NewsCount(), 0);
+}
+
+// The shape of "Wed Dec  9 09:47:49 2026": A a letter, 9 a digit, D a day's
+// first digit or a blank.
+bool IsLogTime(const std::string& text) {
+  const std::string shape = "Aaa Aaa D9 99:99:99 9999";
+  if (text.size() != shape.size())
+    return false;
+  for (size_t i = 0; i < shape.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool fits = shape[i] == 'A'   ? std::isupper(c)
+                      : shape[i] == 'a' ? std::islower(c)
+                      : shape[i] == '9' ? std::isdigit(c)
+                      : shape[i] == 'D' ? (c == ' ' || std::isdigit(c))
+                                        : c == static_cast<unsigned char>(shape[i]);
+    if (!fits)
+      return false;
+  }
+  return true;
+}
+
+TEST_F(MainWindow, DebugModeLogsEachRequestAndReport) {
+  TScriptedServer server;
+  WriteFiles({{"alpha", server.Url("a.html"), true}}, {}, "[Misc]\nDebug=604193827\n");
+  Make();
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  form->btnRequestNewsClick(form);
+  Arrive(form, "one");
+  Arrive(form, "two");
+  form->OnNewsReceived(form->Sources()->GetSource(0), 2);
+  std::filesystem::current_path(before);
+  const std::string log = ReadFileBytes(dir.File("request.log"));
+  // ">> Wed Dec  9 09:47:49 2026 alpha\n<< Wed Dec  9 09:47:50 2026 alpha Found [2]\n"
+  ASSERT_EQ(log.size(), 3u + 24 + 7 + 3 + 24 + 17) << log;
+  EXPECT_EQ(log.substr(0, 3) + log.substr(27, 10) + log.substr(61),
+            ">>  alpha\n<<  alpha Found [2]\n");
+  EXPECT_TRUE(IsLogTime(log.substr(3, 24))) << log;
+  EXPECT_TRUE(IsLogTime(log.substr(37, 24))) << log;
+}
+
+TEST_F(MainWindow, AThousandIdleEventsShowDots) {
+  Make();
+  bool done = true;
+  for (int i = 0; i < 999; ++i)
+    form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "No news available");
+  form->AppIdle(form, done);
+  EXPECT_EQ(form->lblMessage->Caption(), "... ");
 }
 
 TEST_F(MainWindow, PlayAndPause) {
@@ -607,6 +690,76 @@ TEST_F(MainWindow, ItemMenuAndHintsByKind) {
   // A page copy that is gone leads to the page itself.
   ASSERT_TRUE(form->GridCellHint(2, 3, hint));
   EXPECT_NE(hint.find("Url    :http://127.0.0.1:9/a.html"), AnsiString::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The grid as drawn: rows by age, the selected row, and the sort arrow.
+TEST_F(MainWindow, GridRowsAreDrawnByAgeWithTheSortArrow) {
+  WriteFiles(FiveSources,
+             {{"alpha", 2, "Fresh", "/1.html", 0, "d1"},
+              {"alpha", 12, "Twelve seconds", "/2.html", 0, "d2"},
+              {"alpha", 25, "Settled", "/3.html", 0, "d3"},
+              {"alpha", 40, "Selected", "/4.html", 0, "d4"}},
+             "[ColWidth.News]\nDate=86\nSource=84\nHeader=231\n");
+  Make();
+  form->Show();
+  Pump();
+  form->sgNews->SetRow(4);
+  // A point of a row's source column right of its short text.
+  auto rowColour = [this](int row) {
+    const TRect cell = form->sgNews->CellRect(1, row);
+    return PixelAt(form->sgNews, cell.Right - 3, (cell.Top + cell.Bottom) / 2);
+  };
+  TColor selected;
+  ScaleColor(NormalBkgColor, selected, BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  const std::pair<int, TColor> rows[] = {
+      {1, NormalBkgShades[0]}, {2, NormalBkgShades[2]}, {3, NormalBkgColor}, {4, selected}};
+  for (const auto& [row, colour] : rows)
+    EXPECT_EQ(rowColour(row), ColorToRGB(colour)) << row;
+
+  // The 9 x 9 corner of the date title where its arrow goes.
+  auto arrowPixels = [this] {
+    const TRect cell = form->sgNews->CellRect(0, 0);
+    std::vector<COLORREF> pixels;
+    for (int y = cell.Top + 2; y < cell.Top + 11; ++y)
+      for (int x = cell.Right - 10; x < cell.Right - 1; ++x)
+        pixels.push_back(PixelAt(form->sgNews, x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> none = arrowPixels(); // key 0 has no arrow
+  EXPECT_EQ(std::count(none.begin(), none.end(), RGB(128, 128, 128)), 81);
+  form->SortNewsList(1, true);
+  const std::vector<COLORREF> up = arrowPixels();
+  form->SortNewsList(1, false);
+  const std::vector<COLORREF> down = arrowPixels();
+  EXPECT_NE(up, none);
+  EXPECT_NE(down, none);
+  EXPECT_NE(up, down);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, DraggingALabelSnapsTheWindowToTheScreensEdge) {
+  Make();
+  form->SetBounds(300, 200, form->Width(), form->Height());
+  form->Show();
+  Pump();
+  const TPoint grip = form->lblMessage->ClientToScreen({20, 5});
+  SimulateMouseDown(grip, mbLeft);
+  SimulateMouseMove({grip.X - 100, grip.Y - 50});
+  EXPECT_EQ(form->Left(), 200);
+  EXPECT_EQ(form->Top(), 150);
+  SimulateMouseMove({grip.X - 294, grip.Y - 50}); // 6 pixels from the left edge
+  EXPECT_EQ(form->Left(), 0);
+  EXPECT_EQ(form->Top(), 150);
+  SimulateMouseUp({grip.X - 294, grip.Y - 50}, mbLeft);
+  SimulateMouseMove({grip.X, grip.Y});
+  EXPECT_EQ(form->Left(), 0); // the drag has ended
 }
 
 } // namespace

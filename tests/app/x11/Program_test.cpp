@@ -126,7 +126,7 @@ TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
     ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
     std::this_thread::sleep_for(FetchTime);
     EXPECT_GT(Screenshot(window, "main-en.png"), 3) << "the grid shows no items";
-    Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/wm_close").string() +
+    Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/x11/wm_close").string() +
           " " + std::to_string(window));
     EXPECT_EQ(program.Wait(10s), 0);
   }

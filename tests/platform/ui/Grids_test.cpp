@@ -377,6 +377,7 @@ TEST_F(GridTest, EditsACellInPlace) {
 }
 
 bool popupShown = false;
+TPoint lastPopupAt;
 
 TEST_F(GridTest, ContextPopupComesFirstAndMayKeepTheMenuAway) {
   SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
@@ -397,6 +398,54 @@ TEST_F(GridTest, ContextPopupComesFirstAndMayKeepTheMenuAway) {
   EXPECT_EQ(seen, (TGridCoord{0, 0}));
   EXPECT_TRUE(popupShown);
   grid->SetPopupMenu(nullptr);
+  SetPopupMenuHandler(nullptr);
+}
+
+TEST_F(GridTest, TheMenuKeyAndShiftF10AskForTheContextMenuToo) {
+  TPoint menuAt{-9, -9};
+  int menus = 0;
+  SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
+  popupShown = false;
+  TComponent menu(nullptr);
+  grid->SetPopupMenu(&menu);
+  std::vector<TPoint> asked;
+  bool handle = true;
+  grid->OnContextPopup = [&](TObject*, TPoint p, bool& handled) {
+    asked.push_back(p);
+    handled = handle;
+  };
+  grid->SetFocus();
+  Pump();
+  // The keyboard gives no place: (-1, -1), and the handler places the menu.
+  SimulateKey(VK_APPS);
+  SimulateKey(VK_F10, {ssShift});
+  EXPECT_EQ(asked, (std::vector<TPoint>{Point(-1, -1), Point(-1, -1)}));
+  EXPECT_FALSE(popupShown);
+  // F10 alone or with another modifier is no menu request.
+  SimulateKey(VK_F10);
+  SimulateKey(VK_F10, {ssCtrl});
+  EXPECT_EQ(asked.size(), 2u);
+  // Not handled: the control's own menu opens at its top-left corner.
+  handle = false;
+  SetPopupMenuHandler([](TComponent*, int x, int y) {
+    popupShown = true;
+    lastPopupAt = Point(x, y);
+  });
+  SimulateKey(VK_APPS);
+  EXPECT_TRUE(popupShown);
+  EXPECT_EQ(lastPopupAt, grid->ClientToScreen(Point(0, 0)));
+  // Neither a handler nor a menu: the parent is asked.
+  grid->SetPopupMenu(nullptr);
+  grid->OnContextPopup = nullptr;
+  form->OnContextPopup = [&](TObject*, TPoint p, bool& handled) {
+    menuAt = p;
+    ++menus;
+    handled = true;
+  };
+  SimulateKey(VK_F10, {ssShift});
+  Click(AtCell(1, 2), mbRight);
+  EXPECT_EQ(menus, 2);
+  EXPECT_EQ(menuAt, form->ScreenToClient(AtCell(1, 2)));
   SetPopupMenuHandler(nullptr);
 }
 

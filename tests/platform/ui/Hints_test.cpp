@@ -142,6 +142,77 @@ TEST_F(HintTest, NoHintWithoutShowHint) {
   EXPECT_FALSE(HintShown());
 }
 
+// A grid-like handler: one hint per 10-pixel row, valid inside that row only;
+// the first row (a header) refuses.
+struct TRowHints {
+  std::vector<int> Asked; // the row of each question
+  void Attach() {
+    Application->OnShowHint = [this](AnsiString& text, bool& canShow, THintInfo& info) {
+      const int row = info.CursorPos.Y / 10;
+      Asked.push_back(row);
+      info.CursorRect = Rect(0, row * 10, info.HintControl->Width(), row * 10 + 10);
+      canShow = row > 0;
+      text = "row " + std::to_string(row);
+    };
+  }
+};
+
+TEST_F(HintTest, TheHintFollowsTheCellUnderThePointer) {
+  TRowHints rows;
+  rows.Attach();
+  const auto caption = [] { return Application->HintWindow()->Caption(); };
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_EQ(caption(), "row 1");
+  // Inside the same row: nothing asked again, the hint stays.
+  SimulateMouseMove(pad->ClientToScreen(Point(60, 18)));
+  PumpUntil([] { return false; }, 40);
+  EXPECT_EQ(rows.Asked, (std::vector<int>{1}));
+  EXPECT_TRUE(HintShown());
+  // The next row, same control: asked again, and its own text shows.
+  SimulateMouseMove(pad->ClientToScreen(Point(60, 25)));
+  ASSERT_TRUE(PumpUntil([&] { return rows.Asked.size() == 2 && HintShown(); }));
+  EXPECT_EQ(caption(), "row 2");
+  // The header refuses; the refusal holds over the header only.
+  SimulateMouseMove(pad->ClientToScreen(Point(60, 5)));
+  ASSERT_TRUE(PumpUntil([&] { return rows.Asked.size() == 3; }));
+  PumpUntil([] { return false; }, 40);
+  EXPECT_FALSE(HintShown());
+  SimulateMouseMove(pad->ClientToScreen(Point(30, 6)));
+  PumpUntil([] { return false; }, 40);
+  EXPECT_EQ(rows.Asked.size(), 3u);
+  SimulateMouseMove(pad->ClientToScreen(Point(30, 35)));
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_EQ(caption(), "row 3");
+  EXPECT_EQ(rows.Asked, (std::vector<int>{1, 2, 0, 3}));
+}
+
+TEST_F(HintTest, ReshowTimeoutAsksAgainWhileThePointerStays) {
+  int asked = 0;
+  Application->OnShowHint = [&](AnsiString& text, bool&, THintInfo& info) {
+    ++asked;
+    text = "count " + std::to_string(asked);
+    info.ReshowTimeout = 20;
+  };
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  ASSERT_TRUE(PumpUntil([&] { return asked >= 3; }));
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  const std::string shown = Application->HintWindow()->Caption();
+  EXPECT_EQ(shown.rfind("count ", 0), 0u);
+  EXPECT_GE(std::stoi(shown.substr(6)), 3);
+}
+
+TEST_F(HintTest, AControlWithAnEmptyHintGetsItsTextFromOnShowHint) {
+  pad->SetHint("");
+  Application->OnShowHint = [&](AnsiString& text, bool&, THintInfo& info) {
+    if (info.HintControl == pad)
+      text = "From the handler";
+  };
+  SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+  ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
+  EXPECT_EQ(Application->HintWindow()->Caption(), "From the handler");
+}
+
 TEST(Exceptions, WhatAHandlerRaisesReachesTheApplication) {
   Application->Initialize();
   TForm form(nullptr);
