@@ -7,6 +7,7 @@
 
 #if __has_include("app/Uwizard.h")
 #include "app/Uwizard.h"
+#include "app/Uwizardhost.h"
 #define WT_HAS_WIZARD 1
 #endif
 #if __has_include("app/Usmallview.h")
@@ -26,6 +27,7 @@ int main() {
     if (!Application->Terminated()) {
 #ifdef WT_HAS_WIZARD
       Application->CreateForm(frmWizard);
+      ConnectWizardToMain(frmWizard, frmMain);
 #endif
 #ifdef WT_HAS_SMALLVIEW
       Application->CreateForm(frmSmallView);

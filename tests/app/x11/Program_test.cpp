@@ -3,6 +3,7 @@
 // a real nginx serves; photographed, closed by the window manager's close and
 // by SIGTERM, started again, and started twice. Screenshots stay in
 // <build>/screenshots for review.
+#include "tests/app/x11/ProgramProcess.h"
 #include "tests/engine/NewsPages.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/TempDir.h"
@@ -26,71 +27,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-const fs::path ScreenshotFolder = fs::path(WT_BINARY_DIR) / "screenshots";
-
-// The output of a shell command, "" when it fails.
-std::string Shell(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      output.append(buffer, n);
-    if (pclose(pipe) != 0)
-      return "";
-  }
-  return output;
-}
-
-// The program as a process of its own, started in its folder.
-class TProgram {
-public:
-  TProgram(const fs::path& exe, const std::string& display) {
-    pid = fork();
-    if (pid == 0) {
-      setenv("DISPLAY", display.c_str(), 1);
-      setenv("QT_QPA_PLATFORM", "xcb", 1);
-      if (chdir(exe.parent_path().c_str()) != 0)
-        _exit(126);
-      std::freopen((exe.parent_path() / "program.log").c_str(), "a", stderr);
-      execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~TProgram() {
-    if (pid > 0 && !ended) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-  // Its exit code once it has ended within the time; -1 otherwise.
-  int Wait(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        ended = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return -1;
-  }
-  bool Alive() const { return !ended && kill(pid, 0) == 0; }
-  void Signal(int number) const { kill(pid, number); }
-
-private:
-  pid_t pid = -1;
-  bool ended = false;
-};
+using namespace program_process;
 
 class Program : public testing::Test {
 protected:
   void SetUp() override {
-    const char* x = std::getenv("WT_X_DISPLAY");
-    ASSERT_TRUE(x != nullptr && *x != '\0')
-        << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-    display = x;
+    display = XDisplay();
+    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
     pages.Write("harbour.html", DatedTablePage("harbour", 6));
     pages.Write("railway.html", DatedTablePage("railway", 5));
     fs::copy_file(fs::path(WT_CORPUS_DIR) / "videos-2.html", pages.File("videos.html"));
@@ -98,22 +41,13 @@ protected:
     options.DocumentRoot = pages.Path();
     nginx = std::make_unique<TNginxServer>(options);
 
-    fs::copy_file(fs::path(WT_BINARY_DIR) / "app/welkatidor", Exe());
-    fs::copy(fs::path(WT_SOURCE_DIR) / "resources/help", folder.File("help"),
-             fs::copy_options::recursive);
+    PlaceProgram(folder);
     folder.Write("welkatidor.NSC", SourcesFile());
-    fs::create_directories(ScreenshotFolder);
   }
 
   fs::path Exe() const { return folder.File("welkatidor"); }
 
-  // The first-run settings the build places, with more lines after them.
-  void WriteSettings(const std::string& more) const {
-    std::ifstream in(fs::path(WT_SOURCE_DIR) / "resources/firstrun.INI");
-    std::stringstream text;
-    text << in.rdbuf();
-    folder.Write("welkatidor.INI", text.str() + more);
-  }
+  void WriteSettings(const std::string& more) const { WriteFirstRunSettings(folder, more); }
 
   std::string SourcesFile() const {
     std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";

@@ -1,0 +1,63 @@
+#include "app/Uwizardhost.h"
+
+#include "app/Umain.h"
+
+#if __has_include("app/Usmallview.h")
+#include "app/Usmallview.h"
+#define WT_HAS_SMALLVIEW 1
+#endif
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TMainWizardHost> mainHost;
+
+} // namespace
+
+NewsExtractor* TMainWizardHost::GetSourceList() {
+  return main->Sources();
+}
+
+CSystemConfigurator* TMainWizardHost::GetSettings() {
+  return main->Settings();
+}
+
+void TMainWizardHost::OpenUrl(const AnsiString& Url) {
+  main->OpenUrl(Url);
+}
+
+void TMainWizardHost::ShowHelp() {
+  main->btnHelpClick(main);
+}
+
+void TMainWizardHost::MainKeyDown(uint16_t& Key, TShiftState Shift) {
+  main->FormKeyDown(main, Key, Shift);
+}
+
+void TMainWizardHost::SetGridFont(TFont* Font) {
+  main->SetGridFont(Font);
+}
+
+void TMainWizardHost::SetFullModeFont([[maybe_unused]] TFont* Font) {
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetGridFont(Font);
+#endif
+}
+
+void TMainWizardHost::LanguageChanged(const AnsiString& OldPlaceholder) {
+  // A placeholder left in the filter box would become part of the keywords.
+  if (main->edFilter->Text() == OldPlaceholder)
+    main->edFilter->SetText(main->Settings()->texts.KeywordsPrompt);
+  main->ApplyLanguage();
+#ifdef WT_HAS_SMALLVIEW
+  if (frmSmallView)
+    frmSmallView->SetFilterCaption(main->Settings());
+#endif
+}
+
+void ConnectWizardToMain(TfrmWizard* Wizard, TfrmMain* Main) {
+  mainHost = std::make_unique<TMainWizardHost>(Main);
+  Wizard->SetHost(mainHost.get());
+}

@@ -1,0 +1,179 @@
+// The wizard in the running program, driven as a user drives it: opened by
+// the main window's properties button, a source added by typing, every page
+// photographed in English and in French, and the added source's news
+// arriving in the main window once the wizard is closed.
+#include "tests/app/x11/ProgramProcess.h"
+#include "tests/engine/NewsPages.h"
+#include "tests/support/NginxServer.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace program_process;
+
+// Places in the wizard's window, from its layout.
+struct TSpot {
+  int X;
+  int Y;
+};
+constexpr TSpot AddButton{446, 72};
+constexpr TSpot DeleteButton{446, 120};
+constexpr TSpot PropertiesButton{446, 168};
+constexpr TSpot ImportButton{446, 216};
+constexpr TSpot OptionsButton{446, 264};
+constexpr TSpot AcceptButton{446, 72};
+constexpr TSpot CancelButton{446, 120};
+constexpr TSpot ScanCancelButton{446, 256};
+constexpr TSpot OptionsOkButton{446, 72};
+constexpr TSpot OkButton{581, 15};
+constexpr TSpot UrlBox{263, 95};
+constexpr TSpot ExtractBox{59, 126};
+constexpr TSpot FirstSourceRow{150, 81};
+// In the main window.
+constexpr TSpot MainPropertiesButton{518, 15};
+constexpr TSpot MainAboutButton{466, 15};
+
+class WizardProgram : public testing::Test {
+protected:
+  void SetUp() override {
+    display = XDisplay();
+    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    pages.Write("harbour.html", DatedTablePage("harbour", 6));
+    TNginxOptions options;
+    options.DocumentRoot = pages.Path();
+    nginx = std::make_unique<TNginxServer>(options);
+    PlaceProgram(folder);
+    folder.Write("welkatidor.NSC", "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n");
+  }
+
+  void WriteSettings(const std::string& more) const { WriteFirstRunSettings(folder, more); }
+
+  std::string X(const std::string& command) const {
+    return Shell("DISPLAY=" + display + " xdotool " + command + " 2>/dev/null");
+  }
+  // The visible window of that exact name; 0 when none shows within the time.
+  unsigned long Window(const std::string& name) const {
+    for (int i = 0; i < 100; ++i) {
+      const std::string id = X("search --onlyvisible --name '^" + name + "$'");
+      if (!id.empty())
+        return std::stoul(id);
+      std::this_thread::sleep_for(100ms);
+    }
+    return 0;
+  }
+  void Click(unsigned long window, TSpot spot) const {
+    X("mousemove --window " + std::to_string(window) + " " + std::to_string(spot.X) + " " +
+      std::to_string(spot.Y) + " click 1");
+    std::this_thread::sleep_for(400ms);
+  }
+  void Type(const std::string& text) const {
+    X("type --delay 30 '" + text + "'");
+    std::this_thread::sleep_for(200ms);
+  }
+  void Photograph(unsigned long window, const std::string& name) const {
+    std::this_thread::sleep_for(300ms);
+    Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " +
+          (ScreenshotFolder / name).string());
+  }
+  // Every page of the wizard, from the source list and back.
+  void PhotographEveryPage(unsigned long main, unsigned long wizard,
+                           const std::string& language) const {
+    Photograph(wizard, "wizard-def-" + language + ".png");
+    Click(wizard, AddButton);
+    Photograph(wizard, "wizard-add-" + language + ".png");
+    Click(wizard, CancelButton);
+    Click(wizard, FirstSourceRow);
+    Click(wizard, PropertiesButton);
+    Photograph(wizard, "wizard-prop-" + language + ".png");
+    Click(wizard, CancelButton);
+    Click(wizard, DeleteButton);
+    Photograph(wizard, "wizard-del-" + language + ".png");
+    Click(wizard, CancelButton);
+    Click(wizard, ImportButton);
+    Photograph(wizard, "wizard-imp-" + language + ".png");
+    Click(wizard, ScanCancelButton);
+    Click(wizard, OptionsButton);
+    Photograph(wizard, "wizard-opt-" + language + ".png");
+    for (const auto& [tab, x] :
+         {std::pair{"timers", 110}, {"news", 170}, {"connection", 230}, {"language", 300}}) {
+      Click(wizard, {x, 64});
+      Photograph(wizard, "wizard-opt-" + std::string(tab) + "-" + language + ".png");
+    }
+    Click(wizard, {70, 64});
+    Click(wizard, OptionsOkButton);
+    Click(wizard, OkButton);
+    Click(main, MainAboutButton);
+    const unsigned long about = Window("Welka Tidor settings");
+    Photograph(about, "wizard-about-" + language + ".png");
+    Click(about, OkButton);
+  }
+
+  int SavedItemsOf(const std::string& source) const {
+    std::ifstream in(folder.File("welkatidor.NDT"));
+    std::string line;
+    int count = 0;
+    for (int n = 0; std::getline(in, line); ++n)
+      if (n % 6 == 0 && line.substr(0, source.size()) == source)
+        ++count;
+    return count;
+  }
+
+  std::string display;
+  TTempDir pages;
+  TTempDir folder;
+  std::unique_ptr<TNginxServer> nginx;
+};
+
+TEST_F(WizardProgram, ASourceTypedInTheWizardIsFetchedOnceItCloses) {
+  WriteSettings("");
+  TProgram program(folder.File("welkatidor"), display);
+  const unsigned long main = Window("Welka Tidor");
+  ASSERT_NE(main, 0u) << ReadFileBytes(folder.File("program.log"));
+  Click(main, MainPropertiesButton);
+  const unsigned long wizard = Window("Welka Tidor settings");
+  ASSERT_NE(wizard, 0u) << ReadFileBytes(folder.File("program.log"));
+
+  Click(wizard, AddButton);
+  Type("Harbour news");
+  Click(wizard, UrlBox);
+  X("key ctrl+a");
+  Type(nginx->Url("harbour.html"));
+  Click(wizard, ExtractBox);
+  Photograph(wizard, "wizard-add-typed-en.png");
+  Click(wizard, AcceptButton);
+  PhotographEveryPage(main, wizard, "en");
+  EXPECT_EQ(Window("Welka Tidor settings"), 0u) << "the wizard did not close";
+
+  // The timer's first request comes on the fourth second.
+  std::this_thread::sleep_for(6s);
+  Photograph(main, "wizard-news-arrived-en.png");
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Wait(10s), 0);
+  EXPECT_EQ(SavedItemsOf("Harbour news"), 6);
+  EXPECT_NE(ReadFileBytes(folder.File("welkatidor.NSC")).find(nginx->Url("harbour.html")),
+            std::string::npos);
+}
+
+TEST_F(WizardProgram, EveryPageInFrench) {
+  WriteSettings("[Misc]\nLanguage=1000\n");
+  folder.Write("welkatidor.NSC",
+               "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n----\r\n" +
+                   nginx->Url("harbour.html") +
+                   "\r\nNouvelles du port\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\n"
+                   "true\r\ntrue\r\ntrue\r\n3\r\n0\r\n");
+  TProgram program(folder.File("welkatidor"), display);
+  const unsigned long main = Window("Welka Tidor");
+  ASSERT_NE(main, 0u) << ReadFileBytes(folder.File("program.log"));
+  Click(main, MainPropertiesButton);
+  const unsigned long wizard = Window("Welka Tidor settings");
+  ASSERT_NE(wizard, 0u);
+  PhotographEveryPage(main, wizard, "fr");
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Wait(10s), 0);
+}
+
+} // namespace
