@@ -1112,7 +1112,7 @@ HBITMAP ReadBmp(TStream* stream) {
   const uint32_t compression = core ? 0 : Le32(&header[16]);
   const uint32_t clrUsed = core ? 0 : Le32(&header[32]);
   const bool topDown = rawHeight < 0;
-  const int height = topDown ? -rawHeight : rawHeight;
+  const int height = static_cast<int>(topDown ? -int64_t{rawHeight} : rawHeight);
   if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || planes != 1)
     InvalidBitmap();
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
