@@ -264,8 +264,8 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
 #endif
   tmrRequester->SetEnabled(false);
   sources->DetachNotifiers();
-  if (!sources->SaveSources(settings->sourcesFile))
-    ReportSaveFailure(settings->sourcesFile);
+  // The source list reports its own failed saves.
+  sources->SaveSources(settings->sourcesFile);
   filter->SetKeywords("");
   sources->SaveNews(settings->newsFile);
   for (int col = 0; col < 3; ++col)

@@ -83,11 +83,19 @@ protected:
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return Played();
   }
-  // True when nothing more reaches the device for a while.
+  // True when nothing more reaches the device for a while. A stop does not
+  // wait for the sound's thread, so what it had handed to the device may
+  // still land first; a sound that goes on never falls silent.
   bool Silent() const {
-    const size_t before = Played().size();
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    return Played().size() == before;
+    size_t before = Played().size();
+    for (int i = 0; i < 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(80));
+      const size_t now = Played().size();
+      if (now == before)
+        return true;
+      before = now;
+    }
+    return false;
   }
   std::unique_ptr<TepWavePlayer> Player(const std::string& wave, TepWavePlayOpts options) {
     auto player = std::make_unique<TepWavePlayer>(nullptr);
