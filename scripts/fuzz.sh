@@ -3,9 +3,12 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) and runs them.
 #
 #   scripts/fuzz.sh --ci               every target briefly on its seeds
-#   scripts/fuzz.sh --runs N [TARGET]  N executions per target, 4 at a time
-#   scripts/fuzz.sh --time S [TARGET]  S seconds per target, 4 at a time
+#   scripts/fuzz.sh --runs N [TARGET]  N executions per target
+#   scripts/fuzz.sh --time S [TARGET]  S seconds per target
+#   scripts/fuzz.sh --long [TARGET]    10 million executions or one hour per
+#                                      target, whichever comes first
 #
+# The long modes run FUZZ_JOBS targets at a time (4 unless set).
 # Every run first replays fuzz/regressions/<Target>/ (inputs that once made a
 # target fail). Working corpora grow in build-fuzz/corpus/<Target>, logs go to
 # build-fuzz/logs; a failing input is left there as crash-*, leak-*,
@@ -21,7 +24,8 @@ case "$mode" in
 --ci) limit=(-max_total_time=8) ;;
 --runs) limit=(-runs="$1"); shift ;;
 --time) limit=(-max_total_time="$1"); shift ;;
-*) echo "usage: $0 --ci | --runs N [TARGET...] | --time SECONDS [TARGET...]" >&2; exit 2 ;;
+--long) limit=(-runs=10000000 -max_total_time=3600) ;;
+*) echo "usage: $0 --ci | --runs N [TARGET...] | --time SECONDS [TARGET...] | --long [TARGET...]" >&2; exit 2 ;;
 esac
 
 targets=(Http Decode Detect Anchors Fingerprint Sources News Ini Layout Region Picture Gif Wave
@@ -81,4 +85,4 @@ if [ "$mode" = --ci ]; then
   for t in "${targets[@]}"; do run_one "$t" "${limit[@]}" || status=1; done
   exit $status
 fi
-printf '%s\n' "${targets[@]}" | nice xargs -P 4 -I{} bash -c 'run_one "$@"' _ {} "${limit[@]}"
+printf '%s\n' "${targets[@]}" | nice xargs -P "${FUZZ_JOBS:-4}" -I{} bash -c 'run_one "$@"' _ {} "${limit[@]}"
