@@ -223,12 +223,12 @@ TSkinCanvas PageWallpaper() {
   });
 }
 
+// Brushed metal with vertical strokes: the command panels place their buttons
+// at different heights, so the wallpaper draws no rows of its own.
 TSkinCanvas CommandWallpaper() {
-  TSkinCanvas wall(64, 32, Palette::BodyBottom);
-  wall.VerticalGradient(0, 0, 64, 32, Rgb(0x272C34), Rgb(0x1C2026));
-  wall.FillRect(0, 0, 64, 1, Palette::Shadow);
-  wall.Blend(0, 1, 64, 2, Palette::Highlight, 0.45);
-  return wall;
+  return Paper(Rgb(0x22272E), [](int X, int Y) {
+    return 0.035 * Grain(X, 0, 3) + 0.012 * Grain(X, Y / 4, 4);
+  });
 }
 
 // Soft diagonal bands.

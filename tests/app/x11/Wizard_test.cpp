@@ -98,8 +98,13 @@ protected:
     Click(wizard, ScanCancelButton);
     Click(wizard, OptionsButton);
     Photograph(wizard, "wizard-opt-" + language + ".png");
-    for (const auto& [tab, x] :
-         {std::pair{"timers", 110}, {"news", 170}, {"connection", 230}, {"language", 300}}) {
+    // The tabs are as wide as their captions, and the French ones are wider.
+    const bool french = language == "fr";
+    const std::pair<const char*, int> tabs[] = {{"timers", french ? 145 : 115},
+                                                {"news", french ? 200 : 163},
+                                                {"connection", french ? 256 : 221},
+                                                {"language", french ? 315 : 286}};
+    for (const auto& [tab, x] : tabs) {
       Click(wizard, {x, 64});
       Photograph(wizard, "wizard-opt-" + std::string(tab) + "-" + language + ".png");
     }
