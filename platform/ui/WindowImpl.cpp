@@ -26,6 +26,9 @@
 namespace {
 
 TControl* mouseControl = nullptr;
+// The control that last had a move, and where: compared, never followed.
+const TControl* lastMoved = nullptr;
+TPoint lastMovePoint{-1, -1};
 void (*mouseMoveObserver)(TControl*, TPoint) = nullptr;
 
 WPARAM KeysOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
@@ -349,6 +352,18 @@ struct TWindowImpl::TWidget : public QWidget {
           target = w;
       }
       const TPoint p = target->ScreenToClient(screen);
+      // Controls know the pointer from its moves. One that appeared under a
+      // still pointer (a page switched by the click before) has seen none,
+      // so a press there brings its own move first.
+      const bool press =
+          msg != WM_MOUSEMOVE && msg != WM_LBUTTONUP && msg != WM_RBUTTONUP && msg != WM_MBUTTONUP;
+      if (press && (target != lastMoved || screen != lastMovePoint))
+        target->Perform(WM_MOUSEMOVE, KeysOf(e->buttons() & ~e->button(), e->modifiers()),
+                        MakeLParam(p.X, p.Y));
+      if (press || msg == WM_MOUSEMOVE) {
+        lastMoved = target;
+        lastMovePoint = screen;
+      }
       target->Perform(msg, KeysOf(e->buttons(), e->modifiers()), MakeLParam(p.X, p.Y));
       if (msg == WM_MOUSEMOVE && mouseMoveObserver != nullptr)
         mouseMoveObserver(MouseControl(), screen);
@@ -680,6 +695,8 @@ TControl* MouseControl() {
 void ForgetControl(TControl* Control) {
   if (mouseControl == Control)
     mouseControl = nullptr;
+  if (lastMoved == Control)
+    lastMoved = nullptr;
 }
 
 void UpdateMouseControl(TPoint ScreenPos) {

@@ -226,9 +226,8 @@ TSkinCanvas PageWallpaper() {
 // Brushed metal with vertical strokes: the command panels place their buttons
 // at different heights, so the wallpaper draws no rows of its own.
 TSkinCanvas CommandWallpaper() {
-  return Paper(Rgb(0x22272E), [](int X, int Y) {
-    return 0.035 * Grain(X, 0, 3) + 0.012 * Grain(X, Y / 4, 4);
-  });
+  return Paper(Rgb(0x22272E),
+               [](int X, int Y) { return 0.035 * Grain(X, 0, 3) + 0.012 * Grain(X, Y / 4, 4); });
 }
 
 // Soft diagonal bands.

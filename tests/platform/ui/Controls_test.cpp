@@ -113,6 +113,34 @@ TEST_F(UiTest, RightButtonIsNoClick) {
   EXPECT_EQ(std::count(probe->Log.begin(), probe->Log.end(), "click"), 0);
 }
 
+// A click that switches pages leaves the pointer still over a control it has
+// never moved on; the next press must reach that control as a pointer over
+// it, once.
+TEST_F(UiTest, AControlShownUnderAStillPointerHasAMoveBeforeItsPress) {
+  auto* next = new TProbe(form);
+  next->SetParent(form);
+  next->SetBounds(20, 30, 50, 40);
+  next->SetVisible(false);
+  next->OnMouseMove = [next](TObject*, TShiftState s, int x, int y) {
+    next->Log.push_back((s.Contains(ssLeft) ? "held move " : "move ") + std::to_string(x) + "," +
+                        std::to_string(y));
+  };
+  probe->OnClick = [&](TObject*) {
+    probe->SetVisible(false);
+    next->SetVisible(true);
+  };
+  SimulateMouseMove(At(30, 40));
+  SimulateMouseDown(At(30, 40), mbLeft);
+  SimulateMouseUp(At(30, 40), mbLeft);
+  ASSERT_TRUE(next->Visible());
+  for (int i = 0; i < 2; ++i) {
+    SimulateMouseDown(At(30, 40), mbLeft);
+    SimulateMouseUp(At(30, 40), mbLeft);
+  }
+  EXPECT_EQ(next->Log, (std::vector<std::string>{"enter", "move 10,10", "down 10,10", "click",
+                                                 "up 10,10", "down 10,10", "click", "up 10,10"}));
+}
+
 TEST_F(UiTest, TheControlUnderAScreenPoint) {
   EXPECT_EQ(FindDragTarget(At(30, 40), false), probe);
   EXPECT_EQ(FindDragTarget(At(5, 5), false), form);
