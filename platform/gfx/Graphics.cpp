@@ -828,12 +828,18 @@ void TBitmap::SetSize(int NewWidth, int NewHeight) {
     throw EInvalidGraphicOperation("Out of system resources");
   if (b->Indexed())
     b->Colors = handle != nullptr ? handle->Colors : FormatColors(b->BitCount);
+  // White everywhere, one row made and copied (pictures may be large), then
+  // the old picture where it reaches.
   const uint32_t white = b->RawOf(0xFFFFFF);
-  for (int y = 0; y < NewHeight; ++y)
-    for (int x = 0; x < NewWidth; ++x) {
-      const bool old = handle != nullptr && x < handle->Width && y < handle->Height;
-      b->SetRaw(x, y, old ? handle->Raw(x, y) : white);
-    }
+  for (int x = 0; x < NewWidth; ++x)
+    b->SetRaw(x, 0, white);
+  for (int y = 1; y < NewHeight; ++y)
+    std::memcpy(b->Row(y), b->Row(0), static_cast<size_t>(b->Stride));
+  const int keptWidth = handle != nullptr ? std::min(handle->Width, NewWidth) : 0;
+  const int keptHeight = handle != nullptr ? std::min(handle->Height, NewHeight) : 0;
+  for (int y = 0; y < keptHeight; ++y)
+    for (int x = 0; x < keptWidth; ++x)
+      b->SetRaw(x, y, handle->Raw(x, y));
   Replace(b, pixelFormat);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 // libjpeg's header wants the standard types declared first.
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace {
@@ -15,6 +16,7 @@ struct TJpegError {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  bool exhausted = false;
 };
 
 void ErrorExit(j_common_ptr info) {
@@ -25,10 +27,22 @@ void ErrorExit(j_common_ptr info) {
 
 void SilentMessage(j_common_ptr) {}
 
+// Past the end of its data libjpeg makes up the rest of the picture, row by
+// row: a short file that claims a huge picture would keep it busy for
+// seconds. Running out is noted, so that the reading stops there.
+void NoteMessage(j_common_ptr info, int level) {
+  if (level < 0) {
+    ++info->err->num_warnings;
+    if (info->err->msg_code == JWRN_JPEG_EOF)
+      reinterpret_cast<TJpegError*>(info->err)->exhausted = true;
+  }
+}
+
 void InstallErrors(jpeg_error_mgr* manager) {
   jpeg_std_error(manager);
   manager->error_exit = ErrorExit;
   manager->output_message = SilentMessage;
+  manager->emit_message = NoteMessage;
 }
 
 // Decodes into a 24-bit bitmap; false with the message on a fault.
@@ -65,13 +79,19 @@ bool DecodeJpeg(const std::vector<uint8_t>& data, const TJPEGImage& image, TBitm
     info.dct_method = JDCT_IFAST;
     info.do_fancy_upsampling = FALSE;
   }
+  // A file of several scans is read whole here, and what it lacks is
+  // already known: its rows are all made. A picture whose coefficients would
+  // take more than this is refused rather than swapped out.
+  info.mem->max_memory_to_use = 256L << 20;
   jpeg_start_decompress(&info);
+  error.exhausted = false;
   const int w = static_cast<int>(info.output_width), h = static_cast<int>(info.output_height);
   const int channels = info.output_components;
   row.resize(static_cast<size_t>(w) * static_cast<size_t>(channels));
   out.SetPixelFormat(pf24bit);
   out.SetSize(w, h);
-  while (info.output_scanline < info.output_height) {
+  // Rows that the data does not reach stay white.
+  while (info.output_scanline < info.output_height && !error.exhausted) {
     const int y = static_cast<int>(info.output_scanline);
     JSAMPROW rows[1] = {row.data()};
     jpeg_read_scanlines(&info, rows, 1);
@@ -92,7 +112,10 @@ bool DecodeJpeg(const std::vector<uint8_t>& data, const TJPEGImage& image, TBitm
       dest[3 * x] = b, dest[3 * x + 1] = g, dest[3 * x + 2] = r;
     }
   }
-  jpeg_finish_decompress(&info);
+  if (error.exhausted)
+    jpeg_abort_decompress(&info);
+  else
+    jpeg_finish_decompress(&info);
   return true;
 }
 

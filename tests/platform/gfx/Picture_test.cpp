@@ -241,6 +241,34 @@ TEST(JpegFiles, BrokenDataRaisesAndKeepsThePicture) {
   }
 }
 
+// A cut file keeps the rows its data reaches and its size; the rest is left
+// white rather than made up, which for a short file claiming a huge picture
+// would take seconds.
+TEST(JpegFiles, ACutFileKeepsTheRowsItsDataReaches) {
+  TTempDir dir;
+  const std::string ppm = dir.File("in.ppm"), jpg = dir.File("x.jpg");
+  WritePpm(ppm, Gradient(64, 64));
+  RunTool("convert '" + ppm + "' -quality 90 '" + jpg + "'");
+  const std::string bytes = ReadFileBytes(jpg);
+  const size_t scan = bytes.find("\xFF\xDA");
+  ASSERT_NE(scan, std::string::npos);
+  auto load = [](const std::string& data) {
+    TJPEGImage image;
+    TMemoryStream s;
+    s.WriteBuffer(data.data(), static_cast<int>(data.size()));
+    s.SetPosition(0);
+    image.LoadFromStream(&s);
+    return FromBitmap(*image.Bitmap());
+  };
+  const TImage whole = load(bytes);
+  const TImage cut = load(bytes.substr(0, scan + (bytes.size() - scan) / 2));
+  ASSERT_EQ(cut.Width, 64);
+  ASSERT_EQ(cut.Height, 64);
+  for (int x : {0, 31, 63})
+    EXPECT_EQ(cut.At(x, 2), whole.At(x, 2)) << x;
+  EXPECT_EQ(cut.At(5, 63), 0xFFFFFFu) << std::hex << cut.At(5, 63);
+}
+
 TEST(Picture, StoredFormRoundTripsBitmapAndJpeg) {
   TBitmap b;
   b.SetSize(3, 2);
