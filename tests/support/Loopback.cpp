@@ -79,8 +79,8 @@ std::string FindProgram(const std::string& program) {
   return "";
 }
 
-void TChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& logFile) {
+void TServerProcess::Start(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& logFile) {
   Stop();
   const std::string path = FindProgram(program);
   if (path.empty())
@@ -108,7 +108,7 @@ void TChildProcess::Start(const std::string& program, const std::vector<std::str
   pid_ = pid;
 }
 
-bool TChildProcess::Running() {
+bool TServerProcess::Running() {
   if (pid_ <= 0)
     return false;
   int status;
@@ -118,7 +118,7 @@ bool TChildProcess::Running() {
   return false;
 }
 
-void TChildProcess::Stop() {
+void TServerProcess::Stop() {
   if (!Running())
     return;
   kill(pid_, SIGTERM);

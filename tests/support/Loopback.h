@@ -13,15 +13,15 @@ bool WaitForLoopbackPort(int port, int timeoutMs);
 // "http://127.0.0.1:port/" followed by path (without its leading '/').
 std::string LoopbackUrl(int port, const std::string& path);
 
-// A program of the system run as a child process with its output (standard
+// A server program of the system run as a child process with its output (standard
 // output and error) in a log file; stopped with SIGTERM (then SIGKILL) by Stop
 // or the destructor.
-class TChildProcess {
+class TServerProcess {
 public:
-  TChildProcess() = default;
-  ~TChildProcess() { Stop(); }
-  TChildProcess(const TChildProcess&) = delete;
-  TChildProcess& operator=(const TChildProcess&) = delete;
+  TServerProcess() = default;
+  ~TServerProcess() { Stop(); }
+  TServerProcess(const TServerProcess&) = delete;
+  TServerProcess& operator=(const TServerProcess&) = delete;
 
   // Runs program (found on PATH or in /usr/sbin) with args; throws
   // std::runtime_error when it cannot be found or started.

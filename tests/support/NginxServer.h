@@ -54,6 +54,6 @@ private:
   bool TryStart(const TNginxOptions& options);
 
   TTempDir dir_;
-  TChildProcess process_;
+  TServerProcess process_;
   int port_ = 0;
 };

@@ -33,6 +33,6 @@ private:
   bool TryStart(const std::string& extraConfig);
 
   TTempDir dir_;
-  TChildProcess process_;
+  TServerProcess process_;
   int port_ = 0;
 };
