@@ -2,6 +2,7 @@
 // Helpers of the GIF tests: running ImageMagick on files, loading and saving
 // images through memory streams, and collecting warnings.
 #include "gif/Gifimage.h"
+#include "tests/support/Command.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -16,23 +17,15 @@ struct TWarnings {
 
 // Runs a shell command; its standard output. A command that does not
 // succeed fails the test.
-inline std::string RunCommand(const std::string& Command) {
-  std::string out;
-  FILE* pipe = popen(Command.c_str(), "r");
-  if (pipe == nullptr) {
-    ADD_FAILURE() << "cannot run " << Command;
-    return out;
-  }
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    out.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << Command;
-  return out;
+inline std::string RunCommandChecked(const std::string& Command) {
+  TCommandRun run = RunCommandFully(Command);
+  EXPECT_EQ(run.Status, 0) << Command;
+  return std::move(run.Output);
 }
 
 // The first frame's pixels as ImageMagick reports them: red, green, blue.
 inline std::string MagickPixels(const std::string& Path) {
-  return RunCommand("convert '" + Path + "[0]' -depth 8 rgb:-");
+  return RunCommandChecked("convert '" + Path + "[0]' -depth 8 rgb:-");
 }
 
 // The frame's pixels through its active colour map, in the same form.

@@ -47,7 +47,7 @@ TEST(GifPicture, RegisteredForFilesAndTheClipboard) {
   GifimageInitialization();
   TTempDir dir;
   const std::string path = dir.File("pic.gif");
-  RunCommand("convert -size 6x4 xc:blue '" + path + "'");
+  RunCommandChecked("convert -size 6x4 xc:blue '" + path + "'");
   TPicture picture;
   picture.LoadFromFile(path);
   ASSERT_NE(dynamic_cast<TGIFImage*>(picture.Graphic()), nullptr);
@@ -88,7 +88,7 @@ TEST(GifPicture, ClipboardCarriesTheGifStream) {
 TEST(GifPicture, DrawsLikeImageMagickShowsIt) {
   TTempDir dir;
   const std::string path = dir.File("d.gif");
-  RunCommand("convert -size 13x9 plasma:fractal -colors 32 '" + path + "'");
+  RunCommandChecked("convert -size 13x9 plasma:fractal -colors 32 '" + path + "'");
   const std::string expected = MagickPixels(path);
   TGIFImage image;
   image.LoadFromFile(path);

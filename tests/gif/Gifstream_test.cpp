@@ -16,7 +16,7 @@ class MagickFiles : public ::testing::TestWithParam<TMagickCase> {
 protected:
   std::string Make() {
     const std::string path = dir.File("in.gif");
-    RunCommand(std::string("convert ") + GetParam().Args + " '" + path + "'");
+    RunCommandChecked(std::string("convert ") + GetParam().Args + " '" + path + "'");
     return path;
   }
   TTempDir dir;

@@ -3,16 +3,20 @@
 #include <cstdio>
 #include <cstdlib>
 
-std::string RunCommand(const std::string& command) {
-  std::string out;
+TCommandRun RunCommandFully(const std::string& command) {
+  TCommandRun run;
   FILE* p = popen(command.c_str(), "r");
   if (p == nullptr)
-    return out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, p) != nullptr)
-    out += buffer;
-  pclose(p);
-  return out;
+    return run;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+    run.Output.append(buffer, n);
+  run.Status = pclose(p);
+  return run;
+}
+
+std::string RunCommand(const std::string& command) {
+  return RunCommandFully(command).Output;
 }
 
 testing::AssertionResult UseXServer() {

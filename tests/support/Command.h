@@ -5,7 +5,16 @@
 
 #include <string>
 
-// What it printed on its standard output; empty when it could not start.
+// What a command printed on its standard output (bytes as they came), and
+// its exit status as pclose gives it: 0 for success, -1 when it could not
+// start.
+struct TCommandRun {
+  std::string Output;
+  int Status = -1;
+};
+TCommandRun RunCommandFully(const std::string& command);
+
+// What it printed on its standard output, however it ended.
 std::string RunCommand(const std::string& command);
 
 // Points DISPLAY at the X server named by WT_X_DISPLAY; a failure naming the

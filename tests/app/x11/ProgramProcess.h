@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "tests/support/Command.h"
 #include "tests/support/TempDir.h"
 
 namespace program_process {
@@ -25,15 +26,8 @@ inline const fs::path ScreenshotFolder = fs::path(WT_BINARY_DIR) / "screenshots"
 
 // The output of a shell command, "" when it fails.
 inline std::string Shell(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      output.append(buffer, n);
-    if (pclose(pipe) != 0)
-      return "";
-  }
-  return output;
+  TCommandRun run = RunCommandFully(command);
+  return run.Status == 0 ? std::move(run.Output) : std::string();
 }
 
 // The program as a process of its own, started in its folder.
