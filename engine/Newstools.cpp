@@ -239,7 +239,10 @@ bool AnalyseFragment(const AnsiString& fragment, AnsiString& date, AnsiString& t
   if (!roles.headline.empty()) {
     AnsiString folded = roles.headline;
     FoldUtf8(folded.data());
-    headline = folded.c_str();
+    // A text piece that began on a line of its own keeps that line break and
+    // the page's indentation after it: the grid would show the headline far
+    // to the right.
+    headline = AnsiString(TrimmedView(folded.c_str()));
   }
   const bool dated = !roles.dateTime.empty() || !roles.date.empty() || !roles.time.empty();
   return dated && !headline.empty();

@@ -110,6 +110,9 @@ TEST_F(NewsTools, AnalyseFragment) {
       {"<a href=\"a\\\"b\" title=t>12/05 text</a>", false, "12/05 text", "", "", "a\\\"b", ""},
       {"<b>(12/05)</b> <i>\xC3\xA9t\xC3\xA9 en France</i>", true, "12/05", "", "", "",
        "\xE9t\xE9 en France"},
+      // A headline on a line of its own, indented in the page.
+      {"<li>12/05 <a href=\"x\">\n                    Harbour reopens today\r\n  </a></li>", true,
+       "12/05", "", "", "x", "Harbour reopens today"},
       {"", false, "", "", "", "", ""},
   };
   for (const auto& c : cases) {
