@@ -288,7 +288,7 @@ public:
 
   long Bound() {
     long n = Alternation();
-    return ok_ && i_ == p_.size() ? n : -1;
+    return ok_ && i_ == p_.size() ? n : kUnbounded;
   }
 
 private:

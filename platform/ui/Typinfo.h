@@ -319,15 +319,15 @@ public:
     // A colour's default is compared as the layout writes the colour: by
     // its identifier where it has one.
     template <class V> TEntry& Default(V Value) {
-      info.DefaultValue = [Value, kind = info.Kind] {
-        // A colour is written by its identifier when it has one, so its
-        // default must be too.
-        AnsiString ident;
-        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>)
+      if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>)
+        info.DefaultValue = [Value, kind = info.Kind] {
+          AnsiString ident;
           if (kind == pkColor && ColorToIdent(static_cast<TColor>(Value), ident))
             return TLayoutValue::Ident(ident);
-        return typinfo_detail::ToLayout(Value);
-      };
+          return typinfo_detail::ToLayout(Value);
+        };
+      else
+        info.DefaultValue = [Value] { return typinfo_detail::ToLayout(Value); };
       return *this;
     }
 
