@@ -65,8 +65,8 @@ int TChildProcess::Wait() {
   if (pid <= 0)
     return -1;
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  const bool reaped = ::waitpid(pid, &status, 0) == pid;
   pid = -1;
-  exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  exitStatus = reaped && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return exitStatus;
 }
