@@ -66,11 +66,16 @@ TEST(WaysOut, EachRunsTheCloseQueryOnceAndExitsNormally) {
   struct Case {
     const char* name;
     std::function<void(pid_t, xcb_window_t)> end;
+    // On a busy machine Xvfb and the toolkit at times never hand a client
+    // message on (a bare toolkit program loses it as well); the request is
+    // sent again, as a user presses the close button again. The close query
+    // must still run once.
+    bool repeated = false;
   };
   const Case cases[] = {
       {"SIGTERM", [](pid_t pid, xcb_window_t) { kill(pid, SIGTERM); }},
       {"SIGINT", [](pid_t pid, xcb_window_t) { kill(pid, SIGINT); }},
-      {"window manager close", [](pid_t, xcb_window_t w) { AskToClose(w); }},
+      {"window manager close", [](pid_t, xcb_window_t w) { AskToClose(w); }, true},
       {"window destroyed",
        [](pid_t, xcb_window_t w) { RunCommand("xdotool windowclose " + std::to_string(w)); }},
   };
@@ -89,9 +94,12 @@ TEST(WaysOut, EachRunsTheCloseQueryOnceAndExitsNormally) {
     // the process is reaped by Wait alone.
     std::atomic<bool> ended{false};
     const pid_t pid = program.Pid();
-    std::thread watchdog([&ended, pid] {
-      for (int i = 0; i < 200 && !ended; ++i)
+    std::thread watchdog([&ended, &c, pid, window] {
+      for (int i = 1; i <= 200 && !ended; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (c.repeated && i % 30 == 0 && !ended)
+          c.end(pid, window);
+      }
       if (!ended)
         kill(pid, SIGKILL);
     });
