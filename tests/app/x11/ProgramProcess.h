@@ -65,6 +65,7 @@ public:
     return -1;
   }
   bool Alive() const { return !ended && kill(pid, 0) == 0; }
+  bool Ended() const { return ended; }
   void Signal(int number) const { kill(pid, number); }
 
 private:
