@@ -30,6 +30,27 @@ inline std::string Shell(const std::string& command) {
   return run.Status == 0 ? std::move(run.Output) : std::string();
 }
 
+// The visible window of exactly that name on the display, 0 when none
+// shows within ten seconds.
+inline unsigned long VisibleWindow(const std::string& display, const std::string& name) {
+  for (int i = 0; i < 100; ++i) {
+    const std::string id = Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
+                                 name + "$' 2>/dev/null");
+    if (!id.empty())
+      return std::stoul(id);
+    std::this_thread::sleep_for(100ms);
+  }
+  return 0;
+}
+
+// The window photographed into the screenshot folder; the file's path.
+inline fs::path PhotographWindow(const std::string& display, unsigned long window,
+                                 const std::string& name) {
+  const fs::path file = ScreenshotFolder / name;
+  Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " + file.string());
+  return file;
+}
+
 // The program as a process of its own, started in its folder.
 class TProgram {
 public:

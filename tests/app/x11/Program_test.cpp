@@ -61,23 +61,12 @@ protected:
   }
 
   // The program's window, 0 when none shows within the time.
-  unsigned long WindowId() const {
-    for (int i = 0; i < 100; ++i) {
-      const std::string id =
-          Shell("DISPLAY=" + display +
-                " xdotool search --onlyvisible --name '^Welka Tidor$' 2>/dev/null");
-      if (!id.empty())
-        return std::stoul(id);
-      std::this_thread::sleep_for(100ms);
-    }
-    return 0;
-  }
+  unsigned long WindowId() const { return VisibleWindow(display, "Welka Tidor"); }
 
   // The window photographed; the number of colours its grid's rows hold (an
   // empty grid is one colour).
   int Screenshot(unsigned long window, const std::string& name) const {
-    const fs::path file = ScreenshotFolder / name;
-    Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " + file.string());
+    const fs::path file = PhotographWindow(display, window, name);
     const std::string colours =
         Shell("convert " + file.string() + " -crop 400x120+12+56 +repage -format %k info:");
     return colours.empty() ? 0 : std::stoi(colours);

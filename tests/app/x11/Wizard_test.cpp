@@ -55,16 +55,7 @@ protected:
   std::string X(const std::string& command) const {
     return Shell("DISPLAY=" + display + " xdotool " + command + " 2>/dev/null");
   }
-  // The visible window of that exact name; 0 when none shows within the time.
-  unsigned long Window(const std::string& name) const {
-    for (int i = 0; i < 100; ++i) {
-      const std::string id = X("search --onlyvisible --name '^" + name + "$'");
-      if (!id.empty())
-        return std::stoul(id);
-      std::this_thread::sleep_for(100ms);
-    }
-    return 0;
-  }
+  unsigned long Window(const std::string& name) const { return VisibleWindow(display, name); }
   void Click(unsigned long window, TSpot spot) const {
     X("mousemove --window " + std::to_string(window) + " " + std::to_string(spot.X) + " " +
       std::to_string(spot.Y) + " click 1");
@@ -76,8 +67,7 @@ protected:
   }
   void Photograph(unsigned long window, const std::string& name) const {
     std::this_thread::sleep_for(300ms);
-    Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " +
-          (ScreenshotFolder / name).string());
+    PhotographWindow(display, window, name);
   }
   // Every page of the wizard, from the source list and back.
   void PhotographEveryPage(unsigned long main, unsigned long wizard,
