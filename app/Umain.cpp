@@ -584,7 +584,7 @@ void TfrmMain::btnClearNewsClick(TObject*) {
 }
 
 void TfrmMain::perfScaleChange(TObject*) {
-  lblPerfScale->SetCaption(" " + std::to_string(perf->Scale()));
+  lblPerfScale->SetCaption(AnsiString(" ") + std::to_string(perf->Scale()));
 }
 
 // ---------------------------------------------------------------- grid
