@@ -636,7 +636,9 @@ void TfrmWizard::EnableScanConnect(bool Value) {
 }
 
 void TfrmWizard::edtUrlToScanKeyPress(TObject* Sender, char& Key) {
-  if (Key == '\r')
+  // Only one transaction may be outstanding: Enter during a scan, its
+  // verification or before its acknowledgement starts nothing.
+  if (Key == '\r' && mode == wmIdle && btnUrlScanConnect->Enabled())
     btnUrlScanConnectClick(Sender);
 }
 
