@@ -442,7 +442,7 @@ void TfrmMain::OnceASecond() {
     RequestNextSource();
   if (!timer.filterIdle && clock() - timer.lastKeyTick >= uint64_t(settings->filterDelay)) {
     SetStatusMessage(settings->texts.FilteringKeywords);
-    filter->SetKeywords(edFilter->Text());
+    filter->SetKeywords(FilterKeywords());
     RefreshNewsGrid();
     timer.filterIdle = true;
     return;
@@ -550,6 +550,13 @@ void TfrmMain::SetRunning(bool value, const AnsiString& status) {
 void TfrmMain::edFilterKeyDown(TObject*, uint16_t&, TShiftState) {
   if (edFilter->Text() == settings->texts.KeywordsPrompt)
     edFilter->SetText("");
+}
+
+AnsiString TfrmMain::FilterKeywords() const {
+  // The prompt is written into the box, by the start and by a language
+  // switch, and would otherwise filter out every item.
+  const AnsiString text = edFilter->Text();
+  return text == settings->texts.KeywordsPrompt ? AnsiString() : text;
 }
 
 void TfrmMain::edFilterChange(TObject*) {

@@ -239,6 +239,8 @@ private:
   // Play and pause: the buttons, the flag, the status and the full-mode window.
   void SetRunning(bool value, const AnsiString& status);
   void SortShownItems();
+  // The filter box's text as keywords: none while it shows the prompt.
+  AnsiString FilterKeywords() const;
   // Starts the launcher thread with the shell's "open".
   void LaunchUrl(const AnsiString& url);
   TPoint GridCellOnScreen(const TStringGrid* grid, int col, int row) const;

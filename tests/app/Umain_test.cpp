@@ -3,7 +3,10 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Usmallview.h"
 #include "app/Uvclfunctions.h"
+#include "app/Uwizard.h"
+#include "app/Uwizardhost.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
@@ -388,6 +391,36 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblNewsInfos->Caption(), "News    :        1[   2]");
   Seconds(1);
   EXPECT_EQ(form->lblMessage->Caption(), "");
+}
+
+TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
+  Make();
+  frmSmallView = new TfrmSmallView(nullptr);
+  TfrmWizard* wizard = new TfrmWizard(nullptr);
+  ConnectWizardToMain(wizard, form);
+  wizard->ApplyLanguage(form->Settings());
+  wizard->ibtnOptionsClick(nullptr);
+  Seconds(4);
+  ASSERT_EQ(form->ShownItems().size(), 2u);
+  const struct {
+    int Language;
+    AnsiString Placeholder;
+  } switches[] = {{1, "Saisissez vos mots cl\xe9s ici"}, {0, "Enter your keywords here"}};
+  for (const auto& s : switches) {
+    wizard->cbxLanguage->SetItemIndex(s.Language);
+    wizard->cbxLanguageClickCheck(nullptr);
+    Seconds(3); // well past the filter delay
+    EXPECT_EQ(form->edFilter->Text(), s.Placeholder);
+    EXPECT_EQ(frmSmallView->edtFilter->Text(), s.Placeholder);
+    EXPECT_EQ(form->ShownItems().size(), 2u) << s.Placeholder;
+    EXPECT_EQ(form->sgNews->RowCount(), 3);
+    EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3);
+  }
+  delete wizard;
+  delete frmSmallView;
+  frmSmallView = nullptr;
 }
 
 // Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
