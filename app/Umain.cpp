@@ -100,6 +100,14 @@ int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep) {
   return bucket >= 4 ? 4 : static_cast<int32_t>(bucket);
 }
 
+void SelectRowOfItem(TStringGrid* grid, const std::vector<NewsData*>& items, const NewsData* item) {
+  if (item == nullptr)
+    return;
+  const auto found = std::find(items.begin(), items.end(), item);
+  if (found != items.end())
+    grid->SetRow(static_cast<int>(found - items.begin()) + 1);
+}
+
 int CompareNewsItems(const NewsData* a, const NewsData* b) {
   int result = 0;
   switch (SortKey) {
@@ -597,6 +605,11 @@ void TfrmMain::perfScaleChange(TObject*) {
 // ---------------------------------------------------------------- grid
 
 void TfrmMain::RefreshNewsGrid() {
+  // New rows go in above the selections, which stay on their items.
+  const NewsData* selected = ItemOfRow(sgNews->Row());
+#ifdef WT_HAS_SMALLVIEW
+  const NewsData* fullSelected = frmSmallView ? frmSmallView->SelectedItem() : nullptr;
+#endif
   shownItems.clear();
   int32_t totalNews = 0, totalChanges = 0, shownNews = 0, shownChanges = 0;
   for (NewsData* item : allItems) {
@@ -618,11 +631,14 @@ void TfrmMain::RefreshNewsGrid() {
     sgNews->SetFixedRows(0);
     sgNews->SetRowCount(rows);
   }
+  SelectRowOfItem(sgNews, shownItems, selected);
 #ifdef WT_HAS_SMALLVIEW
   if (frmSmallView) {
     frmSmallView->SetNewsStat(shownChanges, shownNews, totalChanges, totalNews);
-    if (alive)
+    if (alive) {
       frmSmallView->RefreshRowCount();
+      frmSmallView->SelectItem(fullSelected);
+    }
   }
 #endif
 }

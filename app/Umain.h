@@ -59,6 +59,9 @@ TMainFiles MainFilesFromExe(const AnsiString& exePath);
 int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep);
 // The sort order of two items under SortKey and SortAscending.
 int CompareNewsItems(const NewsData* a, const NewsData* b);
+// Selects the row of item in a grid showing items from row 1; a grid whose
+// selection is on no item, or whose item is no longer listed, keeps its row.
+void SelectRowOfItem(TStringGrid* grid, const std::vector<NewsData*>& items, const NewsData* item);
 // "%-13s %4d[%4d]".
 AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total);
 // The local time as "Wed Dec  9 09:47:49 2026".

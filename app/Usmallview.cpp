@@ -152,6 +152,15 @@ void TfrmSmallView::RefreshRowCount() {
   sgNews->Invalidate();
 }
 
+const NewsData* TfrmSmallView::SelectedItem() const {
+  return listValid ? ItemOfRow(sgNews->Row()) : nullptr;
+}
+
+void TfrmSmallView::SelectItem(const NewsData* item) {
+  if (listValid && list != nullptr)
+    SelectRowOfItem(sgNews, *list, item);
+}
+
 void TfrmSmallView::SetFilterText(const AnsiString& text) {
   // Writing the same text again would only move the caret of a user typing
   // here, whose keystrokes come back this way.

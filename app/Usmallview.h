@@ -65,6 +65,9 @@ public:
   // Operations of the main window.
   void SetGridFont(TFont* font);
   void RefreshRowCount();
+  // The item of the selected row (null for none) and the row of an item.
+  const NewsData* SelectedItem() const;
+  void SelectItem(const NewsData* item);
   void SetFilterText(const AnsiString& text);
   void SetSourcesStat(int32_t a, int32_t b);
   void SetNewsStat(int32_t a, int32_t b, int32_t c, int32_t d);

@@ -564,6 +564,31 @@ TEST_F(FullModeWithMain, SwitchingBothWaysShowsOneWindowAtATime) {
   EXPECT_FALSE(full->Visible());
 }
 
+TEST_F(FullModeWithMain, SelectionsStayOnTheirItemsWhenNewsArrives) {
+  Arrive(6);
+  Mirror();
+  main->sgNews->SetRow(2);
+  full->sgNews->SetRow(5);
+  NewsData* const onMain = main->ItemOfRow(2);
+  NewsData* const onFull = main->ItemOfRow(5);
+  NewsSource* source = main->Sources()->FindSourceByName("alpha");
+  for (int i = 0; i < 2; ++i) {
+    NewsRecord record;
+    record.headline = "newer " + std::to_string(i);
+    record.link = "/newer" + std::to_string(i) + ".html";
+    record.received = Now() - (10 - i) / 86400.0;
+    source->AddNews(std::make_unique<NewsData>(source, record));
+  }
+  main->OnNewsReceived(source, 2);
+  Mirror();
+  // Both new items are newest: each selection is two rows further down.
+  ASSERT_EQ(main->ShownItems().size(), 8u);
+  EXPECT_EQ(main->ItemOfRow(main->sgNews->Row()), onMain);
+  EXPECT_EQ(main->ItemOfRow(full->sgNews->Row()), onFull);
+  EXPECT_EQ(main->sgNews->Row(), 4);
+  EXPECT_EQ(full->sgNews->Row(), 7);
+}
+
 TEST_F(FullModeWithMain, ContextMenuTakesTheRowOfTheFullModeGrid) {
   Arrive(40);
   main->btnFullModeClick(main);
