@@ -713,9 +713,11 @@ void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDra
   }
   TColor background = bucket < 4 ? NormalBkgShades[bucket] : NormalBkgColor;
   canvas->Brush()->SetStyle(bsSolid);
-  canvas->Font()->SetColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color());
   if (State.Contains(gdSelected))
     ScaleColor(NormalBkgColor, background, BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  // The two gradients may cross: each step's text is made legible on its own.
+  canvas->Font()->SetColor(
+      LegibleTextColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color(), background));
   canvas->Brush()->SetColor(background);
   canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
   if (marked)

@@ -367,8 +367,10 @@ void TfrmSmallView::DrawItemCell(TCanvas* Canvas, int ACol, int ARow, const TRec
     background = Contrasted(FullModeBkgColor);
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Brush()->SetColor(background);
-  Canvas->Font()->SetColor(settled ? (FullModeFont ? FullModeFont->Color() : clBlack)
-                                   : FullModeTextShades[bucket]);
+  // The two gradients may cross: each step's text is made legible on its own.
+  Canvas->Font()->SetColor(LegibleTextColor(
+      settled ? (FullModeFont ? FullModeFont->Color() : clBlack) : FullModeTextShades[bucket],
+      background));
 
   TImage* mark = nullptr;
   if (item != nullptr && item->kind == 1 && ACol == 2 && host != nullptr)

@@ -1010,8 +1010,11 @@ void TfrmWizard::cbNormalNewsSampleDrawItem(TWinControl* Control, int Index, TRe
   const bool full = samples == cbFullNewsSample;
   TCanvas* c = samples->Canvas();
   if (Index >= 0 && Index < ShadeCount) {
-    c->Brush()->SetColor((full ? FullModeBkgShades : NormalBkgShades)[4 - Index]);
-    c->Font()->SetColor((full ? FullModeTextShades : NormalTextShades)[4 - Index]);
+    const TColor background = (full ? FullModeBkgShades : NormalBkgShades)[4 - Index];
+    c->Brush()->SetColor(background);
+    // As the grids draw it.
+    c->Font()->SetColor(
+        LegibleTextColor((full ? FullModeTextShades : NormalTextShades)[4 - Index], background));
   }
   c->Brush()->SetStyle(bsSolid);
   c->FillRect(Rect);

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <optional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -587,6 +591,97 @@ TEST_F(FullModeWithMain, SelectionsStayOnTheirItemsWhenNewsArrives) {
   EXPECT_EQ(main->ItemOfRow(full->sgNews->Row()), onFull);
   EXPECT_EQ(main->sgNews->Row(), 4);
   EXPECT_EQ(full->sgNews->Row(), 7);
+}
+
+TEST_F(FullModeWithMain, EveryAgeStepOfBothGridsIsLegible) {
+  SourceDefinition definition;
+  definition.name = "alpha";
+  definition.url = "http://127.0.0.1:9/a.html";
+  definition.enabled = true;
+  main->Sources()->AddSource(definition);
+  NewsSource* source = main->Sources()->FindSourceByName("alpha");
+  // One item in each of the four young steps, one settled.
+  const double ages[] = {2, 7, 12, 17, 60};
+  for (double age : ages) {
+    NewsRecord record;
+    record.headline = "aged " + std::to_string(age);
+    record.link = "/" + std::to_string(age) + ".html";
+    record.received = Now() - age / 86400.0;
+    source->AddNews(std::make_unique<NewsData>(source, record));
+  }
+  main->OnNewsReceived(source, 5);
+  Mirror();
+  // No text colour: the installed colours as the settings load them.
+  const struct {
+    std::optional<TColor> Text;
+    TColor Background;
+  } schemes[] = {
+      {std::nullopt, 0},
+      {RGB(128, 128, 128), RGB(255, 255, 255)}, // grey on white
+      {RGB(255, 255, 255), RGB(255, 255, 0)},   // white on yellow
+      {RGB(0, 0, 128), RGB(0, 0, 96)},          // navy on darker navy
+      {RGB(200, 30, 30), RGB(200, 30, 30)},     // text as the background
+  };
+  // The most frequent colour of a headline cell above its separator line is
+  // the background; the most frequent other one, the text.
+  const auto cellColours = [](TStringGrid* grid, int row) {
+    const TRect r = grid->CellRect(2, row);
+    std::map<COLORREF, int> counts;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, grid->Impl()->Surface());
+    for (int y = r.Top; y < r.Bottom - 1; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        ++counts[GetPixel(dc, x, y)];
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    std::vector<std::pair<int, COLORREF>> byCount;
+    for (const auto& [colour, count] : counts)
+      byCount.push_back({count, colour});
+    std::sort(byCount.rbegin(), byCount.rend());
+    EXPECT_GE(byCount.size(), 2u);
+    return std::pair<COLORREF, COLORREF>{byCount[0].second,
+                                         byCount.size() > 1 ? byCount[1].second : 0};
+  };
+  for (const auto& scheme : schemes) {
+    main->Settings()->Load();
+    if (scheme.Text) {
+      for (TFont* font : {NormalFont.get(), FullModeFont.get()})
+        font->SetColor(*scheme.Text);
+      NormalBkgColor = FullModeBkgColor = scheme.Background;
+      MakeColorGradient(NormalBkgColor, NormalBkgShades, 5, 0);
+      MakeColorGradient(FullModeBkgColor, FullModeBkgShades, 5, 0);
+      MakeColorGradient(*scheme.Text, NormalTextShades, 5, 0);
+      MakeColorGradient(*scheme.Text, FullModeTextShades, 5, 0);
+    }
+    main->SetGridFont(NormalFont.get());
+    full->SetGridFont(FullModeFont.get());
+    for (const bool fullMode : {false, true}) {
+      if (fullMode)
+        main->btnFullModeClick(main);
+      Mirror();
+      Pump();
+      TStringGrid* grid = fullMode ? full->sgNews : main->sgNews;
+      // Each row once selected, the others not.
+      for (int selected = 1; selected <= 5; ++selected) {
+        grid->SetRow(selected);
+        grid->Repaint();
+        for (int row = 1; row <= 5; ++row) {
+          const auto [background, text] = cellColours(grid, row);
+          EXPECT_GE(ContrastRatio(text, background), 4.5)
+              << std::hex << scheme.Background << (fullMode ? " full" : " main") << ", row " << row
+              << (row == selected ? " selected" : "") << ": " << text << " on " << background;
+          // A legible colour of the scheme's own is kept.
+          if (scheme.Text && row == 5 && row != selected &&
+              ContrastRatio(*scheme.Text, scheme.Background) >= 4.5) {
+            EXPECT_EQ(text, ColorToRGB(*scheme.Text));
+          }
+        }
+      }
+      if (fullMode)
+        full->btnSwitchToNormalModeClick(full->btnSwitchToNormalMode);
+    }
+  }
+  main->Settings()->Load();
 }
 
 TEST_F(FullModeWithMain, ContextMenuTakesTheRowOfTheFullModeGrid) {
