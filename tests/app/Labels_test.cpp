@@ -4,6 +4,7 @@
 // photographed in both languages by the tests under an X server.
 #include "app/Umain.h"
 #include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
 #include "app/Uwizard.h"
 #include "app/Uwizardhost.h"
 #include "engine/Chttpthread.h"
@@ -77,6 +78,7 @@ TEST(Labels, FitTheirTextInBothGridWindowsAndLanguages) {
   main->bipPlayer->SetEnabled(false);
   frmMain = main;
   frmSmallView = new TfrmSmallView(nullptr);
+  ConnectSmallViewToMain(frmSmallView);
   auto* wizard = new TfrmWizard(nullptr);
   ConnectWizardToMain(wizard, main);
   wizard->ApplyLanguage(main->Settings());

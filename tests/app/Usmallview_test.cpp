@@ -1,4 +1,5 @@
 #include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
 
 #include "app/Umain.h"
 #include "app/Uvclfunctions.h"
@@ -517,6 +518,7 @@ protected:
     main->bipPlayer->SetEnabled(false);
     frmMain = main;
     full = new TfrmSmallView(nullptr);
+    ConnectSmallViewToMain(full);
     frmSmallView = full;
     main->Show();
     Pump();
