@@ -529,22 +529,33 @@ protected:
     StopAllTransactions();
     Pump();
   }
-  // count items from one source, the last made first in the list.
-  void Arrive(int count) {
-    SourceDefinition definition;
-    definition.name = "alpha";
-    definition.url = "http://127.0.0.1:9/a.html";
-    definition.enabled = true;
-    main->Sources()->AddSource(definition);
+  // Items of the one source, received the given seconds ago, reported
+  // together; the last made first in the list when their times are equal.
+  void Receive(const std::string& prefix, const std::vector<double>& ages) {
     NewsSource* source = main->Sources()->FindSourceByName("alpha");
-    for (int i = 0; i < count; ++i) {
+    if (source == nullptr) {
+      SourceDefinition definition;
+      definition.name = "alpha";
+      definition.url = "http://127.0.0.1:9/a.html";
+      definition.enabled = true;
+      main->Sources()->AddSource(definition);
+      source = main->Sources()->FindSourceByName("alpha");
+    }
+    for (size_t i = 0; i < ages.size(); ++i) {
       NewsRecord record;
-      record.headline = "item " + std::to_string(i);
-      record.link = "/n" + std::to_string(i) + ".html";
-      record.received = Now() - (600 + i) / 86400.0;
+      record.headline = prefix + " " + std::to_string(i);
+      record.link = "/" + prefix + std::to_string(i) + ".html";
+      record.received = Now() - ages[i] / 86400.0;
       source->AddNews(std::make_unique<NewsData>(source, record));
     }
-    main->OnNewsReceived(source, count);
+    main->OnNewsReceived(source, static_cast<int32_t>(ages.size()));
+  }
+  // count items ten minutes old.
+  void Arrive(int count) {
+    std::vector<double> ages;
+    for (int i = 0; i < count; ++i)
+      ages.push_back(600 + i);
+    Receive("item", ages);
   }
   // The main window's once-a-second mirror.
   void Mirror() {
@@ -577,15 +588,7 @@ TEST_F(FullModeWithMain, SelectionsStayOnTheirItemsWhenNewsArrives) {
   full->sgNews->SetRow(5);
   NewsData* const onMain = main->ItemOfRow(2);
   NewsData* const onFull = main->ItemOfRow(5);
-  NewsSource* source = main->Sources()->FindSourceByName("alpha");
-  for (int i = 0; i < 2; ++i) {
-    NewsRecord record;
-    record.headline = "newer " + std::to_string(i);
-    record.link = "/newer" + std::to_string(i) + ".html";
-    record.received = Now() - (10 - i) / 86400.0;
-    source->AddNews(std::make_unique<NewsData>(source, record));
-  }
-  main->OnNewsReceived(source, 2);
+  Receive("newer", {10, 9});
   Mirror();
   // Both new items are newest: each selection is two rows further down.
   ASSERT_EQ(main->ShownItems().size(), 8u);
@@ -596,22 +599,8 @@ TEST_F(FullModeWithMain, SelectionsStayOnTheirItemsWhenNewsArrives) {
 }
 
 TEST_F(FullModeWithMain, EveryAgeStepOfBothGridsIsLegible) {
-  SourceDefinition definition;
-  definition.name = "alpha";
-  definition.url = "http://127.0.0.1:9/a.html";
-  definition.enabled = true;
-  main->Sources()->AddSource(definition);
-  NewsSource* source = main->Sources()->FindSourceByName("alpha");
   // One item in each of the four young steps, one settled.
-  const double ages[] = {2, 7, 12, 17, 60};
-  for (double age : ages) {
-    NewsRecord record;
-    record.headline = "aged " + std::to_string(age);
-    record.link = "/" + std::to_string(age) + ".html";
-    record.received = Now() - age / 86400.0;
-    source->AddNews(std::make_unique<NewsData>(source, record));
-  }
-  main->OnNewsReceived(source, 5);
+  Receive("aged", {2, 7, 12, 17, 60});
   Mirror();
   // No text colour: the installed colours as the settings load them.
   const struct {
