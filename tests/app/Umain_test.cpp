@@ -3,7 +3,10 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Usmallview.h"
 #include "app/Uvclfunctions.h"
+#include "app/Uwizard.h"
+#include "app/Uwizardhost.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
@@ -390,6 +393,36 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblMessage->Caption(), "");
 }
 
+TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
+  Make();
+  frmSmallView = new TfrmSmallView(nullptr);
+  TfrmWizard* wizard = new TfrmWizard(nullptr);
+  ConnectWizardToMain(wizard, form);
+  wizard->ApplyLanguage(form->Settings());
+  wizard->ibtnOptionsClick(nullptr);
+  Seconds(4);
+  ASSERT_EQ(form->ShownItems().size(), 2u);
+  const struct {
+    int Language;
+    AnsiString Placeholder;
+  } switches[] = {{1, "Saisissez vos mots cl\xe9s ici"}, {0, "Enter your keywords here"}};
+  for (const auto& s : switches) {
+    wizard->cbxLanguage->SetItemIndex(s.Language);
+    wizard->cbxLanguageClickCheck(nullptr);
+    Seconds(3); // well past the filter delay
+    EXPECT_EQ(form->edFilter->Text(), s.Placeholder);
+    EXPECT_EQ(frmSmallView->edtFilter->Text(), s.Placeholder);
+    EXPECT_EQ(form->ShownItems().size(), 2u) << s.Placeholder;
+    EXPECT_EQ(form->sgNews->RowCount(), 3);
+    EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3);
+  }
+  delete wizard;
+  delete frmSmallView;
+  frmSmallView = nullptr;
+}
+
 // Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
 TEST_F(MainWindow, FilterAndBeepKeepWorkingAfterWeeksOfUptime) {
   WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
@@ -516,68 +549,6 @@ TEST_F(MainWindow, HeaderDoubleClickSortsAndFlips) {
   }
   form->SortNewsList(1, true);
   EXPECT_EQ(form->ShownItems()[0]->dateText, "2026-12-01");
-}
-
-TEST(MainGrid, SortOrderByEachKeyWithTheSerialTieBreak) {
-  NewsSource alphaSource(nullptr), betaSource(nullptr);
-  alphaSource.name = "alpha";
-  betaSource.name = "beta";
-  auto make = [](NewsSource* s, double received, const char* date, const char* headline) {
-    NewsRecord r;
-    r.received = received;
-    r.dateText = date;
-    r.headline = headline;
-    return std::make_unique<NewsData>(s, r);
-  };
-  const auto first = make(&alphaSource, 100.5, "2026-12-01", "Same");
-  const auto second = make(&betaSource, 100.5, "2026-12-01", "Same");
-  const auto later = make(&alphaSource, 100.7, "2026-11-30", "Another");
-  struct Case {
-    int key;
-    bool ascending;
-    const NewsData* a;
-    const NewsData* b;
-    int sign;
-  };
-  const Case cases[] = {
-      {0, true, first.get(), second.get(), -1}, // equal times: the earlier-made first
-      {0, true, later.get(), first.get(), 1},   //
-      {0, false, later.get(), first.get(), -1}, // descending: newest first
-      {1, true, later.get(), first.get(), -1},  // as text
-      {1, true, first.get(), second.get(), -1}, // equal dates: serials
-      {2, true, second.get(), later.get(), 1},  // beta after alpha
-      {2, true, first.get(), later.get(), -1},  // same source: serials
-      {3, true, first.get(), second.get(), 0},  // equal headlines
-      {3, false, later.get(), first.get(), 1},  //
-      {7, true, first.get(), later.get(), 0},   // no such key
-  };
-  for (const Case& c : cases) {
-    SortKey = c.key;
-    SortAscending = c.ascending;
-    const int result = CompareNewsItems(c.a, c.b);
-    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.key << " " << c.a->headline;
-  }
-  SortKey = 0;
-  SortAscending = false;
-}
-
-TEST(MainGrid, AgeBuckets) {
-  const TDateTime now = 46000.5;
-  const double second = 1.0 / 86400;
-  struct Case {
-    double ageSeconds;
-    int bucket;
-  };
-  const Case cases[] = {
-      {0, 0}, {3, 0}, {6, 1}, {12, 2}, {19, 3}, {21, 4}, {25, 4}, {86400 + 3, 0}, {-30, 0},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(AgeBucket(now - c.ageSeconds * second, now, 5), c.bucket) << c.ageSeconds;
-}
-
-TEST(MainGrid, CounterLines) {
-  EXPECT_EQ(CounterLine("Sources :", 3, 5), "Sources :        3[   5]");
-  EXPECT_EQ(CounterLine("News    :", 12345, 0), "News    :     12345[   0]");
 }
 
 TEST(MainFiles, BesideTheExecutable) {
