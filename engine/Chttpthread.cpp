@@ -581,8 +581,10 @@ int CHTTPTransaction::ProcessResponse() {
       if (redirect == rdOtherScheme) {
         const AnsiString message = "Redirected to another scheme than http: " + redirectUrl;
         SetErrorRecord(13, 0, message.c_str());
-      } else if (redirect == rdNoLocation || redirectCount >= MaxRedirects) {
+      } else if (redirect == rdNoLocation) {
         SetErrorRecord(13, 0, "Redirected but no location.");
+      } else if (redirectCount >= MaxRedirects) {
+        SetErrorRecord(13, 0, "Too many redirects: more than 10.");
       } else {
         outcome = roRedirect;
       }

@@ -289,13 +289,16 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
   struct Case {
     std::string response;
     int connections;
+    std::string message;
   };
+  const std::string noLocation = "Redirected but no location.";
   const Case cases[] = {
-      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1},
-      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1},
-      {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1, noLocation},
+      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1, noLocation},
+      {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1, noLocation},
       // A loop: the same page again and again; ten redirects are followed.
-      {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11},
+      {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11,
+       "Too many redirects: more than 10."},
   };
   for (const auto& c : cases) {
     TScriptedServer server;
@@ -305,7 +308,7 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     EXPECT_EQ(outcome.Status, -2);
     EXPECT_EQ(outcome.ErrorClass, 13);
     EXPECT_EQ(outcome.ErrorCode, 0);
-    EXPECT_EQ(outcome.ErrorMessage, "Redirected but no location.");
+    EXPECT_EQ(outcome.ErrorMessage, c.message);
     EXPECT_EQ(server.Connections(), c.connections);
   }
 }
