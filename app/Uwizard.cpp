@@ -468,11 +468,7 @@ bool TfrmWizard::StartFetch(const AnsiString& Url) {
   if (transaction == nullptr)
     return false;
   transaction->SetUrl(Url.c_str());
-  AnsiString proxyHost, proxyPort;
-  if (ProxyConfig == nullptr ||
-      ProxyConfig->GetProxyForUrl(Url, proxyHost, proxyPort, ProxyScriptPath) == pkDirect)
-    proxyHost = proxyPort = "";
-  transaction->SetProxy(proxyHost.c_str(), proxyPort.c_str());
+  transaction->SetProxyLookup(ProxyLookup());
   transaction->SetCallback(testListener.get());
   transaction->SetTimeOut(httpTimeOut);
   transaction->Start();

@@ -267,6 +267,13 @@ void CHTTPTransaction::SetTimeOut(int milliseconds) {
 }
 
 void CHTTPTransaction::Execute() {
+  if (proxyLookup) {
+    AnsiString proxyHost, proxyPort;
+    proxyLookup(url.get(), proxyHost, proxyPort, [this] { return Terminated(); });
+    if (Terminated())
+      return;
+    SetProxy(proxyHost.c_str(), proxyPort.c_str());
+  }
   RunTransaction(url.get());
 }
 

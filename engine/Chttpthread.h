@@ -3,6 +3,7 @@
 // outcome to a listener on the main thread; transactions come from a
 // process-wide pool of 10 and free themselves when their thread ends.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,13 @@ public:
   void SetProxy(const char* host, const char* port);
   void SetTimeOut(int milliseconds);
   void SetCallback(CHttpCallback* callback) { listener = callback; }
+  // The proxy of a URL, host empty for a direct connection; cancelled tells
+  // when the transaction was told to terminate.
+  using TProxyLookup = std::function<void(const char* url, AnsiString& host, AnsiString& port,
+                                          const std::function<bool()>& cancelled)>;
+  // In place of SetProxy: the worker asks lookup before it connects, so a
+  // slow proxy script never holds up the thread that starts the request.
+  void SetProxyLookup(TProxyLookup lookup) { proxyLookup = std::move(lookup); }
 
   // The whole transaction on the calling thread; 0 on success, otherwise an
   // error class, a socket error code, 9, or 10 when told to terminate.
@@ -130,6 +138,7 @@ private:
   unsigned resultHeaderLength = 0;
   int status = -1;
   CHttpCallback* listener = nullptr;
+  TProxyLookup proxyLookup;
 };
 
 constexpr int TransactionPoolSize = 10;

@@ -65,14 +65,33 @@ AnsiString PageFromBody(const char* body, size_t length) {
 CHttpProxyConfig* ProxyConfig = nullptr;
 AnsiString ProxyScriptPath;
 
+namespace {
+// Shared with the lookups handed to transactions: a worker still asking
+// keeps the configuration alive after DeleteProxyConfig.
+std::shared_ptr<CHttpProxyConfig> SharedProxyConfig;
+} // namespace
+
 void CreateProxyConfig() {
-  if (!ProxyConfig)
-    ProxyConfig = new CHttpProxyConfig();
+  if (SharedProxyConfig)
+    return;
+  SharedProxyConfig = std::make_shared<CHttpProxyConfig>();
+  ProxyConfig = SharedProxyConfig.get();
+}
+
+CHTTPTransaction::TProxyLookup ProxyLookup() {
+  if (!SharedProxyConfig)
+    return nullptr;
+  return [config = SharedProxyConfig,
+          scriptPath = ProxyScriptPath](const char* url, AnsiString& host, AnsiString& port,
+                                        const std::function<bool()>& cancelled) {
+    if (config->GetProxyForUrl(url, host, port, scriptPath, cancelled) == pkDirect)
+      host = port = "";
+  };
 }
 
 void DeleteProxyConfig() {
-  delete ProxyConfig;
   ProxyConfig = nullptr;
+  SharedProxyConfig.reset();
 }
 
 NewsCallback::NewsCallback(NewsSource* source) : owner(source) {
@@ -98,11 +117,7 @@ int NewsSource::StartRequest() {
   if (!transaction)
     return 0;
   transaction->SetUrl(url.c_str());
-  AnsiString proxyHost, proxyPort;
-  if (!ProxyConfig ||
-      ProxyConfig->GetProxyForUrl(url, proxyHost, proxyPort, ProxyScriptPath) == pkDirect)
-    proxyHost = proxyPort = "";
-  transaction->SetProxy(proxyHost.c_str(), proxyPort.c_str());
+  transaction->SetProxyLookup(ProxyLookup());
   transaction->SetCallback(listener.get());
   busy = true;
   lastRequest = Now();

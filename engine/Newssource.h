@@ -181,3 +181,7 @@ extern CHttpProxyConfig* ProxyConfig;
 extern AnsiString ProxyScriptPath;
 void CreateProxyConfig();
 void DeleteProxyConfig();
+// What a transaction asks on its worker for the proxy of its URL: the
+// process-wide proxy configuration with the script path; null (direct)
+// without a configuration.
+CHTTPTransaction::TProxyLookup ProxyLookup();

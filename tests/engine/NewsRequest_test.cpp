@@ -253,4 +253,62 @@ TEST_F(NewsRequestTest, NoResultReachesASourceThatIsGone) {
   EXPECT_TRUE(updater.Reports.empty());
 }
 
+// A proxy script is downloaded and run on the workers: a script server slow
+// to answer or a script that never returns holds up only the request, never
+// the thread that starts it, and the request still takes the route the
+// script gives once it has answered.
+TEST_F(NewsRequestTest, AProxyScriptNeverHoldsUpTheRequestStart) {
+  struct Case {
+    const char* Name;
+    std::string Script; // "{proxy}" stands for the proxy's host and port
+    int ScriptDelayMs;
+    bool ThroughProxy;
+  };
+  const Case cases[] = {
+      {"slow script server", "function FindProxyForURL(u, h) { return 'PROXY {proxy}'; }", 3000,
+       true},
+      {"looping script", "function FindProxyForURL(u, h) { for (;;) {} }", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    updater.Reports.clear();
+    TScriptedServer site, proxy, scripts;
+    const std::string page = OkHeader + "\r\n\r\n" + DatedTablePage(c.Name, 8);
+    site.Add({.Bytes = page});
+    proxy.Add({.Bytes = page});
+    std::string script = c.Script;
+    if (const size_t at = script.find("{proxy}"); at != std::string::npos)
+      script.replace(at, 7, proxy.HostPort());
+    scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n" + script, .DelayMs = c.ScriptDelayMs});
+    CreateProxyConfig();
+    const DWORD start = GetTickCount();
+    ProxyConfig->SetProxySettings(false, true, scripts.Url("proxy.pac").c_str(), false, "", "");
+    source.SetUrl(site.Url("front.html"));
+    EXPECT_EQ(source.StartRequest(), 0);
+    EXPECT_LT(GetTickCount() - start, 250u);
+    DeleteProxyConfig();
+    ASSERT_TRUE(ServeUntil([&] { return !updater.Reports.empty(); }, 20000));
+    EXPECT_EQ(updater.Reports, std::vector<int>{8});
+    EXPECT_EQ(proxy.Connections(), c.ThroughProxy ? 1 : 0);
+    EXPECT_EQ(site.Connections(), c.ThroughProxy ? 0 : 1);
+  }
+}
+
+// A request whose script server stalls ends at once when told to, without a
+// report: closing the program never waits for the script.
+TEST_F(NewsRequestTest, StoppingARequestThatWaitsForItsScriptIsPrompt) {
+  TScriptedServer scripts;
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 30000});
+  CreateProxyConfig();
+  ProxyConfig->SetProxySettings(false, true, scripts.Url("proxy.pac").c_str(), false, "", "");
+  source.SetUrl("http://127.0.0.1:9/front.html");
+  const DWORD start = GetTickCount();
+  source.StartRequest();
+  ASSERT_TRUE(scripts.WaitForConnections(1));
+  StopAllTransactions();
+  DeleteProxyConfig();
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  EXPECT_TRUE(updater.Reports.empty());
+}
+
 } // namespace
