@@ -85,23 +85,13 @@ AnsiString CleanName(AnsiString name) {
   return Trim(name);
 }
 
-// The page text of a completion: a decoded body when the coding is known
-// and decoding gave something, else the body as it came; nothing for a
-// failure.
+// The page text of a completion, shown as far as it can be read.
 AnsiString PageOfResponse(int status, const char* body, unsigned bodyLength, const char* header,
                           unsigned headerLength) {
-  if (status != 0 || body == nullptr)
-    return "";
-  const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
-  if (coding > 0) {
-    std::unique_ptr<char[]> decoded;
-    int decodedLength = 0;
-    CHttpDecompressor decompressor;
-    decompressor.DecodeContent(coding, body, static_cast<int>(bodyLength), decoded, decodedLength);
-    if (decoded)
-      return PageFromBody(decoded.get(), static_cast<size_t>(decodedLength));
-  }
-  return PageFromBody(body, bodyLength);
+  AnsiString page;
+  ::PageOfResponse({status, body, bodyLength, header, headerLength, nullptr, 0}, prWhatCanBeShown,
+                   page);
+  return page;
 }
 
 } // namespace

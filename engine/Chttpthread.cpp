@@ -641,15 +641,19 @@ bool CHTTPTransaction::BodyIsWhole() {
       return false;
     }
   }
+  decodedBody.reset();
+  decodedBodyLength = 0;
   const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
   if (coding != ccGzip && coding != ccDeflate)
     return true;
-  std::unique_ptr<char[]> decoded;
   int decodedLength = 0;
   AnsiString problem;
-  if (CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
-                                        decodedLength, &problem) == 0)
+  if (CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decodedBody,
+                                        decodedLength, &problem) == 0) {
+    decodedBodyLength = static_cast<unsigned>(decodedLength);
     return true;
+  }
+  decodedBody.reset();
   SetError(14, 0, "Error, damaged %s body: %s.", coding == ccGzip ? "gzip" : "deflate",
            problem.c_str());
   return false;
@@ -749,9 +753,17 @@ void CHTTPTransaction::Notify(int newStatus) {
   Synchronize([this] {
     if (Terminated() || !listener)
       return;
-    const bool ok = status == 0;
-    listener->OnHttpEvent(status, ok ? resultBody.get() : nullptr, ok ? resultBodyLength : 0,
-                          ok ? resultHeader.get() : nullptr, ok ? resultHeaderLength : 0);
+    THttpResponse response;
+    response.Status = status;
+    if (status == 0)
+      response = {status,
+                  resultBody.get(),
+                  resultBodyLength,
+                  resultHeader.get(),
+                  resultHeaderLength,
+                  decodedBody.get(),
+                  decodedBodyLength};
+    listener->OnHttpResponse(response);
   });
 }
 

@@ -12,6 +12,20 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Sysutils.h"
 
+// A completion as the worker hands it over: the status and, on success, the
+// transaction's result copies of body and header (each NUL-terminated, the
+// lengths without the NUL) and, for a gzip or deflate body, the page the
+// worker inflated from it (null otherwise). Valid only during the call.
+struct THttpResponse {
+  int Status = -1;
+  const char* Body = nullptr;
+  unsigned BodyLength = 0;
+  const char* Header = nullptr;
+  unsigned HeaderLength = 0;
+  const char* Decoded = nullptr;
+  unsigned DecodedLength = 0;
+};
+
 // The listener of a transaction, called on the main thread. status: 0 success
 // (HTTP 200, after any redirects), -1 transport, URL or parse failure, -2 an
 // HTTP status that is not handled. For -1 and -2 body and header are null with
@@ -21,6 +35,12 @@ class CHttpCallback {
 public:
   virtual void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                            unsigned headerLength) = 0;
+  // The completion with the page the worker decoded; a listener that wants
+  // no decoded page is called as OnHttpEvent.
+  virtual void OnHttpResponse(const THttpResponse& response) {
+    OnHttpEvent(response.Status, response.Body, response.BodyLength, response.Header,
+                response.HeaderLength);
+  }
   virtual ~CHttpCallback() = default;
 };
 
@@ -136,6 +156,10 @@ private:
   unsigned resultBodyLength = 0;
   std::unique_ptr<char[]> resultHeader;
   unsigned resultHeaderLength = 0;
+  // A compressed body inflated while its soundness was checked, handed over
+  // with it so that it is inflated only once.
+  std::unique_ptr<char[]> decodedBody;
+  unsigned decodedBodyLength = 0;
   int status = -1;
   CHttpCallback* listener = nullptr;
   TProxyLookup proxyLookup;

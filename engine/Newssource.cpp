@@ -62,6 +62,33 @@ AnsiString PageFromBody(const char* body, size_t length) {
   return page;
 }
 
+bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& page) {
+  if (response.Status != 0 || (rule == prWhatCanBeShown && response.Body == nullptr))
+    return false;
+  if (response.Decoded != nullptr) {
+    SetPageFromBody(page, response.Decoded, response.DecodedLength);
+    return true;
+  }
+  const int coding = GetContentEncoding(response.Header, static_cast<int>(response.HeaderLength));
+  if (coding == ccIdentity || (coding == ccUnknown && rule == prWhatCanBeShown)) {
+    SetPageFromBody(page, response.Body, response.BodyLength);
+    return true;
+  }
+  if (coding == ccUnknown)
+    return false;
+  std::unique_ptr<char[]> decoded;
+  int decodedLength = 0;
+  const bool whole = CHttpDecompressor().DecodeContent(coding, response.Body,
+                                                       static_cast<int>(response.BodyLength),
+                                                       decoded, decodedLength) == 0;
+  // Half a page would pass the change gate and lose the items of the other
+  // half; the wizard still shows it.
+  if (!whole && rule == prWholePageOnly)
+    return false;
+  SetPageFromBody(page, decoded.get(), static_cast<size_t>(decodedLength));
+  return true;
+}
+
 CHttpProxyConfig* ProxyConfig = nullptr;
 AnsiString ProxyScriptPath;
 
@@ -106,6 +133,11 @@ void NewsCallback::OnHttpEvent(int status, const char* body, unsigned bodyLength
                                const char* header, unsigned headerLength) {
   if (owner)
     owner->OnHttpEvent(status, body, bodyLength, header, headerLength);
+}
+
+void NewsCallback::OnHttpResponse(const THttpResponse& response) {
+  if (owner)
+    owner->OnHttpResponse(response);
 }
 
 int NewsSource::StartRequest() {
@@ -160,22 +192,11 @@ bool NewsSource::IsDue(int32_t interval) const {
 
 void NewsSource::OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                              unsigned headerLength) {
-  bool ok = false;
-  if (status == 0) {
-    const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
-    if (coding == ccDeflate || coding == ccGzip) {
-      std::unique_ptr<char[]> decoded;
-      int decodedLength = 0;
-      // A stream that is not whole is a failed request: half a page would
-      // pass the change gate and lose the items of the other half.
-      ok = CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
-                                             decodedLength) == 0;
-      SetPageFromBody(pageText, decoded.get(), ok ? decodedLength : 0);
-    } else if (coding == ccIdentity) {
-      SetPageFromBody(pageText, body, bodyLength);
-      ok = true;
-    }
-  }
+  OnHttpResponse({status, body, bodyLength, header, headerLength, nullptr, 0});
+}
+
+void NewsSource::OnHttpResponse(const THttpResponse& response) {
+  const bool ok = PageOfResponse(response, prWholePageOnly, pageText);
   busy = false;
   if (!ok) {
     if (notifier)

@@ -23,6 +23,9 @@ struct THttpOutcome {
   int Status = 99;
   bool BodyIsNull = true, HeaderIsNull = true;
   std::string Body, Header;
+  // The page the worker inflated from a compressed body.
+  bool DecodedIsNull = true;
+  std::string Decoded;
   int ErrorClass = 0, ErrorCode = 0;
   std::string ErrorMessage;
   DWORD ElapsedMs = 0;
@@ -48,6 +51,12 @@ public:
     outcome_.ErrorClass = transaction_->ErrorClass();
     outcome_.ErrorCode = transaction_->ErrorCode();
     outcome_.ErrorMessage = transaction_->ErrorMessage();
+  }
+  void OnHttpResponse(const THttpResponse& response) override {
+    outcome_.DecodedIsNull = !response.Decoded;
+    outcome_.Decoded =
+        response.Decoded ? std::string(response.Decoded, response.DecodedLength) : "";
+    CHttpCallback::OnHttpResponse(response);
   }
 
 private:
@@ -337,6 +346,7 @@ TEST(HttpTransaction, BodiesCutShortFail) {
       {"cut deflate page", "Content-Encoding: deflate\r\n", zlib.substr(0, zlib.size() / 2),
        "Error, damaged deflate body: "},
       {"whole deflate page", "Content-Encoding: deflate\r\n", zlib, ""},
+      {"whole gzip page", "Content-Encoding: gzip\r\n", gzip, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -346,6 +356,10 @@ TEST(HttpTransaction, BodiesCutShortFail) {
     if (c.Message.empty()) {
       EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
       EXPECT_TRUE(outcome.Body == c.Body);
+      // A compressed body comes with the page the worker inflated once.
+      const bool compressed = c.Fields.find("Encoding") != std::string::npos;
+      EXPECT_EQ(outcome.DecodedIsNull, !compressed);
+      EXPECT_TRUE(outcome.Decoded == (compressed ? page : ""));
       continue;
     }
     EXPECT_EQ(outcome.Status, -1);

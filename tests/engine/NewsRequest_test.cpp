@@ -18,6 +18,7 @@
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/support/Compress.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
@@ -148,6 +149,78 @@ TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
 // A server that stops halfway through its page: the request fails, the change
 // gate keeps no fingerprint of half a page, and the whole page, once it
 // comes, is new and gives all its items.
+// One road from a response to its page, with the source's rule (a whole
+// page or none) and the wizard's (whatever can be shown).
+TEST(PageOfResponse, TheSourcesAndTheWizardsRules) {
+  // Letters that hardly compress, so half of the stream still decodes to
+  // a good part of the page.
+  std::string letters;
+  for (uint32_t x = 1; letters.size() < 200000;) {
+    x = x * 1103515245u + 12345u;
+    letters += static_cast<char>('a' + (x >> 16) % 26);
+  }
+  const std::string page = "<p>" + letters + std::string(1, '\0') + "b</p>";
+  const std::string blanked = "<p>" + letters + " b</p>";
+  const std::string gzip = Gzip(page);
+  const std::string gzipHeader = "HTTP/1.0 200 OK\r\nContent-Encoding: gzip";
+  const std::string worker = "the worker's page";
+  struct Case {
+    const char* Name;
+    int Status;
+    std::string Header, Body;
+    const std::string* Decoded;
+    bool WholeGives;
+    std::string WholePage;
+    bool ShownGives;
+    std::string ShownPage; // for a damaged stream: what was decoded before the fault
+  };
+  const Case cases[] = {
+      {"plain", 0, OkHeader, page, nullptr, true, blanked, true, blanked},
+      {"gzip the worker inflated", 0, gzipHeader, gzip, &worker, true, worker, true, worker},
+      {"gzip inflated here", 0, gzipHeader, gzip, nullptr, true, blanked, true, blanked},
+      {"deflate", 0, "HTTP/1.0 200 OK\r\nContent-Encoding: deflate", Compress(page, ZlibBits),
+       nullptr, true, blanked, true, blanked},
+      {"unknown coding", 0, "HTTP/1.0 200 OK\r\nContent-Encoding: br", page, nullptr, false,
+       "stale", true, blanked},
+      {"damaged gzip", 0, gzipHeader, gzip.substr(0, gzip.size() / 2), nullptr, false, "stale",
+       true, ""},
+      {"failure", -1, "", "", nullptr, false, "stale", false, "stale"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    THttpResponse response{c.Status,
+                           c.Status == 0 ? c.Body.data() : nullptr,
+                           static_cast<unsigned>(c.Body.size()),
+                           c.Status == 0 ? c.Header.data() : nullptr,
+                           static_cast<unsigned>(c.Header.size()),
+                           c.Decoded ? c.Decoded->data() : nullptr,
+                           c.Decoded ? static_cast<unsigned>(c.Decoded->size()) : 0u};
+    AnsiString whole = "stale", shown = "stale";
+    EXPECT_EQ(PageOfResponse(response, prWholePageOnly, whole), c.WholeGives);
+    EXPECT_TRUE(whole == c.WholePage);
+    EXPECT_EQ(PageOfResponse(response, prWhatCanBeShown, shown), c.ShownGives);
+    if (c.ShownPage.empty()) {
+      EXPECT_GT(shown.size(), 1000u);
+      EXPECT_LT(shown.size(), blanked.size());
+      EXPECT_TRUE(blanked.starts_with(shown));
+    } else {
+      EXPECT_TRUE(shown == c.ShownPage);
+    }
+  }
+}
+
+// A source reads the page the worker inflated and never inflates the body
+// again.
+TEST_F(NewsRequestTest, ASourceTakesThePageTheWorkerInflated) {
+  const std::string page = DatedTablePage("Inflated", 8);
+  const std::string header = OkHeader + "\r\nContent-Encoding: gzip";
+  const std::string notAStream = "not a gzip stream";
+  source.OnHttpResponse({0, notAStream.data(), static_cast<unsigned>(notAStream.size()),
+                         header.data(), static_cast<unsigned>(header.size()), page.data(),
+                         static_cast<unsigned>(page.size())});
+  EXPECT_EQ(updater.Reports, std::vector<int>{8});
+}
+
 TEST_F(NewsRequestTest, APageCutShortIsAFailedRequest) {
   const std::string page = DatedTablePage("Served", 8);
   const std::string zipped = Gzip(page);
