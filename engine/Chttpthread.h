@@ -44,12 +44,32 @@ public:
   virtual ~CHttpCallback() = default;
 };
 
+// The classes of a transaction's error record. Classes 10, 11 and 13 are
+// notified as status -2, all others as -1.
+enum THttpErrorClass : int {
+  hcSocket = 1, // a socket call, the receive or its buffer failed
+  hcUrlEmpty = 2,
+  hcUrlTooLong = 3,
+  hcNoProxyHost = 5,
+  hcSchemeParse = 6, // ":/" not followed by a second '/'
+  hcBadHost = 7,     // an empty host, or one that does not resolve
+  hcBadPort = 8,
+  hcUnknownOutcome = 9,
+  hcHttpStatus = 10, // a status of 1xx to 3xx not handled, or not in the table
+  hcHttpError = 11,  // a status of 4xx or 5xx
+  hcNoHeader = 12,
+  hcRedirect = 13,     // a redirect that cannot be followed
+  hcBodyNotWhole = 14, // cut short, or a compressed stream that is damaged
+};
+
 class CHTTPTransaction : public TThread {
 public:
   static constexpr int MaxUrlLength = 1024;
   static constexpr int MaxHostLength = 64;
   static constexpr int MaxErrorLength = 254;
   static constexpr int MaxRedirects = 10;
+  // What RunTransaction returns when told to terminate.
+  static constexpr int TerminatedResult = 10;
   // A response larger than this is dropped: a broken or hostile server must
   // not exhaust memory.
   static constexpr unsigned MaxResponseLength = 64u << 20;
@@ -73,7 +93,7 @@ public:
   void SetProxyLookup(TProxyLookup lookup) { proxyLookup = std::move(lookup); }
 
   // The whole transaction on the calling thread; 0 on success, otherwise an
-  // error class, a socket error code, 9, or 10 when told to terminate.
+  // error class, or TerminatedResult when told to terminate.
   int RunTransaction(const char* url);
 
   // The error record of the last failure.
