@@ -79,7 +79,7 @@ public:
   static uint32_t ScriptResolveHost(const char* host, char* buffer, uint32_t* size);
   static bool ScriptIsInNet(const char* address, const char* network, const char* mask);
 
-  static const int ScriptDownloadTimeOutMs = 45000;
+  static constexpr int ScriptDownloadTimeOutMs = 45000;
 
 private:
   struct TSettings {
