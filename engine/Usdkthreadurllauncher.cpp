@@ -148,8 +148,9 @@ private:
         Changed.wait(guard);
         continue;
       }
-      if (next->second.Due > TClock::now()) {
-        Changed.wait_until(guard, next->second.Due);
+      // A copy: new settings may drop the entry while this waits.
+      if (const TClock::time_point due = next->second.Due; due > TClock::now()) {
+        Changed.wait_until(guard, due);
         continue;
       }
       const AnsiString url = next->first;
