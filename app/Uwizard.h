@@ -59,6 +59,7 @@ public:
   explicit TestCallback(TfrmWizard* AOwner) : owner(AOwner) {}
   void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                    unsigned headerLength) override;
+  void OnHttpResponse(const THttpResponse& response) override;
 
 private:
   TfrmWizard* owner; // not owned
@@ -94,8 +95,7 @@ public:
   void RefreshSourceRows();
 
   // Completions, on the main thread.
-  void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
-                   unsigned headerLength);
+  void OnHttpResponse(const THttpResponse& response);
   void OnNewsReceived(NewsSource* source, int32_t count);
 
   TMode Mode() const { return mode; }

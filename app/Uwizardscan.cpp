@@ -52,30 +52,15 @@ AnsiString CleanName(AnsiString name) {
   return Trim(name);
 }
 
-// The page text of a completion: a decoded body when the coding is known
-// and decoding gave something, else the body as it came; nothing for a
-// failure.
-AnsiString PageOfResponse(int status, const char* body, unsigned bodyLength, const char* header,
-                          unsigned headerLength) {
-  if (status != 0 || body == nullptr)
-    return "";
-  const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
-  if (coding > 0) {
-    std::unique_ptr<char[]> decoded;
-    int decodedLength = 0;
-    CHttpDecompressor decompressor;
-    decompressor.DecodeContent(coding, body, static_cast<int>(bodyLength), decoded, decodedLength);
-    if (decoded)
-      return PageFromBody(decoded.get(), static_cast<size_t>(decodedLength));
-  }
-  return PageFromBody(body, bodyLength);
-}
-
 } // namespace
 
 void TestCallback::OnHttpEvent(int status, const char* body, unsigned bodyLength,
                                const char* header, unsigned headerLength) {
-  owner->OnHttpEvent(status, body, bodyLength, header, headerLength);
+  owner->OnHttpResponse({status, body, bodyLength, header, headerLength, nullptr, 0});
+}
+
+void TestCallback::OnHttpResponse(const THttpResponse& response) {
+  owner->OnHttpResponse(response);
 }
 
 void TestNewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
@@ -89,11 +74,7 @@ bool TfrmWizard::StartFetch(const AnsiString& Url) {
   if (transaction == nullptr)
     return false;
   transaction->SetUrl(Url.c_str());
-  AnsiString proxyHost, proxyPort;
-  if (ProxyConfig == nullptr ||
-      ProxyConfig->GetProxyForUrl(Url, proxyHost, proxyPort, ProxyScriptPath) == pkDirect)
-    proxyHost = proxyPort = "";
-  transaction->SetProxy(proxyHost.c_str(), proxyPort.c_str());
+  transaction->SetProxyLookup(ProxyLookup());
   transaction->SetCallback(testListener.get());
   transaction->SetTimeOut(httpTimeOut);
   transaction->Start();
@@ -113,11 +94,13 @@ void TfrmWizard::Trace(TMemo* Memo, int32_t Id, const AnsiString& Value) {
   Memo->Lines()->Add(LangString(Id) + Value);
 }
 
-void TfrmWizard::OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
-                             unsigned headerLength) {
+void TfrmWizard::OnHttpResponse(const THttpResponse& response) {
   // The transaction frees itself once this returns.
   transaction = nullptr;
-  const AnsiString page = PageOfResponse(status, body, bodyLength, header, headerLength);
+  // The page is shown as far as it can be read, from the worker's inflate.
+  AnsiString page;
+  ::PageOfResponse(response, prWhatCanBeShown, page);
+  const int status = response.Status;
   switch (mode) {
   case wmUrlTest:
     TestResult(status, page);

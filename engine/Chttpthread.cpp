@@ -29,44 +29,44 @@ struct THttpStatus {
 };
 
 const THttpStatus HttpStatusTable[] = {
-    {10, 100, "Continue"},
-    {10, 101, "Switching Protocols"},
+    {hcHttpStatus, 100, "Continue"},
+    {hcHttpStatus, 101, "Switching Protocols"},
     {0, 200, "OK"},
-    {10, 201, "Created"},
-    {10, 202, "Accepted"},
-    {10, 203, "Non-Authoritative Information"},
-    {10, 204, "No Content"},
-    {10, 205, "Reset Content"},
-    {10, 206, "Partial Content"},
-    {10, 300, "Multiple Choices"},
+    {hcHttpStatus, 201, "Created"},
+    {hcHttpStatus, 202, "Accepted"},
+    {hcHttpStatus, 203, "Non-Authoritative Information"},
+    {hcHttpStatus, 204, "No Content"},
+    {hcHttpStatus, 205, "Reset Content"},
+    {hcHttpStatus, 206, "Partial Content"},
+    {hcHttpStatus, 300, "Multiple Choices"},
     {0, 301, "Moved Permanently"},
     {0, 302, "Moved Temporarily"},
-    {10, 303, "See Other"},
-    {10, 304, "Not Modified"},
-    {10, 305, "Use Proxy"},
-    {11, 400, "Bad Request"},
-    {11, 401, "Unauthorized"},
-    {11, 402, "Payment Required"},
-    {11, 403, "Forbidden"},
-    {11, 404, "Not Found"},
-    {11, 405, "Method Not Allowed"},
-    {11, 406, "Not Acceptable"},
-    {11, 407, "Proxy Authentication Required"},
-    {11, 408, "Request Time-out"},
-    {11, 409, "Conflict"},
-    {11, 410, "Gone"},
-    {11, 411, "Length Required"},
-    {11, 412, "Precondition Failed"},
-    {11, 413, "Request Entity Too Large"},
-    {11, 414, "Request-URI Too Large"},
-    {11, 415, "Unsupported Media Type"},
-    {11, 500, "Internal Server Error"},
-    {11, 501, "Not Implemented"},
-    {11, 502, "Bad Gateway"},
-    {11, 503, "Service Unavailable"},
-    {11, 504, "Gateway Time-out"},
-    {11, 505, "HTTP Version not supported"},
-    {11, 0, "Extension Code"},
+    {hcHttpStatus, 303, "See Other"},
+    {hcHttpStatus, 304, "Not Modified"},
+    {hcHttpStatus, 305, "Use Proxy"},
+    {hcHttpError, 400, "Bad Request"},
+    {hcHttpError, 401, "Unauthorized"},
+    {hcHttpError, 402, "Payment Required"},
+    {hcHttpError, 403, "Forbidden"},
+    {hcHttpError, 404, "Not Found"},
+    {hcHttpError, 405, "Method Not Allowed"},
+    {hcHttpError, 406, "Not Acceptable"},
+    {hcHttpError, 407, "Proxy Authentication Required"},
+    {hcHttpError, 408, "Request Time-out"},
+    {hcHttpError, 409, "Conflict"},
+    {hcHttpError, 410, "Gone"},
+    {hcHttpError, 411, "Length Required"},
+    {hcHttpError, 412, "Precondition Failed"},
+    {hcHttpError, 413, "Request Entity Too Large"},
+    {hcHttpError, 414, "Request-URI Too Large"},
+    {hcHttpError, 415, "Unsupported Media Type"},
+    {hcHttpError, 500, "Internal Server Error"},
+    {hcHttpError, 501, "Not Implemented"},
+    {hcHttpError, 502, "Bad Gateway"},
+    {hcHttpError, 503, "Service Unavailable"},
+    {hcHttpError, 504, "Gateway Time-out"},
+    {hcHttpError, 505, "HTTP Version not supported"},
+    {hcHttpError, 0, "Extension Code"},
 };
 
 struct TWsaErrorName {
@@ -267,6 +267,13 @@ void CHTTPTransaction::SetTimeOut(int milliseconds) {
 }
 
 void CHTTPTransaction::Execute() {
+  if (proxyLookup) {
+    AnsiString proxyHost, proxyPort;
+    proxyLookup(url.get(), proxyHost, proxyPort, [this] { return Terminated(); });
+    if (Terminated())
+      return;
+    SetProxy(proxyHost.c_str(), proxyPort.c_str());
+  }
   RunTransaction(url.get());
 }
 
@@ -280,12 +287,12 @@ int CHTTPTransaction::RunRequest(const char* requestUrl) {
   scheme = host = portText = path = nullptr;
   portNumber = -1;
   if (!requestUrl || !*requestUrl) {
-    SetError(2, 0, "Error, url empty.");
-    return 2;
+    SetError(hcUrlEmpty, 0, "Error, url empty.");
+    return hcUrlEmpty;
   }
   if (std::strlen(requestUrl) > MaxUrlLength) {
-    SetError(3, 0, "Error, url too long.");
-    return 3;
+    SetError(hcUrlTooLong, 0, "Error, url too long.");
+    return hcUrlTooLong;
   }
   if (const int failed = ParseUrl(requestUrl))
     return failed;
@@ -318,8 +325,8 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
         continue;
       }
       if (p[1] == '/') {
-        SetError(6, 0, "Error, proto parse failed.");
-        return 6;
+        SetError(hcSchemeParse, 0, "Error, proto parse failed.");
+        return hcSchemeParse;
       }
       if (!host) {
         host = segment;
@@ -341,8 +348,8 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
   }
 
   if (!host || !*host || std::strlen(host) > MaxHostLength) {
-    SetError(7, 0, "Error, bad host in URL.");
-    return 7;
+    SetError(hcBadHost, 0, "Error, bad host in URL.");
+    return hcBadHost;
   }
   portNumber = 80;
   if (portText) {
@@ -350,8 +357,8 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
     errno = 0;
     const long value = *portText ? std::strtol(portText, &end, 10) : -1;
     if (!*portText || errno == ERANGE || value < 0 || value > 65535) {
-      SetError(8, 0, "Error, bad port in URL.");
-      return 8;
+      SetError(hcBadPort, 0, "Error, bad port in URL.");
+      return hcBadPort;
     }
     portNumber = static_cast<int32_t>(value);
   }
@@ -364,8 +371,8 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
     return 0;
   }
   if (connectHost.empty()) {
-    SetError(5, 0, "Error, proxy not specified.");
-    return 5;
+    SetError(hcNoProxyHost, 0, "Error, proxy not specified.");
+    return hcNoProxyHost;
   }
   urlHostCopy[0] = '\0';
   // The URL goes to the proxy as given, cut at a line break like the parse.
@@ -379,14 +386,14 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
 int CHTTPTransaction::Connect() {
   sock = Winsock::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (sock == INVALID_SOCKET) {
-    SetError(1, -1, "Error when socket.");
-    return 1;
+    SetError(hcSocket, -1, "Error when socket.");
+    return hcSocket;
   }
   auto fail = [this](const char* message) {
     const int code = WSAGetLastError();
     CloseSocket();
-    SetError(1, code, "%s", message);
-    return 1;
+    SetError(hcSocket, code, "%s", message);
+    return hcSocket;
   };
   const uint16_t lingerFields[2] = {1, 0};
   if (Winsock::setsockopt(sock, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(lingerFields),
@@ -419,8 +426,8 @@ int CHTTPTransaction::Connect() {
     const in_addr_t numeric = *urlHostCopy ? Winsock::inet_addr(urlHostCopy) : INADDR_NONE;
     if (numeric == INADDR_NONE) {
       CloseSocket();
-      SetError(7, lookupError, "Error when resolve host.");
-      return 7;
+      SetError(hcBadHost, lookupError, "Error when resolve host.");
+      return hcBadHost;
     }
     remoteAddress.sin_addr.s_addr = numeric;
   }
@@ -457,8 +464,8 @@ int CHTTPTransaction::SendRequest() {
     if (Winsock::send(sock, piece, length, 0) == SOCKET_ERROR) {
       const int code = WSAGetLastError();
       CloseSocket();
-      SetError(1, code, "Error when send.");
-      return 1;
+      SetError(hcSocket, code, "Error when send.");
+      return hcSocket;
     }
   }
   return 0;
@@ -501,7 +508,7 @@ int CHTTPTransaction::ReceiveResponse() {
       continue;
     }
     if (received > 0 && !AppendReceived(piece, received))
-      return 1;
+      return hcSocket;
     if (received <= 0 || Terminated())
       break;
   }
@@ -509,13 +516,13 @@ int CHTTPTransaction::ReceiveResponse() {
   CloseSocket();
   if (failed) {
     const int code = WSAGetLastError();
-    SetError(1, code, "%s", WsaErrorName(code, "Unknown WinsockError"));
+    SetError(hcSocket, code, "%s", WsaErrorName(code, "Unknown WinsockError"));
     // A failure must never read as success, even with no socket error set.
-    return code ? code : 1;
+    return code ? code : hcSocket;
   }
   if (Terminated()) {
     ReleaseReceiveBuffer();
-    return 10;
+    return TerminatedResult;
   }
   return ProcessResponse();
 }
@@ -532,7 +539,7 @@ bool CHTTPTransaction::AppendReceived(const char* bytes, int count) {
   if (stored)
     return true;
   CloseSocket();
-  SetError(1, NotEnoughMemory, "Socket stopped");
+  SetError(hcSocket, NotEnoughMemory, "Socket stopped");
   return false;
 }
 
@@ -570,9 +577,9 @@ int CHTTPTransaction::ProcessResponse() {
   if (outcome == roSuccess) {
     const THttpStatus* row = FindHttpStatus(code);
     if (!row) {
-      SetErrorRecord(10, code, "Extension Code");
+      SetErrorRecord(hcHttpStatus, code, "Extension Code");
       outcome = roHttpStatus;
-    } else if (row->Class == 10 || row->Class == 11) {
+    } else if (row->Class == hcHttpStatus || row->Class == hcHttpError) {
       SetErrorRecord(row->Class, code, row->Text);
       outcome = roHttpStatus;
     } else if (code == 301 || code == 302) {
@@ -580,9 +587,11 @@ int CHTTPTransaction::ProcessResponse() {
       outcome = roHttpStatus;
       if (redirect == rdOtherScheme) {
         const AnsiString message = "Redirected to another scheme than http: " + redirectUrl;
-        SetErrorRecord(13, 0, message.c_str());
-      } else if (redirect == rdNoLocation || redirectCount >= MaxRedirects) {
-        SetErrorRecord(13, 0, "Redirected but no location.");
+        SetErrorRecord(hcRedirect, 0, message.c_str());
+      } else if (redirect == rdNoLocation) {
+        SetErrorRecord(hcRedirect, 0, "Redirected but no location.");
+      } else if (redirectCount >= MaxRedirects) {
+        SetErrorRecord(hcRedirect, 0, "Too many redirects: more than 10.");
       } else {
         outcome = roRedirect;
       }
@@ -592,7 +601,7 @@ int CHTTPTransaction::ProcessResponse() {
   switch (outcome) {
   case roSuccess:
     if (!BodyIsWhole())
-      return 14;
+      return hcBodyNotWhole;
     // A compressed body is binary: blanking its zero bytes would corrupt the
     // stream; its listener blanks them once decoded.
     if (GetContentEncoding(header, static_cast<int>(headerLength)) == ccIdentity)
@@ -611,11 +620,11 @@ int CHTTPTransaction::ProcessResponse() {
     ReleaseReceiveBuffer();
     return errorClass;
   case roHeaderNotFound:
-    SetError(12, 0, "Error, header not found.");
-    return 12;
+    SetError(hcNoHeader, 0, "Error, header not found.");
+    return hcNoHeader;
   }
-  SetError(9, 0, "Error, unknown :(");
-  return 9;
+  SetError(hcUnknownOutcome, 0, "Error, unknown :(");
+  return hcUnknownOutcome;
 }
 
 // A body cut short (fewer bytes than the header announced, or a compressed
@@ -628,20 +637,25 @@ bool CHTTPTransaction::BodyIsWhole() {
       std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); })) {
     const unsigned long long announced = std::strtoull(value.c_str(), nullptr, 10);
     if (bodyLength < announced) {
-      SetError(14, 0, "Error, body cut short: %u of %llu bytes.", bodyLength, announced);
+      SetError(hcBodyNotWhole, 0, "Error, body cut short: %u of %llu bytes.", bodyLength,
+               announced);
       return false;
     }
   }
+  decodedBody.reset();
+  decodedBodyLength = 0;
   const int coding = GetContentEncoding(header, static_cast<int>(headerLength));
   if (coding != ccGzip && coding != ccDeflate)
     return true;
-  std::unique_ptr<char[]> decoded;
   int decodedLength = 0;
   AnsiString problem;
-  if (CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decoded,
-                                        decodedLength, &problem) == 0)
+  if (CHttpDecompressor().DecodeContent(coding, body, static_cast<int>(bodyLength), decodedBody,
+                                        decodedLength, &problem) == 0) {
+    decodedBodyLength = static_cast<unsigned>(decodedLength);
     return true;
-  SetError(14, 0, "Error, damaged %s body: %s.", coding == ccGzip ? "gzip" : "deflate",
+  }
+  decodedBody.reset();
+  SetError(hcBodyNotWhole, 0, "Error, damaged %s body: %s.", coding == ccGzip ? "gzip" : "deflate",
            problem.c_str());
   return false;
 }
@@ -740,9 +754,17 @@ void CHTTPTransaction::Notify(int newStatus) {
   Synchronize([this] {
     if (Terminated() || !listener)
       return;
-    const bool ok = status == 0;
-    listener->OnHttpEvent(status, ok ? resultBody.get() : nullptr, ok ? resultBodyLength : 0,
-                          ok ? resultHeader.get() : nullptr, ok ? resultHeaderLength : 0);
+    THttpResponse response;
+    response.Status = status;
+    if (status == 0)
+      response = {status,
+                  resultBody.get(),
+                  resultBodyLength,
+                  resultHeader.get(),
+                  resultHeaderLength,
+                  decodedBody.get(),
+                  decodedBodyLength};
+    listener->OnHttpResponse(response);
   });
 }
 

@@ -3,6 +3,7 @@
 // outcome to a listener on the main thread; transactions come from a
 // process-wide pool of 10 and free themselves when their thread ends.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,20 @@
 #include "platform/net/Winsock.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Sysutils.h"
+
+// A completion as the worker hands it over: the status and, on success, the
+// transaction's result copies of body and header (each NUL-terminated, the
+// lengths without the NUL) and, for a gzip or deflate body, the page the
+// worker inflated from it (null otherwise). Valid only during the call.
+struct THttpResponse {
+  int Status = -1;
+  const char* Body = nullptr;
+  unsigned BodyLength = 0;
+  const char* Header = nullptr;
+  unsigned HeaderLength = 0;
+  const char* Decoded = nullptr;
+  unsigned DecodedLength = 0;
+};
 
 // The listener of a transaction, called on the main thread. status: 0 success
 // (HTTP 200, after any redirects), -1 transport, URL or parse failure, -2 an
@@ -20,7 +35,31 @@ class CHttpCallback {
 public:
   virtual void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                            unsigned headerLength) = 0;
+  // The completion with the page the worker decoded; a listener that wants
+  // no decoded page is called as OnHttpEvent.
+  virtual void OnHttpResponse(const THttpResponse& response) {
+    OnHttpEvent(response.Status, response.Body, response.BodyLength, response.Header,
+                response.HeaderLength);
+  }
   virtual ~CHttpCallback() = default;
+};
+
+// The classes of a transaction's error record. Classes 10, 11 and 13 are
+// notified as status -2, all others as -1.
+enum THttpErrorClass : int {
+  hcSocket = 1, // a socket call, the receive or its buffer failed
+  hcUrlEmpty = 2,
+  hcUrlTooLong = 3,
+  hcNoProxyHost = 5,
+  hcSchemeParse = 6, // ":/" not followed by a second '/'
+  hcBadHost = 7,     // an empty host, or one that does not resolve
+  hcBadPort = 8,
+  hcUnknownOutcome = 9,
+  hcHttpStatus = 10, // a status of 1xx to 3xx not handled, or not in the table
+  hcHttpError = 11,  // a status of 4xx or 5xx
+  hcNoHeader = 12,
+  hcRedirect = 13,     // a redirect that cannot be followed
+  hcBodyNotWhole = 14, // cut short, or a compressed stream that is damaged
 };
 
 class CHTTPTransaction : public TThread {
@@ -29,6 +68,8 @@ public:
   static constexpr int MaxHostLength = 64;
   static constexpr int MaxErrorLength = 254;
   static constexpr int MaxRedirects = 10;
+  // What RunTransaction returns when told to terminate.
+  static constexpr int TerminatedResult = 10;
   // A response larger than this is dropped: a broken or hostile server must
   // not exhaust memory.
   static constexpr unsigned MaxResponseLength = 64u << 20;
@@ -43,9 +84,16 @@ public:
   void SetProxy(const char* host, const char* port);
   void SetTimeOut(int milliseconds);
   void SetCallback(CHttpCallback* callback) { listener = callback; }
+  // The proxy of a URL, host empty for a direct connection; cancelled tells
+  // when the transaction was told to terminate.
+  using TProxyLookup = std::function<void(const char* url, AnsiString& host, AnsiString& port,
+                                          const std::function<bool()>& cancelled)>;
+  // In place of SetProxy: the worker asks lookup before it connects, so a
+  // slow proxy script never holds up the thread that starts the request.
+  void SetProxyLookup(TProxyLookup lookup) { proxyLookup = std::move(lookup); }
 
   // The whole transaction on the calling thread; 0 on success, otherwise an
-  // error class, a socket error code, 9, or 10 when told to terminate.
+  // error class, or TerminatedResult when told to terminate.
   int RunTransaction(const char* url);
 
   // The error record of the last failure.
@@ -128,8 +176,13 @@ private:
   unsigned resultBodyLength = 0;
   std::unique_ptr<char[]> resultHeader;
   unsigned resultHeaderLength = 0;
+  // A compressed body inflated while its soundness was checked, handed over
+  // with it so that it is inflated only once.
+  std::unique_ptr<char[]> decodedBody;
+  unsigned decodedBodyLength = 0;
   int status = -1;
   CHttpCallback* listener = nullptr;
+  TProxyLookup proxyLookup;
 };
 
 constexpr int TransactionPoolSize = 10;

@@ -352,6 +352,15 @@ bool NewsExtractor::LoadSources(const AnsiString& fileName) {
   return true;
 }
 
+// One source's items in the news file's blocks, as LoadNews reads them.
+int NewsSource::SaveNews(FILE* file) const {
+  for (const auto& item : news)
+    std::fprintf(file, "%s\r\n%s\r\n%s\r\n%s\r\n%d\r\n%s\r\n", AsFileLine(name).c_str(),
+                 FormatDayCount(item->received).c_str(), AsFileLine(item->headline).c_str(),
+                 AsFileLine(item->link).c_str(), item->kind, AsFileLine(item->dateText).c_str());
+  return static_cast<int>(news.size());
+}
+
 int NewsExtractor::SaveNews(const AnsiString& fileName) {
   const bool saved = SaveFile(fileName, unreadNewsFile, "news", [this](FILE* file) {
     for (const auto& source : sources)

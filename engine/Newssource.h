@@ -42,6 +42,7 @@ public:
   ~NewsCallback() override;
   void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                    unsigned headerLength) override;
+  void OnHttpResponse(const THttpResponse& response) override;
 
   NewsSource* owner; // not owned
 };
@@ -75,6 +76,7 @@ public:
   bool IsDue(int32_t interval) const;
   void OnHttpEvent(int status, const char* body, unsigned bodyLength, const char* header,
                    unsigned headerLength);
+  void OnHttpResponse(const THttpResponse& response);
 
   // Items.
   AnsiString MakeAbsoluteUrl(const AnsiString& href) const;
@@ -174,6 +176,21 @@ private:
 // would end the text early, become blanks.
 AnsiString PageFromBody(const char* body, size_t length);
 
+// What a response gives whose page cannot be read whole.
+enum TPageRule {
+  // A news source takes only a whole page: an unknown coding or a damaged
+  // stream gives none.
+  prWholePageOnly,
+  // The wizard shows what it can: an unknown coding's body as it came, and
+  // of a damaged stream what was decoded before the fault.
+  prWhatCanBeShown,
+};
+
+// The page text a response gives, its zero bytes blanked: the page the
+// worker decoded, else the body decoded here, else the body as it came.
+// False, page untouched, for a failure and for what rule refuses.
+bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& page);
+
 // The one proxy configuration of the process; null until created.
 extern CHttpProxyConfig* ProxyConfig;
 // The file proxy scripts are downloaded to, set by the program at start;
@@ -181,3 +198,7 @@ extern CHttpProxyConfig* ProxyConfig;
 extern AnsiString ProxyScriptPath;
 void CreateProxyConfig();
 void DeleteProxyConfig();
+// What a transaction asks on its worker for the proxy of its URL: the
+// process-wide proxy configuration with the script path; null (direct)
+// without a configuration.
+CHTTPTransaction::TProxyLookup ProxyLookup();

@@ -1,9 +1,15 @@
 #include "engine/Usdkthreadurllauncher.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <netdb.h>
+#include <thread>
 #include <unistd.h>
 
 #include "engine/Chttpthread.h"
@@ -43,6 +49,13 @@ void CopyOut(const AnsiString& text, char* buffer, uint32_t size) {
   buffer[length] = '\0';
 }
 
+bool WriteWholeFile(const AnsiString& fileName, const std::string& text) {
+  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.close();
+  return !file.fail();
+}
+
 bool ParseIPv4(const char* text, uint32_t& address) {
   in_addr parsed;
   if (text == nullptr || inet_pton(AF_INET, text, &parsed) != 1)
@@ -53,17 +66,161 @@ bool ParseIPv4(const char* text, uint32_t& address) {
 
 } // namespace
 
-CHttpProxyConfig::CHttpProxyConfig(const TAutoProxyEntries& entries)
+// Downloads the scripts the configuration asks for on a thread of its own
+// and keeps the last whole text of each: a script server that trickles or
+// fails delays only the requests waiting for its first download, never the
+// caller, and a kept script outlives a later failed download.
+class TScriptKeeper {
+public:
+  TScriptKeeper(const TScriptRefresh& refresh, int timeOutMs)
+      : Refresh(refresh), TimeOutMs(timeOutMs), Worker([this] { Run(); }) {}
+  ~TScriptKeeper() {
+    {
+      std::lock_guard guard(Lock);
+      Stopping = true;
+      if (Downloading != nullptr)
+        Downloading->Terminate();
+    }
+    Changed.notify_all();
+    Worker.join();
+  }
+  TScriptKeeper(const TScriptKeeper&) = delete;
+  TScriptKeeper& operator=(const TScriptKeeper&) = delete;
+
+  // Has the script at url downloaded soon, when it is not kept or asked yet.
+  void Want(const AnsiString& url) {
+    std::lock_guard guard(Lock);
+    Entry(url);
+  }
+
+  // The kept text of the script at url; waits for its first download to end
+  // while cancelled does not say to give up. False without a whole script.
+  bool Script(const AnsiString& url, const std::function<bool()>& cancelled, std::string& text) {
+    std::unique_lock guard(Lock);
+    for (;;) {
+      const TKept& kept = Entry(url);
+      if (kept.Tried) {
+        text = kept.Text;
+        return kept.Whole;
+      }
+      if (Stopping || (cancelled && cancelled()))
+        return false;
+      Changed.wait_for(guard, std::chrono::milliseconds(CancelCheckMs));
+    }
+  }
+
+  // New settings: every script is downloaded again, and a download under way
+  // counts for nothing.
+  void Forget() {
+    std::lock_guard guard(Lock);
+    Scripts.clear();
+    ++Generation;
+    if (Downloading != nullptr)
+      Downloading->Terminate();
+  }
+
+private:
+  using TClock = std::chrono::steady_clock;
+  struct TKept {
+    std::string Text;
+    bool Whole = false;
+    bool Tried = false;
+    TClock::time_point Due = TClock::now();
+    int RetryMs = 0;
+  };
+  static constexpr int CancelCheckMs = 20;
+
+  TKept& Entry(const AnsiString& url) {
+    auto [found, added] = Scripts.try_emplace(url);
+    if (added)
+      Changed.notify_all();
+    return found->second;
+  }
+
+  void Run() {
+    std::unique_lock guard(Lock);
+    while (!Stopping) {
+      auto next =
+          std::min_element(Scripts.begin(), Scripts.end(), [](const auto& a, const auto& b) {
+            return a.second.Due < b.second.Due;
+          });
+      if (next == Scripts.end()) {
+        Changed.wait(guard);
+        continue;
+      }
+      // A copy: new settings may drop the entry while this waits.
+      if (const TClock::time_point due = next->second.Due; due > TClock::now()) {
+        Changed.wait_until(guard, due);
+        continue;
+      }
+      const AnsiString url = next->first;
+      const unsigned generation = Generation;
+      std::string text;
+      const bool whole = Download(guard, url, text);
+      auto kept = Scripts.find(url);
+      if (generation == Generation && kept != Scripts.end())
+        Record(kept->second, whole, text);
+      Changed.notify_all();
+    }
+  }
+
+  // Fetches url with the lock released; the destructor may terminate it.
+  bool Download(std::unique_lock<std::mutex>& guard, const AnsiString& url, std::string& text) {
+    auto transaction = std::make_unique<CHTTPTransaction>();
+    transaction->SetTimeOut(TimeOutMs);
+    transaction->SetUrl(url.c_str());
+    Downloading = transaction.get();
+    guard.unlock();
+    transaction->RunTransaction(url.c_str());
+    guard.lock();
+    Downloading = nullptr;
+    if (transaction->Status() != 0)
+      return false;
+    text.assign(transaction->ResultBody(), transaction->ResultBodyLength());
+    return true;
+  }
+
+  void Record(TKept& kept, bool whole, std::string& text) {
+    kept.Tried = true;
+    if (whole) {
+      kept.Text = std::move(text);
+      kept.Whole = true;
+      kept.RetryMs = 0;
+      kept.Due = TClock::now() + std::chrono::milliseconds(Refresh.IntervalMs);
+      return;
+    }
+    kept.RetryMs =
+        kept.RetryMs == 0 ? Refresh.FirstRetryMs : std::min(2 * kept.RetryMs, Refresh.IntervalMs);
+    kept.Due = TClock::now() + std::chrono::milliseconds(kept.RetryMs);
+  }
+
+  const TScriptRefresh Refresh;
+  const int TimeOutMs;
+  std::mutex Lock;
+  std::condition_variable Changed;
+  std::map<AnsiString, TKept> Scripts;
+  unsigned Generation = 0;
+  bool Stopping = false;
+  CHTTPTransaction* Downloading = nullptr;
+  std::thread Worker;
+};
+
+CHttpProxyConfig::CHttpProxyConfig(const TAutoProxyEntries& entries, const TScriptRefresh& refresh)
     : InitializeEntry(entries.Initialize), DeInitializeEntry(entries.DeInitialize),
-      DetectEntry(entries.Detect), ProxyInfoEntry(entries.ProxyInfo) {}
+      DetectEntry(entries.Detect), ProxyInfoEntry(entries.ProxyInfo),
+      Keeper(std::make_unique<TScriptKeeper>(refresh, ScriptDownloadTimeOutMs)) {}
 
 CHttpProxyConfig::~CHttpProxyConfig() {
+  Keeper.reset();
   DeleteTempScript();
 }
 
 bool CHttpProxyConfig::SetProxySettings(bool autoDetect, bool useScript, const char* scriptUrl,
                                         bool manualProxy, const char* host, const char* port) {
+  std::lock_guard guard(Lock);
   DeleteTempScript();
+  Keeper->Forget();
+  ++Generation;
   SettingsChanged = true;
   AutoDetect = autoDetect;
   ScriptUrl = Text(scriptUrl);
@@ -74,6 +231,9 @@ bool CHttpProxyConfig::SetProxySettings(bool autoDetect, bool useScript, const c
   if (Port.empty())
     Port = DefaultProxyPort;
   DetectionDone = false;
+  // The first request need not wait for the whole download.
+  if (UseScript && !ManualProxy)
+    Keeper->Want(ScriptUrl);
   return AutoDetect || UseScript || ManualProxy;
 }
 
@@ -82,40 +242,68 @@ void CHttpProxyConfig::DeleteTempScript() {
     DeleteFile(TempScriptFile);
   TempScriptFile.clear();
   TempFileMadeHere = false;
-  TempScriptSource.clear();
+}
+
+AnsiString CHttpProxyConfig::GetTempScriptFile() {
+  std::lock_guard guard(Lock);
+  return TempScriptFile;
+}
+
+CHttpProxyConfig::TSettings CHttpProxyConfig::CurrentSettings() {
+  std::lock_guard guard(Lock);
+  SettingsChanged = false;
+  return {AutoDetect, UseScript, ManualProxy, ScriptUrl, Host, Port, Generation};
 }
 
 int CHttpProxyConfig::GetProxyForUrl(const AnsiString& url, AnsiString& host, AnsiString& port,
-                                     const AnsiString& tempPath) {
+                                     const AnsiString& tempPath,
+                                     const std::function<bool()>& cancelled) {
   AnsiString hostName = UrlHostName(url);
   LastResult = 0;
   host.clear();
   port.clear();
+  const TSettings settings = CurrentSettings();
+  if (settings.ManualProxy) {
+    host = settings.Host;
+    port = settings.Port;
+    return pkProxy;
+  }
   int kind = pkDirect;
-  if (ManualProxy) {
-    host = Host;
-    port = Port;
-    kind = pkProxy;
+  if (settings.AutoDetect) {
+    const AnsiString detected = DetectedUrl(settings.Generation);
+    if (!detected.empty())
+      kind = ScriptKind(detected, url, hostName, tempPath, cancelled, host, port);
   }
-  if (kind == pkDirect && AutoDetect) {
-    if (!DetectionDone) {
-      DetectionDone = true;
-      DetectScriptUrl(DetectedScriptUrl);
-    }
-    if (!DetectedScriptUrl.empty())
-      kind = ScriptKind(DetectedScriptUrl, url, hostName, tempPath, host, port);
-  }
-  if (kind == pkDirect && UseScript)
-    kind = ScriptKind(ScriptUrl, url, hostName, tempPath, host, port);
-  SettingsChanged = false;
+  if (kind == pkDirect && settings.UseScript)
+    kind = ScriptKind(settings.ScriptUrl, url, hostName, tempPath, cancelled, host, port);
   return kind;
+}
+
+// Discovery of these settings, run by the first caller that needs it while
+// the others wait for its result.
+AnsiString CHttpProxyConfig::DetectedUrl(unsigned generation) {
+  std::lock_guard detecting(DetectLock);
+  {
+    std::lock_guard guard(Lock);
+    if (DetectionDone && generation == Generation)
+      return DetectedScriptUrl;
+  }
+  AnsiString found;
+  DetectScriptUrl(found);
+  std::lock_guard guard(Lock);
+  if (generation == Generation) {
+    DetectionDone = true;
+    DetectedScriptUrl = found;
+  }
+  return found;
 }
 
 int CHttpProxyConfig::ScriptKind(const AnsiString& scriptUrl, const AnsiString& url,
                                  const AnsiString& hostName, const AnsiString& tempPath,
-                                 AnsiString& host, AnsiString& port) {
+                                 const std::function<bool()>& cancelled, AnsiString& host,
+                                 AnsiString& port) {
   AnsiString answer;
-  LastResult = EvaluateScript(scriptUrl, url, hostName, tempPath, answer);
+  LastResult = EvaluateScript(scriptUrl, url, hostName, tempPath, answer, cancelled);
   if (LastResult != 0)
     return pkDirect;
   return ParseProxyAnswer(answer.c_str(), host, port);
@@ -137,56 +325,51 @@ int CHttpProxyConfig::DetectScriptUrl(AnsiString& scriptUrl) {
   return error;
 }
 
-bool CHttpProxyConfig::ChooseTempScriptFile(const AnsiString& tempPath) {
+bool CHttpProxyConfig::ChooseTempScriptFile(const AnsiString& tempPath, AnsiString& file) {
+  std::lock_guard guard(Lock);
   if (!tempPath.empty()) {
     if (tempPath != TempScriptFile)
       DeleteTempScript();
     TempScriptFile = tempPath;
     TempFileMadeHere = false;
-    return true;
+  } else if (TempScriptFile.empty()) {
+    const char* base = std::getenv("TMPDIR");
+    AnsiString pattern =
+        IncludeTrailingPathDelimiter(base && *base ? base : "/tmp") + "wtpxyXXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0)
+      return false;
+    close(fd);
+    TempScriptFile = pattern;
+    TempFileMadeHere = true;
   }
-  if (!TempScriptFile.empty())
-    return true;
-  const char* base = std::getenv("TMPDIR");
-  AnsiString pattern = IncludeTrailingPathDelimiter(base && *base ? base : "/tmp") + "wtpxyXXXXXX";
-  int fd = mkstemp(pattern.data());
-  if (fd < 0)
-    return false;
-  close(fd);
-  TempScriptFile = pattern;
-  TempFileMadeHere = true;
-  TempScriptSource.clear();
-  return true;
-}
-
-// The script is fetched to a name of its own and renamed over the file only
-// when whole, so a failed download never leaves half a script to evaluate.
-bool CHttpProxyConfig::DownloadScript(const AnsiString& scriptUrl) {
-  if (!SettingsChanged && TempScriptSource == scriptUrl && FileExists(TempScriptFile))
-    return true;
-  AnsiString partial = TempScriptFile + ".part";
-  DeleteFile(partial);
-  if (!DownloadUrlToFile(scriptUrl.c_str(), partial.c_str(), ScriptDownloadTimeOutMs, false) ||
-      !RenameFile(partial, TempScriptFile)) {
-    DeleteFile(partial);
-    return TempScriptSource == scriptUrl && FileExists(TempScriptFile);
-  }
-  TempScriptSource = scriptUrl;
+  file = TempScriptFile;
   return true;
 }
 
 int CHttpProxyConfig::EvaluateScript(const AnsiString& scriptUrl, const AnsiString& url,
                                      const AnsiString& hostName, const AnsiString& tempPath,
-                                     AnsiString& answer) {
+                                     AnsiString& answer, const std::function<bool()>& cancelled) {
   answer.clear();
   if (ProxyInfoEntry == nullptr || InitializeEntry == nullptr)
     return NoScriptLibrary;
-  if (!ChooseTempScriptFile(tempPath))
-    return ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
+  AnsiString file;
+  std::string script;
   // Another script left in the file must not answer for this one.
-  if (!DownloadScript(scriptUrl))
+  if (!ChooseTempScriptFile(tempPath, file) || !Keeper->Script(scriptUrl, cancelled, script))
     return ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
-  if (!InitializeEntry(0, TempScriptFile.c_str(), nullptr, &ScriptHelpers, nullptr))
+  return Evaluate(file, script, url, hostName, answer);
+}
+
+// Both script sources share the one file, so each evaluation writes its own
+// script there first.
+int CHttpProxyConfig::Evaluate(const AnsiString& file, const std::string& script,
+                               const AnsiString& url, const AnsiString& hostName,
+                               AnsiString& answer) {
+  std::lock_guard evaluating(EvaluationLock);
+  if (!WriteWholeFile(file, script))
+    return ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
+  if (!InitializeEntry(0, file.c_str(), nullptr, &ScriptHelpers, nullptr))
     return ScriptLoadFailure + static_cast<int>(GetLastError());
   std::unique_ptr<char[]> text;
   uint32_t length = 0;

@@ -3,8 +3,14 @@
 // is to be used and which. A manual proxy, a proxy auto-configuration script
 // at a URL, and discovery of such a script are supported; scripts run in the
 // proxy script library (platform/autoproxy). One instance serves the whole
-// process, on the main thread.
+// process: the main thread sets it up, the transactions' workers ask it, and
+// scripts are downloaded on a thread of its own, so nothing the main thread
+// calls waits on a socket or a script.
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 
 #include "platform/autoproxy/Autoproxy.h"
 #include "platform/rtl/Sysutils.h"
@@ -21,9 +27,19 @@ struct TAutoProxyEntries {
   decltype(&InternetGetProxyInfo) ProxyInfo = &InternetGetProxyInfo;
 };
 
+// How often a kept script is downloaded again, and how soon after a failed
+// download; each further failure doubles the delay, up to the interval.
+struct TScriptRefresh {
+  int IntervalMs = 30 * 60 * 1000;
+  int FirstRetryMs = 10 * 1000;
+};
+
+class TScriptKeeper;
+
 class CHttpProxyConfig {
 public:
-  explicit CHttpProxyConfig(const TAutoProxyEntries& entries = TAutoProxyEntries());
+  explicit CHttpProxyConfig(const TAutoProxyEntries& entries = TAutoProxyEntries(),
+                            const TScriptRefresh& refresh = TScriptRefresh());
   ~CHttpProxyConfig();
   CHttpProxyConfig(const CHttpProxyConfig&) = delete;
   CHttpProxyConfig& operator=(const CHttpProxyConfig&) = delete;
@@ -34,24 +50,28 @@ public:
                         const char* host, const char* port);
   // 0 for a direct connection (host and port empty), else pkProxy or pkSocks
   // with the proxy's host and port text. tempPath, when not empty, is the file
-  // that scripts are downloaded to.
+  // a script is evaluated from. Any thread may ask, several at once; a script
+  // not downloaded yet is waited for until its first download ends or
+  // cancelled (when given) says to give up, which gives a direct connection.
   int GetProxyForUrl(const AnsiString& url, AnsiString& host, AnsiString& port,
-                     const AnsiString& tempPath = "");
+                     const AnsiString& tempPath = "",
+                     const std::function<bool()>& cancelled = nullptr);
   // Deletes the downloaded script when this object chose its file name.
   void DeleteTempScript();
 
   // The script URL discovery found; 0, -3 without discovery, or the error.
   int DetectScriptUrl(AnsiString& scriptUrl);
-  // Runs the script at scriptUrl for url: 0 with the script's answer, -3
-  // without the script library, the error code otherwise (plus 1000000 when
-  // the script could not be loaded).
+  // Runs the kept script of scriptUrl for url: 0 with the script's answer,
+  // -3 without the script library, the error code otherwise (plus 1000000
+  // when no whole script was downloaded or it could not be loaded).
   int EvaluateScript(const AnsiString& scriptUrl, const AnsiString& url, const AnsiString& hostName,
-                     const AnsiString& tempPath, AnsiString& answer);
+                     const AnsiString& tempPath, AnsiString& answer,
+                     const std::function<bool()>& cancelled = nullptr);
   // The first entry of a script answer: pkDirect, pkProxy or pkSocks.
   static int ParseProxyAnswer(const char* answer, AnsiString& host, AnsiString& port);
 
   int GetLastResult() const { return LastResult; }
-  const AnsiString& GetTempScriptFile() const { return TempScriptFile; }
+  AnsiString GetTempScriptFile();
 
   // The host services handed to the script library.
   static bool ScriptIsResolvable(const char* host);
@@ -59,19 +79,37 @@ public:
   static uint32_t ScriptResolveHost(const char* host, char* buffer, uint32_t* size);
   static bool ScriptIsInNet(const char* address, const char* network, const char* mask);
 
-  static const int ScriptDownloadTimeOutMs = 45000;
+  static constexpr int ScriptDownloadTimeOutMs = 45000;
 
 private:
-  bool ChooseTempScriptFile(const AnsiString& tempPath);
-  bool DownloadScript(const AnsiString& scriptUrl);
+  struct TSettings {
+    bool AutoDetect, UseScript, ManualProxy;
+    AnsiString ScriptUrl, Host, Port;
+    unsigned Generation;
+  };
+  TSettings CurrentSettings();
+  AnsiString DetectedUrl(unsigned generation);
+  bool ChooseTempScriptFile(const AnsiString& tempPath, AnsiString& file);
+  int Evaluate(const AnsiString& file, const std::string& script, const AnsiString& url,
+               const AnsiString& hostName, AnsiString& answer);
   int ScriptKind(const AnsiString& scriptUrl, const AnsiString& url, const AnsiString& hostName,
-                 const AnsiString& tempPath, AnsiString& host, AnsiString& port);
+                 const AnsiString& tempPath, const std::function<bool()>& cancelled,
+                 AnsiString& host, AnsiString& port);
 
   decltype(&InternetInitializeAutoProxyDll) InitializeEntry;
   decltype(&InternetDeInitializeAutoProxyDll) DeInitializeEntry;
   decltype(&DetectAutoProxyUrl) DetectEntry;
   decltype(&InternetGetProxyInfo) ProxyInfoEntry;
 
+  // Guards the settings, the discovery result and the file name; never held
+  // while waiting on anything.
+  std::mutex Lock;
+  // Discovery runs once per settings, by the first worker that needs it.
+  std::mutex DetectLock;
+  // The script library holds one loaded script at a time.
+  std::mutex EvaluationLock;
+  std::unique_ptr<TScriptKeeper> Keeper;
+  unsigned Generation = 0;
   bool AutoDetect = false;
   bool UseScript = false;
   AnsiString ScriptUrl;
@@ -83,7 +121,5 @@ private:
   bool SettingsChanged = false;
   AnsiString TempScriptFile;
   bool TempFileMadeHere = false;
-  // The script URL whose script the file holds, "" when none was downloaded.
-  AnsiString TempScriptSource;
-  int32_t LastResult = 0;
+  std::atomic<int32_t> LastResult = 0;
 };

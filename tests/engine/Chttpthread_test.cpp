@@ -23,6 +23,9 @@ struct THttpOutcome {
   int Status = 99;
   bool BodyIsNull = true, HeaderIsNull = true;
   std::string Body, Header;
+  // The page the worker inflated from a compressed body.
+  bool DecodedIsNull = true;
+  std::string Decoded;
   int ErrorClass = 0, ErrorCode = 0;
   std::string ErrorMessage;
   DWORD ElapsedMs = 0;
@@ -48,6 +51,12 @@ public:
     outcome_.ErrorClass = transaction_->ErrorClass();
     outcome_.ErrorCode = transaction_->ErrorCode();
     outcome_.ErrorMessage = transaction_->ErrorMessage();
+  }
+  void OnHttpResponse(const THttpResponse& response) override {
+    outcome_.DecodedIsNull = !response.Decoded;
+    outcome_.Decoded =
+        response.Decoded ? std::string(response.Decoded, response.DecodedLength) : "";
+    CHttpCallback::OnHttpResponse(response);
   }
 
 private:
@@ -289,13 +298,16 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
   struct Case {
     std::string response;
     int connections;
+    std::string message;
   };
+  const std::string noLocation = "Redirected but no location.";
   const Case cases[] = {
-      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1},
-      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1},
-      {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1},
+      {"HTTP/1.0 302 Found\r\nX-Location: /z.html\r\n\r\n", 1, noLocation},
+      {"HTTP/1.0 302 Found\r\nLocation:\r\n\r\n", 1, noLocation},
+      {"HTTP/1.0 301 Moved\r\nServer: test\r\n\r\n", 1, noLocation},
       // A loop: the same page again and again; ten redirects are followed.
-      {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11},
+      {"HTTP/1.0 301 Moved\r\nLocation: /loop.html\r\n\r\n", 11,
+       "Too many redirects: more than 10."},
   };
   for (const auto& c : cases) {
     TScriptedServer server;
@@ -305,7 +317,7 @@ TEST(HttpTransaction, RedirectsThatEndInClass13) {
     EXPECT_EQ(outcome.Status, -2);
     EXPECT_EQ(outcome.ErrorClass, 13);
     EXPECT_EQ(outcome.ErrorCode, 0);
-    EXPECT_EQ(outcome.ErrorMessage, "Redirected but no location.");
+    EXPECT_EQ(outcome.ErrorMessage, c.message);
     EXPECT_EQ(server.Connections(), c.connections);
   }
 }
@@ -334,6 +346,7 @@ TEST(HttpTransaction, BodiesCutShortFail) {
       {"cut deflate page", "Content-Encoding: deflate\r\n", zlib.substr(0, zlib.size() / 2),
        "Error, damaged deflate body: "},
       {"whole deflate page", "Content-Encoding: deflate\r\n", zlib, ""},
+      {"whole gzip page", "Content-Encoding: gzip\r\n", gzip, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -343,6 +356,10 @@ TEST(HttpTransaction, BodiesCutShortFail) {
     if (c.Message.empty()) {
       EXPECT_EQ(outcome.Status, 0) << outcome.ErrorMessage;
       EXPECT_TRUE(outcome.Body == c.Body);
+      // A compressed body comes with the page the worker inflated once.
+      const bool compressed = c.Fields.find("Encoding") != std::string::npos;
+      EXPECT_EQ(outcome.DecodedIsNull, !compressed);
+      EXPECT_TRUE(outcome.Decoded == (compressed ? page : ""));
       continue;
     }
     EXPECT_EQ(outcome.Status, -1);

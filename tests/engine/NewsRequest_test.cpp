@@ -18,6 +18,7 @@
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/support/Compress.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
@@ -148,6 +149,78 @@ TEST_F(NewsRequestTest, ANewPageIsDetectedOnceWhateverItsCoding) {
 // A server that stops halfway through its page: the request fails, the change
 // gate keeps no fingerprint of half a page, and the whole page, once it
 // comes, is new and gives all its items.
+// One road from a response to its page, with the source's rule (a whole
+// page or none) and the wizard's (whatever can be shown).
+TEST(PageOfResponse, TheSourcesAndTheWizardsRules) {
+  // Letters that hardly compress, so half of the stream still decodes to
+  // a good part of the page.
+  std::string letters;
+  for (uint32_t x = 1; letters.size() < 200000;) {
+    x = x * 1103515245u + 12345u;
+    letters += static_cast<char>('a' + (x >> 16) % 26);
+  }
+  const std::string page = "<p>" + letters + std::string(1, '\0') + "b</p>";
+  const std::string blanked = "<p>" + letters + " b</p>";
+  const std::string gzip = Gzip(page);
+  const std::string gzipHeader = "HTTP/1.0 200 OK\r\nContent-Encoding: gzip";
+  const std::string worker = "the worker's page";
+  struct Case {
+    const char* Name;
+    int Status;
+    std::string Header, Body;
+    const std::string* Decoded;
+    bool WholeGives;
+    std::string WholePage;
+    bool ShownGives;
+    std::string ShownPage; // for a damaged stream: what was decoded before the fault
+  };
+  const Case cases[] = {
+      {"plain", 0, OkHeader, page, nullptr, true, blanked, true, blanked},
+      {"gzip the worker inflated", 0, gzipHeader, gzip, &worker, true, worker, true, worker},
+      {"gzip inflated here", 0, gzipHeader, gzip, nullptr, true, blanked, true, blanked},
+      {"deflate", 0, "HTTP/1.0 200 OK\r\nContent-Encoding: deflate", Compress(page, ZlibBits),
+       nullptr, true, blanked, true, blanked},
+      {"unknown coding", 0, "HTTP/1.0 200 OK\r\nContent-Encoding: br", page, nullptr, false,
+       "stale", true, blanked},
+      {"damaged gzip", 0, gzipHeader, gzip.substr(0, gzip.size() / 2), nullptr, false, "stale",
+       true, ""},
+      {"failure", -1, "", "", nullptr, false, "stale", false, "stale"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    THttpResponse response{c.Status,
+                           c.Status == 0 ? c.Body.data() : nullptr,
+                           static_cast<unsigned>(c.Body.size()),
+                           c.Status == 0 ? c.Header.data() : nullptr,
+                           static_cast<unsigned>(c.Header.size()),
+                           c.Decoded ? c.Decoded->data() : nullptr,
+                           c.Decoded ? static_cast<unsigned>(c.Decoded->size()) : 0u};
+    AnsiString whole = "stale", shown = "stale";
+    EXPECT_EQ(PageOfResponse(response, prWholePageOnly, whole), c.WholeGives);
+    EXPECT_TRUE(whole == c.WholePage);
+    EXPECT_EQ(PageOfResponse(response, prWhatCanBeShown, shown), c.ShownGives);
+    if (c.ShownPage.empty()) {
+      EXPECT_GT(shown.size(), 1000u);
+      EXPECT_LT(shown.size(), blanked.size());
+      EXPECT_TRUE(blanked.starts_with(shown));
+    } else {
+      EXPECT_TRUE(shown == c.ShownPage);
+    }
+  }
+}
+
+// A source reads the page the worker inflated and never inflates the body
+// again.
+TEST_F(NewsRequestTest, ASourceTakesThePageTheWorkerInflated) {
+  const std::string page = DatedTablePage("Inflated", 8);
+  const std::string header = OkHeader + "\r\nContent-Encoding: gzip";
+  const std::string notAStream = "not a gzip stream";
+  source.OnHttpResponse({0, notAStream.data(), static_cast<unsigned>(notAStream.size()),
+                         header.data(), static_cast<unsigned>(header.size()), page.data(),
+                         static_cast<unsigned>(page.size())});
+  EXPECT_EQ(updater.Reports, std::vector<int>{8});
+}
+
 TEST_F(NewsRequestTest, APageCutShortIsAFailedRequest) {
   const std::string page = DatedTablePage("Served", 8);
   const std::string zipped = Gzip(page);
@@ -250,6 +323,64 @@ TEST_F(NewsRequestTest, NoResultReachesASourceThatIsGone) {
   }
   // The workers finish their responses; nothing may be handed to the sources.
   ServeUntil([] { return false; }, 600);
+  EXPECT_TRUE(updater.Reports.empty());
+}
+
+// A proxy script is downloaded and run on the workers: a script server slow
+// to answer or a script that never returns holds up only the request, never
+// the thread that starts it, and the request still takes the route the
+// script gives once it has answered.
+TEST_F(NewsRequestTest, AProxyScriptNeverHoldsUpTheRequestStart) {
+  struct Case {
+    const char* Name;
+    std::string Script; // "{proxy}" stands for the proxy's host and port
+    int ScriptDelayMs;
+    bool ThroughProxy;
+  };
+  const Case cases[] = {
+      {"slow script server", "function FindProxyForURL(u, h) { return 'PROXY {proxy}'; }", 3000,
+       true},
+      {"looping script", "function FindProxyForURL(u, h) { for (;;) {} }", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    updater.Reports.clear();
+    TScriptedServer site, proxy, scripts;
+    const std::string page = OkHeader + "\r\n\r\n" + DatedTablePage(c.Name, 8);
+    site.Add({.Bytes = page});
+    proxy.Add({.Bytes = page});
+    std::string script = c.Script;
+    if (const size_t at = script.find("{proxy}"); at != std::string::npos)
+      script.replace(at, 7, proxy.HostPort());
+    scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n" + script, .DelayMs = c.ScriptDelayMs});
+    CreateProxyConfig();
+    const DWORD start = GetTickCount();
+    ProxyConfig->SetProxySettings(false, true, scripts.Url("proxy.pac").c_str(), false, "", "");
+    source.SetUrl(site.Url("front.html"));
+    EXPECT_EQ(source.StartRequest(), 0);
+    EXPECT_LT(GetTickCount() - start, 250u);
+    DeleteProxyConfig();
+    ASSERT_TRUE(ServeUntil([&] { return !updater.Reports.empty(); }, 20000));
+    EXPECT_EQ(updater.Reports, std::vector<int>{8});
+    EXPECT_EQ(proxy.Connections(), c.ThroughProxy ? 1 : 0);
+    EXPECT_EQ(site.Connections(), c.ThroughProxy ? 0 : 1);
+  }
+}
+
+// A request whose script server stalls ends at once when told to, without a
+// report: closing the program never waits for the script.
+TEST_F(NewsRequestTest, StoppingARequestThatWaitsForItsScriptIsPrompt) {
+  TScriptedServer scripts;
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 30000});
+  CreateProxyConfig();
+  ProxyConfig->SetProxySettings(false, true, scripts.Url("proxy.pac").c_str(), false, "", "");
+  source.SetUrl("http://127.0.0.1:9/front.html");
+  const DWORD start = GetTickCount();
+  source.StartRequest();
+  ASSERT_TRUE(scripts.WaitForConnections(1));
+  StopAllTransactions();
+  DeleteProxyConfig();
+  EXPECT_LT(GetTickCount() - start, 1000u);
   EXPECT_TRUE(updater.Reports.empty());
 }
 

@@ -1,5 +1,6 @@
 #include "engine/Usdkthreadurllauncher.h"
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,7 +9,9 @@
 
 #include "engine/Chttpthread.h"
 #include "platform/rtl/Fileutils.h"
+#include "platform/rtl/Kernel.h"
 #include "tests/support/NginxServer.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TinyproxyServer.h"
 
@@ -315,6 +318,57 @@ TEST_F(ProxyScripts, WithoutTheScriptLibraryEveryUrlIsDirect) {
   AnsiString detected = "stale";
   EXPECT_EQ(config.DetectScriptUrl(detected), -3);
   EXPECT_EQ(detected, "");
+}
+
+// A failed script download is tried again later, each time after twice the
+// delay (up to the refresh interval), and a script once downloaded whole
+// keeps answering when a later refresh fails.
+TEST(ProxyScriptRefresh, RetriesWithBackOffAndKeepsAScriptThroughFailedRefreshes) {
+  TScriptedServer scripts;
+  const std::string missing = "HTTP/1.0 404 Not Found\r\n\r\n";
+  for (int failure = 0; failure < 3; ++failure)
+    scripts.Add({.Bytes = missing});
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\nfunction FindProxyForURL(u, h) {"
+                        " return 'PROXY a:1'; }"});
+  scripts.Add({.Bytes = missing});
+  CHttpProxyConfig config(TAutoProxyEntries(),
+                          TScriptRefresh{.IntervalMs = 1000, .FirstRetryMs = 100});
+  const auto start = std::chrono::steady_clock::now();
+  const auto elapsedMs = [&] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+  };
+  config.SetProxySettings(false, true, scripts.Url("p.pac").c_str(), false, "", "");
+  EXPECT_EQ(Ask(config, "http://h/").Kind, pkDirect) << "the first download failed";
+  // Tries at 0, 100, 300 and 700 ms.
+  ASSERT_TRUE(scripts.WaitForConnections(4));
+  EXPECT_GE(elapsedMs(), 700);
+  TAnswer answer;
+  while ((answer = Ask(config, "http://h/")).Kind != pkProxy && elapsedMs() < 5000)
+    Sleep(20);
+  EXPECT_EQ(answer.Host, "a");
+  ASSERT_TRUE(scripts.WaitForConnections(5)) << "the kept script is downloaded again";
+  EXPECT_GE(elapsedMs(), 1700);
+  Sleep(100);
+  answer = Ask(config, "http://h/");
+  EXPECT_EQ(answer.Kind, pkProxy);
+  EXPECT_EQ(answer.Host, "a");
+}
+
+// The configuration downloads on a thread of its own, which its end stops
+// at once even while a script server stalls.
+TEST(ProxyScriptRefresh, NewSettingsAndTheEndNeverWaitForADownload) {
+  TScriptedServer scripts;
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 30000});
+  auto config = std::make_unique<CHttpProxyConfig>();
+  const auto start = std::chrono::steady_clock::now();
+  config->SetProxySettings(false, true, scripts.Url("p.pac").c_str(), false, "", "");
+  ASSERT_TRUE(scripts.WaitForConnections(1));
+  config->SetProxySettings(false, true, scripts.Url("q.pac").c_str(), false, "", "");
+  ASSERT_TRUE(scripts.WaitForConnections(2)) << "new settings are not held up by the old script";
+  config.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tests/app/x11/ProgramProcess.h"
 #include "tests/engine/NewsPages.h"
 #include "tests/support/NginxServer.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -137,6 +138,26 @@ TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
   again.Signal(SIGTERM);
   EXPECT_EQ(again.Wait(10s), 0);
   ExpectEverythingSaved();
+}
+
+// A proxy script server that makes every request wait: the window still
+// answers the window manager at once while the requests wait for the script.
+// Its close, asked after the first requests have started, is the measure.
+TEST_F(Program, AnswersTheWindowManagerWhileTheProxyScriptStalls) {
+  TScriptedServer scripts;
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 60000});
+  WriteSettings("[Connection]\nUseProxyScript=1\nProxyScript=" + scripts.Url("proxy.pac") + "\n");
+  TProgram program(Exe(), display);
+  const unsigned long window = WindowId();
+  ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
+  // Requests start on the 4th second, one a second.
+  std::this_thread::sleep_for(7s);
+  EXPECT_GE(scripts.Connections(), 1) << "the requests asked for the script";
+  const auto closing = std::chrono::steady_clock::now();
+  Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/x11/wm_close").string() +
+        " " + std::to_string(window));
+  EXPECT_EQ(program.Wait(5s), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - closing, 1s);
 }
 
 TEST_F(Program, InFrenchASecondInstanceEndsAndSigtermSaves) {
