@@ -590,28 +590,44 @@ uint64_t MostPixelsIn(int64_t Bytes) {
   return std::min(codes * (codes + 1) / 2, codes * TableSize);
 }
 
+// Frames this small are kept whole whatever their data holds: the rows their
+// data does not reach show the fill, as a frame cut short should.
+constexpr uint64_t MinimumWholePixels = uint64_t{1} << 16;
+
 } // namespace
 
 void TGIFSubImage::Decompress(TStream* Stream) {
-  // A frame's size alone must not decide what is allocated: a descriptor of
-  // a few bytes may claim gigabytes.
   const uint64_t pixels = uint64_t{width} * height;
-  if (pixels > MostPixelsIn(CodedBytes(Stream)))
-    throw GIFException(sFrameTooLarge);
   if (pixels > GIFMaximumFramePixels)
     throw GIFException(sFrameTooLarge);
+  // A descriptor of a few bytes may claim millions of pixels. A frame whose
+  // data cannot give all of them is allocated row by row as the data fills
+  // it, and keeps only the rows it reached.
+  const bool whole = pixels <= std::max(MostPixelsIn(CodedBytes(Stream)), MinimumWholePixels);
   const uint8_t fill = transparent && gce != nullptr ? gce->TransparentColorIndex() : 0;
-  data.assign(static_cast<size_t>(pixels), fill);
+  data.assign(whole ? static_cast<size_t>(pixels) : 0, fill);
   uint8_t dataSize = 0;
-  if (!ReadByte(Stream, dataSize))
+  if (ReadByte(Stream, dataSize))
+    DecodeRows(Stream, dataSize, fill);
+  if (whole)
     return;
-  if (dataSize > 11)
+  // At least the first row, so that the frame stays a frame.
+  if (data.size() < width)
+    data.resize(width, fill);
+  height = static_cast<uint16_t>(data.size() / width);
+}
+
+void TGIFSubImage::DecodeRows(TStream* Stream, int DataSize, uint8_t Fill) {
+  if (DataSize > 11)
     throw GIFException(sBadCodeSize);
-  TGIFDecoder decoder(this, Stream, dataSize);
+  TGIFDecoder decoder(this, Stream, DataSize);
   TRowOrder rows(height, Interlaced());
   bool filling = true;
   for (int row = rows.Next(); filling && row >= 0; row = rows.Next()) {
-    uint8_t* line = data.data() + static_cast<size_t>(row) * width;
+    const size_t start = static_cast<size_t>(row) * width;
+    if (start + width > data.size())
+      data.resize(start + width, Fill);
+    uint8_t* line = data.data() + start;
     for (int x = 0; x < width; ++x) {
       const int value = decoder.NextValue();
       if (value < 0) {

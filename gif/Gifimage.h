@@ -737,6 +737,8 @@ protected:
   void AssignTo(TPersistent* Dest) const override;
 
 private:
+  // Decodes the pixels into the rows, growing the buffer to each row met.
+  void DecodeRows(TStream* Stream, int DataSize, uint8_t Fill);
   void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void ReadDescriptor(TStream* Stream);
   std::unique_ptr<TBitmap> DirectBitmap();
@@ -786,6 +788,9 @@ constexpr uint64_t GIFMaximumFramePixels = uint64_t{1} << 26;
 // Shows one image on one canvas rectangle: walks the frames by their delays,
 // disposal and loop count. With goAsync it runs on a thread of its own and
 // paints on the main thread; without, Execute runs on the caller's thread.
+// Rect as far as Canvas shows it.
+TRect VisiblePart(TCanvas* Canvas, const TRect& Rect);
+
 class TGIFPainter : public TObject, public TThread {
 public:
   TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCanvas* ACanvas,
@@ -827,6 +832,8 @@ private:
   void DoPaint();
   void DoPaintFrame();
   void ComposeFrame(TGIFSubImage* Frame);
+  // The painted rectangle in the coordinates of the work bitmaps.
+  TRect WholeInWork() const;
   void RestoreBackground(TCanvas* Target, TGIFSubImage* Frame);
   bool Wait(int& Delay);
   void Cleanup();
@@ -835,6 +842,8 @@ private:
   TGIFImage* image;
   TCanvas* canvas;
   TRect rect;
+  // The part of rect the canvas shows, which the work bitmaps cover.
+  TRect work;
   TGIFDrawOptions drawOptions;
   std::atomic<int> animationSpeed;
   std::atomic<int> activeImage{-1};
@@ -946,8 +955,12 @@ private:
   // Serves the painters' calls to the main thread until Done answers true.
   void PumpUntil(const std::function<bool()>& Done);
   void DrawFrames(TCanvas* Canvas, const TRect& Rect);
-  // The composite bitmap in Rect, stretched or tiled.
+  // The composite bitmap where it belongs in Rect.
   void ShowBitmap(TCanvas* Canvas, const TRect& Rect);
+  // Whether the composite made for compositeRect can be shown in Rect.
+  bool CompositeServes(const TRect& Rect) const;
+  // Makes the composite for Rect on Canvas; where the painter paints Rect on it.
+  TRect MakeComposite(TCanvas* Canvas, const TRect& Rect);
 
   bool drawing = false;
   bool paletteRequest = false;
@@ -957,6 +970,9 @@ private:
   TGIFDrawOptions drawOptions = GIFImageDefaultDrawOptions;
   int reductionBits = GIFImageDefaultColorReductionBits;
   std::unique_ptr<TBitmap> bitmap;
+  // The rectangle the composite was made for, and the part of it it holds.
+  TRect compositeRect;
+  TRect compositeArea;
   TCriticalSection painterLock;
   std::vector<TGIFPainter*> painters;
   TGIFPainter* currentPainter = nullptr;
