@@ -455,6 +455,8 @@ int TGIFImage::ColorResolution() const {
 }
 
 int TGIFImage::BitsPerPixel() const {
+  if (savingBitsPerPixel > 0)
+    return savingBitsPerPixel;
   int bits = header->BitsPerPixel();
   for (int i = 0; i < images->GetCount(); ++i)
     bits = std::max(bits, images->SubImages(i)->BitsPerPixel());
@@ -525,8 +527,15 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
 
 void TGIFImage::SaveToStream(TStream* Stream) {
   Progress(this, psStarting, 0, true, TRect{}, sSaving);
+  // Every frame without a table of its own codes with the image's depth,
+  // which walks all frames: once per save, not once per frame.
+  struct TSavingDepth {
+    int& Value;
+    ~TSavingDepth() { Value = 0; }
+  } depth{savingBitsPerPixel};
   try {
     CoverEveryPixel(this);
+    savingBitsPerPixel = BitsPerPixel();
     header->SaveToStream(Stream);
     const int count = images->GetCount();
     for (int i = 0; i < count; ++i) {

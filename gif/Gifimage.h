@@ -973,6 +973,8 @@ private:
   // The rectangle the composite was made for, and the part of it it holds.
   TRect compositeRect;
   TRect compositeArea;
+  // The image's bits per pixel while a save runs, else 0.
+  int savingBitsPerPixel = 0;
   TCriticalSection painterLock;
   std::vector<TGIFPainter*> painters;
   TGIFPainter* currentPainter = nullptr;
