@@ -658,6 +658,10 @@ void GifimageInitialization() {
   DoAutoDither = PaletteDevice;
 }
 
+void Register() {
+  GIFImageDefaultDrawOptions = GIFImageDefaultDrawOptions >> goLoop;
+}
+
 void GifimageFinalization() {
   if (initialized == 0 || --initialized != 0)
     return;

@@ -322,6 +322,12 @@ void TGIFColorMap::ImportColorTable(const RGBQUAD* Colors, int Count) {
   ImportColorMap(triples.data(), static_cast<int>(triples.size()));
 }
 
+void TGIFColorMap::ImportDIBColors(HDC DeviceContext) {
+  RGBQUAD table[256];
+  const UINT count = GetDIBColorTable(DeviceContext, 0, 256, table);
+  ImportColorTable(table, static_cast<int>(count));
+}
+
 HPALETTE TGIFColorMap::ExportPalette() const {
   if (count == 0)
     return nullptr;

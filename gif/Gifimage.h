@@ -134,6 +134,8 @@ extern WORD CF_GIF;
 // called) and undoes it.
 void GifimageInitialization();
 void GifimageFinalization();
+// For a design environment: new images then play an animation once.
+void Register();
 
 // ---------------------------------------------------------------------------
 // Colour reduction
@@ -388,6 +390,8 @@ public:
   void ImportPalette(HPALETTE Palette);
   void ImportColorMap(const TGIFColor* Colors, int Count);
   void ImportColorTable(const RGBQUAD* Colors, int Count);
+  // The colour table of the palette bitmap selected into DeviceContext.
+  void ImportDIBColors(HDC DeviceContext);
   HPALETTE ExportPalette() const;
 
   // Count colour triples; writing pads with black to 2^GetBitsPerPixel.

@@ -68,6 +68,23 @@ TEST(GifPicture, RegisteredForFilesAndTheClipboard) {
   EXPECT_THROW(picture.LoadFromFile(path), EInvalidGraphic);
 }
 
+// The design-time registration plays animations once: new images lose
+// goLoop and keep every other default.
+TEST(GifPicture, RegisterDropsLoopingFromTheDefaults) {
+  const TGIFDrawOptions defaults{goAsync,       goTransparent, goAnimate,   goLoop,
+                                 goClearOnLoop, goDither,      goAutoDither};
+  ASSERT_TRUE(GIFImageDefaultDrawOptions == defaults);
+  EXPECT_TRUE(TGIFImage().DrawOptions() == defaults);
+  Register();
+  const TGIFDrawOptions registered = GIFImageDefaultDrawOptions;
+  const TGIFDrawOptions made = TGIFImage().DrawOptions();
+  GIFImageDefaultDrawOptions = defaults;
+  TGIFDrawOptions once = defaults;
+  once >> goLoop;
+  EXPECT_TRUE(registered == once);
+  EXPECT_TRUE(made == once);
+}
+
 TEST(GifPicture, ClipboardCarriesTheGifStream) {
   GifimageInitialization();
   TGIFImage image;
