@@ -228,12 +228,15 @@ public:
   int64_t Seek(int64_t, TSeekOrigin) override { throw Exception(sInvalidStream); }
   int Write(const void* Buffer, int Count) override {
     const auto* bytes = static_cast<const uint8_t*>(Buffer);
-    for (int i = 0; i < Count; ++i) {
-      block[next++] = bytes[i];
-      if (next == 256)
-        Flush();
-    }
+    for (int i = 0; i < Count; ++i)
+      Put(bytes[i]);
     return Count;
+  }
+
+  void Put(uint8_t Value) {
+    block[next++] = Value;
+    if (next == 256)
+      Flush();
   }
 
   void Flush() {
@@ -282,20 +285,28 @@ protected:
   virtual void Clear() = 0;
   virtual void Compress() = 0;
 
+  // The next row in coding order, or null at the end.
+  const uint8_t* NextRow() {
+    const int row = rows.Next();
+    if (row < 0)
+      return nullptr;
+    const uint8_t* line = frame->GetScanline(row);
+    if (colors < 256 &&
+        std::any_of(line, line + frame->Width(), [this](uint8_t Pixel) { return Pixel >= colors; }))
+      throw GIFException(sInvalidColor);
+    return line;
+  }
+
   // The next pixel in coding order, or -1 at the end.
   int NextPixel() {
     if (rowLeft == 0) {
-      const int row = rows.Next();
-      if (row < 0)
+      pixels = NextRow();
+      if (pixels == nullptr)
         return -1;
-      pixels = frame->GetScanline(row);
       rowLeft = frame->Width();
     }
     --rowLeft;
-    const int pixel = *pixels++;
-    if (pixel >= colors)
-      throw GIFException(sInvalidColor);
-    return pixel;
+    return *pixels++;
   }
 
   TGIFSubImage* frame;
@@ -311,7 +322,7 @@ protected:
   bool justCleared = false;
 
 private:
-  void SendByte(uint8_t Value) { writer.WriteBuffer(&Value, 1); }
+  void SendByte(uint8_t Value) { writer.Put(Value); }
 
   uint32_t accumulator = 0;
   int bitCount = 0;
@@ -327,19 +338,19 @@ public:
   THashTable() { Clear(); }
   void Clear() { slots.fill(Empty); }
 
-  void Insert(uint32_t Key, int Code) {
+  // The code of Key, or -1 with Slot the empty slot where it would go.
+  int Lookup(uint32_t Key, int& Slot) const {
     int h = Hash(Key);
-    while (slots[h] != Empty)
-      h = NextSlot(h);
-    slots[h] = (Key << 12) | static_cast<uint32_t>(Code);
-  }
-
-  // The code of Key, or -1.
-  int Lookup(uint32_t Key) const {
-    for (int h = Hash(Key); slots[h] != Empty; h = NextSlot(h))
+    for (; slots[h] != Empty; h = NextSlot(h))
       if ((slots[h] >> 12) == Key)
         return static_cast<int>(slots[h] & 0xFFF);
+    Slot = h;
     return -1;
+  }
+
+  // Key at the slot its failed lookup gave.
+  void InsertAt(int Slot, uint32_t Key, int Code) {
+    slots[Slot] = (Key << 12) | static_cast<uint32_t>(Code);
   }
 
 private:
@@ -355,7 +366,7 @@ private:
   std::array<uint32_t, Slots> slots{};
 };
 
-class TLZWEncoder : public TGIFEncoder {
+class TLZWEncoder final : public TGIFEncoder {
 public:
   using TGIFEncoder::TGIFEncoder;
 
@@ -381,23 +392,28 @@ protected:
 
   void Compress() override {
     Clear();
-    int prefix = NextPixel();
-    for (int pixel = NextPixel(); pixel >= 0; pixel = NextPixel()) {
-      const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
-      const int code = table.Lookup(key);
-      if (code >= 0) {
-        prefix = code;
-        continue;
+    const int width = frame->Width();
+    const uint8_t* row = NextRow();
+    int prefix = row[0];
+    for (int x = 1; row != nullptr; row = NextRow(), x = 0)
+      for (; x < width; ++x) {
+        const int pixel = row[x];
+        const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
+        int slot = 0;
+        const int code = table.Lookup(key, slot);
+        if (code >= 0) {
+          prefix = code;
+          continue;
+        }
+        Output(prefix);
+        prefix = pixel;
+        if (nextCode >= 4095) {
+          Clear();
+        } else {
+          table.InsertAt(slot, key, nextCode);
+          ++nextCode;
+        }
       }
-      Output(prefix);
-      prefix = pixel;
-      if (nextCode >= 4095) {
-        Clear();
-      } else {
-        table.Insert(key, nextCode);
-        ++nextCode;
-      }
-    }
     Output(prefix);
   }
 
@@ -408,7 +424,7 @@ private:
 
 // Sends literal pixels and codes for runs of one pixel that the decoder's own
 // table growth defines, never a string the decoder cannot have built.
-class TRLEEncoder : public TGIFEncoder {
+class TRLEEncoder final : public TGIFEncoder {
 public:
   TRLEEncoder(TGIFSubImage* AFrame, TStream* AStream, int ADepth, int AColors)
       : TGIFEncoder(AFrame, AStream, ADepth, AColors), budget(4095 - firstFree),
