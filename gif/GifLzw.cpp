@@ -122,8 +122,10 @@ public:
   }
 
 private:
+  // Only the entries below the first free code are ever read: a code at or
+  // beyond it stands for the old code and its first pixel.
   void Reset() {
-    for (int i = 0; i < TableSize; ++i) {
+    for (int i = 0; i < clearCode + 2; ++i) {
       prefix[i] = 0;
       suffix[i] = i < clearCode ? i : 0;
     }
@@ -198,9 +200,10 @@ private:
   int codeSize = 0;
   int codeLimit = 0;
   int nextCode = 0;
-  std::array<int, TableSize> prefix{};
-  std::array<int, TableSize> suffix{};
-  std::array<int, StackSize> stack{};
+  // Left unset until used: a frame of a few pixels must not pay for 64 KB.
+  std::array<int, TableSize> prefix;
+  std::array<int, TableSize> suffix;
+  std::array<int, StackSize> stack;
   int sp = 0;
   int firstCode = 0;
   int oldCode = 0;
