@@ -35,6 +35,22 @@ void* operator new(size_t Size) {
 void* operator new[](size_t Size) {
   return Allocate(Size);
 }
+void* operator new(size_t Size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(Size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t Size, const std::nothrow_t& Tag) noexcept {
+  return operator new(Size, Tag);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  Release(p);
+}
 void operator delete(void* p) noexcept {
   Release(p);
 }
