@@ -22,10 +22,16 @@ std::unique_ptr<TBitmap> CopyOf(TCanvas* Canvas, const TRect& Rect, TColor Brush
 
 } // namespace
 
+// The surface, not the clip box: a clip set for one paint must not limit
+// the work bitmaps that later frames are composed on.
 TRect VisiblePart(TCanvas* Canvas, const TRect& Rect) {
-  const TRect clip = Canvas->ClipRect();
-  TRect part{std::max(Rect.Left, clip.Left), std::max(Rect.Top, clip.Top),
-             std::min(Rect.Right, clip.Right), std::min(Rect.Bottom, clip.Bottom)};
+  HDC dc = Canvas->Handle();
+  POINT corners[2] = {{0, 0}, {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)}};
+  DPtoLP(dc, corners, 2);
+  TRect part{std::max(Rect.Left, static_cast<int>(corners[0].x)),
+             std::max(Rect.Top, static_cast<int>(corners[0].y)),
+             std::min(Rect.Right, static_cast<int>(corners[1].x)),
+             std::min(Rect.Bottom, static_cast<int>(corners[1].y))};
   part.Right = std::max(part.Right, part.Left);
   part.Bottom = std::max(part.Bottom, part.Top);
   return part;

@@ -792,7 +792,7 @@ constexpr uint64_t GIFMaximumFramePixels = uint64_t{1} << 26;
 // Shows one image on one canvas rectangle: walks the frames by their delays,
 // disposal and loop count. With goAsync it runs on a thread of its own and
 // paints on the main thread; without, Execute runs on the caller's thread.
-// Rect as far as Canvas shows it.
+// Rect as far as it lies on Canvas's surface.
 TRect VisiblePart(TCanvas* Canvas, const TRect& Rect);
 
 class TGIFPainter : public TObject, public TThread {
@@ -846,7 +846,7 @@ private:
   TGIFImage* image;
   TCanvas* canvas;
   TRect rect;
-  // The part of rect the canvas shows, which the work bitmaps cover.
+  // The part of rect on the canvas's surface, which the work bitmaps cover.
   TRect work;
   TGIFDrawOptions drawOptions;
   std::atomic<int> animationSpeed;

@@ -307,3 +307,32 @@ TEST(GifCrafted, ALateFrameDoesNotStallTheAnimation) {
   EXPECT_EQ(Animate(image, target, 300), (std::vector<int>{0, 1}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
+
+// A clip set for one paint does not limit the composite: drawn once through
+// a clip of its left pixel and once more without, the picture shows whole.
+TEST(GifCrafted, AClippedDrawDoesNotLimitTheNextOne) {
+  auto draw = [](bool ClippedFirst) {
+    TGIFImage image;
+    LoadFromBytes(image, DataFile("cut-after-frames.gif"));
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(2, 2);
+    target.Canvas()->Brush()->SetColor(clYellow);
+    target.Canvas()->FillRect(TRect{0, 0, 2, 2});
+    if (ClippedFirst) {
+      IntersectClipRect(target.Canvas()->Handle(), 0, 0, 1, 1);
+      target.Canvas()->Draw(0, 0, &image);
+      SelectClipRgn(target.Canvas()->Handle(), nullptr);
+    }
+    target.Canvas()->Draw(0, 0, &image);
+    std::vector<TColor> shown;
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 2; ++x)
+        shown.push_back(target.Canvas()->Pixels(x, y));
+    image.PaintStop();
+    return shown;
+  };
+  const std::vector<TColor> whole = draw(false);
+  EXPECT_EQ(whole, (std::vector<TColor>{clBlack, clRed, clLime, clBlue}));
+  EXPECT_EQ(draw(true), whole);
+}
