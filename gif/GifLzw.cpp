@@ -88,6 +88,8 @@ public:
     if (code == endCode)
       return End();
     const int inCode = code;
+    if (code > nextCode)
+      ZeroUpTo(code + 1);
     if (code >= nextCode) {
       Push(firstCode);
       code = oldCode;
@@ -122,17 +124,28 @@ public:
   }
 
 private:
-  // Only the entries below the first free code are ever read: a code at or
-  // beyond it stands for the old code and its first pixel.
+  // The table reads as all zeros beyond the codes of the clear code's
+  // strings, but only entries a code reaches are set: the defined ones below
+  // the next free code, and those a code beyond it names (which then
+  // becomes the old code). A frame of a few pixels must not pay for 32 KB.
   void Reset() {
     for (int i = 0; i < clearCode + 2; ++i) {
       prefix[i] = 0;
       suffix[i] = i < clearCode ? i : 0;
     }
+    zeroedUpTo = clearCode + 2;
     codeSize = dataSize + 1;
     codeLimit = clearCode << 1;
     nextCode = clearCode + 2;
     sp = 0;
+  }
+
+  void ZeroUpTo(int End) {
+    for (int i = std::max(zeroedUpTo, nextCode); i < End; ++i) {
+      prefix[i] = 0;
+      suffix[i] = 0;
+    }
+    zeroedUpTo = std::max(zeroedUpTo, End);
   }
 
   void Widen() {
@@ -200,7 +213,7 @@ private:
   int codeSize = 0;
   int codeLimit = 0;
   int nextCode = 0;
-  // Left unset until used: a frame of a few pixels must not pay for 64 KB.
+  int zeroedUpTo = 0;
   std::array<int, TableSize> prefix;
   std::array<int, TableSize> suffix;
   std::array<int, StackSize> stack;
