@@ -60,7 +60,7 @@ TGIFPainter::TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCan
       toBackground |= gce->Disposal() == dmBackground;
       toPrevious |= gce->Disposal() == dmPrevious;
     }
-  // The work bitmaps cover only what the canvas shows of the rectangle: a
+  // The work bitmaps cover only the rectangle's part on the canvas: a
   // large logical screen drawn on a small canvas costs no more than it.
   if (toBackground && drawOptions.Contains(goTransparent))
     background = CopyOf(canvas, work, backgroundColor);

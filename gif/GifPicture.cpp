@@ -67,8 +67,8 @@ bool TGIFImage::CompositeServes(const TRect& Rect) const {
   return Rect == compositeRect || (!drawOptions.Contains(goTile) && compositeArea == compositeRect);
 }
 
-// The composite covers only what the canvas shows of Rect, at Rect's scale
-// or the image's, whichever is smaller; tiles are never scaled.
+// The composite covers only the part of Rect on the canvas's surface, at
+// Rect's scale or the image's, whichever is smaller; tiles are never scaled.
 TRect TGIFImage::MakeComposite(TCanvas* Canvas, const TRect& Rect) {
   compositeRect = Rect;
   compositeArea = VisiblePart(Canvas, Rect);
