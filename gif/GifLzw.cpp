@@ -62,10 +62,42 @@ public:
   // The next pixel value; -1 when the data failed or ran out, -2 after the
   // end code.
   int NextValue() {
-    if (ended)
-      return -2;
     if (sp > 0)
       return stack[--sp];
+    const int result = PushNextString();
+    return result < 0 ? result : stack[--sp];
+  }
+
+  // Up to Count next values into Out; how many, fewer only when the data
+  // failed, ran out or ended.
+  int Fill(uint8_t* Out, int Count) {
+    int n = 0;
+    while (n < Count) {
+      if (sp == 0 && PushNextString() < 0)
+        break;
+      const int take = std::min(sp, Count - n);
+      for (int i = 0; i < take; ++i)
+        Out[n++] = static_cast<uint8_t>(stack[--sp]);
+    }
+    return n;
+  }
+
+  // Skips what is left of the data up to its terminating empty sub-block.
+  void SkipToTerminator() {
+    if (zeroBlock)
+      return;
+    uint8_t size = 0;
+    while (ReadByte(stream, size) && size != 0)
+      stream->Seek(std::min<int64_t>(size, stream->Size() - stream->Position()), soCurrent);
+    zeroBlock = true;
+  }
+
+private:
+  // Decodes the next code and pushes its string, last pixel first; 0, or
+  // -1 when the data failed or ran out, -2 after the end code.
+  int PushNextString() {
+    if (ended)
+      return -2;
     int code = ReadCode(codeSize);
     if (code < 0)
       return code;
@@ -83,7 +115,8 @@ public:
       // code, and the encoder widened right after this first code.
       if (nextCode >= codeLimit && codeLimit <= TableSize - 1)
         Widen();
-      return code;
+      Push(code);
+      return 0;
     }
     if (code == endCode)
       return End();
@@ -110,39 +143,9 @@ public:
         Widen();
     }
     oldCode = inCode;
-    return stack[--sp];
+    return 0;
   }
 
-  // Up to Count next values into Out; how many, fewer only when the data
-  // failed, ran out or ended.
-  int Fill(uint8_t* Out, int Count) {
-    int n = 0;
-    while (n < Count) {
-      if (sp > 0) {
-        const int take = std::min(sp, Count - n);
-        for (int i = 0; i < take; ++i)
-          Out[n++] = static_cast<uint8_t>(stack[--sp]);
-        continue;
-      }
-      const int value = NextValue();
-      if (value < 0)
-        break;
-      Out[n++] = static_cast<uint8_t>(value);
-    }
-    return n;
-  }
-
-  // Skips what is left of the data up to its terminating empty sub-block.
-  void SkipToTerminator() {
-    if (zeroBlock)
-      return;
-    uint8_t size = 0;
-    while (ReadByte(stream, size) && size != 0)
-      stream->Seek(std::min<int64_t>(size, stream->Size() - stream->Position()), soCurrent);
-    zeroBlock = true;
-  }
-
-private:
   // The table reads as all zeros beyond the codes of the clear code's
   // strings, but only entries a code reaches are set: the defined ones below
   // the next free code, and those a code beyond it names (which then
