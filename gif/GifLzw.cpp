@@ -62,10 +62,42 @@ public:
   // The next pixel value; -1 when the data failed or ran out, -2 after the
   // end code.
   int NextValue() {
-    if (ended)
-      return -2;
     if (sp > 0)
       return stack[--sp];
+    const int result = PushNextString();
+    return result < 0 ? result : stack[--sp];
+  }
+
+  // Up to Count next values into Out; how many, fewer only when the data
+  // failed, ran out or ended.
+  int Fill(uint8_t* Out, int Count) {
+    int n = 0;
+    while (n < Count) {
+      if (sp == 0 && PushNextString() < 0)
+        break;
+      const int take = std::min(sp, Count - n);
+      for (int i = 0; i < take; ++i)
+        Out[n++] = static_cast<uint8_t>(stack[--sp]);
+    }
+    return n;
+  }
+
+  // Skips what is left of the data up to its terminating empty sub-block.
+  void SkipToTerminator() {
+    if (zeroBlock)
+      return;
+    uint8_t size = 0;
+    while (ReadByte(stream, size) && size != 0)
+      stream->Seek(std::min<int64_t>(size, stream->Size() - stream->Position()), soCurrent);
+    zeroBlock = true;
+  }
+
+private:
+  // Decodes the next code and pushes its string, last pixel first; 0, or
+  // -1 when the data failed or ran out, -2 after the end code.
+  int PushNextString() {
+    if (ended)
+      return -2;
     int code = ReadCode(codeSize);
     if (code < 0)
       return code;
@@ -83,11 +115,14 @@ public:
       // code, and the encoder widened right after this first code.
       if (nextCode >= codeLimit && codeLimit <= TableSize - 1)
         Widen();
-      return code;
+      Push(code);
+      return 0;
     }
     if (code == endCode)
       return End();
     const int inCode = code;
+    if (code > nextCode)
+      ZeroUpTo(code + 1);
     if (code >= nextCode) {
       Push(firstCode);
       code = oldCode;
@@ -108,29 +143,31 @@ public:
         Widen();
     }
     oldCode = inCode;
-    return stack[--sp];
+    return 0;
   }
 
-  // Skips what is left of the data up to its terminating empty sub-block.
-  void SkipToTerminator() {
-    if (zeroBlock)
-      return;
-    uint8_t size = 0;
-    while (ReadByte(stream, size) && size != 0)
-      stream->Seek(std::min<int64_t>(size, stream->Size() - stream->Position()), soCurrent);
-    zeroBlock = true;
-  }
-
-private:
+  // The table reads as all zeros beyond the codes of the clear code's
+  // strings, but only entries a code reaches are set: the defined ones below
+  // the next free code, and those a code beyond it names (which then
+  // becomes the old code). A frame of a few pixels must not pay for 32 KB.
   void Reset() {
-    for (int i = 0; i < TableSize; ++i) {
+    for (int i = 0; i < clearCode + 2; ++i) {
       prefix[i] = 0;
       suffix[i] = i < clearCode ? i : 0;
     }
+    zeroedUpTo = clearCode + 2;
     codeSize = dataSize + 1;
     codeLimit = clearCode << 1;
     nextCode = clearCode + 2;
     sp = 0;
+  }
+
+  void ZeroUpTo(int End) {
+    for (int i = std::max(zeroedUpTo, nextCode); i < End; ++i) {
+      prefix[i] = 0;
+      suffix[i] = 0;
+    }
+    zeroedUpTo = std::max(zeroedUpTo, End);
   }
 
   void Widen() {
@@ -198,9 +235,10 @@ private:
   int codeSize = 0;
   int codeLimit = 0;
   int nextCode = 0;
-  std::array<int, TableSize> prefix{};
-  std::array<int, TableSize> suffix{};
-  std::array<int, StackSize> stack{};
+  int zeroedUpTo = 0;
+  std::array<int, TableSize> prefix;
+  std::array<int, TableSize> suffix;
+  std::array<int, StackSize> stack;
   int sp = 0;
   int firstCode = 0;
   int oldCode = 0;
@@ -228,12 +266,15 @@ public:
   int64_t Seek(int64_t, TSeekOrigin) override { throw Exception(sInvalidStream); }
   int Write(const void* Buffer, int Count) override {
     const auto* bytes = static_cast<const uint8_t*>(Buffer);
-    for (int i = 0; i < Count; ++i) {
-      block[next++] = bytes[i];
-      if (next == 256)
-        Flush();
-    }
+    for (int i = 0; i < Count; ++i)
+      Put(bytes[i]);
     return Count;
+  }
+
+  void Put(uint8_t Value) {
+    block[next++] = Value;
+    if (next == 256)
+      Flush();
   }
 
   void Flush() {
@@ -282,20 +323,28 @@ protected:
   virtual void Clear() = 0;
   virtual void Compress() = 0;
 
+  // The next row in coding order, or null at the end.
+  const uint8_t* NextRow() {
+    const int row = rows.Next();
+    if (row < 0)
+      return nullptr;
+    const uint8_t* line = frame->GetScanline(row);
+    if (colors < 256 &&
+        std::any_of(line, line + frame->Width(), [this](uint8_t Pixel) { return Pixel >= colors; }))
+      throw GIFException(sInvalidColor);
+    return line;
+  }
+
   // The next pixel in coding order, or -1 at the end.
   int NextPixel() {
     if (rowLeft == 0) {
-      const int row = rows.Next();
-      if (row < 0)
+      pixels = NextRow();
+      if (pixels == nullptr)
         return -1;
-      pixels = frame->GetScanline(row);
       rowLeft = frame->Width();
     }
     --rowLeft;
-    const int pixel = *pixels++;
-    if (pixel >= colors)
-      throw GIFException(sInvalidColor);
-    return pixel;
+    return *pixels++;
   }
 
   TGIFSubImage* frame;
@@ -311,7 +360,7 @@ protected:
   bool justCleared = false;
 
 private:
-  void SendByte(uint8_t Value) { writer.WriteBuffer(&Value, 1); }
+  void SendByte(uint8_t Value) { writer.Put(Value); }
 
   uint32_t accumulator = 0;
   int bitCount = 0;
@@ -327,19 +376,19 @@ public:
   THashTable() { Clear(); }
   void Clear() { slots.fill(Empty); }
 
-  void Insert(uint32_t Key, int Code) {
+  // The code of Key, or -1 with Slot the empty slot where it would go.
+  int Lookup(uint32_t Key, int& Slot) const {
     int h = Hash(Key);
-    while (slots[h] != Empty)
-      h = NextSlot(h);
-    slots[h] = (Key << 12) | static_cast<uint32_t>(Code);
-  }
-
-  // The code of Key, or -1.
-  int Lookup(uint32_t Key) const {
-    for (int h = Hash(Key); slots[h] != Empty; h = NextSlot(h))
+    for (; slots[h] != Empty; h = NextSlot(h))
       if ((slots[h] >> 12) == Key)
         return static_cast<int>(slots[h] & 0xFFF);
+    Slot = h;
     return -1;
+  }
+
+  // Key at the slot its failed lookup gave.
+  void InsertAt(int Slot, uint32_t Key, int Code) {
+    slots[Slot] = (Key << 12) | static_cast<uint32_t>(Code);
   }
 
 private:
@@ -355,7 +404,7 @@ private:
   std::array<uint32_t, Slots> slots{};
 };
 
-class TLZWEncoder : public TGIFEncoder {
+class TLZWEncoder final : public TGIFEncoder {
 public:
   using TGIFEncoder::TGIFEncoder;
 
@@ -381,23 +430,28 @@ protected:
 
   void Compress() override {
     Clear();
-    int prefix = NextPixel();
-    for (int pixel = NextPixel(); pixel >= 0; pixel = NextPixel()) {
-      const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
-      const int code = table.Lookup(key);
-      if (code >= 0) {
-        prefix = code;
-        continue;
+    const int width = frame->Width();
+    const uint8_t* row = NextRow();
+    int prefix = row[0];
+    for (int x = 1; row != nullptr; row = NextRow(), x = 0)
+      for (; x < width; ++x) {
+        const int pixel = row[x];
+        const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
+        int slot = 0;
+        const int code = table.Lookup(key, slot);
+        if (code >= 0) {
+          prefix = code;
+          continue;
+        }
+        Output(prefix);
+        prefix = pixel;
+        if (nextCode >= 4095) {
+          Clear();
+        } else {
+          table.InsertAt(slot, key, nextCode);
+          ++nextCode;
+        }
       }
-      Output(prefix);
-      prefix = pixel;
-      if (nextCode >= 4095) {
-        Clear();
-      } else {
-        table.Insert(key, nextCode);
-        ++nextCode;
-      }
-    }
     Output(prefix);
   }
 
@@ -408,7 +462,7 @@ private:
 
 // Sends literal pixels and codes for runs of one pixel that the decoder's own
 // table growth defines, never a string the decoder cannot have built.
-class TRLEEncoder : public TGIFEncoder {
+class TRLEEncoder final : public TGIFEncoder {
 public:
   TRLEEncoder(TGIFSubImage* AFrame, TStream* AStream, int ADepth, int AColors)
       : TGIFEncoder(AFrame, AStream, ADepth, AColors), budget(4095 - firstFree),
@@ -590,36 +644,44 @@ uint64_t MostPixelsIn(int64_t Bytes) {
   return std::min(codes * (codes + 1) / 2, codes * TableSize);
 }
 
+// Frames this small are kept whole whatever their data holds: the rows their
+// data does not reach show the fill, as a frame cut short should.
+constexpr uint64_t MinimumWholePixels = uint64_t{1} << 16;
+
 } // namespace
 
 void TGIFSubImage::Decompress(TStream* Stream) {
-  // A frame's size alone must not decide what is allocated: a descriptor of
-  // a few bytes may claim gigabytes.
   const uint64_t pixels = uint64_t{width} * height;
-  if (pixels > MostPixelsIn(CodedBytes(Stream)))
-    throw GIFException(sFrameTooLarge);
   if (pixels > GIFMaximumFramePixels)
     throw GIFException(sFrameTooLarge);
+  // A descriptor of a few bytes may claim millions of pixels. A frame whose
+  // data cannot give all of them is allocated row by row as the data fills
+  // it, and keeps only the rows it reached.
+  const bool whole = pixels <= std::max(MostPixelsIn(CodedBytes(Stream)), MinimumWholePixels);
   const uint8_t fill = transparent && gce != nullptr ? gce->TransparentColorIndex() : 0;
-  data.assign(static_cast<size_t>(pixels), fill);
+  data.assign(whole ? static_cast<size_t>(pixels) : 0, fill);
   uint8_t dataSize = 0;
-  if (!ReadByte(Stream, dataSize))
+  if (ReadByte(Stream, dataSize))
+    DecodeRows(Stream, dataSize, fill);
+  if (whole)
     return;
-  if (dataSize > 11)
+  // At least the first row, so that the frame stays a frame.
+  if (data.size() < width)
+    data.resize(width, fill);
+  height = static_cast<uint16_t>(data.size() / width);
+}
+
+void TGIFSubImage::DecodeRows(TStream* Stream, int DataSize, uint8_t Fill) {
+  if (DataSize > 11)
     throw GIFException(sBadCodeSize);
-  TGIFDecoder decoder(this, Stream, dataSize);
+  TGIFDecoder decoder(this, Stream, DataSize);
   TRowOrder rows(height, Interlaced());
   bool filling = true;
   for (int row = rows.Next(); filling && row >= 0; row = rows.Next()) {
-    uint8_t* line = data.data() + static_cast<size_t>(row) * width;
-    for (int x = 0; x < width; ++x) {
-      const int value = decoder.NextValue();
-      if (value < 0) {
-        filling = false;
-        break;
-      }
-      line[x] = static_cast<uint8_t>(value);
-    }
+    const size_t start = static_cast<size_t>(row) * width;
+    if (start + width > data.size())
+      data.resize(start + width, Fill);
+    filling = decoder.Fill(data.data() + start, width) == width;
   }
   // The end code and anything an encoder put after it, up to the terminator.
   decoder.NextValue();

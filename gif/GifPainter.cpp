@@ -22,10 +22,26 @@ std::unique_ptr<TBitmap> CopyOf(TCanvas* Canvas, const TRect& Rect, TColor Brush
 
 } // namespace
 
+// The surface, not the clip box: a clip set for one paint must not limit
+// the work bitmaps that later frames are composed on.
+TRect VisiblePart(TCanvas* Canvas, const TRect& Rect) {
+  HDC dc = Canvas->Handle();
+  POINT corners[2] = {{0, 0}, {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)}};
+  DPtoLP(dc, corners, 2);
+  TRect part{std::max(Rect.Left, static_cast<int>(corners[0].x)),
+             std::max(Rect.Top, static_cast<int>(corners[0].y)),
+             std::min(Rect.Right, static_cast<int>(corners[1].x)),
+             std::min(Rect.Bottom, static_cast<int>(corners[1].y))};
+  part.Right = std::max(part.Right, part.Left);
+  part.Bottom = std::max(part.Bottom, part.Top);
+  return part;
+}
+
 TGIFPainter::TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCanvas* ACanvas,
                          const TRect& ARect, TGIFDrawOptions AOptions)
-    : image(AImage), canvas(ACanvas), rect(ARect), drawOptions(AOptions),
-      animationSpeed(AImage->AnimationSpeed()), painterVariable(APainterVariable) {
+    : image(AImage), canvas(ACanvas), rect(ARect), work(VisiblePart(ACanvas, ARect)),
+      drawOptions(AOptions), animationSpeed(AImage->AnimationSpeed()),
+      painterVariable(APainterVariable) {
   FreeOnTerminate = Async();
   const int count = image->Images()->GetCount();
   if (Async() && drawOptions.Contains(goAnimate) && count >= 2)
@@ -44,11 +60,13 @@ TGIFPainter::TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCan
       toBackground |= gce->Disposal() == dmBackground;
       toPrevious |= gce->Disposal() == dmPrevious;
     }
+  // The work bitmaps cover only the rectangle's part on the canvas: a
+  // large logical screen drawn on a small canvas costs no more than it.
   if (toBackground && drawOptions.Contains(goTransparent))
-    background = CopyOf(canvas, rect, backgroundColor);
+    background = CopyOf(canvas, work, backgroundColor);
   if (toBackground || toPrevious) {
-    composition = CopyOf(canvas, rect, backgroundColor);
-    previous = CopyOf(nullptr, rect, backgroundColor);
+    composition = CopyOf(canvas, work, backgroundColor);
+    previous = CopyOf(nullptr, work, backgroundColor);
   }
 }
 
@@ -248,14 +266,19 @@ void TGIFPainter::DoPaint() {
   painted = true;
 }
 
+TRect TGIFPainter::WholeInWork() const {
+  return TRect{rect.Left - work.Left, rect.Top - work.Top, rect.Right - work.Left,
+               rect.Bottom - work.Top};
+}
+
 void TGIFPainter::RestoreBackground(TCanvas* Target, TGIFSubImage* Frame) {
-  const TRect whole{0, 0, rect.Width(), rect.Height()};
+  const TRect whole = WholeInWork();
   std::vector<TRect> areas;
   if (drawOptions.Contains(goTile)) {
     const int stepX = std::max(1, image->Width());
     const int stepY = std::max(1, image->Height());
-    for (int y = 0; y < whole.Bottom; y += stepY)
-      for (int x = 0; x < whole.Right; x += stepX)
+    for (int y = whole.Top; y < whole.Bottom; y += stepY)
+      for (int x = whole.Left; x < whole.Right; x += stepX)
         areas.push_back(TRect{x + Frame->Left(), y + Frame->Top(),
                               x + Frame->Left() + Frame->Width(),
                               y + Frame->Top() + Frame->Height()});
@@ -292,22 +315,23 @@ void TGIFPainter::DoPaintFrame() {
 }
 
 void TGIFPainter::ComposeFrame(TGIFSubImage* frame) {
-  const TRect whole{0, 0, rect.Width(), rect.Height()};
+  const TRect whole = WholeInWork();
+  const TRect held{0, 0, work.Width(), work.Height()};
   const bool transparent = drawOptions.Contains(goTransparent);
   const bool tile = drawOptions.Contains(goTile);
   if (drawOptions.Contains(goClearOnLoop) && activeImage == 0)
     RestoreBackground(composition->Canvas(), frame);
   if (disposal != dmPrevious) {
     frame->Draw(composition->Canvas(), whole, transparent, tile);
-    canvas->CopyRect(rect, composition->Canvas(), whole);
+    canvas->CopyRect(work, composition->Canvas(), held);
     if (disposal == dmBackground)
       RestoreBackground(composition->Canvas(), frame);
   } else if (previousDisposal == dmNone || previousDisposal == dmNoDisposal) {
     frame->Draw(canvas, rect, transparent, tile);
   } else {
-    previous->Canvas()->CopyRect(whole, composition->Canvas(), whole);
+    previous->Canvas()->CopyRect(held, composition->Canvas(), held);
     frame->Draw(previous->Canvas(), whole, transparent, tile);
-    canvas->CopyRect(rect, previous->Canvas(), whole);
+    canvas->CopyRect(work, previous->Canvas(), held);
   }
 }
 

@@ -54,13 +54,42 @@ void TGIFImage::Draw(TCanvas* Canvas, const TRect& Rect) {
 }
 
 void TGIFImage::ShowBitmap(TCanvas* Canvas, const TRect& Rect) {
-  if (!drawOptions.Contains(goTile)) {
-    Canvas->StretchDraw(Rect, bitmap.get());
-    return;
-  }
-  for (int y = Rect.Top; y < Rect.Bottom; y += std::max(1, Height()))
-    for (int x = Rect.Left; x < Rect.Right; x += std::max(1, Width()))
-      Canvas->Draw(x, y, bitmap.get());
+  const int w = std::max(1, compositeRect.Width());
+  const int h = std::max(1, compositeRect.Height());
+  const TRect shown{Rect.Left + MulDiv(compositeArea.Left - compositeRect.Left, Rect.Width(), w),
+                    Rect.Top + MulDiv(compositeArea.Top - compositeRect.Top, Rect.Height(), h),
+                    Rect.Left + MulDiv(compositeArea.Right - compositeRect.Left, Rect.Width(), w),
+                    Rect.Top + MulDiv(compositeArea.Bottom - compositeRect.Top, Rect.Height(), h)};
+  Canvas->StretchDraw(shown, bitmap.get());
+}
+
+bool TGIFImage::CompositeServes(const TRect& Rect) const {
+  return Rect == compositeRect || (!drawOptions.Contains(goTile) && compositeArea == compositeRect);
+}
+
+// The composite covers only the part of Rect on the canvas's surface, at
+// Rect's scale or the image's, whichever is smaller; tiles are never scaled.
+TRect TGIFImage::MakeComposite(TCanvas* Canvas, const TRect& Rect) {
+  compositeRect = Rect;
+  compositeArea = VisiblePart(Canvas, Rect);
+  const int visibleWidth = std::max(1, compositeArea.Width());
+  const int visibleHeight = std::max(1, compositeArea.Height());
+  const bool tile = drawOptions.Contains(goTile);
+  auto scaled = [tile](int Visible, int Target, int Natural) {
+    if (tile || Target <= Natural)
+      return Visible;
+    return std::max(1, static_cast<int>((int64_t{Visible} * Natural + Target - 1) / Target));
+  };
+  const int w = scaled(visibleWidth, Rect.Width(), Width());
+  const int h = scaled(visibleHeight, Rect.Height(), Height());
+  bitmap = std::make_unique<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(w, h);
+  bitmap->Canvas()->CopyRect(TRect{0, 0, w, h}, Canvas, compositeArea);
+  return TRect{MulDiv(Rect.Left - compositeArea.Left, w, visibleWidth),
+               MulDiv(Rect.Top - compositeArea.Top, h, visibleHeight),
+               MulDiv(Rect.Right - compositeArea.Left, w, visibleWidth),
+               MulDiv(Rect.Bottom - compositeArea.Top, h, visibleHeight)};
 }
 
 void TGIFImage::DrawFrames(TCanvas* Canvas, const TRect& Rect) {
@@ -70,7 +99,7 @@ void TGIFImage::DrawFrames(TCanvas* Canvas, const TRect& Rect) {
     return;
   }
   const bool direct = drawOptions.Contains(goDirectDraw);
-  if (bitmap && !direct) {
+  if (bitmap && !direct && CompositeServes(Rect)) {
     ShowBitmap(Canvas, Rect);
     return;
   }
@@ -81,15 +110,15 @@ void TGIFImage::DrawFrames(TCanvas* Canvas, const TRect& Rect) {
       return;
   }
   StopDraw();
+  // Nothing of the rectangle is shown: nothing to paint.
+  if (const TRect visible = VisiblePart(Canvas, Rect);
+      visible.Width() <= 0 || visible.Height() <= 0)
+    return;
   TCanvas* target = Canvas;
   TRect area = Rect;
   if (!direct) {
-    bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(pf24bit);
-    bitmap->SetSize(Width(), Height());
-    bitmap->Canvas()->CopyRect(TRect{0, 0, Width(), Height()}, Canvas, Rect);
+    area = MakeComposite(Canvas, Rect);
     target = bitmap->Canvas();
-    area = TRect{0, 0, Width(), Height()};
   }
   TGIFPainter* painter = InternalPaint(&currentPainter, target, area, drawOptions);
   if (painter == nullptr) {
@@ -301,6 +330,9 @@ void TGIFImage::SetPalette(HPALETTE Value) {
 }
 
 TBitmap* TGIFImage::Bitmap() {
+  // A composite made by drawing may hold only part of the image.
+  if (bitmap && (bitmap->Width() != Width() || bitmap->Height() != Height()))
+    StopDraw();
   if (GetEmpty() || bitmap)
     return bitmap.get();
   auto result = std::make_unique<TBitmap>();
@@ -423,6 +455,8 @@ int TGIFImage::ColorResolution() const {
 }
 
 int TGIFImage::BitsPerPixel() const {
+  if (savingBitsPerPixel > 0)
+    return savingBitsPerPixel;
   int bits = header->BitsPerPixel();
   for (int i = 0; i < images->GetCount(); ++i)
     bits = std::max(bits, images->SubImages(i)->BitsPerPixel());
@@ -493,8 +527,15 @@ void TGIFImage::LoadFromStream(TStream* Stream) {
 
 void TGIFImage::SaveToStream(TStream* Stream) {
   Progress(this, psStarting, 0, true, TRect{}, sSaving);
+  // Every frame without a table of its own codes with the image's depth,
+  // which walks all frames: once per save, not once per frame.
+  struct TSavingDepth {
+    int& Value;
+    ~TSavingDepth() { Value = 0; }
+  } depth{savingBitsPerPixel};
   try {
     CoverEveryPixel(this);
+    savingBitsPerPixel = BitsPerPixel();
     header->SaveToStream(Stream);
     const int count = images->GetCount();
     for (int i = 0; i < count; ++i) {
@@ -615,6 +656,10 @@ void GifimageInitialization() {
   PaletteDevice = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) < 9;
   ReleaseDC(nullptr, screen);
   DoAutoDither = PaletteDevice;
+}
+
+void Register() {
+  GIFImageDefaultDrawOptions = GIFImageDefaultDrawOptions >> goLoop;
 }
 
 void GifimageFinalization() {

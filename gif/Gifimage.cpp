@@ -23,7 +23,7 @@ const char* const sBadPixelCoordinates = "Invalid pixel coordinates";
 const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
 const char* const sDecodeCircular = "Circular decoder table entry";
 const char* const sBadCodeSize = "Invalid LZW minimum code size";
-const char* const sFrameTooLarge = "Image is larger than its data or the limit of pixels";
+const char* const sFrameTooLarge = "Image is larger than the limit of pixels";
 const char* const sInvalidColor = "Color not in color table";
 const char* const sInvalidStream = "Invalid stream operation";
 const char* const sNoAppDataReader = "Application Extension block too large for its class";
@@ -320,6 +320,12 @@ void TGIFColorMap::ImportColorTable(const RGBQUAD* Colors, int Count) {
   for (int i = 0; i < std::min(Count, 256); ++i)
     triples.push_back(TGIFColor{Colors[i].rgbRed, Colors[i].rgbGreen, Colors[i].rgbBlue});
   ImportColorMap(triples.data(), static_cast<int>(triples.size()));
+}
+
+void TGIFColorMap::ImportDIBColors(HDC DeviceContext) {
+  RGBQUAD table[256];
+  const UINT count = GetDIBColorTable(DeviceContext, 0, 256, table);
+  ImportColorTable(table, static_cast<int>(count));
 }
 
 HPALETTE TGIFColorMap::ExportPalette() const {
@@ -716,8 +722,9 @@ void TGIFTextExtension::SetBackgroundColor(TColor Color) {
   SetColorIndex(2, frame->ActiveColorMap()->AddUnique(Color));
 }
 
+// Written as the format has it whatever was read: twelve bytes.
 void TGIFTextExtension::SaveBody(TStream* Stream) {
-  uint8_t body[13] = {BlockSize};
+  uint8_t body[13] = {12};
   for (int i = 0; i < 4; ++i)
     PutWord(body + 1 + 2 * i, bounds[i]);
   body[9] = cell[0];
@@ -728,16 +735,21 @@ void TGIFTextExtension::SaveBody(TStream* Stream) {
   WriteStrings(Stream, text);
 }
 
+// The block is read by its declared size: a longer one has bytes of no
+// known meaning after the twelve, a shorter one leaves the fields it lacks
+// at zero.
 void TGIFTextExtension::LoadBody(TStream* Stream) {
-  uint8_t body[13];
-  ReadFixed(Stream, body, 13);
-  BlockSize = body[0];
+  uint8_t size = 0;
+  ReadFixed(Stream, &size, 1);
+  uint8_t body[255] = {};
+  ReadFixed(Stream, body, size);
+  BlockSize = 12;
   for (int i = 0; i < 4; ++i)
-    bounds[i] = GetWord(body + 1 + 2 * i);
-  cell[0] = body[9];
-  cell[1] = body[10];
-  colorIndex[0] = body[11];
-  colorIndex[1] = body[12];
+    bounds[i] = GetWord(body + 2 * i);
+  cell[0] = body[8];
+  cell[1] = body[9];
+  colorIndex[0] = body[10];
+  colorIndex[1] = body[11];
   ReadStrings(Stream, text);
 }
 
@@ -1103,7 +1115,16 @@ void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {
       break;
     }
     auto frame = std::make_unique<TGIFSubImage>(Parent);
-    frame->LoadFromStream(Stream);
+    try {
+      frame->LoadFromStream(Stream);
+    } catch (const GIFException& e) {
+      // A file cut after whole frames still holds them; only what was cut
+      // is lost.
+      if (GetCount() == 0 || std::strcmp(e.what(), sOutOfData) != 0)
+        throw;
+      Warning(gsWarning, sOutOfData);
+      return;
+    }
     Add(frame.release());
     const int64_t size = std::max<int64_t>(1, Stream->Size());
     Parent->Progress(Parent, psRunning, static_cast<uint8_t>(Stream->Position() * 100 / size),

@@ -134,6 +134,8 @@ extern WORD CF_GIF;
 // called) and undoes it.
 void GifimageInitialization();
 void GifimageFinalization();
+// For a design environment: new images then play an animation once.
+void Register();
 
 // ---------------------------------------------------------------------------
 // Colour reduction
@@ -388,6 +390,8 @@ public:
   void ImportPalette(HPALETTE Palette);
   void ImportColorMap(const TGIFColor* Colors, int Count);
   void ImportColorTable(const RGBQUAD* Colors, int Count);
+  // The colour table of the palette bitmap selected into DeviceContext.
+  void ImportDIBColors(HDC DeviceContext);
   HPALETTE ExportPalette() const;
 
   // Count colour triples; writing pads with black to 2^GetBitsPerPixel.
@@ -737,6 +741,8 @@ protected:
   void AssignTo(TPersistent* Dest) const override;
 
 private:
+  // Decodes the pixels into the rows, growing the buffer to each row met.
+  void DecodeRows(TStream* Stream, int DataSize, uint8_t Fill);
   void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void ReadDescriptor(TStream* Stream);
   std::unique_ptr<TBitmap> DirectBitmap();
@@ -786,6 +792,9 @@ constexpr uint64_t GIFMaximumFramePixels = uint64_t{1} << 26;
 // Shows one image on one canvas rectangle: walks the frames by their delays,
 // disposal and loop count. With goAsync it runs on a thread of its own and
 // paints on the main thread; without, Execute runs on the caller's thread.
+// Rect as far as it lies on Canvas's surface.
+TRect VisiblePart(TCanvas* Canvas, const TRect& Rect);
+
 class TGIFPainter : public TObject, public TThread {
 public:
   TGIFPainter(TGIFPainter** APainterVariable, TGIFImage* AImage, TCanvas* ACanvas,
@@ -827,6 +836,8 @@ private:
   void DoPaint();
   void DoPaintFrame();
   void ComposeFrame(TGIFSubImage* Frame);
+  // The painted rectangle in the coordinates of the work bitmaps.
+  TRect WholeInWork() const;
   void RestoreBackground(TCanvas* Target, TGIFSubImage* Frame);
   bool Wait(int& Delay);
   void Cleanup();
@@ -835,6 +846,8 @@ private:
   TGIFImage* image;
   TCanvas* canvas;
   TRect rect;
+  // The part of rect on the canvas's surface, which the work bitmaps cover.
+  TRect work;
   TGIFDrawOptions drawOptions;
   std::atomic<int> animationSpeed;
   std::atomic<int> activeImage{-1};
@@ -946,8 +959,12 @@ private:
   // Serves the painters' calls to the main thread until Done answers true.
   void PumpUntil(const std::function<bool()>& Done);
   void DrawFrames(TCanvas* Canvas, const TRect& Rect);
-  // The composite bitmap in Rect, stretched or tiled.
+  // The composite bitmap where it belongs in Rect.
   void ShowBitmap(TCanvas* Canvas, const TRect& Rect);
+  // Whether the composite made for compositeRect can be shown in Rect.
+  bool CompositeServes(const TRect& Rect) const;
+  // Makes the composite for Rect on Canvas; where the painter paints Rect on it.
+  TRect MakeComposite(TCanvas* Canvas, const TRect& Rect);
 
   bool drawing = false;
   bool paletteRequest = false;
@@ -957,6 +974,11 @@ private:
   TGIFDrawOptions drawOptions = GIFImageDefaultDrawOptions;
   int reductionBits = GIFImageDefaultColorReductionBits;
   std::unique_ptr<TBitmap> bitmap;
+  // The rectangle the composite was made for, and the part of it it holds.
+  TRect compositeRect;
+  TRect compositeArea;
+  // The image's bits per pixel while a save runs, else 0.
+  int savingBitsPerPixel = 0;
   TCriticalSection painterLock;
   std::vector<TGIFPainter*> painters;
   TGIFPainter* currentPainter = nullptr;

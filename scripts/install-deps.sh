@@ -12,6 +12,7 @@ packages=(
   nginx tinyproxy
   locales
   xvfb xauth x11-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
+  libgif-dev
 )
 
 missing=()

@@ -400,6 +400,17 @@ std::unique_ptr<TBitmapObject> BitmapFromDib(const BITMAPINFO* Info, const void*
   return b;
 }
 
+UINT GetDIBColorTable(HDC DC, UINT Start, UINT Entries, RGBQUAD* Colors) {
+  if (DC == nullptr || Colors == nullptr)
+    return 0;
+  const HBITMAP b = DC->State.Bitmap;
+  if (b == nullptr || b->Stock || !b->Indexed() || Start >= b->Colors.size())
+    return 0;
+  const UINT count = std::min<UINT>(Entries, static_cast<UINT>(b->Colors.size()) - Start);
+  std::copy_n(b->Colors.begin() + Start, count, Colors);
+  return count;
+}
+
 int GetDIBits(HDC DC, HBITMAP Bitmap, UINT Start, UINT Lines, void* Bits, BITMAPINFO* Info,
               UINT Usage) {
   if (Bitmap == nullptr || Info == nullptr)

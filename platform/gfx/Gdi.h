@@ -330,6 +330,10 @@ int SetDIBitsToDevice(HDC DC, int XDest, int YDest, DWORD Width, DWORD Height, i
 int StretchDIBits(HDC DC, int XDest, int YDest, int DestWidth, int DestHeight, int XSrc, int YSrc,
                   int SrcWidth, int SrcHeight, const void* Bits, const BITMAPINFO* Info, UINT Usage,
                   DWORD Rop);
+// Entries from Start of the colour table of the palette bitmap selected
+// into DC, at most Entries of them; the count copied, 0 for a bitmap of
+// more than 8 bits per pixel or none.
+UINT GetDIBColorTable(HDC DC, UINT Start, UINT Entries, RGBQUAD* Colors);
 
 // Device contexts. A memory context starts with a 1 x 1 monochrome bitmap, as
 // the platform's do; "DISPLAY" makes a context over the screen.

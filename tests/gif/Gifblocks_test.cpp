@@ -321,4 +321,43 @@ TEST(GifWriter, HeaderTableSizeMatchesTheGlobalTable) {
   EXPECT_EQ(again.Images()->SubImages(0)->GetPixel(1, 0), 1);
 }
 
+// A colour map takes the table of the palette bitmap selected into a device
+// context, blue-green-red turned to red-green-blue; a bitmap without a table
+// leaves the map empty.
+TEST(GifColorMap, ImportDIBColorsFromTheSelectedBitmap) {
+  struct Case {
+    int Bits;
+    int Expected;
+  } cases[] = {{8, 256}, {4, 16}, {1, 2}, {24, 0}};
+  for (const Case& c : cases) {
+    std::vector<uint8_t> block(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    auto* info = reinterpret_cast<BITMAPINFO*>(block.data());
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = 3;
+    info->bmiHeader.biHeight = 2;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = static_cast<WORD>(c.Bits);
+    info->bmiHeader.biClrUsed = c.Bits <= 8 ? 1u << c.Bits : 0;
+    for (int i = 0; i < c.Expected; ++i)
+      info->bmiColors[i] = RGBQUAD{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                                   static_cast<uint8_t>(i / 2), 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr) << c.Bits;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    TGIFImage image;
+    image.GlobalColorMap()->Add(clWhite);
+    image.GlobalColorMap()->ImportDIBColors(dc);
+    ASSERT_EQ(image.GlobalColorMap()->Count(), c.Expected) << c.Bits;
+    for (int i = 0; i < c.Expected; ++i)
+      EXPECT_EQ(image.GlobalColorMap()->GetColor(i),
+                static_cast<TColor>((i / 2) | ((255 - i) << 8) | (i << 16)))
+          << c.Bits << " " << i;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // saves a file that reads back the same.
 #include "gif/Gifimage.h"
 #include "platform/rtl/Kernel.h"
+#include "tests/gif/GifAllocations.h"
 #include "tests/gif/GifSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -62,28 +63,153 @@ void ExpectSavedTheSame(TGIFImage& Image, const std::string& Name) {
 
 } // namespace
 
-// A descriptor alone must not decide the allocation: frames that claim more
-// pixels than their own data could give (whatever follows them), or more
-// than the limit, and screens beyond the limit (a whole drawing is that
-// size) are refused with a GIF error at once.
-TEST(GifCrafted, FramesLargerThanTheirDataOrTheLimitAreRefused) {
-  for (const char* name :
-       {"frame-huge.gif", "frame-then-comment.gif", "frame-over-limit.gif", "screen-huge.gif"}) {
+// Frames beyond the limit of pixels and screens beyond it (a whole drawing
+// is that size) are refused with a GIF error at once, allocating nothing of
+// what they claim.
+TEST(GifCrafted, FramesAndScreensBeyondTheLimitAreRefused) {
+  for (const char* name : {"frame-huge.gif", "frame-over-limit.gif", "screen-huge.gif"}) {
+    const std::string bytes = DataFile(name);
     TGIFImage image;
+    const TAllocationPeak peak;
     const auto start = std::chrono::steady_clock::now();
     try {
-      LoadFromBytes(image, DataFile(name));
+      LoadFromBytes(image, bytes);
       ADD_FAILURE() << name << " loaded";
     } catch (const GIFException& e) {
       EXPECT_STREQ(e.what(), sFrameTooLarge) << name;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << name;
+    EXPECT_LT(peak.Bytes(), 1u << 20) << name;
     EXPECT_EQ(image.Images()->GetCount(), 0) << name;
   }
   // The size of a frame's pixels is not an int: 65535 x 65535 does not fit.
   static_assert(std::is_same_v<decltype(std::declval<TGIFSubImage>().DataSize()), size_t>);
 }
 
+// A 4096 x 4096 frame whose data gives one pixel keeps the row it reached,
+// not 16 MB of fill, and the frame after it stands.
+TEST(GifCrafted, AFrameLargerThanItsDataKeepsTheRowsItReached) {
+  const std::string bytes = DataFile("frame-then-comment.gif");
+  TGIFImage image;
+  const TAllocationPeak peak;
+  LoadFromBytes(image, bytes);
+  EXPECT_LT(peak.Bytes(), 1u << 20);
+  ASSERT_EQ(image.Images()->GetCount(), 2);
+  const TGIFSubImage* big = image.Images()->SubImages(0);
+  EXPECT_EQ(big->Width(), 4096);
+  EXPECT_EQ(big->Height(), 1);
+  EXPECT_EQ(Pixels(*big), std::vector<int>(4096, 0));
+  const TGIFSubImage* next = image.Images()->SubImages(1);
+  EXPECT_EQ(Pixels(*next), (std::vector<int>{0, 1}));
+  ASSERT_EQ(next->Extensions()->GetCount(), 1);
+  EXPECT_NE(dynamic_cast<TGIFCommentExtension*>(next->Extensions()->Extensions(0)), nullptr);
+  ExpectSavedTheSame(image, "frame-then-comment.gif");
+}
+
+// 45 frames, the last one 320 x 240 and cut 10 bytes into its data: the 44
+// whole frames stand, the last keeps the 51 pixels of those bytes in the row
+// they reached, and the cut is a warning.
+TEST(GifCrafted, AFrameCutShortKeepsWhatItDecodedAndEveryFrameBefore) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("cut-last-frame.gif"));
+  EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData});
+  ASSERT_EQ(image.Images()->GetCount(), 45);
+  for (int i = 0; i < 44; ++i) {
+    std::vector<int> expected;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x)
+        expected.push_back((x + y + i) % 4);
+    EXPECT_EQ(Pixels(*image.Images()->SubImages(i)), expected) << i;
+  }
+  const TGIFSubImage* last = image.Images()->SubImages(44);
+  EXPECT_EQ(last->Width(), 320);
+  EXPECT_EQ(last->Height(), 1);
+  std::vector<int> expected(320, 0);
+  for (int x = 0; x < 51; ++x)
+    expected[static_cast<size_t>(x)] = x % 4;
+  EXPECT_EQ(Pixels(*last), expected);
+  TGIFImage again;
+  LoadFromBytes(again, SaveToBytes(image));
+  ASSERT_EQ(again.Images()->GetCount(), 45);
+  EXPECT_EQ(Pixels(*again.Images()->SubImages(44)), expected);
+}
+
+// Two whole frames and a comment cut inside its sub-block: both frames are
+// kept, the cut block is a warning.
+TEST(GifCrafted, ABlockCutAfterTheLastWholeFrameKeepsTheFrames) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("cut-after-frames.gif"));
+  EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData});
+  ASSERT_EQ(image.Images()->GetCount(), 2);
+  EXPECT_EQ(Pixels(*image.Images()->SubImages(0)), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(Pixels(*image.Images()->SubImages(1)), (std::vector<int>{3, 2, 1, 0}));
+  ExpectSavedTheSame(image, "cut-after-frames.gif");
+}
+
+// A plain text block is read by its declared size (14: two bytes of no
+// known meaning after the twelve; 10: the colours missing) and written with
+// the twelve bytes the format gives.
+TEST(GifCrafted, PlainTextOfAnyDeclaredSize) {
+  struct Case {
+    const char* Name;
+    int Foreground;
+    int Background;
+  } cases[] = {{"text-size14.gif", 1, 2}, {"text-size10.gif", 0, 0}};
+  for (const Case& c : cases) {
+    TGIFImage image;
+    LoadFromBytes(image, DataFile(c.Name));
+    ASSERT_EQ(image.Images()->GetCount(), 1) << c.Name;
+    TGIFSubImage* frame = image.Images()->SubImages(0);
+    EXPECT_EQ(Pixels(*frame), (std::vector<int>{0, 1, 2, 3})) << c.Name;
+    ASSERT_EQ(frame->Extensions()->GetCount(), 1) << c.Name;
+    auto* text = dynamic_cast<TGIFTextExtension*>(frame->Extensions()->Extensions(0));
+    ASSERT_NE(text, nullptr) << c.Name;
+    EXPECT_EQ((std::vector<int>{text->GetBounds(1), text->GetBounds(2), text->GetBounds(3),
+                                text->GetBounds(4), text->GetCharWidthHeight(1),
+                                text->GetCharWidthHeight(2), text->GetColorIndex(1),
+                                text->GetColorIndex(2)}),
+              (std::vector<int>{1, 2, 30, 40, 5, 6, c.Foreground, c.Background}))
+        << c.Name;
+    ASSERT_EQ(text->Text()->Count(), 2) << c.Name;
+    EXPECT_EQ(text->Text()->Strings(0), "Hi") << c.Name;
+    EXPECT_EQ(text->Text()->Strings(1), "you") << c.Name;
+    const std::string saved = SaveToBytes(image);
+    const std::string block = std::string("\x21\x01\x0c\x01\0\x02\0\x1e\0\x28\0\x05\x06", 13) +
+                              static_cast<char>(c.Foreground) + static_cast<char>(c.Background) +
+                              "\x02Hi\x03you" + '\0';
+    EXPECT_NE(saved.find(block), std::string::npos) << c.Name;
+    ExpectSavedTheSame(image, c.Name);
+  }
+}
+
+// A logical screen of 8192 x 8191 with two one-pixel frames, drawn on a
+// 64 x 64 bitmap through the composite bitmap or straight: the work bitmaps
+// cover what the bitmap shows, not the screen.
+TEST(GifCrafted, DrawingAHugeScreenCostsWhatTheTargetShows) {
+  for (const bool direct : {false, true}) {
+    TGIFImage image;
+    LoadFromBytes(image, DataFile("screen-8192.gif"));
+    ASSERT_EQ(image.Images()->GetCount(), 2);
+    if (direct)
+      image.SetDrawOptions(image.DrawOptions() << goDirectDraw);
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(64, 64);
+    target.Canvas()->Brush()->SetColor(clBlack);
+    target.Canvas()->FillRect(TRect{0, 0, 64, 64});
+    const TAllocationPeak peak;
+    target.Canvas()->Draw(0, 0, &image);
+    EXPECT_LT(peak.Bytes(), 4u << 20) << direct;
+    // Straight on the target, the painter's thread paints through the main
+    // thread's synchronisation.
+    for (int i = 0; direct && i < 100 && target.Canvas()->Pixels(0, 0) != clRed; ++i)
+      CheckSynchronize(10);
+    EXPECT_EQ(target.Canvas()->Pixels(0, 0), clRed) << direct;
+    image.PaintStop();
+  }
+}
 // Disposal bits 4 to 7 mean nothing known: the frame stays in place, and
 // the painter steps through such frames.
 TEST(GifCrafted, UnknownDisposalLeavesTheFrameInPlace) {
@@ -180,4 +306,33 @@ TEST(GifCrafted, ALateFrameDoesNotStallTheAnimation) {
   // A slow handler: many times the 10 ms delay.
   EXPECT_EQ(Animate(image, target, 300), (std::vector<int>{0, 1}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+// A clip set for one paint does not limit the composite: drawn once through
+// a clip of its left pixel and once more without, the picture shows whole.
+TEST(GifCrafted, AClippedDrawDoesNotLimitTheNextOne) {
+  auto draw = [](bool ClippedFirst) {
+    TGIFImage image;
+    LoadFromBytes(image, DataFile("cut-after-frames.gif"));
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(2, 2);
+    target.Canvas()->Brush()->SetColor(clYellow);
+    target.Canvas()->FillRect(TRect{0, 0, 2, 2});
+    if (ClippedFirst) {
+      IntersectClipRect(target.Canvas()->Handle(), 0, 0, 1, 1);
+      target.Canvas()->Draw(0, 0, &image);
+      SelectClipRgn(target.Canvas()->Handle(), nullptr);
+    }
+    target.Canvas()->Draw(0, 0, &image);
+    std::vector<TColor> shown;
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 2; ++x)
+        shown.push_back(target.Canvas()->Pixels(x, y));
+    image.PaintStop();
+    return shown;
+  };
+  const std::vector<TColor> whole = draw(false);
+  EXPECT_EQ(whole, (std::vector<TColor>{clBlack, clRed, clLime, clBlue}));
+  EXPECT_EQ(draw(true), whole);
 }

@@ -4,6 +4,7 @@
 #include "tests/gif/GifSupport.h"
 #include "tests/support/TempDir.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +66,23 @@ TEST(GifPicture, RegisteredForFilesAndTheClipboard) {
   GifimageFinalization();
   GifimageFinalization();
   EXPECT_THROW(picture.LoadFromFile(path), EInvalidGraphic);
+}
+
+// The design-time registration plays animations once: new images lose
+// goLoop and keep every other default.
+TEST(GifPicture, RegisterDropsLoopingFromTheDefaults) {
+  const TGIFDrawOptions defaults{goAsync,       goTransparent, goAnimate,   goLoop,
+                                 goClearOnLoop, goDither,      goAutoDither};
+  ASSERT_TRUE(GIFImageDefaultDrawOptions == defaults);
+  EXPECT_TRUE(TGIFImage().DrawOptions() == defaults);
+  Register();
+  const TGIFDrawOptions registered = GIFImageDefaultDrawOptions;
+  const TGIFDrawOptions made = TGIFImage().DrawOptions();
+  GIFImageDefaultDrawOptions = defaults;
+  TGIFDrawOptions once = defaults;
+  once >> goLoop;
+  EXPECT_TRUE(registered == once);
+  EXPECT_TRUE(made == once);
 }
 
 TEST(GifPicture, ClipboardCarriesTheGifStream) {
@@ -276,3 +294,30 @@ TEST(GifPicture, RenderOnLoadBuildsEveryFrame) {
 }
 
 } // namespace
+
+// Frames without a table of their own code with the image's depth, which
+// comes from every frame: saving many of them must not walk all frames for
+// each one. 40,000 one-pixel frames once took 7 s and more.
+TEST(GifPicture, SavingManyFramesTakesTimeInProportion) {
+  TGIFImage image;
+  image.Header()->Width = 2;
+  image.Header()->Height = 2;
+  for (TColor c : palette4)
+    image.GlobalColorMap()->Add(c);
+  constexpr int count = 40000;
+  for (int i = 0; i < count; ++i) {
+    auto* frame = new TGIFSubImage(&image);
+    image.Add(frame);
+    frame->SetBounds(3, 1);
+    frame->SetBounds(4, 1);
+    frame->GetScanline(0)[0] = static_cast<uint8_t>(i % 4);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const std::string bytes = SaveToBytes(image);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  TGIFImage again;
+  LoadFromBytes(again, bytes);
+  ASSERT_EQ(again.Images()->GetCount(), count);
+  for (int i : {0, 1, 2, 3, count - 1})
+    EXPECT_EQ(again.Images()->SubImages(i)->GetPixel(0, 0), i % 4) << i;
+}

@@ -120,6 +120,33 @@ TEST(GifDecoder, HandMadeCodeStreams) {
   }
 }
 
+// A code beyond the next free one names an entry the table holds as
+// zeros, also when the table before the last clear code had filled it:
+// minimum code size 3 (clear 8, end 9, first free 10), entries 10 to 14
+// made, a clear, then code 14 while 10 is next, and code 11 built on it.
+TEST(GifDecoder, ACodeBeyondTheTableReadsZerosAfterAClear) {
+  std::string gif = MinimalGif(13, 1,
+                               Pack({{8, 4},
+                                     {1, 4},
+                                     {2, 4},
+                                     {3, 4},
+                                     {4, 4},
+                                     {5, 4},
+                                     {6, 4},
+                                     {8, 4},
+                                     {1, 4},
+                                     {14, 4},
+                                     {2, 4},
+                                     {11, 4},
+                                     {9, 4}}));
+  gif[13 + 12 + 10] = 3; // the minimum code size
+  TGIFImage image;
+  LoadFromBytes(image, gif);
+  ASSERT_EQ(image.Images()->GetCount(), 1);
+  EXPECT_EQ(Pixels(*image.Images()->SubImages(0)),
+            (std::vector<int>{1, 2, 3, 4, 5, 6, 1, 1, 1, 2, 0, 0, 2}));
+}
+
 TEST(GifDecoder, DataAfterTheEndCodeIsSkippedToTheTerminator) {
   std::string data = Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}, {5, 4}});
   data.pop_back(); // further sub-blocks that look like blocks come first

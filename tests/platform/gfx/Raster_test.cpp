@@ -297,6 +297,39 @@ TEST(DibSection, GetDIBitsAndSetDIBitsToDeviceRoundTrip) {
     EXPECT_EQ(wide.Canvas()->Pixels(x, 2), b.Canvas()->Pixels(x / 2, 2));
 }
 
+// A context answers the colour table of the palette bitmap selected into it,
+// from any entry on; a true-colour bitmap and the stock one have none.
+TEST(DibSection, ColorTableOfTheSelectedBitmap) {
+  std::vector<uint8_t> block(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
+  auto* log = reinterpret_cast<LOGPALETTE*>(block.data());
+  log->palVersion = 0x300;
+  log->palNumEntries = 256;
+  for (int i = 0; i < 256; ++i)
+    log->palPalEntry[i] = PALETTEENTRY{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                                       static_cast<uint8_t>(i / 3), 0};
+  HPALETTE palette = CreatePalette(log);
+  TBitmap indexed;
+  indexed.SetPixelFormat(pf8bit);
+  indexed.SetSize(4, 4);
+  indexed.SetPalette(palette);
+  DeleteObject(palette);
+  RGBQUAD table[16] = {};
+  ASSERT_EQ(GetDIBColorTable(indexed.Canvas()->Handle(), 250, 16, table), 6u);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(table[i].rgbRed, 250 + i);
+    EXPECT_EQ(table[i].rgbGreen, 5 - i);
+    EXPECT_EQ(table[i].rgbBlue, (250 + i) / 3);
+  }
+  EXPECT_EQ(GetDIBColorTable(indexed.Canvas()->Handle(), 256, 16, table), 0u);
+  TBitmap trueColor;
+  trueColor.SetPixelFormat(pf24bit);
+  trueColor.SetSize(4, 4);
+  EXPECT_EQ(GetDIBColorTable(trueColor.Canvas()->Handle(), 0, 16, table), 0u);
+  HDC empty = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDIBColorTable(empty, 0, 16, table), 0u);
+  DeleteDC(empty);
+}
+
 TEST(DeviceContext, SaveRestoreViewportAndClipping) {
   TSurface s(10, 10, RGB(255, 255, 255));
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
