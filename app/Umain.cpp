@@ -198,7 +198,8 @@ void TfrmMain::Construct(const AnsiString& exePath) {
   settings = std::make_unique<CSystemConfigurator>();
   InitNewsTools();
   settings->SetFileNames(files.IniFile);
-  settings->Load();
+  if (!settings->Load())
+    MessageBox(UnreadableSettingsText(settings->iniFile).c_str(), "Welka Tidor", MB_ICONERROR);
   settings->CheckWindowPositions();
   NewsExtractor::SetMaxRequest(settings->maxRequest);
   pnlDebug->SetVisible(settings->debug);

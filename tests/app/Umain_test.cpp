@@ -84,13 +84,14 @@ protected:
   }
 
   // The window over the files of the folder; its timer is driven by Seconds.
+  // The boxes it shows, from its construction on, are recorded.
   TfrmMain* Make() {
+    MessageBoxes.clear();
+    SetMessageBoxHook(&RecordMessageBox);
     form = new TfrmMain(nullptr, exe, [this] { return now; });
     form->tmrRequester->SetEnabled(false);
     form->bipPlayer->SetEnabled(false);
     form->bipPlayer->BeforePlay = [this](TObject*) { ++beeps; };
-    MessageBoxes.clear();
-    SetMessageBoxHook(&RecordMessageBox);
     return form;
   }
 
@@ -245,6 +246,25 @@ TEST_F(MainWindow, ClosingSavesSourcesNewsAndSettingsInThatOrder) {
   // No source reports any more once the window is closing.
   for (int i = 0; i < form->Sources()->GetSourceCount(); ++i)
     EXPECT_EQ(form->Sources()->GetSource(i)->notifier, nullptr);
+}
+
+// A settings file that cannot be read is reported once, at start; the
+// window runs on the defaults, and the close saves the sources and the news
+// but writes nothing where the settings file is.
+TEST_F(MainWindow, AnUnreadableSettingsFileIsReportedOnceAndKept) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Rates go up", "/news/1.html", 0, "09/12/2026"}});
+  std::filesystem::create_directory(dir.File("welkatidor.INI"));
+  Make();
+  ASSERT_EQ(MessageBoxes.size(), 1u);
+  EXPECT_EQ(MessageBoxes[0], UnreadableSettingsText(dir.File("welkatidor.INI")));
+  EXPECT_EQ(form->sgNews->ColWidths(2), 40);
+  EXPECT_EQ(form->Sources()->GetSourceCount(), 5);
+  bool canClose = false;
+  form->FormCloseQuery(form, canClose);
+  EXPECT_EQ(MessageBoxes.size(), 1u);
+  EXPECT_NE(ReadFileBytes(dir.File("welkatidor.NDT")).find("Rates go up"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("welkatidor.INI")));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("welkatidor.INI")));
 }
 
 TEST_F(MainWindow, AFileThatCannotBeWrittenIsReported) {
