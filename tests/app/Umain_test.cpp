@@ -627,31 +627,40 @@ TEST(MainHelp, EachLanguageHasItsPageAtThePath) {
   }
 }
 
+// Web links go to the browser as they are; a file link only when the file it
+// names, once its escapes are decoded and its path resolved, is a page copy,
+// and then as the link of that copy's own path, never the page's text.
 TEST(MainLinks, OnlyWebLinksAndPageCopiesMayOpen) {
   TTempDir dir;
   dir.Write("cache/page00001.htm", "x");
   const std::string cache = dir.File("cache/");
+  const std::string copy = "file://" + cache + "page00001.htm";
   struct Case {
     std::string url;
-    bool openable;
+    std::string opened;
   };
   const Case cases[] = {
-      {"http://example.org/a.html", true},
-      {"HTTPS://example.org/", true},
-      {"file://" + cache + "page00001.htm", true},
-      {"file://" + cache + "../secret.htm", false},
-      {"file:///etc/passwd", false},
-      {"file://" + cache, false},
-      {"javascript:alert(1)", false},
-      {"ftp://example.org/", false},
-      {"/relative.html", false},
-      {"", false},
+      {"http://example.org/a.html", "http://example.org/a.html"},
+      {"HTTPS://example.org/", "HTTPS://example.org/"},
+      {copy, copy},
+      {"file://" + cache + "%70age00001.htm", copy},
+      {"file://" + cache + "sub/../page00001.htm", copy},
+      {"file://" + cache + "../secret.htm", ""},
+      {"file://" + cache + "%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/passwd", ""},
+      {"file://" + cache + "%2E%2E%2Fsecret.htm", ""},
+      {"file://" + cache + "page00001.htm%00.txt", ""},
+      {"file:///etc/passwd", ""},
+      {"file://" + cache, ""},
+      {"javascript:alert(1)", ""},
+      {"ftp://example.org/", ""},
+      {"/relative.html", ""},
+      {"", ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(IsOpenableLink(c.url, cache), c.openable) << c.url;
+    EXPECT_EQ(OpenableLink(c.url, cache), c.opened) << c.url;
   // A link inside the cache that leads out of it by a symbolic link.
   std::filesystem::create_directory_symlink("/etc", dir.File("cache/out"));
-  EXPECT_FALSE(IsOpenableLink("file://" + cache + "out/passwd", cache));
+  EXPECT_EQ(OpenableLink("file://" + cache + "out/passwd", cache), "");
 }
 
 class MainWindowDesktop : public MainWindow, protected TFakeDesktop {};
