@@ -78,7 +78,7 @@ void LoadFontFromIni(TIniFile* ini, TFont* font, const AnsiString& section) {
                                                          : fpDefault);
   // A hand-edited or damaged size is held to what a grid row can show, in
   // either sign.
-  constexpr int MaxFontSize = 400;
+  constexpr int MaxFontSize = 72;
   font->SetSize(std::clamp(ini->ReadInteger(section, "Size", 8), -MaxFontSize, MaxFontSize));
   TFontStyles style = font->Style();
   for (const auto& [key, flag] :

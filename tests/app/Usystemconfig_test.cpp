@@ -313,8 +313,8 @@ TEST_F(Settings, WidthsPositionsAndSizesAreHeldToTheScreen) {
   EXPECT_EQ(settings.mainLeft, -32767);
   EXPECT_EQ(settings.mainTop, -40);
   EXPECT_EQ(settings.wizardLeft, 32767);
-  EXPECT_EQ(NormalFont->Size(), 400);
-  EXPECT_EQ(FullModeFont->Size(), -400);
+  EXPECT_EQ(NormalFont->Size(), 72);
+  EXPECT_EQ(FullModeFont->Size(), -72);
 }
 
 // A settings file that is there but cannot be read (a folder at its name, or
