@@ -667,14 +667,24 @@ class MainWindowDesktop : public MainWindow, protected TFakeDesktop {};
 
 TEST_F(MainWindowDesktop, OpeningAnItemGivesTheOpenerItsLinkAlone) {
   Tool("xdg-open", 0);
-  WriteFiles(FiveSources, {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
-                           {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
+  const std::string copy = MainWindow::dir.Write("cache/alpha00001.htm", "<html></html>");
+  const std::string cache = MainWindow::dir.File("cache");
+  WriteFiles(FiveSources,
+             {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
+              {"alpha", 70, "Escaped", "file://" + cache + "/%2e%2e/%2e%2e/%2e%2e/etc/passwd", 1, ""},
+              {"alpha", 80, "Copy", "file://" + cache + "/sub/%2E%2E/alpha00001.htm", 1, ""},
+              {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
   Make();
-  form->DblClickCell(0, 1); // the refused one, newest first
+  form->DblClickCell(0, 1); // the refused ones, newest first
+  form->DblClickCell(0, 2);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Recorded("xdg-open"));
-  form->DblClickCell(2, 2);
+  form->DblClickCell(2, 4);
   EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"http://127.0.0.1:9/n 1.html?a=1&b=2"}));
+  // A page copy is opened by its own path, whatever the link's spelling.
+  std::filesystem::remove(TFakeDesktop::dir.File("records/xdg-open"));
+  form->DblClickCell(2, 3);
+  EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"file://" + copy}));
 }
 
 TEST_F(MainWindowDesktop, HelpOpensThePageOfTheLanguage) {
