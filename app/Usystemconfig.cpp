@@ -90,10 +90,10 @@ void CheckPosition(int32_t& left, int32_t& top) {
 }
 
 void HoldToScreen(CSystemConfigurator& c) {
-  for (int32_t* width : {&c.newsColWidth[0], &c.newsColWidth[1], &c.newsColWidth[2],
-                         &c.fullModeColWidth[0], &c.fullModeColWidth[1], &c.fullModeColWidth[2],
-                         &c.wizColWidth[0], &c.wizColWidth[1], &c.wizColWidth[2],
-                         &c.wizColWidth[3]})
+  for (int32_t* width :
+       {&c.newsColWidth[0], &c.newsColWidth[1], &c.newsColWidth[2], &c.fullModeColWidth[0],
+        &c.fullModeColWidth[1], &c.fullModeColWidth[2], &c.wizColWidth[0], &c.wizColWidth[1],
+        &c.wizColWidth[2], &c.wizColWidth[3]})
     *width = std::clamp(*width, 0, MaxScreenExtent);
   for (int32_t* position : {&c.mainLeft, &c.mainTop, &c.wizardLeft, &c.wizardTop})
     *position = std::clamp(*position, -MaxScreenExtent, MaxScreenExtent);

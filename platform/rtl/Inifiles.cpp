@@ -183,9 +183,8 @@ void TIniFile::Store(const Lines& lines) const {
   AnsiString text;
   for (const auto& line : lines)
     text += line + "\r\n";
-  if (!WriteFileSafely(fileName, [&text](FILE* file) {
-        std::fwrite(text.data(), 1, text.size(), file);
-      }))
+  if (!WriteFileSafely(fileName,
+                       [&text](FILE* file) { std::fwrite(text.data(), 1, text.size(), file); }))
     throw EIniFileException("Unable to write to " + fileName);
 }
 

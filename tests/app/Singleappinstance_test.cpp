@@ -62,7 +62,7 @@ TEST(SingleInstance, MarkersAreThePathWithoutDelimiters) {
 TEST(SingleInstance, MarkersAreOneToOneWithThePath) {
   EXPECT_EQ(TSingleAppInstance::MarkerForPath("/opt/welka tidor/bin/welkatidor"),
             "_opt_welka tidor_bin_welkatidor");
-  const char* const paths[] = {"/x/a_b/welkatidor", "/x/a/b/welkatidor", "/x/a%5Fb/welkatidor",
+  const char* const paths[] = {"/x/a_b/welkatidor",   "/x/a/b/welkatidor",  "/x/a%5Fb/welkatidor",
                                "/x/a%2Fb/welkatidor", "/x/a%/b/welkatidor", "/x/a_/b/welkatidor",
                                "/x/a/_b/welkatidor"};
   std::set<std::string> markers;

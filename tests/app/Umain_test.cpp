@@ -669,11 +669,12 @@ TEST_F(MainWindowDesktop, OpeningAnItemGivesTheOpenerItsLinkAlone) {
   Tool("xdg-open", 0);
   const std::string copy = MainWindow::dir.Write("cache/alpha00001.htm", "<html></html>");
   const std::string cache = MainWindow::dir.File("cache");
-  WriteFiles(FiveSources,
-             {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
-              {"alpha", 70, "Escaped", "file://" + cache + "/%2e%2e/%2e%2e/%2e%2e/etc/passwd", 1, ""},
-              {"alpha", 80, "Copy", "file://" + cache + "/sub/%2E%2E/alpha00001.htm", 1, ""},
-              {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
+  WriteFiles(
+      FiveSources,
+      {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
+       {"alpha", 70, "Escaped", "file://" + cache + "/%2e%2e/%2e%2e/%2e%2e/etc/passwd", 1, ""},
+       {"alpha", 80, "Copy", "file://" + cache + "/sub/%2E%2E/alpha00001.htm", 1, ""},
+       {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
   Make();
   form->DblClickCell(0, 1); // the refused ones, newest first
   form->DblClickCell(0, 2);

@@ -18,8 +18,8 @@
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Kernel.h"
 #include "tests/engine/NewsPages.h"
-#include "tests/support/ScriptedServer.h"
 #include "tests/support/Privileges.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
 namespace {

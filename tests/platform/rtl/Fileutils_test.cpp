@@ -144,8 +144,7 @@ TEST(Fileutils, ASafeWriteKeepsModesAndLinks) {
     std::string path;
     mode_t mode;
   };
-  const Case cases[] = {
-      {privateFile, 0600}, {shared, 0664}, {fresh, 0644}, {target, 0644}};
+  const Case cases[] = {{privateFile, 0600}, {shared, 0664}, {fresh, 0644}, {target, 0644}};
   for (const std::string& path : {privateFile, shared, fresh, linked, dangling})
     ASSERT_TRUE(WriteText(path, "new")) << path;
   ::umask(savedMask);

@@ -251,8 +251,7 @@ TEST_F(RendezvousTest, AFileLockHasOneHolderWhoeverAsks) {
   HANDLE held = LockFileExclusively(path);
   ::umask(savedMask);
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(std::filesystem::status(path).permissions(),
-            std::filesystem::perms(0644));
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
   EXPECT_EQ(LockFileExclusively(path), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   EXPECT_EQ(RunAsNobody(refusedToNobody), 0);
