@@ -19,6 +19,8 @@ int HexValue(char c) {
 bool PercentDecode(const AnsiString& text, AnsiString& decoded) {
   decoded.clear();
   for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\0')
+      return false;
     if (text[i] != '%') {
       decoded += text[i];
       continue;

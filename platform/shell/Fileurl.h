@@ -7,8 +7,8 @@
 
 // The path a "file://" link names, its percent escapes decoded; false when
 // the link is no file link (any letter case of the scheme), names another
-// host than the local one ("" or "localhost"), or has an escape that is not
-// two hexadecimal digits or decodes to a zero byte.
+// host than the local one ("" or "localhost"), holds a zero byte, or has an
+// escape that is not two hexadecimal digits or decodes to a zero byte.
 bool FileUrlPath(const AnsiString& url, AnsiString& path);
 
 // A "file://" link of the canonical path (links and dots resolved), every

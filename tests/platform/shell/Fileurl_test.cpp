@@ -10,9 +10,9 @@
 // escape that is broken or makes a zero byte.
 TEST(FileUrl, PathsOfFileLinks) {
   struct Case {
-    const char* url;
+    std::string url;
     bool isFile;
-    const char* path;
+    std::string path;
   };
   const Case cases[] = {
       {"file:///tmp/a%20b/%2e%2E/c.htm", true, "/tmp/a b/../c.htm"},
@@ -25,6 +25,7 @@ TEST(FileUrl, PathsOfFileLinks) {
       {"file:///x%2", false, ""},
       {"file:///x%zz", false, ""},
       {"file:///x%00y", false, ""},
+      {std::string("file:///x\0/../y", 15), false, ""},
   };
   for (const Case& c : cases) {
     AnsiString path;
