@@ -88,13 +88,24 @@ AnsiString TSingleAppInstance::TranslateSlashes(const AnsiString& Text) {
   return result;
 }
 
+AnsiString TSingleAppInstance::MarkerForPath(const AnsiString& Path) {
+  AnsiString escaped;
+  for (char c : Path)
+    escaped += c == '_' ? AnsiString("%5F") : c == '%' ? AnsiString("%25") : AnsiString(1, c);
+  return TranslateSlashes(escaped);
+}
+
 void TSingleAppInstance::PerformSingletonCode() {
   if (!enabled) {
     ReleaseInternalMapFile();
     return;
   }
-  if (marker.empty())
-    SetMarker(TranslateSlashes(ParamStr(0)));
+  if (marker.empty()) {
+    // The kernel's path of the running executable has its links resolved.
+    const AnsiString program = ParamStr(0);
+    SetMarker(MarkerForPath(program));
+    lockFile = program + ".lock";
+  }
   if (CreateInternalMapFile())
     InstanceEstablished = true;
   else
@@ -104,6 +115,16 @@ void TSingleAppInstance::PerformSingletonCode() {
 bool TSingleAppInstance::CreateInternalMapFile() {
   // A block from an earlier check is let go first, so that no handle leaks.
   ReleaseInternalMapFile();
+  if (!lockFile.empty()) {
+    dataLock = LockFileExclusively(lockFile);
+    // Another instance owns the files. Its block is out of reach when it
+    // runs in another session or as another user: then nobody is sent the
+    // command line.
+    if (dataLock == nullptr && GetLastError() == ERROR_LOCK_VIOLATION) {
+      mapFile = OpenFileMappingA(FILE_MAP_READ, 0, marker.c_str());
+      return false;
+    }
+  }
   mapFile = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE | SEC_COMMIT, 0,
                                sizeof(uint32_t), marker.c_str());
   if (mapFile == nullptr)
@@ -120,6 +141,9 @@ bool TSingleAppInstance::CreateInternalMapFile() {
 }
 
 void TSingleAppInstance::ReleaseInternalMapFile() {
+  if (dataLock != nullptr)
+    CloseHandle(dataLock);
+  dataLock = nullptr;
   if (mapFile == nullptr)
     return;
   CloseHandle(mapFile);
@@ -146,7 +170,7 @@ void TSingleAppInstance::PassThisInstanceCommandLine() {
 }
 
 void TSingleAppInstance::TakeSecondInstanceAction() {
-  if (PassCommandLine)
+  if (PassCommandLine && mapFile != nullptr)
     PassThisInstanceCommandLine();
   bool shutDown = true;
   DoOnSecondInstance(shutDown);

@@ -4,6 +4,12 @@
 // block; a later one finds the block, may send its command line to that
 // window, is told through OnSecondInstance and by default ends itself. The
 // check runs once the owning form has loaded its stored layout.
+//
+// With the default marker the files beside the executable are what one
+// instance must own alone, so the first instance also holds an exclusive lock
+// on "<executable>.lock" for its whole life: a start in another session (its
+// own runtime folder) or by another user is a second instance too, even where
+// it cannot reach the first's block.
 #include "platform/rtl/Copydata.h"
 #include "platform/rtl/Filemapping.h"
 #include "platform/rtl/Syncobjs.h"
@@ -30,8 +36,8 @@ public:
   // Enabling checks at once, unless a layout is being read; refused once an
   // instance of this process holds the block.
   void SetEnabled(bool Value);
-  // The name of the shared block; empty means the executable's full path with
-  // every path delimiter made "_", filled in at the check.
+  // The name of the shared block; empty means MarkerForPath of the
+  // executable's full path, filled in at the check.
   const AnsiString& Marker() const { return marker; }
   void SetMarker(const AnsiString& Value);
 
@@ -45,6 +51,10 @@ public:
   static void AssertValidMarkerText(const AnsiString& Text);
   static bool IsValidMarkerText(const AnsiString& Text);
   static AnsiString TranslateSlashes(const AnsiString& Text);
+  // The marker of a program path: its delimiters made "_" as TranslateSlashes
+  // does, after every "_" and "%" of the path was written as "%5F" and "%25",
+  // so that two paths never share a marker.
+  static AnsiString MarkerForPath(const AnsiString& Path);
 
 protected:
   virtual void DoOnSecondInstance(bool& ShutDown);
@@ -60,7 +70,10 @@ private:
 
   bool enabled;
   AnsiString marker;
+  // The data lock's file, set when the default marker is filled in.
+  AnsiString lockFile;
   HANDLE mapFile = nullptr;
+  HANDLE dataLock = nullptr;
   TCriticalSection commandLineLock;
   std::unique_ptr<TCopyDataWindow> window;
   char* commandLine = nullptr;

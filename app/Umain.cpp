@@ -13,6 +13,7 @@
 #include "platform/rtl/Kernel.h"
 #include "platform/rtl/Messages.h"
 #include "platform/rtl/Stringlist.h"
+#include "platform/shell/Fileurl.h"
 #include "platform/ui/Layout.h"
 #include "skin/Ephint.h"
 #include "skin/Epmorph.h"
@@ -26,7 +27,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 TfrmMain* frmMain = nullptr;
 
@@ -93,22 +93,11 @@ AnsiString HelpPageUrl(const AnsiString& helpFolder, int32_t language) {
          "/tidor/support" + "/version" + HelpVersion + "/help.htm";
 }
 
-bool IsOpenableLink(const AnsiString& url, const AnsiString& cacheFolder) {
+AnsiString OpenableLink(const AnsiString& url, const AnsiString& cacheFolder) {
   const AnsiString lower = LowerCase(url);
   if (StartsWith(lower, "http://") || StartsWith(lower, "https://"))
-    return true;
-  if (!StartsWith(lower, "file://") || cacheFolder.empty())
-    return false;
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path file = fs::weakly_canonical(fs::path(url.substr(7)), error);
-  if (error)
-    return false;
-  const fs::path cache = fs::weakly_canonical(fs::path(cacheFolder.c_str()), error);
-  if (error)
-    return false;
-  const AnsiString inside = IncludeTrailingPathDelimiter(cache.string());
-  return StartsWith(file.string(), inside.c_str()) && file.string().size() > inside.size();
+    return url;
+  return FileUrlInsideFolder(url, cacheFolder);
 }
 
 void NewsNotifyCallBack::OnNewsReceived(NewsSource* source, int32_t count) {
@@ -139,7 +128,8 @@ void TfrmMain::Construct(const AnsiString& exePath) {
   settings = std::make_unique<CSystemConfigurator>();
   InitNewsTools();
   settings->SetFileNames(files.IniFile);
-  settings->Load();
+  if (!settings->Load())
+    MessageBox(UnreadableSettingsText(settings->iniFile).c_str(), "Welka Tidor", MB_ICONERROR);
   settings->CheckWindowPositions();
   NewsExtractor::SetMaxRequest(settings->maxRequest);
   pnlDebug->SetVisible(settings->debug);
@@ -758,8 +748,9 @@ void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintI
 }
 
 void TfrmMain::OpenUrl(const AnsiString& url) {
-  if (IsOpenableLink(url, files.CacheFolder))
-    LaunchUrl(url);
+  const AnsiString link = OpenableLink(url, files.CacheFolder);
+  if (!link.empty())
+    LaunchUrl(link);
 }
 
 void TfrmMain::LaunchUrl(const AnsiString& url) {

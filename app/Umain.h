@@ -58,9 +58,10 @@ TMainFiles MainFilesFromExe(const AnsiString& exePath);
 AnsiString LogTimeText(TDateTime when);
 // The help page of a language below the help folder, as a file:// URL.
 AnsiString HelpPageUrl(const AnsiString& helpFolder, int32_t language);
-// Whether a link may reach the browser: http and https links, and file://
-// links that lie inside the page cache.
-bool IsOpenableLink(const AnsiString& url, const AnsiString& cacheFolder);
+// The link the browser is given for a page's link: http and https links as
+// they are, a file:// link that names a file inside the page cache as the
+// link of that file's canonical path; "" for every other link.
+AnsiString OpenableLink(const AnsiString& url, const AnsiString& cacheFolder);
 
 class TfrmMain : public TForm {
 public:

@@ -5,6 +5,7 @@
 #include "platform/rtl/Inifiles.h"
 #include "platform/ui/Forms.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <variant>
@@ -28,6 +29,9 @@ namespace {
 constexpr int32_t DebugKeyValue = 604193827;
 constexpr int32_t ShadeCount = 5;
 constexpr const char* DefaultBkg = "16776960";
+// The largest coordinate a screen has: a hand-edited or damaged width or
+// position beyond it would build windows and grids no screen can hold.
+constexpr int32_t MaxScreenExtent = 32767;
 
 // One stored setting: integers and booleans default to Default, texts to
 // TextDefault.
@@ -83,6 +87,16 @@ void CheckPosition(int32_t& left, int32_t& top) {
     return;
   left = 0;
   top = 0;
+}
+
+void HoldToScreen(CSystemConfigurator& c) {
+  for (int32_t* width :
+       {&c.newsColWidth[0], &c.newsColWidth[1], &c.newsColWidth[2], &c.fullModeColWidth[0],
+        &c.fullModeColWidth[1], &c.fullModeColWidth[2], &c.wizColWidth[0], &c.wizColWidth[1],
+        &c.wizColWidth[2], &c.wizColWidth[3]})
+    *width = std::clamp(*width, 0, MaxScreenExtent);
+  for (int32_t* position : {&c.mainLeft, &c.mainTop, &c.wizardLeft, &c.wizardTop})
+    *position = std::clamp(*position, -MaxScreenExtent, MaxScreenExtent);
 }
 
 // The stored keys in the order Save writes them (Debug is read apart).
@@ -172,11 +186,14 @@ void CSystemConfigurator::SetFileNames(const AnsiString& path) {
 
 bool CSystemConfigurator::Load() {
   TIniFile ini(iniFile);
+  // An unreadable file reads as empty: every key takes its default.
+  keepIniFile = ini.Unreadable();
   for (const TIniKey& key : StoredKeys(*this))
     ReadKey(ini, key);
   debug = ini.ReadInteger("Misc", "Debug", 0) == DebugKeyValue;
   LoadFontFromIni(&ini, NormalFont.get(), "Font.Normal");
   LoadFontFromIni(&ini, FullModeFont.get(), "Font.Fullmode");
+  HoldToScreen(*this);
   NormalBkgColor = ColorFromText(ini.ReadString("Font.Normal", "Bkg", DefaultBkg));
   FullModeBkgColor = ColorFromText(ini.ReadString("Font.Fullmode", "Bkg", DefaultBkg));
   MakeColorGradient(NormalBkgColor, NormalBkgShades, ShadeCount, 0);
@@ -184,10 +201,12 @@ bool CSystemConfigurator::Load() {
   MakeColorGradient(FullModeFont->Color(), FullModeTextShades, ShadeCount, 0);
   MakeColorGradient(NormalFont->Color(), NormalTextShades, ShadeCount, 0);
   texts.Load(language);
-  return true;
+  return !keepIniFile;
 }
 
 bool CSystemConfigurator::Save() {
+  if (keepIniFile)
+    return true;
   try {
     TIniFile ini(iniFile);
     for (const TIniKey& key : StoredKeys(*this))
@@ -201,6 +220,12 @@ bool CSystemConfigurator::Save() {
     return false;
   }
   return true;
+}
+
+AnsiString UnreadableSettingsText(const AnsiString& iniFile) {
+  return "The settings file " + iniFile +
+         " could not be read. The program runs on its default settings and leaves the file "
+         "as it is.";
 }
 
 void CSystemConfigurator::SetLanguage(int32_t value) {

@@ -20,9 +20,13 @@ public:
   // when it is ".INI" (upper case only); otherwise they stay as they were.
   void SetFileNames(const AnsiString& path);
   // Missing keys take their defaults; builds the colour tables and loads the
-  // language texts.
+  // language texts. Widths, positions and font sizes are held to what a
+  // screen can show. False when a file is there but cannot be read (no
+  // permission, a folder, a failing read): every key then has its default.
   bool Load();
-  // Every key but Debug; false when the file cannot be written.
+  // Every key but Debug; false when the file cannot be written. A file that
+  // Load could not read is left as it is: writing it would rebuild it from
+  // the defaults. The user was told at start, so that is no failure here.
   bool Save();
   void SetLanguage(int32_t value);
   // A window position that lies on no monitor goes back to (0, 0).
@@ -60,7 +64,13 @@ public:
   std::array<int32_t, 3> fullModeColWidth{20, 40, 40};
   bool alwaysOnTop = false;
   CTextResources texts;
+
+private:
+  bool keepIniFile = false;
 };
+
+// The one message a settings file that is there but cannot be read gets.
+AnsiString UnreadableSettingsText(const AnsiString& iniFile);
 
 // The files beside the executable: a final extension ".EXE" of its file name,
 // in any case, gives way to "INI" (otherwise ".INI" is appended) and, for the

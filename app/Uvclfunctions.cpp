@@ -77,7 +77,10 @@ void LoadFontFromIni(TIniFile* ini, TFont* font, const AnsiString& section) {
   const int pitch = ini->ReadInteger(section, "Pitch", fpDefault);
   font->SetPitch(pitch == fpVariable || pitch == fpFixed ? static_cast<TFontPitch>(pitch)
                                                          : fpDefault);
-  font->SetSize(ini->ReadInteger(section, "Size", 8));
+  // A hand-edited or damaged size is held to what a grid row can show, in
+  // either sign.
+  constexpr int MaxFontSize = 72;
+  font->SetSize(std::clamp(ini->ReadInteger(section, "Size", 8), -MaxFontSize, MaxFontSize));
   TFontStyles style = font->Style();
   for (const auto& [key, flag] :
        {std::pair{"Style.Bold", fsBold}, std::pair{"Style.Italic", fsItalic},

@@ -208,8 +208,10 @@ TDateTime ParseDayCount(const AnsiString& text) {
   double value = 0;
   if (std::from_chars(first, text.c_str() + text.size(), value).ec != std::errc())
     return 0;
-  // "nan" and "inf" are no reception time; as 0 they are old, not new for ever.
-  return std::isfinite(value) ? value : 0;
+  // "nan", "inf" and days outside the calendar (1 January 1900 to 31 December
+  // 9999) are no reception time; as 0 they are old, not new for ever.
+  constexpr TDateTime FirstDay = 2, EndDay = 2958466;
+  return value >= FirstDay && value < EndDay ? value : 0;
 }
 
 NewsExtractor::NewsExtractor(NewsUpdater* newsNotifier) : notifier(newsNotifier) {}

@@ -102,6 +102,6 @@ AnsiString AsFileLine(const AnsiString& text);
 // A day count as "%lf" writes it in the C locale, whatever the user's locale:
 // fixed notation with six decimals.
 AnsiString FormatDayCount(TDateTime value);
-// The leading decimal number of the text in the C locale, 0 without one or
-// when it is not finite.
+// The leading decimal number of the text in the C locale; 0 without one, or
+// when it is no day of the years 1900 to 9999 (a damaged line).
 TDateTime ParseDayCount(const AnsiString& text);

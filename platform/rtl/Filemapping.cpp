@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,14 @@ public:
   bool writable;
 };
 
+// An open file whose exclusive lock lasts as long as the file stays open.
+class TLockHandle : public THandleObject {
+public:
+  explicit TLockHandle(int fd) : fd(fd) {}
+  ~TLockHandle() override { ::close(fd); }
+  int fd;
+};
+
 std::mutex viewsLock;
 std::map<const void*, std::size_t> views;
 
@@ -34,6 +43,20 @@ bool IsPrivateFolder(const AnsiString& folder) {
   struct stat st;
   return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
          (st.st_mode & 077) == 0;
+}
+
+// The process's own private folder beside a runtime folder name that is
+// taken, made once per name and kept for the process's life.
+AnsiString FreshPrivateFolder(const AnsiString& taken) {
+  static std::mutex lock;
+  static std::map<AnsiString, AnsiString> made;
+  std::lock_guard<std::mutex> guard(lock);
+  AnsiString& folder = made[taken];
+  if (!folder.empty() && IsPrivateFolder(folder))
+    return folder;
+  AnsiString name = taken + "-XXXXXX";
+  folder = ::mkdtemp(name.data()) != nullptr && IsPrivateFolder(name) ? name : AnsiString();
+  return folder;
 }
 
 // A file name for any marker: letters, digits and ". _ -" stay, every other
@@ -86,9 +109,35 @@ AnsiString UserRuntimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && *runtime == '/' && IsPrivateFolder(runtime))
     return runtime;
-  const AnsiString folder = "/tmp/wt-runtime-" + std::to_string(::getuid());
+  const char* temporary = std::getenv("TMPDIR");
+  const AnsiString base = temporary != nullptr && *temporary == '/' ? temporary : "/tmp";
+  const AnsiString folder = base + "/wt-runtime-" + std::to_string(::getuid());
   ::mkdir(folder.c_str(), 0700);
-  return IsPrivateFolder(folder) ? folder : AnsiString();
+  if (IsPrivateFolder(folder))
+    return folder;
+  return FreshPrivateFolder(folder);
+}
+
+HANDLE LockFileExclusively(const AnsiString& path) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0)
+    ::fchmod(fd, 0644); // whatever the umask, others may open it to test the lock
+  else if (errno == EEXIST)
+    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0)
+      ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    SetLastError(errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ERROR_ACCESS_DENIED);
+    ::close(fd);
+    return nullptr;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return new TLockHandle(fd);
 }
 
 HANDLE CreateFileMappingA(HANDLE file, void*, DWORD protect, DWORD maximumSizeHigh,

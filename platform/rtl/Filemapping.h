@@ -2,8 +2,7 @@
 // Named blocks of memory shared between the processes of one user. A block
 // lives as long as the process that created it: when that process ends, even
 // by a crash, the name is free again and the next creator starts afresh.
-// Blocks are kept in the user's runtime folder ($XDG_RUNTIME_DIR, else a
-// private folder of the user under /tmp).
+// Blocks are kept in the user's runtime folder (below).
 #include "platform/rtl/Handles.h"
 
 #include <cstddef>
@@ -29,6 +28,19 @@ void* MapViewOfFile(HANDLE mapping, DWORD desiredAccess, DWORD fileOffsetHigh, D
                     std::size_t bytes);
 BOOL UnmapViewOfFile(const void* baseAddress);
 
-// The private folder the blocks and other per-user rendezvous files live in,
-// made on first use; empty when none can be made safely.
+// The private folder the blocks and other per-user rendezvous files live in:
+// $XDG_RUNTIME_DIR when it is the user's own and closed to others, else
+// "wt-runtime-<uid>" in the temporary folder ($TMPDIR, else /tmp), made on
+// first use. A folder of that name that is not a private folder of the user
+// (another user made it first, or opened it) is never used: the process then
+// makes a fresh private folder of its own, so nobody can keep it from
+// starting or look into its blocks. Empty when no folder can be made safely.
 AnsiString UserRuntimeFolder();
+
+// An exclusive lock on the file at path, held until the handle is closed or
+// the process ends, however it ends. A missing file is made, readable to all:
+// a lock needs only an open file, and every user's process must be able to
+// test it. Never opened through a symbolic link. Null when another open file
+// holds the lock (ERROR_LOCK_VIOLATION) or the file cannot be opened or made
+// (ERROR_ACCESS_DENIED).
+HANDLE LockFileExclusively(const AnsiString& path);

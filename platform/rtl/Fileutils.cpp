@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,17 +65,71 @@ bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {
   return std::rename(oldName.c_str(), newName.c_str()) == 0;
 }
 
+namespace {
+
+// The file a save replaces: a data file that is a symbolic link stays one and
+// the file it leads to is replaced; a link that leads nowhere is replaced
+// itself, so that a save never makes a file where a planted link points.
+AnsiString ReplacedFile(const AnsiString& fileName) {
+  struct stat st;
+  if (lstat(fileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+    return fileName;
+  char* resolved = realpath(fileName.c_str(), nullptr);
+  if (resolved == nullptr)
+    return fileName;
+  const AnsiString target = resolved;
+  std::free(resolved);
+  return target;
+}
+
+// A new file beside target under a name nobody can tell beforehand, made
+// exclusively: a file or link somebody put there first is never written
+// through. The name stays short enough for any target's folder.
+int CreateTemporaryBeside(const AnsiString& target, AnsiString& temporary) {
+  constexpr size_t KeptNameLength = 200;
+  const size_t start = NameStart(target);
+  const AnsiString stem = target.substr(0, start + std::min(target.size() - start, KeptNameLength));
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp%08x%08x", static_cast<unsigned>(random()),
+                  static_cast<unsigned>(random()));
+    temporary = stem + suffix;
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
+}
+
+// The replaced file's permissions go to its successor; a new file keeps what
+// the umask gave it.
+bool KeepMode(int fd, const AnsiString& target) {
+  struct stat st;
+  return stat(target.c_str(), &st) != 0 || fchmod(fd, st.st_mode & 07777) == 0;
+}
+
+} // namespace
+
 bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write) {
-  const AnsiString temporary = fileName + ".tmp";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file)
+  const AnsiString target = ReplacedFile(fileName);
+  AnsiString temporary;
+  const int fd = CreateTemporaryBeside(target, temporary);
+  if (fd < 0)
     return false;
+  FILE* file = KeepMode(fd, target) ? fdopen(fd, "wb") : nullptr;
+  if (file == nullptr) {
+    close(fd);
+    unlink(temporary.c_str());
+    return false;
+  }
   write(file);
   const bool written = std::fflush(file) == 0 && !std::ferror(file);
   const bool closed = std::fclose(file) == 0;
-  if (written && closed && std::rename(temporary.c_str(), fileName.c_str()) == 0)
+  if (written && closed && std::rename(temporary.c_str(), target.c_str()) == 0)
     return true;
-  std::remove(temporary.c_str());
+  unlink(temporary.c_str());
   return false;
 }
 

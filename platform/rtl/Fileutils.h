@@ -16,10 +16,13 @@ bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
 bool CreateDir(const AnsiString& folder);        // the parent must exist
 bool ForceDirectories(const AnsiString& folder); // creates the missing parents too
 AnsiString GetCurrentDir();
-// Writes through a temporary file beside the target ("<name>.tmp"), which
-// replaces the old file only once every byte is written and the file closed:
-// a full disk or a failing write never costs the last good file. False when
-// the file could not be written whole; the old one is then untouched.
+// Writes through a temporary file beside the target, made exclusively under a
+// name nobody can tell beforehand, which replaces the old file only once every
+// byte is written and the file closed: a full disk or a failing write never
+// costs the last good file. The new file keeps the old one's permissions; a
+// target that is a symbolic link stays one, and the file it leads to is
+// replaced. False when the file could not be written whole; the old one is
+// then untouched.
 bool WriteFileSafely(const AnsiString& fileName, const std::function<void(FILE*)>& write);
 
 // "dir/name.ext" -> "dir/"; "name.ext" -> "".

@@ -1,14 +1,12 @@
 #include "platform/rtl/Inifiles.h"
 
-#include <atomic>
+#include "platform/rtl/Fileutils.h"
+
 #include <cctype>
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,29 +127,55 @@ bool ParseInteger(const AnsiString& text, int& result) {
   return true;
 }
 
-bool WriteAll(int fd, const AnsiString& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+// The file's lines; false when a file is there but cannot be read whole (no
+// permission, a folder, a device, a failing read). A missing file has none.
+bool ReadLines(const AnsiString& fileName, std::vector<AnsiString>& lines) {
+  lines.clear();
+  // Non-blocking, so that a pipe put in the file's place cannot stall the open.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0)
+    return errno == ENOENT;
+  struct stat st;
+  bool whole = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  AnsiString text;
+  char buffer[65536];
+  while (whole) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0)
+      break;
     if (n < 0 && errno == EINTR)
       continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<size_t>(n);
+    whole = n > 0;
+    if (whole)
+      text.append(buffer, static_cast<size_t>(n));
   }
+  ::close(fd);
+  if (!whole)
+    return false;
+  TStringList list;
+  list.SetText(text);
+  for (int i = 0; i < list.Count(); ++i)
+    lines.push_back(list.Strings(i));
   return true;
 }
 
 } // namespace
 
-TIniFile::Lines TIniFile::Load() const {
-  TStringList list;
-  std::ifstream in(fileName, std::ios::binary);
-  if (in)
-    list.SetText(AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+bool TIniFile::Unreadable() const {
   Lines lines;
-  for (int i = 0; i < list.Count(); ++i)
-    lines.push_back(list.Strings(i));
+  return !ReadLines(fileName, lines);
+}
+
+TIniFile::Lines TIniFile::Load() const {
+  Lines lines;
+  ReadLines(fileName, lines);
+  return lines;
+}
+
+TIniFile::Lines TIniFile::LoadForChange() const {
+  Lines lines;
+  if (!ReadLines(fileName, lines))
+    throw EIniFileException("Unable to read " + fileName);
   return lines;
 }
 
@@ -159,22 +183,9 @@ void TIniFile::Store(const Lines& lines) const {
   AnsiString text;
   for (const auto& line : lines)
     text += line + "\r\n";
-  // A name of our own beside the file, so that the rename stays on one file
-  // system; a new file gets the usual permissions through the umask.
-  static std::atomic<unsigned> serial{0};
-  const AnsiString temp =
-      fileName + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0)
+  if (!WriteFileSafely(fileName,
+                       [&text](FILE* file) { std::fwrite(text.data(), 1, text.size(), file); }))
     throw EIniFileException("Unable to write to " + fileName);
-  struct stat st;
-  bool written = ::stat(fileName.c_str(), &st) != 0 || ::fchmod(fd, st.st_mode & 07777) == 0;
-  written = written && WriteAll(fd, text);
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), fileName.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    throw EIniFileException("Unable to write to " + fileName);
-  }
 }
 
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
@@ -201,7 +212,7 @@ bool TIniFile::ReadBool(const AnsiString& section, const AnsiString& ident,
 
 void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident,
                            const AnsiString& value) {
-  Lines lines = Load();
+  Lines lines = LoadForChange();
   const AnsiString line = ident + "=" + value;
   const Span span = FindSection(lines, section);
   if (span.header < 0) {
@@ -267,7 +278,7 @@ void TIniFile::ReadSections(TStrings& strings) const {
 }
 
 void TIniFile::EraseSection(const AnsiString& section) {
-  Lines lines = Load();
+  Lines lines = LoadForChange();
   const Span span = FindSection(lines, section);
   if (span.header < 0)
     return;
@@ -276,7 +287,7 @@ void TIniFile::EraseSection(const AnsiString& section) {
 }
 
 void TIniFile::DeleteKey(const AnsiString& section, const AnsiString& ident) {
-  Lines lines = Load();
+  Lines lines = LoadForChange();
   const Span span = FindSection(lines, section);
   const int at = span.header < 0 ? -1 : FindKey(lines, span, ident);
   if (at < 0)

@@ -2,6 +2,8 @@
 // Settings files of sections and key=value lines. Sections and keys compare
 // without regard to case; every write reaches the file at once, rewriting it
 // whole through a temporary file so that a failed write leaves the old one.
+// A file that is there but cannot be read reads as empty, and is never
+// written over: a write would rebuild it from nothing.
 #include "platform/rtl/Stringlist.h"
 
 #include <vector>
@@ -23,7 +25,11 @@ public:
   // Decimal, "$" or "0x" hexadecimal; anything else gives the default.
   int ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const;
   bool ReadBool(const AnsiString& section, const AnsiString& ident, bool defaultValue) const;
-  // Raise EIniFileException when the file cannot be rewritten.
+  // True when a file is there but cannot be read whole (no permission, a
+  // folder, a failing read); a missing file is not unreadable.
+  bool Unreadable() const;
+
+  // Raise EIniFileException when the file cannot be read or rewritten.
   void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
   void WriteInteger(const AnsiString& section, const AnsiString& ident, int value);
   void WriteBool(const AnsiString& section, const AnsiString& ident, bool value);
@@ -41,6 +47,8 @@ public:
 private:
   using Lines = std::vector<AnsiString>;
   Lines Load() const;
+  // The lines a change starts from; raises when the file cannot be read.
+  Lines LoadForChange() const;
   void Store(const Lines& lines) const;
 
   AnsiString fileName;

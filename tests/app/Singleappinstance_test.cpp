@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -34,7 +35,7 @@ protected:
 
   TTempDir dir;
   std::string saved;
-  const std::string marker = "first " + TSingleAppInstance::TranslateSlashes(kHelper);
+  const std::string marker = "first " + TSingleAppInstance::MarkerForPath(kHelper);
 };
 
 } // namespace
@@ -54,6 +55,22 @@ TEST(SingleInstance, MarkersAreThePathWithoutDelimiters) {
     EXPECT_STREQ(e.what(), "A marker may not contain the '/' character");
   }
   EXPECT_EQ(instance.Marker(), "news_watch");
+}
+
+// No two program paths share a marker, however their names mix delimiters,
+// "_" and "%"; a path without those two keeps the plain translated form.
+TEST(SingleInstance, MarkersAreOneToOneWithThePath) {
+  EXPECT_EQ(TSingleAppInstance::MarkerForPath("/opt/welka tidor/bin/welkatidor"),
+            "_opt_welka tidor_bin_welkatidor");
+  const char* const paths[] = {"/x/a_b/welkatidor",   "/x/a/b/welkatidor",  "/x/a%5Fb/welkatidor",
+                               "/x/a%2Fb/welkatidor", "/x/a%/b/welkatidor", "/x/a_/b/welkatidor",
+                               "/x/a/_b/welkatidor"};
+  std::set<std::string> markers;
+  for (const char* path : paths) {
+    const AnsiString marker = TSingleAppInstance::MarkerForPath(path);
+    EXPECT_TRUE(TSingleAppInstance::IsValidMarkerText(marker)) << path;
+    EXPECT_TRUE(markers.insert(marker).second) << path << " shares " << marker;
+  }
 }
 
 TEST(SingleInstance, OnlyAComponentMadeByALayoutStartsEnabled) {
@@ -102,7 +119,7 @@ TEST_F(SingleInstanceTest, AnotherPathIsAnotherProgram) {
   std::filesystem::copy_file(kHelper, copy);
   std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
   auto other = Start({}, copy);
-  EXPECT_EQ(other->Line(), "first " + TSingleAppInstance::TranslateSlashes(copy));
+  EXPECT_EQ(other->Line(), "first " + TSingleAppInstance::MarkerForPath(copy));
 }
 
 TEST_F(SingleInstanceTest, TheFirstReceivesTheWholeCommandLine) {
@@ -125,5 +142,48 @@ TEST_F(SingleInstanceTest, AHandlerCanKeepTheSecondAndASecondComponentStaysInert
   EXPECT_EQ(first->Line(), marker);
   auto second = Start({"--stay"});
   EXPECT_EQ(second->Line(), "second instance");
-  EXPECT_EQ(second->Line(), "runs " + TSingleAppInstance::TranslateSlashes(kHelper));
+  EXPECT_EQ(second->Line(), "runs " + TSingleAppInstance::MarkerForPath(kHelper));
+}
+
+// Copies whose paths differ only where one has "_" and the other a delimiter
+// are two programs with files of their own: both run.
+TEST_F(SingleInstanceTest, CopiesWhosePathsDifferOnlyByDelimitersBothRun) {
+  std::vector<std::unique_ptr<TChildProcess>> running;
+  for (const char* folder : {"x/a_b", "x/a/b"}) {
+    const std::string copy = dir.File(folder) + "/single_instance_helper";
+    std::filesystem::create_directories(dir.File(folder));
+    std::filesystem::copy_file(kHelper, copy);
+    running.push_back(Start({}, copy));
+    EXPECT_EQ(running.back()->Line(), "first " + TSingleAppInstance::MarkerForPath(copy));
+  }
+}
+
+// The files beside the executable belong to one instance, whoever starts the
+// next: a start in another session (a runtime folder of its own, where the
+// first's block is out of reach) and a start by another user both end, and
+// the one that would pass its command line has nobody to pass it to. Once the
+// first has ended, another user's start is the first.
+TEST_F(SingleInstanceTest, AStartFromAnotherSessionOrUserIsASecondInstance) {
+  auto first = Start();
+  ASSERT_EQ(first->Line(), marker);
+
+  TTempDir otherSession;
+  ::setenv("XDG_RUNTIME_DIR", otherSession.Path().c_str(), 1);
+  auto fromElsewhere = Start({"--pass"});
+  EXPECT_EQ(fromElsewhere->Line(), "second instance");
+  EXPECT_EQ(fromElsewhere->Line(), "ends");
+  EXPECT_EQ(fromElsewhere->Wait(), 0);
+
+  // Nobody has no runtime folder of root's to share.
+  const std::vector<std::string> asNobody{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                          kHelper};
+  auto otherUser = Start(asNobody, "/usr/bin/setpriv");
+  EXPECT_EQ(otherUser->Line(), "second instance");
+  EXPECT_EQ(otherUser->Line(), "ends");
+  EXPECT_EQ(otherUser->Wait(), 0);
+  EXPECT_EQ(first->Line(200), "") << "a command line reached the first";
+
+  first->Kill();
+  auto later = Start(asNobody, "/usr/bin/setpriv");
+  EXPECT_EQ(later->Line(), marker);
 }

@@ -87,13 +87,14 @@ protected:
   }
 
   // The window over the files of the folder; its timer is driven by Seconds.
+  // The boxes it shows, from its construction on, are recorded.
   TfrmMain* Make() {
+    MessageBoxes.clear();
+    SetMessageBoxHook(&RecordMessageBox);
     form = new TfrmMain(nullptr, exe, [this] { return now; });
     form->tmrRequester->SetEnabled(false);
     form->bipPlayer->SetEnabled(false);
     form->bipPlayer->BeforePlay = [this](TObject*) { ++beeps; };
-    MessageBoxes.clear();
-    SetMessageBoxHook(&RecordMessageBox);
     return form;
   }
 
@@ -248,6 +249,25 @@ TEST_F(MainWindow, ClosingSavesSourcesNewsAndSettingsInThatOrder) {
   // No source reports any more once the window is closing.
   for (int i = 0; i < form->Sources()->GetSourceCount(); ++i)
     EXPECT_EQ(form->Sources()->GetSource(i)->notifier, nullptr);
+}
+
+// A settings file that cannot be read is reported once, at start; the
+// window runs on the defaults, and the close saves the sources and the news
+// but writes nothing where the settings file is.
+TEST_F(MainWindow, AnUnreadableSettingsFileIsReportedOnceAndKept) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Rates go up", "/news/1.html", 0, "09/12/2026"}});
+  std::filesystem::create_directory(dir.File("welkatidor.INI"));
+  Make();
+  ASSERT_EQ(MessageBoxes.size(), 1u);
+  EXPECT_EQ(MessageBoxes[0], UnreadableSettingsText(dir.File("welkatidor.INI")));
+  EXPECT_EQ(form->sgNews->ColWidths(2), 40);
+  EXPECT_EQ(form->Sources()->GetSourceCount(), 5);
+  bool canClose = false;
+  form->FormCloseQuery(form, canClose);
+  EXPECT_EQ(MessageBoxes.size(), 1u);
+  EXPECT_NE(ReadFileBytes(dir.File("welkatidor.NDT")).find("Rates go up"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("welkatidor.INI")));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("welkatidor.INI")));
 }
 
 TEST_F(MainWindow, AFileThatCannotBeWrittenIsReported) {
@@ -578,45 +598,65 @@ TEST(MainHelp, EachLanguageHasItsPageAtThePath) {
   }
 }
 
+// Web links go to the browser as they are; a file link only when the file it
+// names, once its escapes are decoded and its path resolved, is a page copy,
+// and then as the link of that copy's own path, never the page's text.
 TEST(MainLinks, OnlyWebLinksAndPageCopiesMayOpen) {
   TTempDir dir;
   dir.Write("cache/page00001.htm", "x");
   const std::string cache = dir.File("cache/");
+  const std::string copy = "file://" + cache + "page00001.htm";
   struct Case {
     std::string url;
-    bool openable;
+    std::string opened;
   };
   const Case cases[] = {
-      {"http://example.org/a.html", true},
-      {"HTTPS://example.org/", true},
-      {"file://" + cache + "page00001.htm", true},
-      {"file://" + cache + "../secret.htm", false},
-      {"file:///etc/passwd", false},
-      {"file://" + cache, false},
-      {"javascript:alert(1)", false},
-      {"ftp://example.org/", false},
-      {"/relative.html", false},
-      {"", false},
+      {"http://example.org/a.html", "http://example.org/a.html"},
+      {"HTTPS://example.org/", "HTTPS://example.org/"},
+      {copy, copy},
+      {"file://" + cache + "%70age00001.htm", copy},
+      {"file://" + cache + "sub/../page00001.htm", copy},
+      {"file://" + cache + "../secret.htm", ""},
+      {"file://" + cache + "%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/passwd", ""},
+      {"file://" + cache + "%2E%2E%2Fsecret.htm", ""},
+      {"file://" + cache + "page00001.htm%00.txt", ""},
+      {"file:///etc/passwd", ""},
+      {"file://" + cache, ""},
+      {"javascript:alert(1)", ""},
+      {"ftp://example.org/", ""},
+      {"/relative.html", ""},
+      {"", ""},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(IsOpenableLink(c.url, cache), c.openable) << c.url;
+    EXPECT_EQ(OpenableLink(c.url, cache), c.opened) << c.url;
   // A link inside the cache that leads out of it by a symbolic link.
   std::filesystem::create_directory_symlink("/etc", dir.File("cache/out"));
-  EXPECT_FALSE(IsOpenableLink("file://" + cache + "out/passwd", cache));
+  EXPECT_EQ(OpenableLink("file://" + cache + "out/passwd", cache), "");
 }
 
 class MainWindowDesktop : public MainWindow, protected TFakeDesktop {};
 
 TEST_F(MainWindowDesktop, OpeningAnItemGivesTheOpenerItsLinkAlone) {
   Tool("xdg-open", 0);
-  WriteFiles(FiveSources, {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
-                           {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
+  const std::string copy = MainWindow::dir.Write("cache/alpha00001.htm", "<html></html>");
+  const std::string cache = MainWindow::dir.File("cache");
+  WriteFiles(
+      FiveSources,
+      {{"alpha", 60, "Refused", "file:///etc/passwd", 0, ""},
+       {"alpha", 70, "Escaped", "file://" + cache + "/%2e%2e/%2e%2e/%2e%2e/etc/passwd", 1, ""},
+       {"alpha", 80, "Copy", "file://" + cache + "/sub/%2E%2E/alpha00001.htm", 1, ""},
+       {"alpha", 90, "Opened", "http://127.0.0.1:9/n 1.html?a=1&b=2", 0, ""}});
   Make();
-  form->DblClickCell(0, 1); // the refused one, newest first
+  form->DblClickCell(0, 1); // the refused ones, newest first
+  form->DblClickCell(0, 2);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(Recorded("xdg-open"));
-  form->DblClickCell(2, 2);
+  form->DblClickCell(2, 4);
   EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"http://127.0.0.1:9/n 1.html?a=1&b=2"}));
+  // A page copy is opened by its own path, whatever the link's spelling.
+  std::filesystem::remove(TFakeDesktop::dir.File("records/xdg-open"));
+  form->DblClickCell(2, 3);
+  EXPECT_EQ(AwaitRecorded("xdg-open"), (Args{"file://" + copy}));
 }
 
 TEST_F(MainWindowDesktop, HelpOpensThePageOfTheLanguage) {

@@ -4,10 +4,12 @@
 #include "app/Usystemconfig.h"
 #include "app/Uvclfunctions.h"
 #include "platform/ui/Forms.h"
+#include "tests/support/Privileges.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -295,3 +297,54 @@ TEST(SettingsWindowPositions, OffEveryMonitorGoesBackToTheOrigin) {
 }
 
 } // namespace
+
+// Hand-edited or damaged widths, positions and font sizes are held to what a
+// screen can show; values inside stay as they are.
+TEST_F(Settings, WidthsPositionsAndSizesAreHeldToTheScreen) {
+  LoadFrom("[ColWidth.News]\r\nDate=-5\r\nSource=1280\r\nHeader=2147483647\r\n"
+           "[ColWidth.NewsFull]\r\nDate=0x7FFFFFFF\r\n"
+           "[ColWidth.Wiz]\r\nHRef=-2147483648\r\n"
+           "[Main.Window]\r\nLeft=-2147483648\r\nTop=-40\r\n"
+           "[Wizard.Window]\r\nLeft=99999\r\n"
+           "[Font.Normal]\r\nSize=2147483647\r\n[Font.Fullmode]\r\nSize=-2147483647\r\n");
+  EXPECT_EQ(settings.newsColWidth, (std::array<int32_t, 3>{0, 1280, 32767}));
+  EXPECT_EQ(settings.fullModeColWidth[0], 32767);
+  EXPECT_EQ(settings.wizColWidth[3], 0);
+  EXPECT_EQ(settings.mainLeft, -32767);
+  EXPECT_EQ(settings.mainTop, -40);
+  EXPECT_EQ(settings.wizardLeft, 32767);
+  EXPECT_EQ(NormalFont->Size(), 72);
+  EXPECT_EQ(FullModeFont->Size(), -72);
+}
+
+// A settings file that is there but cannot be read (a folder at its name, or
+// a file its reader may not open) gives every default, says so through
+// Load, and is never written over by Save.
+TEST_F(Settings, AnUnreadableFileGivesTheDefaultsAndIsKept) {
+  const std::string path = dir.File("Watch.INI");
+  std::filesystem::create_directory(path);
+  settings.SetFileNames(path);
+  EXPECT_FALSE(settings.Load());
+  EXPECT_EQ(settings.newsColWidth, (std::array<int32_t, 3>{20, 40, 40}));
+  settings.language = 1000;
+  EXPECT_TRUE(settings.Save());
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+  EXPECT_TRUE(std::filesystem::is_empty(path));
+  std::filesystem::remove(path);
+
+  const std::string old = "[Misc]\r\nLanguage=1000\r\nBip=0\r\n";
+  dir.Write("Watch.INI", old);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  EXPECT_EQ(RunAsNobody([&path] {
+              CSystemConfigurator other;
+              other.SetFileNames(path);
+              const bool loaded = other.Load();
+              const bool defaults = other.language == 0 && other.beep;
+              return !loaded && defaults && other.Save() ? 0 : 1;
+            }),
+            0);
+  EXPECT_EQ(ReadFileBytes(path), old);
+  EXPECT_TRUE(settings.Load()) << "its owner reads it";
+  EXPECT_EQ(settings.language, 1000);
+}

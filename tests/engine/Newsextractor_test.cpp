@@ -16,6 +16,7 @@
 #include "engine/Newstools.h"
 #include "platform/rtl/Fileutils.h"
 #include "platform/rtl/Messages.h"
+#include "tests/support/Privileges.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -350,11 +351,12 @@ TEST_F(NewsExtractorTest, AFailedSaveKeepsTheOldFile) {
   source->AddNews(std::make_unique<NewsData>(source, NewsRecord{"", "kept", "", Now(), 0}));
   const std::string sources = dir.Write("s.nsc", "old sources");
   const std::string news = dir.Write("n.ndt", "old news");
-  // Every write into the temporary file fails, as on a full disk.
-  ASSERT_EQ(symlink("/dev/full", (sources + ".tmp").c_str()), 0);
-  ASSERT_EQ(symlink("/dev/full", (news + ".tmp").c_str()), 0);
-  EXPECT_FALSE(list.SaveSources(sources));
-  EXPECT_EQ(list.SaveNews(news), -1);
+  {
+    // Every write past the first bytes fails, as on a full disk.
+    TFileSizeLimit full(4);
+    EXPECT_FALSE(list.SaveSources(sources));
+    EXPECT_EQ(list.SaveNews(news), -1);
+  }
   EXPECT_EQ(ReadFileBytes(sources), "old sources");
   EXPECT_EQ(ReadFileBytes(news), "old news");
   EXPECT_FALSE(list.SaveSources(dir.File("no/such/folder/s.nsc")));
@@ -585,18 +587,28 @@ TEST_F(NewsExtractorTest, LongNewsLinesStayWhole) {
   EXPECT_EQ(list.GetSource(0)->GetNews(1)->headline, "next");
 }
 
-TEST_F(NewsExtractorTest, ReceptionTimesOfAnyMagnitudeSurviveAndNonNumbersAreOld) {
+// Reception times from the first day of 1900 to the last of 9999 survive a
+// load and a save; a damaged one (no number, or a day outside those years)
+// is old, so the age filter drops its item instead of keeping it for ever.
+TEST_F(NewsExtractorTest, ReceptionTimesOutsideTheCalendarAreOldLikeNonNumbers) {
   list.AddSource(Definition("a"));
-  const std::string huge = NewsItem("a", 1e300, "future");
-  std::string text = huge;
-  for (const char* received : {"nan", "inf", "-inf"})
+  const std::string latest = NewsItem("a", 2958465.999988, "last day");
+  std::string text = latest;
+  for (const char* received : {"nan", "inf", "-inf", "1e300", "-1e300", "2958466", "-700000"})
     text += "a\r\n" + std::string(received) + "\r\nnot a time\r\n\r\n0\r\n\r\n";
   CDataMatcher matcher;
   list.LoadNews(dir.Write("n.ndt", text), &matcher);
-  EXPECT_EQ(Headlines(list), std::vector<std::string>{"a/future/01/02/2024"});
+  EXPECT_EQ(Headlines(list), std::vector<std::string>{"a/last day/01/02/2024"});
   const std::string path = dir.File("saved.ndt");
   list.SaveNews(path);
-  EXPECT_EQ(ReadFileBytes(path), huge);
+  EXPECT_EQ(ReadFileBytes(path), latest);
+  struct Case {
+    const char* text;
+    TDateTime days;
+  };
+  const Case cases[] = {{"2", 2}, {"1.999", 0}, {"2958465.5", 2958465.5}, {"1e300", 0}};
+  for (const Case& c : cases)
+    EXPECT_EQ(ParseDayCount(c.text), c.days) << c.text;
 }
 
 // A locale whose decimal separator is a comma, built for the test.

@@ -1,12 +1,13 @@
 #include "platform/rtl/Inifiles.h"
 
+#include "tests/support/Privileges.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -176,19 +177,58 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFile) {
   TIniFile ini(path);
 
   // A file size limit makes the rewrite fail half-way, as a full disk would.
-  struct rlimit saved;
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = old.size() + 8;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  EXPECT_THROW(ini.WriteString("Misc", "Big", std::string(200, 'x')), EIniFileException);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, savedSignal);
+  {
+    TFileSizeLimit full(static_cast<off_t>(old.size() + 8));
+    EXPECT_THROW(ini.WriteString("Misc", "Big", std::string(200, 'x')), EIniFileException);
+  }
 
   EXPECT_EQ(Contents(), old);
   EXPECT_EQ(FilesInDir(), 1u);
 
   TIniFile nowhere((dir / "no" / "such" / "x.ini").string());
   EXPECT_THROW(nowhere.WriteInteger("A", "b", 1), EIniFileException);
+}
+
+// A settings file that is there but cannot be read is never rebuilt from
+// nothing: reads give the defaults, every change is refused, and the file (or
+// whatever stands at its name) stays as it was. Unreadable here means a
+// folder at its name, and a file of another user's that only they may read.
+TEST_F(IniFileTest, AnUnreadableFileIsNeverWrittenOver) {
+  const std::string old = "[Misc]\r\nBip=0\r\nLanguage=1000\r\n";
+  // Every check the child makes: 0 when all hold, else the first that fails.
+  const auto checks = [this] {
+    TIniFile ini(path);
+    if (!ini.Unreadable())
+      return 1;
+    if (ini.ReadInteger("Misc", "Language", 7) != 7 || ini.SectionExists("Misc"))
+      return 2;
+    try {
+      ini.WriteInteger("Misc", "Language", 0);
+      return 3;
+    } catch (const EIniFileException&) {
+    }
+    try {
+      ini.EraseSection("Misc");
+      return 4;
+    } catch (const EIniFileException&) {
+    }
+    return 0;
+  };
+
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(checks(), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+  EXPECT_TRUE(std::filesystem::is_empty(path));
+  std::filesystem::remove(path);
+
+  // The folder lets anybody make and rename files, so only the care of the
+  // writer keeps the file.
+  Put(old);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+  EXPECT_EQ(RunAsNobody(checks), 0);
+  EXPECT_EQ(Contents(), old);
+  EXPECT_EQ(FilesInDir(), 1u);
+  EXPECT_FALSE(TIniFile(path).Unreadable()) << "its owner still reads it";
+  EXPECT_FALSE(TIniFile((dir / "missing.INI").string()).Unreadable());
 }

@@ -2,11 +2,16 @@
 #include "platform/rtl/Filemapping.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Privileges.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -165,4 +170,101 @@ TEST_F(RendezvousTest, MappingsInOneProcessShareTheirBytes) {
   EXPECT_EQ(CreateFileMappingA(nullptr, nullptr, PAGE_READWRITE, 0, 4, "x"), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, "x"), nullptr);
+}
+
+namespace {
+
+bool IsPrivateFolderOfMine(const std::string& folder) {
+  struct stat st;
+  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+} // namespace
+
+// Whatever another user put at the runtime folder's name first, the process
+// gets a private folder of its own and its blocks work; nothing of it goes
+// where another user could see it.
+TEST_F(RendezvousTest, ARuntimeFolderTakenByAnotherUserIsNeverUsed) {
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const char* oldTemp = std::getenv("TMPDIR");
+  const std::string savedTemp = oldTemp != nullptr ? oldTemp : "";
+  ::setenv("TMPDIR", dir.Path().c_str(), 1);
+  const std::string name = dir.File("wt-runtime-" + std::to_string(::getuid()));
+  const std::string mine = dir.File("mine");
+  ASSERT_EQ(::mkdir(mine.c_str(), 0700), 0);
+  // Each way of taking the name; the function undoes it for the next.
+  struct Case {
+    const char* what;
+    std::function<void()> take;
+  };
+  const Case cases[] = {
+      {"another user's folder",
+       [&] {
+         ::mkdir(name.c_str(), 0700);
+         ::chown(name.c_str(), NobodyUid, NobodyGid);
+       }},
+      {"a folder open to all",
+       [&] {
+         ::mkdir(name.c_str(), 0777);
+         ::chmod(name.c_str(), 0777);
+       }},
+      {"a link to a folder", [&] { ::symlink(mine.c_str(), name.c_str()); }},
+      {"a file", [&] { dir.Write("wt-runtime-" + std::to_string(::getuid()), "x"); }},
+  };
+  for (const Case& c : cases) {
+    c.take();
+    const std::string folder = UserRuntimeFolder();
+    EXPECT_NE(folder, name) << c.what;
+    EXPECT_EQ(folder.rfind(name, 0), 0u) << c.what << ": " << folder;
+    EXPECT_TRUE(IsPrivateFolderOfMine(folder)) << c.what << ": " << folder;
+    SetLastError(ERROR_ALREADY_EXISTS);
+    HANDLE block = Create(marker);
+    EXPECT_NE(block, nullptr) << c.what;
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS) << c.what;
+    CloseHandle(block);
+    std::filesystem::remove_all(name);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(mine));
+
+  // A runtime folder that others may enter is no runtime folder either.
+  const std::string open = dir.File("open");
+  ASSERT_EQ(::mkdir(open.c_str(), 0755), 0);
+  ::setenv("XDG_RUNTIME_DIR", open.c_str(), 1);
+  EXPECT_EQ(UserRuntimeFolder(), name);
+  EXPECT_TRUE(IsPrivateFolderOfMine(name));
+  savedTemp.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", savedTemp.c_str(), 1);
+}
+
+// One holder at a time, whoever asks: this process again, or another user.
+// The lock ends with its handle; a link at the lock's name is never followed.
+TEST_F(RendezvousTest, AFileLockHasOneHolderWhoeverAsks) {
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  const std::string path = dir.File("welkatidor.lock");
+  const auto refusedToNobody = [&path] {
+    HANDLE lock = LockFileExclusively(path);
+    const bool refused = lock == nullptr && GetLastError() == ERROR_LOCK_VIOLATION;
+    CloseHandle(lock);
+    return refused ? 0 : 1;
+  };
+  const mode_t savedMask = ::umask(077);
+  HANDLE held = LockFileExclusively(path);
+  ::umask(savedMask);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
+  EXPECT_EQ(LockFileExclusively(path), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
+  EXPECT_EQ(RunAsNobody(refusedToNobody), 0);
+  EXPECT_TRUE(CloseHandle(held));
+  EXPECT_EQ(RunAsNobody(refusedToNobody), 1) << "a freed lock is free for all";
+  HANDLE again = LockFileExclusively(path);
+  EXPECT_NE(again, nullptr);
+  CloseHandle(again);
+
+  const std::string victim = dir.File("victim");
+  const std::string planted = dir.File("planted.lock");
+  ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+  EXPECT_EQ(LockFileExclusively(planted), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(std::filesystem::exists(victim));
 }
