@@ -1,10 +1,29 @@
 #pragma once
-// Text is Windows-1252 inside the system; the screen, the terminal and JSON
-// speak UTF-8. These two conversions are the only crossing point.
+// Text is Windows-1252 inside the system, and a character the code page lacks
+// is kept as its UTF-8 bytes; the screen, the terminal and JSON speak UTF-8.
+// These two conversions are the only crossing point, and the few code point
+// helpers below are what the engine's folding shares with them.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
+// A well-formed UTF-8 sequence of a character above U+00FF shows as that
+// character; every other byte as its Windows-1252 character. The output is
+// always well-formed UTF-8.
 std::string Cp1252ToUtf8(std::string_view text);
-// Characters without a Windows-1252 byte become '?'; malformed UTF-8 bytes are
-// taken as Windows-1252 bytes of their own, so no input is lost.
+// A character Windows-1252 has becomes its byte; one it lacks becomes its
+// UTF-8 bytes, so text read back from the screen is the text shown there.
+// Malformed UTF-8 bytes are taken as Windows-1252 bytes of their own, so no
+// input is lost.
 std::string Utf8ToCp1252(std::string_view text);
+
+// The Windows-1252 byte of a character (ASCII, U+00A0 to U+00FF and the 27
+// characters of 0x80 to 0x9F), -1 when the code page has none.
+int Cp1252ByteOf(char32_t codePoint);
+// The length of the well-formed UTF-8 sequence that starts text, with its
+// character in codePoint; 0 for a malformed, cut, overlong or surrogate one,
+// and for a single ASCII byte.
+size_t Utf8SequenceAt(std::string_view text, char32_t& codePoint);
+// Writes the UTF-8 bytes of a code point (below U+110000) to out, which has
+// room for 4; returns how many.
+size_t EncodeUtf8(char32_t codePoint, char* out);
