@@ -15,9 +15,12 @@
 #define WT_HAS_SMALLVIEW 1
 #endif
 
+#include <clocale>
 #include <exception>
 
 int main() {
+  // Sorted lists follow the user's collation.
+  std::setlocale(LC_COLLATE, "");
   try {
     GifimageInitialization();
     Application->Initialize();
