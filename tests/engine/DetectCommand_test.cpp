@@ -60,4 +60,26 @@ TEST(NewsprobeDetect, PrintsCommittedItemsAndCounts) {
   EXPECT_EQ(RunDetect(dir.File("missing.html")).ExitCode, 1);
 }
 
+// Headlines in German, typographic English, Spanish, French and Russian, in
+// UTF-8 and as numeric references, print as the page wrote them.
+TEST(NewsprobeDetect, PrintsHeadlinesAsThePageWroteThem) {
+  const TProbeRun run =
+      RunDetect("'" WT_SOURCE_DIR "/tests/data/text/headlines.html' --url http://127.0.0.1/h.html");
+  ASSERT_EQ(run.ExitCode, 0);
+  const char* expected[] = {
+      "Bundesagentur für Arbeit: Größere Förderung für Ältere",
+      "Don’t miss the “summer” fair… tickets – on sale now",
+      "Don’t panic: the council’s plan – explained",
+      "Año nuevo: ¿qué cambia en España? ¡Todo!",
+      "Les tendances bières de l’été à Paris",
+      "Новости: в Москве открылась выставка",
+      "Новый мост через реку открыт",
+  };
+  ASSERT_EQ(run.Lines.size(), std::size(expected) + 1) << run.Out;
+  for (size_t i = 0; i < std::size(expected); ++i)
+    EXPECT_NE(run.Lines[i].find(std::string("\"headline\":\"") + expected[i] + "\""),
+              std::string::npos)
+        << run.Lines[i];
+}
+
 } // namespace
