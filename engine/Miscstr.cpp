@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <strings.h>
@@ -169,24 +168,6 @@ bool MoveRunUntil(char*& out, const char*& in, const char* reject) {
   return *in != '\0';
 }
 
-// The same for the run of ASCII bytes before end, read eight at a time.
-bool MoveAsciiRun(char*& out, const char*& in, const char* end) {
-  const char* stop = in;
-  for (uint64_t word = 0; end - stop >= 8; stop += 8) {
-    std::memcpy(&word, stop, sizeof word);
-    if ((word & 0x8080808080808080ULL) != 0)
-      break;
-  }
-  while (stop < end && static_cast<unsigned char>(*stop) < 0x80)
-    ++stop;
-  const size_t run = static_cast<size_t>(stop - in);
-  if (out != in)
-    std::memmove(out, in, run);
-  out += run;
-  in = stop;
-  return in < end;
-}
-
 // Codes up to 511 decode as their reference in the table says; -1 where the
 // table has no reference, so the reference disappears.
 const std::array<int, 512>& LowCodeBytes() {
@@ -280,26 +261,26 @@ int DecodeHtmlEntities(char* text) {
   return 0;
 }
 
-// ASCII moves in runs; a sequence that does not fold moves whole.
+// Only leads C2 to CB (U+0080 to U+02FF) and E2 (U+2000 to U+2FFF) begin a
+// sequence of a character Windows-1252 has, so the text moves in runs up to
+// the next of them and every other sequence moves with the run.
+constexpr char kFoldLeads[] = "\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xE2";
+
 int FoldUtf8(char* text) {
   if (text == nullptr)
     return 0;
   char* out = text;
   const char* in = text;
-  const char* end = text + std::strlen(text);
-  while (MoveAsciiRun(out, in, end)) {
+  while (MoveRunUntil(out, in, kFoldLeads)) {
     char32_t codePoint = 0;
-    const size_t length = Utf8SequenceAt(std::string_view(in, end - in), codePoint);
-    const int byte = length > 1 && length < 4 ? FoldedByte(codePoint) : -1;
-    if (byte >= 0) {
-      *out++ = static_cast<char>(byte);
-      in += length;
+    const size_t length = Utf8SequenceAt(std::string_view(in, strnlen(in, 3)), codePoint);
+    const int byte = length > 0 ? FoldedByte(codePoint) : -1;
+    if (byte < 0) {
+      *out++ = *in++;
       continue;
     }
-    const size_t keep = length > 0 ? length : 1;
-    std::memmove(out, in, keep);
-    out += keep;
-    in += keep;
+    *out++ = static_cast<char>(byte);
+    in += length;
   }
   *out = '\0';
   return 0;

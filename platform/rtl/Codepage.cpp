@@ -1,5 +1,6 @@
 #include "platform/rtl/Codepage.h"
 
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -35,35 +36,31 @@ int ByteFromScreen(char32_t cp) {
 } // namespace
 
 int Cp1252ByteOf(char32_t cp) {
+  // The 27 characters of 0x80 to 0x9F lie below U+0300 or in U+2000 to
+  // U+2122; a table of each range finds them at once.
+  struct TRanges {
+    std::array<unsigned char, 0x300> Low{};
+    std::array<unsigned char, 0x123> Punctuation{};
+  };
+  static const TRanges ranges = [] {
+    TRanges built;
+    for (int i = 0; i < 32; ++i) {
+      const char32_t mapped = kHighControls[i];
+      if (mapped >= 0x2000)
+        built.Punctuation[mapped - 0x2000] = static_cast<unsigned char>(0x80 + i);
+      else if (mapped != 0)
+        built.Low[mapped] = static_cast<unsigned char>(0x80 + i);
+    }
+    return built;
+  }();
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
     return static_cast<int>(cp);
-  if (cp < 0x100)
-    return -1;
-  for (int i = 0; i < 32; ++i)
-    if (kHighControls[i] == cp)
-      return 0x80 + i;
-  return -1;
-}
-
-size_t Utf8SequenceAt(std::string_view text, char32_t& cp) {
-  if (text.empty())
-    return 0;
-  auto b = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = b(0);
-  const size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (len == 0 || lead > 0xF4 || len > text.size())
-    return 0;
-  char32_t code = lead & (0x7F >> len);
-  for (size_t k = 1; k < len; ++k) {
-    if ((b(k) & 0xC0) != 0x80)
-      return 0;
-    code = (code << 6) | (b(k) & 0x3F);
-  }
-  static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < kMin[len] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-    return 0;
-  cp = code;
-  return len;
+  unsigned char byte = 0;
+  if (cp < ranges.Low.size())
+    byte = ranges.Low[cp];
+  else if (cp >= 0x2000 && cp - 0x2000 < ranges.Punctuation.size())
+    byte = ranges.Punctuation[cp - 0x2000];
+  return byte != 0 ? byte : -1;
 }
 
 size_t EncodeUtf8(char32_t cp, char* out) {
