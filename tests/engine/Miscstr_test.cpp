@@ -1,4 +1,5 @@
 #include "engine/Miscstr.h"
+#include "tests/engine/Iconv.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -38,34 +39,6 @@ int Convert(int code, const char* target) {
   if (rc == static_cast<size_t>(-1) || op - out != 1)
     return -1;
   return static_cast<unsigned char>(out[0]);
-}
-
-// What a UTF-8 sequence stands for in Windows-1252 through iconv: the byte,
-// or -1 when the code page lacks the character.
-int Windows1252ByteOf(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP1252", "UTF-8");
-  std::string in = utf8;
-  char out[8] = {};
-  char* ip = in.data();
-  char* op = out;
-  size_t il = in.size(), ol = sizeof out;
-  const size_t rc = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  return rc == static_cast<size_t>(-1) || op - out != 1 ? -1 : static_cast<unsigned char>(out[0]);
-}
-
-// The UTF-8 bytes of a code point through iconv.
-std::string Utf8Of(char32_t code) {
-  iconv_t cd = iconv_open("UTF-8", "UTF-32LE");
-  char in[4] = {static_cast<char>(code & 0xFF), static_cast<char>((code >> 8) & 0xFF),
-                static_cast<char>((code >> 16) & 0xFF), 0};
-  char out[8] = {};
-  char* ip = in;
-  char* op = out;
-  size_t il = 4, ol = sizeof out;
-  iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  return std::string(out, op - out);
 }
 
 TEST(EntityTable, NumericReferencesFollowTheirRules) {
@@ -199,8 +172,8 @@ TEST(DecodeHtmlEntities, HighReferencesGiveTheirCharacter) {
   for (char32_t code = 512; code <= 0x10FFFF; code += code < 0x3000 ? 1 : 97) {
     if (code >= 0xD800 && code <= 0xDFFF)
       continue;
-    const std::string utf8 = Utf8Of(code);
-    const int byte = Windows1252ByteOf(utf8);
+    const std::string utf8 = IconvUtf8Of(code);
+    const int byte = IconvWindows1252Byte(code);
     const std::string expected = byte >= 0 ? std::string(1, static_cast<char>(byte)) : utf8;
     char hex[16];
     std::snprintf(hex, sizeof hex, "&#x%X;", static_cast<unsigned>(code));
@@ -220,19 +193,11 @@ TEST(DecodeHtmlEntities, HighReferencesGiveTheirCharacter) {
 TEST(FoldUtf8, FoldsEveryWindows1252Character) {
   int folded = 0;
   for (int byte = 0x80; byte <= 0xFF; ++byte) {
-    iconv_t cd = iconv_open("UTF-8", "CP1252");
-    char in[2] = {static_cast<char>(byte), 0};
-    char out[8] = {};
-    char* ip = in;
-    char* op = out;
-    size_t il = 1, ol = sizeof out;
-    const size_t rc = iconv(cd, &ip, &il, &op, &ol);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1))
+    const auto utf8 = IconvConvert(std::string(1, static_cast<char>(byte)), "UTF-8", "CP1252");
+    if (!utf8)
       continue; // one of the five bytes without a character
-    const std::string utf8(out, op - out);
     const std::string expected(1, byte == 0xA0 ? ' ' : static_cast<char>(byte));
-    EXPECT_EQ(Folded("<" + utf8 + ">"), "<" + expected + ">") << byte;
+    EXPECT_EQ(Folded("<" + *utf8 + ">"), "<" + expected + ">") << byte;
     ++folded;
   }
   EXPECT_EQ(folded, 123); // 27 of 0x80 to 0x9F, 96 of 0xA0 to 0xFF

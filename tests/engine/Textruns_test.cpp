@@ -7,13 +7,13 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <iconv.h>
 #include <map>
 #include <random>
 #include <string>
 
 #include "engine/Htmltools.h"
 #include "engine/Miscstr.h"
+#include "tests/engine/Iconv.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -43,16 +43,7 @@ int IconvByte(char32_t code) {
   auto found = known.find(code);
   if (found != known.end())
     return found->second;
-  iconv_t cd = iconv_open("CP1252", "UTF-32LE");
-  char in[4] = {static_cast<char>(code & 0xFF), static_cast<char>((code >> 8) & 0xFF),
-                static_cast<char>((code >> 16) & 0xFF), 0};
-  char out[4] = {};
-  char* ip = in;
-  char* op = out;
-  size_t il = 4, ol = sizeof out;
-  const size_t rc = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  const int byte = rc == static_cast<size_t>(-1) ? -1 : static_cast<unsigned char>(out[0]);
+  const int byte = IconvWindows1252Byte(code);
   return known[code] = byte;
 }
 
