@@ -20,14 +20,8 @@
 #include "skin/Regions.h"
 #include "skin/Wavctrl.h"
 
-#if __has_include("app/Usmallview.h")
 #include "app/Usmallview.h"
-#define WT_HAS_SMALLVIEW 1
-#endif
-#if __has_include("app/Uwizard.h")
 #include "app/Uwizard.h"
-#define WT_HAS_WIZARD 1
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -56,19 +50,6 @@ bool StartsWith(const AnsiString& text, const char* prefix) {
   return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
-
-// The serial tie-break: the later-made item last in ascending order.
-int CompareSerials(const NewsData* a, const NewsData* b) {
-  return a->serial < b->serial ? -1 : (a->serial > b->serial ? 1 : 0);
-}
-
-int CompareTexts(const AnsiString& a, const AnsiString& b) {
-  return Sign(AnsiCompareStr(a, b));
-}
-
 // The unscrolled cell of a grid position, -1 outside every cell.
 TGridCoord CellAt(const TStringGrid* grid, TPoint p) {
   int col = -1, row = -1;
@@ -89,46 +70,6 @@ TMainFiles MainFilesFromExe(const AnsiString& exePath) {
   files.CacheFolder = folder + "cache/";
   files.HelpFolder = folder + "help/";
   return files;
-}
-
-int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep) {
-  const double age = now - received;
-  if (age < 0)
-    return 0;
-  const double withinDay = age - std::floor(age);
-  const double bucket = std::floor(withinDay * (86400 / ageStep));
-  return bucket >= 4 ? 4 : static_cast<int32_t>(bucket);
-}
-
-int CompareNewsItems(const NewsData* a, const NewsData* b) {
-  int result = 0;
-  switch (SortKey) {
-  case 0:
-    result = a->received < b->received ? -1 : a->received > b->received ? 1 : CompareSerials(a, b);
-    break;
-  case 1:
-    result = CompareTexts(a->dateText, b->dateText);
-    if (result == 0)
-      result = CompareSerials(a, b);
-    break;
-  case 2:
-    result = CompareTexts(a->GetSourceName(), b->GetSourceName());
-    if (result == 0)
-      result = CompareSerials(a, b);
-    break;
-  case 3:
-    result = CompareTexts(a->headline, b->headline);
-    break;
-  default:
-    break;
-  }
-  return SortAscending ? result : -result;
-}
-
-AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total) {
-  char line[256];
-  std::snprintf(line, sizeof line, "%-13s %4d[%4d]", label.c_str(), shown, total);
-  return line;
 }
 
 AnsiString LogTimeText(TDateTime when) {
@@ -240,7 +181,7 @@ TfrmMain::~TfrmMain() {
   sources.reset();
   notifier.reset();
   allItems.clear();
-  shownItems.clear();
+  news.Clear();
   filter.reset();
   if (settings) {
     settings.reset();
@@ -258,10 +199,8 @@ void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
   if (!settings || !alive)
     return;
   alive = false;
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetListValid(false);
-#endif
   tmrRequester->SetEnabled(false);
   sources->DetachNotifiers();
   // The source list reports its own failed saves.
@@ -305,7 +244,6 @@ void TfrmMain::btnReduceClick(TObject*) {
 }
 
 void TfrmMain::btnPropertiesClick(TObject*) {
-#ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
   frmWizard->ApplyLanguage(settings.get());
@@ -314,28 +252,23 @@ void TfrmMain::btnPropertiesClick(TObject*) {
   ApplyLanguage();
   UpdateSourceCounters();
   RefreshNewsGrid();
-#endif
 }
 
 void TfrmMain::btnAboutClick(TObject*) {
-#ifdef WT_HAS_WIZARD
   if (!frmWizard)
     return;
   frmWizard->ApplyLanguage(settings.get());
   frmWizard->ShowAbout();
   frmWizard->ShowModal();
-#endif
 }
 
 void TfrmMain::btnFullModeClick(TObject*) {
-#ifdef WT_HAS_SMALLVIEW
   if (!frmSmallView)
     return;
   Hide();
   frmSmallView->SetPlayState(running);
   frmSmallView->SetFilterCaption(settings.get());
   frmSmallView->Show();
-#endif
 }
 
 void TfrmMain::objectMoveMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
@@ -431,18 +364,16 @@ void TfrmMain::OnceASecond() {
     UpdateSourceCounters();
     RefreshNewsGrid();
   }
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView) {
-    frmSmallView->SetList(&shownItems, alive);
+    frmSmallView->SetList(&news.Items(), alive);
     frmSmallView->RefreshRowCount();
     frmSmallView->timerFormTimer(this);
   }
-#endif
   if (running)
     RequestNextSource();
   if (!timer.filterIdle && clock() - timer.lastKeyTick >= uint64_t(settings->filterDelay)) {
     SetStatusMessage(settings->texts.FilteringKeywords);
-    filter->SetKeywords(edFilter->Text());
+    filter->SetKeywords(FilterKeywords());
     RefreshNewsGrid();
     timer.filterIdle = true;
     return;
@@ -522,10 +453,8 @@ void TfrmMain::AppendRequestLog(const AnsiString& line) const {
 
 void TfrmMain::SetStatusMessage(const AnsiString& text) {
   lblMessage->SetCaption(text);
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetStatusMessage(text);
-#endif
 }
 
 void TfrmMain::btnPlayClick(TObject*) {
@@ -541,10 +470,8 @@ void TfrmMain::SetRunning(bool value, const AnsiString& status) {
   btnPlay->SetVisible(!value);
   running = value;
   SetStatusMessage(status);
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetPlayState(value);
-#endif
 }
 
 void TfrmMain::edFilterKeyDown(TObject*, uint16_t&, TShiftState) {
@@ -552,13 +479,18 @@ void TfrmMain::edFilterKeyDown(TObject*, uint16_t&, TShiftState) {
     edFilter->SetText("");
 }
 
+AnsiString TfrmMain::FilterKeywords() const {
+  // The prompt is written into the box, by the start and by a language
+  // switch, and would otherwise filter out every item.
+  const AnsiString text = edFilter->Text();
+  return text == settings->texts.KeywordsPrompt ? AnsiString() : text;
+}
+
 void TfrmMain::edFilterChange(TObject*) {
   if (timer.constructing)
     return;
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetFilterText(edFilter->Text());
-#endif
   timer.lastKeyTick = clock();
   if (timer.filterIdle)
     SetStatusMessage(settings->texts.WaitingKeywords);
@@ -578,32 +510,27 @@ void TfrmMain::btnRequestNewsClick(TObject*) {
 
 void TfrmMain::btnClearNewsClick(TObject*) {
   allItems.clear();
-  shownItems.clear();
+  news.Clear();
   sources->ClearAllNews();
   RefreshNewsGrid();
 }
 
 void TfrmMain::perfScaleChange(TObject*) {
-  lblPerfScale->SetCaption(" " + std::to_string(perf->Scale()));
+  lblPerfScale->SetCaption(AnsiString(" ") + std::to_string(perf->Scale()));
 }
 
 // ---------------------------------------------------------------- grid
 
 void TfrmMain::RefreshNewsGrid() {
-  shownItems.clear();
-  int32_t totalNews = 0, totalChanges = 0, shownNews = 0, shownChanges = 0;
-  for (NewsData* item : allItems) {
-    const bool change = item->kind == 1;
-    ++(change ? totalChanges : totalNews);
-    if (!filter->Match(item))
-      continue;
-    shownItems.push_back(item);
-    ++(change ? shownChanges : shownNews);
-  }
-  lblNewsInfos->SetCaption(CounterLine(settings->texts.NewsLabel, shownNews, totalNews));
-  lblDispNews->SetCaption(CounterLine(settings->texts.UpdatesLabel, shownChanges, totalChanges));
-  SortShownItems();
-  const int rows = static_cast<int>(shownItems.size()) + 1;
+  // New rows go in above the selections, which stay on their items.
+  const NewsData* selected = ItemOfRow(sgNews->Row());
+  const NewsData* fullSelected = frmSmallView ? frmSmallView->SelectedItem() : nullptr;
+  news.Refresh(allItems, *filter);
+  lblNewsInfos->SetCaption(
+      CounterLine(settings->texts.NewsLabel, news.ShownNews(), news.TotalNews()));
+  lblDispNews->SetCaption(
+      CounterLine(settings->texts.UpdatesLabel, news.ShownChanges(), news.TotalChanges()));
+  const int rows = static_cast<int>(news.Items().size()) + 1;
   if (rows > 1) {
     sgNews->SetRowCount(rows);
     sgNews->SetFixedRows(1);
@@ -611,45 +538,32 @@ void TfrmMain::RefreshNewsGrid() {
     sgNews->SetFixedRows(0);
     sgNews->SetRowCount(rows);
   }
-#ifdef WT_HAS_SMALLVIEW
+  SelectRowOfItem(sgNews, news.Items(), selected);
   if (frmSmallView) {
-    frmSmallView->SetNewsStat(shownChanges, shownNews, totalChanges, totalNews);
-    if (alive)
+    frmSmallView->SetNewsStat(news.ShownChanges(), news.ShownNews(), news.TotalChanges(),
+                              news.TotalNews());
+    if (alive) {
       frmSmallView->RefreshRowCount();
+      frmSmallView->SelectItem(fullSelected);
+    }
   }
-#endif
 }
 
 void TfrmMain::UpdateSourceCounters() {
   const int enabled = sources->GetEnabledCount();
   const int total = sources->GetSourceCount();
   lblSourcesInfos->SetCaption(CounterLine(settings->texts.SourcesLabel, enabled, total));
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetSourcesStat(enabled, total);
-#endif
 }
 
 void TfrmMain::SortNewsList(int32_t key, bool ascending) {
   SortKey = key;
   SortAscending = ascending;
-  SortShownItems();
+  news.Sort();
   sgNews->Invalidate();
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->RefreshRowCount();
-#endif
-}
-
-void TfrmMain::SortShownItems() {
-  std::sort(shownItems.begin(), shownItems.end(),
-            [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
-}
-
-NewsData* TfrmMain::ItemOfRow(int row) const {
-  if (row < 1 || row > static_cast<int>(shownItems.size()))
-    return nullptr;
-  return shownItems[row - 1];
 }
 
 void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDrawState State) {
@@ -658,12 +572,10 @@ void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDra
   TCanvas* canvas = sgNews->Canvas();
   canvas->Font()->Assign(sgNews->Font());
   if (ARow == 0) {
-    const AnsiString titles[] = {settings->texts.DateTitle, settings->texts.SourceTitle,
-                                 settings->texts.HeaderTitle};
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(0x808080);
     canvas->Font()->SetColor(clBlack);
-    canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, ACol < 3 ? titles[ACol] : AnsiString());
+    canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, HeaderText(settings->texts, ACol));
     canvas->FrameRect(Rect);
     if (ACol + 1 == SortKey) {
       TImage* arrow = SortAscending ? bmpUp : bmpDown;
@@ -671,28 +583,17 @@ void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDra
     }
     return;
   }
-  NewsData* item = ItemOfRow(ARow);
-  AnsiString text;
-  int indent = 0;
-  bool marked = false;
-  int32_t bucket = 4;
-  if (item) {
-    if (ACol == 0)
-      text = item->dateText;
-    else if (ACol == 1)
-      text = item->GetSourceName();
-    else if (ACol == 2) {
-      text = item->headline;
-      indent = bmpChangeEvent->Width() + 2;
-      marked = item->kind == 1;
-    }
-    bucket = AgeBucket(item->received, Now(), settings->ageStep);
-  }
-  TColor background = bucket < 4 ? NormalBkgShades[bucket] : NormalBkgColor;
+  const NewsData* item = ItemOfRow(ARow);
+  const AnsiString text = ItemText(item, ACol);
+  const int indent = ACol == 2 && item != nullptr ? bmpChangeEvent->Width() + 2 : 0;
+  const bool marked = ACol == 2 && item != nullptr && item->kind == 1;
+  const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), settings->ageStep) : 4;
+  const TRowColours colours =
+      RowColours({NormalBkgColor, NormalBkgShades, NormalFont->Color(), NormalTextShades}, bucket,
+                 State.Contains(gdSelected));
+  const TColor background = colours.Background;
   canvas->Brush()->SetStyle(bsSolid);
-  canvas->Font()->SetColor(bucket < 4 ? NormalTextShades[bucket] : NormalFont->Color());
-  if (State.Contains(gdSelected))
-    ScaleColor(NormalBkgColor, background, BrightnessFactor(ColorBrightness(NormalBkgColor)));
+  canvas->Font()->SetColor(colours.Text);
   canvas->Brush()->SetColor(background);
   canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
   if (marked)
@@ -829,7 +730,6 @@ void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintI
       {btnReduce, 94}, {btnFullMode, 95}, {btnClose, 96},      {edFilter, 97},
   };
   TStringGrid* grid = control == sgNews ? sgNews : nullptr;
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView) {
     const TfrmSmallView* full = frmSmallView;
     hints.insert(hints.end(), {{full->btnPlay, 91},
@@ -843,7 +743,6 @@ void TfrmMain::hintShowHint(AnsiString& HintStr, bool& CanShow, THintInfo& HintI
     if (control == full->sgNews)
       grid = full->sgNews;
   }
-#endif
   if (grid != nullptr) {
     const TGridCoord cell = CellAt(grid, HintInfo.CursorPos);
     CanShow = GridCellHint(cell.X, cell.Y, HintStr);

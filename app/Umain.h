@@ -3,6 +3,7 @@
 // notifier for the program's whole run, drives the engine with its 100 ms
 // timer, shows the received news in its grid and saves everything when it
 // closes, whichever way the program is told to end.
+#include "app/Unewslist.h"
 #include "app/Usystemconfig.h"
 #include "engine/Newssource.h"
 #include "platform/ui/Extctrls.h"
@@ -53,14 +54,6 @@ struct TMainFiles {
 };
 TMainFiles MainFilesFromExe(const AnsiString& exePath);
 
-// The age step of an item received at `received` seen at `now` (day counts):
-// only the time within the day counts, in whole steps of ageStep seconds,
-// capped at 4. A reception in the future counts as the newest.
-int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep);
-// The sort order of two items under SortKey and SortAscending.
-int CompareNewsItems(const NewsData* a, const NewsData* b);
-// "%-13s %4d[%4d]".
-AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total);
 // The local time as "Wed Dec  9 09:47:49 2026".
 AnsiString LogTimeText(TDateTime when);
 // The help page of a language below the help folder, as a file:// URL.
@@ -194,11 +187,11 @@ public:
   NewsExtractor* Sources() const { return sources.get(); }
   CDataMatcher* Filter() const { return filter.get(); }
   const std::vector<NewsData*>& AllItems() const { return allItems; }
-  const std::vector<NewsData*>& ShownItems() const { return shownItems; }
+  const std::vector<NewsData*>& ShownItems() const { return news.Items(); }
   NewsData* MenuItem() const { return menuItem; }
   const TMainFiles& Files() const { return files; }
   // The item of a grid row; null for the header and for rows beyond the list.
-  NewsData* ItemOfRow(int row) const;
+  NewsData* ItemOfRow(int row) const { return news.ItemOfRow(row); }
   // The hint of a grid cell: five lines for a row holding an item.
   bool GridCellHint(int col, int row, AnsiString& text);
   // Prepares the item menu for an item as a right click on its row does.
@@ -238,15 +231,16 @@ private:
   void ApplyConnectionAndHints();
   // Play and pause: the buttons, the flag, the status and the full-mode window.
   void SetRunning(bool value, const AnsiString& status);
-  void SortShownItems();
+  // The filter box's text as keywords: none while it shows the prompt.
+  AnsiString FilterKeywords() const;
   // Starts the launcher thread with the shell's "open".
   void LaunchUrl(const AnsiString& url);
   TPoint GridCellOnScreen(const TStringGrid* grid, int col, int row) const;
 
   bool alive = false;
   std::unique_ptr<NewsNotifyCallBack> notifier;
-  std::vector<NewsData*> allItems;   // items belong to their sources
-  std::vector<NewsData*> shownItems; // likewise
+  std::vector<NewsData*> allItems; // items belong to their sources
+  TShownNews news;
   std::unique_ptr<CDataMatcher> filter;
   NewsData* menuItem = nullptr;
   bool running = true;

@@ -1,6 +1,6 @@
 #include "app/Usmallview.h"
 
-#include "app/Umain.h"
+#include "app/Unewslist.h"
 #include "app/Uvclfunctions.h"
 #include "engine/Newsdata.h"
 #include "platform/ui/Layout.h"
@@ -18,34 +18,6 @@ namespace {
 constexpr int kGripSlack = 30;
 constexpr int kSnapDistance = 10;
 
-AnsiString HeaderText(const CTextResources& texts, int ACol) {
-  switch (ACol) {
-  case 0:
-    return texts.DateTitle;
-  case 1:
-    return texts.SourceTitle;
-  case 2:
-    return texts.HeaderTitle;
-  default:
-    return "";
-  }
-}
-
-AnsiString ItemText(const NewsData* item, int ACol) {
-  if (item == nullptr)
-    return "";
-  switch (ACol) {
-  case 0:
-    return item->dateText;
-  case 1:
-    return item->GetSourceName();
-  case 2:
-    return item->headline;
-  default:
-    return "";
-  }
-}
-
 // The colour that sets a selected row or a separator apart from Color.
 TColor Contrasted(TColor Color) {
   TColor out;
@@ -62,35 +34,6 @@ int Overlap(const TRect& A, const TRect& B) {
 int Clamp(int Value, int Low, int High) {
   return High < Low ? Low : std::clamp(Value, Low, High);
 }
-
-// The main window behind the interface the full-mode window forwards to. It
-// is reached through frmMain, which the main window clears as it goes.
-class TMainWindowHost : public TSmallViewHost {
-public:
-  CSystemConfigurator* Settings() override { return frmMain->Settings(); }
-  void SortNewsList(int32_t key, bool ascending) override { frmMain->SortNewsList(key, ascending); }
-  void OpenUrl(const AnsiString& url) override { frmMain->OpenUrl(url); }
-  void btnPauseClick(TObject* Sender) override { frmMain->btnPauseClick(Sender); }
-  void btnPlayClick(TObject* Sender) override { frmMain->btnPlayClick(Sender); }
-  void btnPropertiesClick(TObject* Sender) override { frmMain->btnPropertiesClick(Sender); }
-  void btnAboutClick(TObject* Sender) override { frmMain->btnAboutClick(Sender); }
-  void sgNewsContextPopup(TObject* Sender, TPoint MousePos, bool& Handled) override {
-    frmMain->sgNewsContextPopup(Sender, MousePos, Handled);
-  }
-  void FormKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift) override {
-    frmMain->FormKeyDown(Sender, Key, Shift);
-  }
-  void SetMainFilterText(const AnsiString& text) override { frmMain->edFilter->SetText(text); }
-  // Once the main window has begun closing it stays out of sight.
-  void ShowMainWindow() override {
-    if (frmMain != nullptr && frmMain->Alive())
-      frmMain->Show();
-  }
-  TImage* SortImage(bool ascending) override {
-    return ascending ? frmMain->bmpUp : frmMain->bmpDown;
-  }
-  TImage* ChangeEventImage() override { return frmMain->bmpChangeEvent; }
-};
 
 } // namespace
 
@@ -115,10 +58,6 @@ TRect KeepInside(const TRect& Bounds, const TRect& Monitor) {
 
 TfrmSmallView::TfrmSmallView(TComponent* AOwner) : TForm(AOwner) {
   ReadLayout(this, "frmSmallView");
-  if (frmMain != nullptr) {
-    mainHost = std::make_unique<TMainWindowHost>();
-    host = mainHost.get();
-  }
   // The widths the window has until it is first shown with the user's own.
   const int designWidths[] = {80, 114, 329};
   for (int i = 0; i < 3; ++i)
@@ -150,6 +89,15 @@ void TfrmSmallView::RefreshRowCount() {
   sgNews->SetRowCount(rows);
   sgNews->SetFixedRows(rows >= 2 ? 1 : 0);
   sgNews->Invalidate();
+}
+
+const NewsData* TfrmSmallView::SelectedItem() const {
+  return listValid ? ItemOfRow(sgNews->Row()) : nullptr;
+}
+
+void TfrmSmallView::SelectItem(const NewsData* item) {
+  if (listValid && list != nullptr)
+    SelectRowOfItem(sgNews, *list, item);
 }
 
 void TfrmSmallView::SetFilterText(const AnsiString& text) {
@@ -352,14 +300,14 @@ void TfrmSmallView::DrawItemCell(TCanvas* Canvas, int ACol, int ARow, const TRec
   const NewsData* item = ItemOfRow(ARow);
   const int32_t step = host != nullptr ? host->Settings()->ageStep : 5;
   const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), step) : 4;
-  const bool settled = bucket >= 4;
-  TColor background = settled ? FullModeBkgColor : FullModeBkgShades[bucket];
-  if (State.Contains(gdSelected))
-    background = Contrasted(FullModeBkgColor);
+  const TRowColours colours =
+      RowColours({FullModeBkgColor, FullModeBkgShades,
+                  FullModeFont ? FullModeFont->Color() : clBlack, FullModeTextShades},
+                 bucket, State.Contains(gdSelected));
+  const TColor background = colours.Background;
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Brush()->SetColor(background);
-  Canvas->Font()->SetColor(settled ? (FullModeFont ? FullModeFont->Color() : clBlack)
-                                   : FullModeTextShades[bucket]);
+  Canvas->Font()->SetColor(colours.Text);
 
   TImage* mark = nullptr;
   if (item != nullptr && item->kind == 1 && ACol == 2 && host != nullptr)

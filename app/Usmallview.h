@@ -13,7 +13,6 @@
 #include "skin/Medialib.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class NewsData;
@@ -55,7 +54,7 @@ class TfrmSmallView : public TForm {
 public:
   enum TSizeMode : int32_t { smNormal = 0, smEnlarged = 1, smReduced = 2 };
 
-  // Forwards to the main window when there is one.
+  // Forwards nothing until it is given a host (ConnectSmallViewToMain).
   explicit TfrmSmallView(TComponent* AOwner);
   ~TfrmSmallView() override;
 
@@ -65,6 +64,9 @@ public:
   // Operations of the main window.
   void SetGridFont(TFont* font);
   void RefreshRowCount();
+  // The item of the selected row (null for none) and the row of an item.
+  const NewsData* SelectedItem() const;
+  void SelectItem(const NewsData* item);
   void SetFilterText(const AnsiString& text);
   void SetSourcesStat(int32_t a, int32_t b);
   void SetNewsStat(int32_t a, int32_t b, int32_t c, int32_t d);
@@ -142,7 +144,6 @@ private:
   TRect CurrentMonitor() const;
 
   TSmallViewHost* host = nullptr;
-  std::unique_ptr<TSmallViewHost> mainHost;
   const std::vector<NewsData*>* list = nullptr;
   bool listValid = false;
   bool moving = false;

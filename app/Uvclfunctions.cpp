@@ -3,6 +3,7 @@
 #include "platform/ui/Forms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -133,4 +134,31 @@ float BrightnessFactor(int32_t brightness) {
   if (brightness < 180)
     return 0.0f;
   return 0.6666667f;
+}
+
+namespace {
+
+double RelativeLuminance(TColor color) {
+  const TChannels ch = Split(ColorToRGB(color));
+  const auto linear = [](int32_t channel) {
+    const double v = channel / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(ch.Red) + 0.7152 * linear(ch.Green) + 0.0722 * linear(ch.Blue);
+}
+
+} // namespace
+
+double ContrastRatio(TColor a, TColor b) {
+  const double la = RelativeLuminance(a);
+  const double lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TColor LegibleTextColor(TColor text, TColor background) {
+  constexpr double Legible = 4.5;
+  if (ContrastRatio(text, background) >= Legible)
+    return text;
+  return ContrastRatio(clBlack, background) >= ContrastRatio(clWhite, background) ? clBlack
+                                                                                  : clWhite;
 }

@@ -40,3 +40,9 @@ int32_t ColorBrightness(TColor color);
 // The factor that sets a selected row or a separator line apart from a colour
 // of the given brightness.
 float BrightnessFactor(int32_t brightness);
+// The contrast ratio of two colours' relative luminances, from 1 (the same)
+// to 21 (black and white).
+double ContrastRatio(TColor a, TColor b);
+// text when it contrasts with background by at least 4.5:1, else black or
+// white, whichever contrasts more.
+TColor LegibleTextColor(TColor text, TColor background);

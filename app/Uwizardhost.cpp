@@ -1,11 +1,7 @@
 #include "app/Uwizardhost.h"
 
 #include "app/Umain.h"
-
-#if __has_include("app/Usmallview.h")
 #include "app/Usmallview.h"
-#define WT_HAS_SMALLVIEW 1
-#endif
 
 #include <memory>
 
@@ -39,11 +35,9 @@ void TMainWizardHost::SetGridFont(TFont* Font) {
   main->SetGridFont(Font);
 }
 
-void TMainWizardHost::SetFullModeFont([[maybe_unused]] TFont* Font) {
-#ifdef WT_HAS_SMALLVIEW
+void TMainWizardHost::SetFullModeFont(TFont* Font) {
   if (frmSmallView)
     frmSmallView->SetGridFont(Font);
-#endif
 }
 
 void TMainWizardHost::LanguageChanged(const AnsiString& OldPlaceholder) {
@@ -51,10 +45,8 @@ void TMainWizardHost::LanguageChanged(const AnsiString& OldPlaceholder) {
   if (main->edFilter->Text() == OldPlaceholder)
     main->edFilter->SetText(main->Settings()->texts.KeywordsPrompt);
   main->ApplyLanguage();
-#ifdef WT_HAS_SMALLVIEW
   if (frmSmallView)
     frmSmallView->SetFilterCaption(main->Settings());
-#endif
 }
 
 void ConnectWizardToMain(TfrmWizard* Wizard, TfrmMain* Main) {

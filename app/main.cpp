@@ -1,19 +1,13 @@
 // The entry routine: the application, the windows in their order, the message
 // loop, and the HTTP transactions stopped once the loop has ended.
 #include "app/Umain.h"
+#include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
+#include "app/Uwizard.h"
+#include "app/Uwizardhost.h"
 #include "engine/Chttpthread.h"
 #include "gif/Gifimage.h"
 #include "platform/ui/Forms.h"
-
-#if __has_include("app/Uwizard.h")
-#include "app/Uwizard.h"
-#include "app/Uwizardhost.h"
-#define WT_HAS_WIZARD 1
-#endif
-#if __has_include("app/Usmallview.h")
-#include "app/Usmallview.h"
-#define WT_HAS_SMALLVIEW 1
-#endif
 
 #include <clocale>
 #include <exception>
@@ -28,13 +22,10 @@ int main() {
     Application->CreateForm(frmMain);
     // A second instance has ended itself while the main window was built.
     if (!Application->Terminated()) {
-#ifdef WT_HAS_WIZARD
       Application->CreateForm(frmWizard);
       ConnectWizardToMain(frmWizard, frmMain);
-#endif
-#ifdef WT_HAS_SMALLVIEW
       Application->CreateForm(frmSmallView);
-#endif
+      ConnectSmallViewToMain(frmSmallView);
     }
     Application->Run();
   } catch (const std::exception& e) {

@@ -78,7 +78,8 @@ private:
     AnsiString name = ReadIdent(what);
     while (Peek() == '.') {
       ++pos;
-      name += "." + ReadIdent(what);
+      name += '.';
+      name += ReadIdent(what);
     }
     return name;
   }
@@ -378,7 +379,8 @@ AnsiString QuoteString(const AnsiString& s) {
       if (quoted)
         out += '\'';
       quoted = false;
-      out += "#" + std::to_string(c);
+      out += '#';
+      out += std::to_string(c);
       continue;
     }
     if (!quoted)

@@ -3,19 +3,20 @@
 // order, colours, counters, menus, hints and links.
 #include "app/Umain.h"
 
+#include "app/Usmallview.h"
 #include "app/Uvclfunctions.h"
+#include "app/Uwizard.h"
+#include "app/Uwizardhost.h"
 #include "engine/Chttpthread.h"
 #include "engine/Newsdata.h"
 #include "engine/Newsextractor.h"
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
-#include "platform/rtl/Codepage.h"
 #include "platform/rtl/Messages.h"
 #include "skin/Epmorph.h"
 #include "skin/Regions.h"
 #include "skin/Wavctrl.h"
 #include "tests/platform/ui/FormFixture.h"
-#include "tests/support/Collation.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -392,6 +393,36 @@ TEST_F(MainWindow, TheFilterAppliesASecondAfterTheLastKey) {
   EXPECT_EQ(form->lblMessage->Caption(), "");
 }
 
+TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
+  Make();
+  frmSmallView = new TfrmSmallView(nullptr);
+  TfrmWizard* wizard = new TfrmWizard(nullptr);
+  ConnectWizardToMain(wizard, form);
+  wizard->ApplyLanguage(form->Settings());
+  wizard->ibtnOptionsClick(nullptr);
+  Seconds(4);
+  ASSERT_EQ(form->ShownItems().size(), 2u);
+  const struct {
+    int Language;
+    AnsiString Placeholder;
+  } switches[] = {{1, "Saisissez vos mots cl\xe9s ici"}, {0, "Enter your keywords here"}};
+  for (const auto& s : switches) {
+    wizard->cbxLanguage->SetItemIndex(s.Language);
+    wizard->cbxLanguageClickCheck(nullptr);
+    Seconds(3); // well past the filter delay
+    EXPECT_EQ(form->edFilter->Text(), s.Placeholder);
+    EXPECT_EQ(frmSmallView->edtFilter->Text(), s.Placeholder);
+    EXPECT_EQ(form->ShownItems().size(), 2u) << s.Placeholder;
+    EXPECT_EQ(form->sgNews->RowCount(), 3);
+    EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3);
+  }
+  delete wizard;
+  delete frmSmallView;
+  frmSmallView = nullptr;
+}
+
 // Tick counts past 2^31 ms (about 25 days of uptime) and past 2^32 ms.
 TEST_F(MainWindow, FilterAndBeepKeepWorkingAfterWeeksOfUptime) {
   WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
@@ -518,120 +549,6 @@ TEST_F(MainWindow, HeaderDoubleClickSortsAndFlips) {
   }
   form->SortNewsList(1, true);
   EXPECT_EQ(form->ShownItems()[0]->dateText, "2026-12-01");
-}
-
-TEST(MainGrid, SortOrderByEachKeyWithTheSerialTieBreak) {
-  NewsSource alphaSource(nullptr), betaSource(nullptr);
-  alphaSource.name = "alpha";
-  betaSource.name = "beta";
-  auto make = [](NewsSource* s, double received, const char* date, const char* headline) {
-    NewsRecord r;
-    r.received = received;
-    r.dateText = date;
-    r.headline = headline;
-    return std::make_unique<NewsData>(s, r);
-  };
-  const auto first = make(&alphaSource, 100.5, "2026-12-01", "Same");
-  const auto second = make(&betaSource, 100.5, "2026-12-01", "Same");
-  const auto later = make(&alphaSource, 100.7, "2026-11-30", "Another");
-  struct Case {
-    int key;
-    bool ascending;
-    const NewsData* a;
-    const NewsData* b;
-    int sign;
-  };
-  const Case cases[] = {
-      {0, true, first.get(), second.get(), -1}, // equal times: the earlier-made first
-      {0, true, later.get(), first.get(), 1},   //
-      {0, false, later.get(), first.get(), -1}, // descending: newest first
-      {1, true, later.get(), first.get(), -1},  // as text
-      {1, true, first.get(), second.get(), -1}, // equal dates: serials
-      {2, true, second.get(), later.get(), 1},  // beta after alpha
-      {2, true, first.get(), later.get(), -1},  // same source: serials
-      {3, true, first.get(), second.get(), 0},  // equal headlines
-      {3, false, later.get(), first.get(), 1},  //
-      {7, true, first.get(), later.get(), 0},   // no such key
-  };
-  for (const Case& c : cases) {
-    SortKey = c.key;
-    SortAscending = c.ascending;
-    const int result = CompareNewsItems(c.a, c.b);
-    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.key << " " << c.a->headline;
-  }
-  SortKey = 0;
-  SortAscending = false;
-}
-
-// Dates, source names and headlines sort as the user's locale orders what the
-// grid shows, not by their bytes: "Zebra" after "apple", "École" before "zoo",
-// a Cyrillic headline (kept as its UTF-8 bytes) after the Latin ones.
-TEST(MainGrid, TextKeysSortInTheUsersCollation) {
-  const char* texts[] = {"zoo",
-                         "\xC9"
-                         "cole",
-                         "apple", "Zebra",
-                         "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"};
-  const std::vector<std::string> expected = {"apple", "École", "Zebra", "zoo", "Новости"};
-  std::vector<std::unique_ptr<NewsSource>> sources;
-  std::vector<std::unique_ptr<NewsData>> items;
-  for (const char* text : texts) {
-    sources.push_back(std::make_unique<NewsSource>(nullptr));
-    sources.back()->name = text;
-    NewsRecord r;
-    r.received = 100.5;
-    r.dateText = text;
-    r.headline = text;
-    items.push_back(std::make_unique<NewsData>(sources.back().get(), r));
-  }
-  auto shown = [](const NewsData* item, int key) {
-    return Cp1252ToUtf8(key == 1 ? item->dateText
-                                 : (key == 2 ? item->GetSourceName() : item->headline));
-  };
-  for (const char* name : kCollationLocales) {
-    TCollationLocale locale(name);
-    if (!locale.Active())
-      continue;
-    for (int key = 1; key <= 3; ++key) {
-      SortKey = key;
-      for (bool ascending : {true, false}) {
-        SortAscending = ascending;
-        std::vector<const NewsData*> order;
-        for (const auto& item : items)
-          order.push_back(item.get());
-        std::sort(order.begin(), order.end(),
-                  [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
-        std::vector<std::string> got;
-        for (const NewsData* item : order)
-          got.push_back(shown(item, key));
-        std::vector<std::string> want = expected;
-        if (!ascending)
-          std::reverse(want.begin(), want.end());
-        EXPECT_EQ(got, want) << name << " key " << key;
-      }
-    }
-  }
-  SortKey = 0;
-  SortAscending = false;
-}
-
-TEST(MainGrid, AgeBuckets) {
-  const TDateTime now = 46000.5;
-  const double second = 1.0 / 86400;
-  struct Case {
-    double ageSeconds;
-    int bucket;
-  };
-  const Case cases[] = {
-      {0, 0}, {3, 0}, {6, 1}, {12, 2}, {19, 3}, {21, 4}, {25, 4}, {86400 + 3, 0}, {-30, 0},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(AgeBucket(now - c.ageSeconds * second, now, 5), c.bucket) << c.ageSeconds;
-}
-
-TEST(MainGrid, CounterLines) {
-  EXPECT_EQ(CounterLine("Sources :", 3, 5), "Sources :        3[   5]");
-  EXPECT_EQ(CounterLine("News    :", 12345, 0), "News    :     12345[   0]");
 }
 
 TEST(MainFiles, BesideTheExecutable) {

@@ -1,4 +1,5 @@
 #include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
 
 #include "app/Umain.h"
 #include "app/Uvclfunctions.h"
@@ -11,6 +12,10 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
 
 #include <memory>
 #include <string>
@@ -513,6 +518,7 @@ protected:
     main->bipPlayer->SetEnabled(false);
     frmMain = main;
     full = new TfrmSmallView(nullptr);
+    ConnectSmallViewToMain(full);
     frmSmallView = full;
     main->Show();
     Pump();
@@ -523,22 +529,33 @@ protected:
     StopAllTransactions();
     Pump();
   }
-  // count items from one source, the last made first in the list.
-  void Arrive(int count) {
-    SourceDefinition definition;
-    definition.name = "alpha";
-    definition.url = "http://127.0.0.1:9/a.html";
-    definition.enabled = true;
-    main->Sources()->AddSource(definition);
+  // Items of the one source, received the given seconds ago, reported
+  // together; the last made first in the list when their times are equal.
+  void Receive(const std::string& prefix, const std::vector<double>& ages) {
     NewsSource* source = main->Sources()->FindSourceByName("alpha");
-    for (int i = 0; i < count; ++i) {
+    if (source == nullptr) {
+      SourceDefinition definition;
+      definition.name = "alpha";
+      definition.url = "http://127.0.0.1:9/a.html";
+      definition.enabled = true;
+      main->Sources()->AddSource(definition);
+      source = main->Sources()->FindSourceByName("alpha");
+    }
+    for (size_t i = 0; i < ages.size(); ++i) {
       NewsRecord record;
-      record.headline = "item " + std::to_string(i);
-      record.link = "/n" + std::to_string(i) + ".html";
-      record.received = Now() - (600 + i) / 86400.0;
+      record.headline = prefix + " " + std::to_string(i);
+      record.link = "/" + prefix + std::to_string(i) + ".html";
+      record.received = Now() - ages[i] / 86400.0;
       source->AddNews(std::make_unique<NewsData>(source, record));
     }
-    main->OnNewsReceived(source, count);
+    main->OnNewsReceived(source, static_cast<int32_t>(ages.size()));
+  }
+  // count items ten minutes old.
+  void Arrive(int count) {
+    std::vector<double> ages;
+    for (int i = 0; i < count; ++i)
+      ages.push_back(600 + i);
+    Receive("item", ages);
   }
   // The main window's once-a-second mirror.
   void Mirror() {
@@ -562,6 +579,100 @@ TEST_F(FullModeWithMain, SwitchingBothWaysShowsOneWindowAtATime) {
   Pump();
   EXPECT_TRUE(main->Visible());
   EXPECT_FALSE(full->Visible());
+}
+
+TEST_F(FullModeWithMain, SelectionsStayOnTheirItemsWhenNewsArrives) {
+  Arrive(6);
+  Mirror();
+  main->sgNews->SetRow(2);
+  full->sgNews->SetRow(5);
+  NewsData* const onMain = main->ItemOfRow(2);
+  NewsData* const onFull = main->ItemOfRow(5);
+  Receive("newer", {10, 9});
+  Mirror();
+  // Both new items are newest: each selection is two rows further down.
+  ASSERT_EQ(main->ShownItems().size(), 8u);
+  EXPECT_EQ(main->ItemOfRow(main->sgNews->Row()), onMain);
+  EXPECT_EQ(main->ItemOfRow(full->sgNews->Row()), onFull);
+  EXPECT_EQ(main->sgNews->Row(), 4);
+  EXPECT_EQ(full->sgNews->Row(), 7);
+}
+
+TEST_F(FullModeWithMain, EveryAgeStepOfBothGridsIsLegible) {
+  // One item in each of the four young steps, one settled.
+  Receive("aged", {2, 7, 12, 17, 60});
+  Mirror();
+  // No text colour: the installed colours as the settings load them.
+  const struct {
+    std::optional<TColor> Text;
+    TColor Background;
+  } schemes[] = {
+      {std::nullopt, 0},
+      {RGB(128, 128, 128), RGB(255, 255, 255)}, // grey on white
+      {RGB(255, 255, 255), RGB(255, 255, 0)},   // white on yellow
+      {RGB(0, 0, 128), RGB(0, 0, 96)},          // navy on darker navy
+      {RGB(200, 30, 30), RGB(200, 30, 30)},     // text as the background
+  };
+  // The most frequent colour of a headline cell above its separator line is
+  // the background; the most frequent other one, the text.
+  const auto cellColours = [](TStringGrid* grid, int row) {
+    const TRect r = grid->CellRect(2, row);
+    std::map<COLORREF, int> counts;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, grid->Impl()->Surface());
+    for (int y = r.Top; y < r.Bottom - 1; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        ++counts[GetPixel(dc, x, y)];
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    std::vector<std::pair<int, COLORREF>> byCount;
+    for (const auto& [colour, count] : counts)
+      byCount.push_back({count, colour});
+    std::sort(byCount.rbegin(), byCount.rend());
+    EXPECT_GE(byCount.size(), 2u);
+    return std::pair<COLORREF, COLORREF>{byCount[0].second,
+                                         byCount.size() > 1 ? byCount[1].second : 0};
+  };
+  for (const auto& scheme : schemes) {
+    main->Settings()->Load();
+    if (scheme.Text) {
+      for (TFont* font : {NormalFont.get(), FullModeFont.get()})
+        font->SetColor(*scheme.Text);
+      NormalBkgColor = FullModeBkgColor = scheme.Background;
+      MakeColorGradient(NormalBkgColor, NormalBkgShades, 5, 0);
+      MakeColorGradient(FullModeBkgColor, FullModeBkgShades, 5, 0);
+      MakeColorGradient(*scheme.Text, NormalTextShades, 5, 0);
+      MakeColorGradient(*scheme.Text, FullModeTextShades, 5, 0);
+    }
+    main->SetGridFont(NormalFont.get());
+    full->SetGridFont(FullModeFont.get());
+    for (const bool fullMode : {false, true}) {
+      if (fullMode)
+        main->btnFullModeClick(main);
+      Mirror();
+      Pump();
+      TStringGrid* grid = fullMode ? full->sgNews : main->sgNews;
+      // Each row once selected, the others not.
+      for (int selected = 1; selected <= 5; ++selected) {
+        grid->SetRow(selected);
+        grid->Repaint();
+        for (int row = 1; row <= 5; ++row) {
+          const auto [background, text] = cellColours(grid, row);
+          EXPECT_GE(ContrastRatio(text, background), 4.5)
+              << std::hex << scheme.Background << (fullMode ? " full" : " main") << ", row " << row
+              << (row == selected ? " selected" : "") << ": " << text << " on " << background;
+          // A legible colour of the scheme's own is kept.
+          if (scheme.Text && row == 5 && row != selected &&
+              ContrastRatio(*scheme.Text, scheme.Background) >= 4.5) {
+            EXPECT_EQ(text, ColorToRGB(*scheme.Text));
+          }
+        }
+      }
+      if (fullMode)
+        full->btnSwitchToNormalModeClick(full->btnSwitchToNormalMode);
+    }
+  }
+  main->Settings()->Load();
 }
 
 TEST_F(FullModeWithMain, ContextMenuTakesTheRowOfTheFullModeGrid) {

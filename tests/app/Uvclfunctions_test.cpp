@@ -184,4 +184,63 @@ TEST(FontInIni, OddValuesInTheFile) {
   EXPECT_TRUE(font.Style().Contains(fsItalic));
 }
 
+TEST(LegibleText, ContrastRatiosOfKnownPairs) {
+  const struct {
+    TColor A, B;
+    double Ratio;
+  } cases[] = {
+      {clBlack, clWhite, 21.0},
+      {clWhite, clBlack, 21.0},                // either way round
+      {RGB(0x76, 0x76, 0x76), clWhite, 4.54},  // the lightest legible grey on white
+      {RGB(0x77, 0x77, 0x77), clWhite, 4.48},  // one step lighter is not
+      {RGB(255, 0, 0), RGB(255, 0, 0), 1.0},   // the same colour
+      {RGB(0, 0, 255), RGB(255, 255, 0), 8.0}, // blue on yellow
+  };
+  for (const auto& c : cases)
+    EXPECT_NEAR(ContrastRatio(c.A, c.B), c.Ratio, 0.01) << std::hex << c.A << " " << c.B;
+}
+
+TEST(LegibleText, IllegibleTextFallsBackToBlackOrWhite) {
+  const struct {
+    TColor Text, Background, Shown;
+  } cases[] = {
+      {RGB(0x76, 0x76, 0x76), clWhite, RGB(0x76, 0x76, 0x76)}, // legible: kept
+      {RGB(0x77, 0x77, 0x77), clWhite, clBlack},
+      {RGB(0x99, 0x99, 0x99), RGB(0, 0x66, 0x66), clWhite}, // grey on dark teal
+      {clWhite, RGB(255, 255, 0), clBlack},                 // white on yellow
+      {RGB(0, 0, 128), RGB(0, 0, 96), clWhite},             // navy on navy
+      {RGB(200, 30, 30), RGB(200, 30, 30), clWhite},        // text as the background
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LegibleTextColor(c.Text, c.Background), c.Shown) << std::hex << c.Text;
+}
+
+// Every step of the two gradients the grids draw, for the installed colours
+// (black on aqua) and chosen ones: legible, and the gradient's own colour
+// wherever that already is.
+TEST(LegibleText, EveryStepOfTheGradientsIsLegible) {
+  const struct {
+    TColor Text, Background;
+  } schemes[] = {
+      {clBlack, static_cast<TColor>(16776960)},
+      {RGB(128, 128, 128), clWhite},
+      {clWhite, RGB(255, 255, 0)},
+      {RGB(0, 0, 128), RGB(0, 0, 96)},
+      {RGB(255, 128, 0), RGB(20, 20, 20)},
+  };
+  for (const auto& s : schemes) {
+    TColor text[5], background[5];
+    MakeColorGradient(s.Text, text, 5, 0);
+    MakeColorGradient(s.Background, background, 5, 0);
+    for (int step = 0; step < 5; ++step) {
+      const TColor shown = LegibleTextColor(text[step], background[step]);
+      EXPECT_GE(ContrastRatio(shown, background[step]), 4.5) << std::hex << s.Text << " " << step;
+      if (ContrastRatio(text[step], background[step]) >= 4.5)
+        EXPECT_EQ(shown, text[step]);
+      else
+        EXPECT_TRUE(shown == clBlack || shown == clWhite);
+    }
+  }
+}
+
 } // namespace

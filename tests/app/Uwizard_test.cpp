@@ -142,7 +142,7 @@ TEST_F(WizardTest, AcceptingChecksInTheOrderOfTheMessages) {
     while (host.Sources.GetSourceCount() > 0)
       host.Sources.DeleteSource(0);
     for (int i = 1; i <= 6; ++i)
-      AddSource("s" + std::to_string(i), "http://h/" + std::to_string(i));
+      AddSource(std::string("s") + std::to_string(i), std::string("http://h/") + std::to_string(i));
     RecordedBoxes().clear();
     if (c.Row == 0) {
       wizard->ibtnAddUrlClick(nullptr);

@@ -419,3 +419,41 @@ TEST_F(WizardScanTest, TheProxyOfTheOptionsCarriesTheTest) {
 }
 
 } // namespace
+
+TEST_F(WizardScanTest, EnterStartsAScanOnlyWhenTheWizardIsIdleAndConnectIsEnabled) {
+  // Slow replies keep the scan in each of its phases while Enter is pressed.
+  TScriptedServer site;
+  const std::string ok = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n";
+  site.Add({.Bytes = ok + "<html><body><a href=\"seven.html\">Cricket</a>\n"
+                          "<a href=\"twelve.html\">Rugby</a></body></html>\n",
+            .DelayMs = 300});
+  site.Add({.Bytes = ok + DatedTablePage("Cricket", 7), .DelayMs = 300});
+  site.Add({.Bytes = ok + DatedTablePage("Rugby", 12), .DelayMs = 300});
+  const auto pressEnter = [this] {
+    char key = '\r';
+    wizard->edtUrlToScanKeyPress(wizard->edtUrlToScan, key);
+  };
+  wizard->ibtnImportClick(nullptr);
+  wizard->edtUrlToScan->SetText(site.Url("index.html"));
+  pressEnter();
+  ASSERT_EQ(wizard->Mode(), TfrmWizard::wmScan);
+  ASSERT_TRUE(site.WaitForConnections(1));
+  pressEnter(); // while the index is fetched
+  for (DWORD start = GetTickCount();
+       wizard->Mode() != TfrmWizard::wmVerify && GetTickCount() - start < 5000;) {
+    Application->ProcessMessages();
+    CheckSynchronize(10);
+  }
+  ASSERT_EQ(wizard->Mode(), TfrmWizard::wmVerify);
+  pressEnter(); // while the first candidate is verified
+  ASSERT_TRUE(Serve(wizard, 1000));
+  pressEnter(); // after the end, before the acknowledgement
+  ASSERT_TRUE(Serve(wizard, 1000));
+
+  EXPECT_EQ(site.Connections(), 3);
+  EXPECT_EQ(site.Request(0).rfind("GET /index.html ", 0), 0u);
+  EXPECT_EQ(Candidates(),
+            (std::vector<std::vector<std::string>>{{" ", "Cricket", "7", site.Url("seven.html")},
+                                                   {" ", "Rugby", "12", site.Url("twelve.html")}}));
+  EXPECT_EQ(Lines(wizard->meUrlScanTrace).back(), Line(68));
+}

@@ -51,7 +51,7 @@ TEST(HttpPool, RunningTransactionsHoldTheirSlotsUntilTheyEnd) {
   server.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\nstalled", .HoldOpenMs = -1});
   TCountingListener listener;
   for (int i = 0; i < TransactionPoolSize; ++i)
-    ASSERT_NE(StartFetch(server.Url("p" + std::to_string(i)), &listener), nullptr);
+    ASSERT_NE(StartFetch(server.Url(std::string("p") + std::to_string(i)), &listener), nullptr);
   ASSERT_TRUE(server.WaitForConnections(TransactionPoolSize));
   EXPECT_EQ(AcquireTransaction(), nullptr) << "an eleventh transaction must be refused";
 

@@ -34,8 +34,10 @@ TEST(NewsprobeDetect, PrintsCommittedItemsAndCounts) {
   // pruned at commit; a zero byte is a blank, as in a fetched page.
   std::string page = "<table>\n";
   for (int i = 1; i <= 6; ++i)
-    page += Row("1" + std::to_string(i) + "/05/2003", "story" + std::to_string(i) + ".html",
-                "Council news number " + std::to_string(i) + std::string(1, '\0') + "of the week");
+    page += Row(std::string("1") + std::to_string(i) + "/05/2003",
+                std::string("story") + std::to_string(i) + ".html",
+                std::string("Council news number ") + std::to_string(i) + std::string(1, '\0') +
+                    "of the week");
   page += Row("5/11", "/today.html", "Council news of today, short date");
   page += "</table>\n";
   const std::string file = dir.Write("page.html", page);

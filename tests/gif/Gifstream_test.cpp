@@ -139,7 +139,7 @@ TEST(GifDecoder, DataAfterTheEndCodeIsSkippedToTheTerminator) {
 TEST(GifDecoder, TruncatedDataKeepsWhatWasDecodedAndFillsTheRest) {
   // The sub-block announces 5 bytes, two arrive, and the file ends there.
   const std::string codes = Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {5, 4}});
-  const std::string cut = "\x05" + codes.substr(1, 2);
+  const std::string cut = std::string("\x05") + codes.substr(1, 2);
   for (bool transparent : {false, true}) {
     const std::string gce = transparent ? std::string("!\xf9\x04\x01\0\0\x02\0", 8) : "";
     std::string file = MinimalGif(4, 2, cut, gce);

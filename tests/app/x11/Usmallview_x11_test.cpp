@@ -152,11 +152,13 @@ protected:
     program = dir.File("welkatidor");
     std::filesystem::copy_file(WT_PROGRAM, program);
     dir.Write("welkatidor.INI", "[ColWidth.NewsFull]\nDate=80\nSource=114\nHeader=329\n"
-                                "[Main.Window]\nLeft=25\nTop=25\n");
+                                "[Main.Window]\nLeft=25\nTop=25\n" +
+                                    MoreSettings());
     dir.Write("welkatidor.NSC", kSources);
     dir.Write("welkatidor.NDT", NewsFile());
     Start();
   }
+  virtual std::string MoreSettings() const { return ""; }
   void TearDown() override {
     if (pid > 0) {
       kill(pid, SIGKILL);
@@ -258,6 +260,19 @@ TEST_F(RunningProgram, ClosingInFullModeKeepsItsColumnWidths) {
   EXPECT_EQ(ini.substr(section, ini.find('[', section + 1) - section),
             "[ColWidth.NewsFull]\r\nDate=130\r\nSource=114\r\nHeader=329\r\n")
       << ini;
+}
+
+class RunningProgramInFrench : public RunningProgram {
+protected:
+  std::string MoreSettings() const override { return "[Misc]\nLanguage=1000\n"; }
+};
+
+TEST_F(RunningProgramInFrench, FullModeShowsItsFrenchTexts) {
+  const long full = SwitchToFullMode();
+  ASSERT_NE(full, 0);
+  const std::string shot = Screenshot("fullmode-fr.png", GeometryOf(full));
+  EXPECT_TRUE(std::filesystem::exists(shot));
+  EXPECT_EQ(Stop(), 0);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ pid_t StartXvfb(std::string& display) {
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
     if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
       continue;
-    display = ":" + std::to_string(n);
+    display = std::string(":") + std::to_string(n);
     const pid_t pid = fork();
     if (pid == 0) {
       freopen("/dev/null", "w", stderr);
