@@ -88,7 +88,8 @@ int Sign(int value) {
 } // namespace
 
 // In the user's collation of what the screen shows; texts it holds equal
-// are ordered by their bytes, so only equal texts compare as 0.
+// are ordered by their bytes, so only texts equal (here but for case, there
+// exactly) compare as 0.
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
   const std::string lowerA = LowerScreenText(a);
   const std::string lowerB = LowerScreenText(b);
