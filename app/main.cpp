@@ -9,9 +9,12 @@
 #include "gif/Gifimage.h"
 #include "platform/ui/Forms.h"
 
+#include <clocale>
 #include <exception>
 
 int main() {
+  // Sorted lists follow the user's collation.
+  std::setlocale(LC_COLLATE, "");
   try {
     GifimageInitialization();
     Application->Initialize();

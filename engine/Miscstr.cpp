@@ -1,6 +1,10 @@
 #include "engine/Miscstr.h"
 
+#include "platform/rtl/Codepage.h"
+
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <strings.h>
@@ -151,16 +155,6 @@ const std::vector<THtmlEntity>& HtmlEntityTable() {
   return table;
 }
 
-const std::vector<TUtf8Fold>& Utf8FoldTable() {
-  static const std::vector<TUtf8Fold> table = {
-      {0xC2, 0xA0, ' '},    {0xC3, 0xA0, '\xE0'}, {0xC3, 0xA2, '\xE2'}, {0xC3, 0xA7, '\xE7'},
-      {0xC3, 0xA9, '\xE9'}, {0xC3, 0xA8, '\xE8'}, {0xC3, 0xAA, '\xEA'}, {0xC3, 0xAB, '\xEB'},
-      {0xC3, 0xAE, '\xEE'}, {0xC3, 0xAF, '\xEF'}, {0xC3, 0xB4, '\xF4'}, {0xC3, 0xB6, '\xF6'},
-      {0xC5, 0x93, '\x9C'}, {0xC3, 0xBB, '\xFB'}, {0xC3, 0xB9, '\xF9'},
-  };
-  return table;
-}
-
 namespace {
 
 // Moves the text from in up to the next character of reject (or the end) to
@@ -172,6 +166,70 @@ bool MoveRunUntil(char*& out, const char*& in, const char* reject) {
   out += run;
   in += run;
   return *in != '\0';
+}
+
+// Codes up to 511 decode as their reference in the table says; -1 where the
+// table has no reference, so the reference disappears.
+const std::array<int, 512>& LowCodeBytes() {
+  static const std::array<int, 512> bytes = [] {
+    std::array<int, 512> built;
+    built.fill(-1);
+    for (const auto& e : HtmlEntityTable())
+      if (e.Entity[1] == '#')
+        built[std::stoi(e.Entity.substr(2))] = static_cast<unsigned char>(e.Replacement);
+    return built;
+  }();
+  return bytes;
+}
+
+// The code of a numeric reference whose table lookup failed ("&#x...;" in
+// any case, or a decimal one above the table); -1 when it is neither.
+long NumericCode(std::string_view reference) {
+  const bool hex = reference.size() > 3 && (reference[2] == 'x' || reference[2] == 'X');
+  const std::string_view digits = reference.substr(hex ? 3 : 2, reference.size() - (hex ? 4 : 3));
+  if (digits.empty() || (!hex && digits[0] == '0'))
+    return -1;
+  long code = 0;
+  for (char c : digits) {
+    const int digit = std::isdigit(static_cast<unsigned char>(c))
+                          ? c - '0'
+                          : (hex && std::isxdigit(static_cast<unsigned char>(c))
+                                 ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
+                                 : -1);
+    if (digit < 0)
+      return -1;
+    code = code * (hex ? 16 : 10) + digit;
+  }
+  return hex || code > 511 ? code : -1;
+}
+
+// Writes what a numeric reference outside the table stands for: the table's
+// byte for a low code, the Windows-1252 byte of a higher character, else the
+// character's UTF-8 bytes (fewer than the reference's own). Nothing for a
+// code that is no character.
+char* WriteNumericReference(char* out, std::string_view reference) {
+  const long code = NumericCode(reference);
+  if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    return out;
+  if (code < 512) {
+    const int byte = LowCodeBytes()[code];
+    if (byte >= 0)
+      *out++ = static_cast<char>(byte);
+    return out;
+  }
+  const int byte = Cp1252ByteOf(static_cast<char32_t>(code));
+  if (byte >= 0) {
+    *out++ = static_cast<char>(byte);
+    return out;
+  }
+  return out + EncodeUtf8(static_cast<char32_t>(code), out);
+}
+
+// The byte a well-formed sequence folds to, -1 when it stays as it is.
+int FoldedByte(char32_t codePoint) {
+  if (codePoint == 0xA0)
+    return ' ';
+  return codePoint < 0xA0 ? -1 : Cp1252ByteOf(codePoint);
 }
 
 } // namespace
@@ -191,32 +249,38 @@ int DecodeHtmlEntities(char* text) {
       *out++ = *in++;
       continue;
     }
-    auto found = index.find(std::string_view(in, k + 1));
+    const std::string_view entity(in, k + 1);
+    auto found = index.find(entity);
     if (found != index.end())
       *out++ = found->second;
+    else if (in[1] == '#')
+      out = WriteNumericReference(out, entity);
     in += k + 1;
   }
   *out = '\0';
   return 0;
 }
 
+// Only leads C2 to CB (U+0080 to U+02FF) and E2 (U+2000 to U+2FFF) begin a
+// sequence of a character Windows-1252 has, so the text moves in runs up to
+// the next of them and every other sequence moves with the run.
+constexpr char kFoldLeads[] = "\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xE2";
+
 int FoldUtf8(char* text) {
   if (text == nullptr)
     return 0;
-  const auto& table = Utf8FoldTable();
   char* out = text;
   const char* in = text;
-  while (MoveRunUntil(out, in, "\xC2\xC3\xC5")) {
-    const auto lead = static_cast<unsigned char>(in[0]);
-    const auto trail = static_cast<unsigned char>(in[1]);
-    auto row = std::find_if(table.begin(), table.end(),
-                            [&](const TUtf8Fold& f) { return f.Lead == lead && f.Trail == trail; });
-    if (row != table.end()) {
-      *out++ = row->Replacement;
-      in += 2;
+  while (MoveRunUntil(out, in, kFoldLeads)) {
+    char32_t codePoint = 0;
+    const size_t length = Utf8SequenceAt(std::string_view(in, strnlen(in, 3)), codePoint);
+    const int byte = length > 0 ? FoldedByte(codePoint) : -1;
+    if (byte < 0) {
+      *out++ = *in++;
       continue;
     }
-    *out++ = *in++;
+    *out++ = static_cast<char>(byte);
+    in += length;
   }
   *out = '\0';
   return 0;

@@ -1,6 +1,6 @@
 #pragma once
-// Entity decoding, the two-byte UTF-8 fold, control characters, replace-all
-// and byte copies. The in-place functions work on NUL-terminated 8-bit
+// Entity decoding, the UTF-8 fold, control characters, replace-all and byte
+// copies. The in-place functions work on NUL-terminated 8-bit
 // buffers and never make the text longer.
 #include <vector>
 
@@ -11,22 +11,19 @@ struct THtmlEntity {
   char Replacement;  // the Windows-1252 byte
 };
 
-struct TUtf8Fold {
-  unsigned char Lead;
-  unsigned char Trail;
-  char Replacement;
-};
-
 // The 435 entities that decode: numeric references first, ascending, then the
 // named ones sorted without regard to case.
 const std::vector<THtmlEntity>& HtmlEntityTable();
-// The 15 two-byte sequences folded to one byte.
-const std::vector<TUtf8Fold>& Utf8FoldTable();
 
 // Replaces the entities of the table; other entities (an '&' with a ';' at
-// most 8 characters on) disappear. One pass: "&amp;lt;" gives "&lt;". Returns 0.
+// most 8 characters on) disappear. One pass: "&amp;lt;" gives "&lt;". A
+// hexadecimal reference reads as its code in decimal; a numeric reference
+// above the table's codes gives the Windows-1252 byte of its character, or
+// the character's UTF-8 bytes where the code page lacks it. Returns 0.
 int DecodeHtmlEntities(char* text);
-// Replaces the sequences of the fold table by their byte. Returns 0.
+// Replaces each well-formed two- or three-byte UTF-8 sequence of a character
+// that Windows-1252 has by its byte (the no-break space by a blank); every
+// other byte stays as it is. Returns 0.
 int FoldUtf8(char* text);
 // TAB, LF, CR and ESC become blanks; returns how many.
 int ControlsToBlanks(char* text);

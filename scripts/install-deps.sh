@@ -11,7 +11,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   nginx tinyproxy
   locales
-  xvfb xauth x11-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
+  xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
   libgif-dev
 )
 
@@ -19,10 +19,32 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+# The collation tests sort in an English and a French locale; a clean machine
+# has neither until they are listed in /etc/locale.gen and generated.
+ensure_locales() {
+  local wanted=(en_US.UTF-8 fr_FR.UTF-8) absent=() name
+  for name in "${wanted[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" || absent+=("$name")
+  done
+  [ ${#absent[@]} -eq 0 ] && return 0
+  for name in "${absent[@]}"; do
+    if grep -qE "^# *${name} UTF-8" /etc/locale.gen 2>/dev/null; then
+      $SUDO sed -i -E "s/^# *(${name} UTF-8)/\\1/" /etc/locale.gen
+    elif ! grep -qE "^${name} UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "${name} UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  $SUDO locale-gen >/dev/null
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_locales
+  exit 0
+fi
+
 export DEBIAN_FRONTEND=noninteractive
 # Package scripts must not start the system-wide nginx or tinyproxy: the tests
 # run their own instances on loopback ports.
@@ -36,3 +58,4 @@ fi
 trap '[ $created_policy -eq 1 ] && $SUDO rm -f "$policy"' EXIT
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_locales

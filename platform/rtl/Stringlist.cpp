@@ -1,47 +1,17 @@
 #include "platform/rtl/Stringlist.h"
 
+#include "platform/rtl/Codepage.h"
 #include "platform/rtl/Streams.h"
+
+#include <clocale>
+#include <cstring>
+#include <cwctype>
+#include <locale.h>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
-
-// Lower case of a Windows-1252 byte: ASCII, the Latin-1 letters and the four
-// pairs the code page adds in 0x80..0x9F.
-unsigned char LowerCp1252(unsigned char c) {
-  if (c >= 'A' && c <= 'Z')
-    return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
-    return c + 32;
-  switch (c) {
-  case 0x8A:
-  case 0x8C:
-  case 0x8E:
-    return c + 16;
-  case 0x9F:
-    return 0xFF;
-  default:
-    return c;
-  }
-}
-
-int CompareBytes(const AnsiString& a, const AnsiString& b, bool foldCase) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (foldCase) {
-      x = LowerCp1252(x);
-      y = LowerCp1252(y);
-    }
-    if (x != y)
-      return x < y ? -1 : 1;
-  }
-  if (a.size() == b.size())
-    return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
 
 bool IsBlank(char c) {
   return c >= 1 && static_cast<unsigned char>(c) <= ' ';
@@ -83,14 +53,53 @@ AnsiString ExtractQuoted(const AnsiString& text, size_t& pos) {
   return r;
 }
 
+// Lower case by the Unicode tables, whatever the user's character type.
+locale_t CaseLocale() {
+  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  return locale;
+}
+
+// The screen's text in lower case.
+std::string LowerScreenText(const AnsiString& s) {
+  const std::string screen = Cp1252ToUtf8(s);
+  std::string lower;
+  lower.reserve(screen.size());
+  const locale_t locale = CaseLocale();
+  for (size_t i = 0; i < screen.size();) {
+    char32_t cp = 0;
+    const size_t length = Utf8SequenceAt(std::string_view(screen).substr(i), cp);
+    if (length == 0) {
+      lower += static_cast<char>(std::tolower(static_cast<unsigned char>(screen[i++])));
+      continue;
+    }
+    const wint_t folded =
+        locale != static_cast<locale_t>(0) ? towlower_l(cp, locale) : towlower(cp);
+    char bytes[4];
+    lower.append(bytes, EncodeUtf8(static_cast<char32_t>(folded), bytes));
+    i += length;
+  }
+  return lower;
+}
+
+int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
 } // namespace
 
+// In the user's collation of what the screen shows; texts it holds equal
+// are ordered by their bytes, so only texts equal (here but for case, there
+// exactly) compare as 0.
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
-  return CompareBytes(a, b, true);
+  const std::string lowerA = LowerScreenText(a);
+  const std::string lowerB = LowerScreenText(b);
+  const int collated = Sign(std::strcoll(lowerA.c_str(), lowerB.c_str()));
+  return collated != 0 ? collated : Sign(lowerA.compare(lowerB));
 }
 
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
-  return CompareBytes(a, b, false);
+  const int collated = Sign(std::strcoll(Cp1252ToUtf8(a).c_str(), Cp1252ToUtf8(b).c_str()));
+  return collated != 0 ? collated : Sign(a.compare(b));
 }
 
 // ---- TStrings

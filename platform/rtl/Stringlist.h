@@ -13,8 +13,9 @@ public:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
-// Case-insensitive comparison of Windows-1252 text, letters folded as the
-// code page pairs them; the string lists' default comparison.
+// Comparison in the user's collation (LC_COLLATE) of the text as the screen
+// shows it; -1, 0 or 1, and 0 only for equal texts. AnsiCompareText ignores
+// case and is the string lists' default comparison.
 int AnsiCompareText(const AnsiString& a, const AnsiString& b);
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
 

@@ -2,7 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/gfx/Graphics.h"
-#include "platform/rtl/Codepage.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -142,7 +142,7 @@ bool TClipboard::HasFormat(WORD Format) const {
 
 AnsiString TClipboard::AsText() const {
   GfxEnsureBackend();
-  return Utf8ToCp1252(QApplication::clipboard()->text().toStdString());
+  return QStringToAnsi(QApplication::clipboard()->text());
 }
 
 void TClipboard::SetAsText(const AnsiString& Value) {
@@ -165,7 +165,7 @@ void TClipboard::SetAsHandle(WORD Format, uintptr_t Value) {
   const char* bytes = block ? reinterpret_cast<const char*>(block->Bytes.data()) : "";
   const size_t size = block ? block->Bytes.size() : 0;
   if (Format == CF_TEXT)
-    data->setText(QString::fromStdString(Cp1252ToUtf8(std::string(bytes, strnlen(bytes, size)))));
+    data->setText(AnsiToQString(std::string_view(bytes, strnlen(bytes, size))));
   else
     data->setData(MimeOf(Format), QByteArray(bytes, static_cast<qsizetype>(size)));
   HandedOut().clear();
@@ -179,7 +179,7 @@ uintptr_t TClipboard::GetAsHandle(WORD Format) {
     return 0;
   auto block = std::make_unique<TBlock>();
   if (Format == CF_TEXT) {
-    const std::string text = Utf8ToCp1252(data->text().toStdString());
+    const std::string text = QStringToAnsi(data->text());
     block->Bytes.assign(text.begin(), text.end());
     block->Bytes.push_back(0);
   } else {

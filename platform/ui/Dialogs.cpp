@@ -1,9 +1,9 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/gfx/Backend.h"
-#include "platform/rtl/Codepage.h"
 #include "platform/rtl/Messages.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/WindowImpl.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -11,10 +11,6 @@
 #include <QPushButton>
 
 namespace {
-
-QString ToQt(const AnsiString& s) {
-  return QString::fromStdString(Cp1252ToUtf8(s));
-}
 
 QColor QtColor(TColor c) {
   const COLORREF v = ColorToRGB(c);
@@ -32,7 +28,7 @@ public:
   TFontChooser(const TFont* Font, int AMin, int AMax, bool Effects)
       : minSize(AMin), maxSize(AMax), colour(Font->Color()) {
     setOption(QFontDialog::DontUseNativeDialog);
-    QFont initial(ToQt(Font->Name()));
+    QFont initial(AnsiToQString(Font->Name()));
     initial.setPointSize(std::max(1, Font->Size()));
     initial.setBold(Font->Style().Contains(fsBold));
     initial.setItalic(Font->Style().Contains(fsItalic));
@@ -63,7 +59,7 @@ public:
 
   void Take(TFont* Font) const {
     const QFont f = currentFont();
-    Font->SetName(Utf8ToCp1252(f.family().toStdString()));
+    Font->SetName(QStringToAnsi(f.family()));
     Font->SetSize(f.pointSize());
     TFontStyles style;
     if (f.bold())

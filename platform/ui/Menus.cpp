@@ -1,6 +1,5 @@
 #include "platform/ui/Menus.h"
 
-#include "platform/rtl/Codepage.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowImpl.h"
 
@@ -97,10 +96,6 @@ WT_PUBLISH(TMenuItem, TComponent) {
 
 namespace {
 
-QString ToQt(const AnsiString& s) {
-  return QString::fromStdString(Cp1252ToUtf8(s));
-}
-
 // The toolkit menu of an item's visible entries; Chosen maps the actions
 // back to the items.
 void FillMenu(QMenu* Menu, const TMenuItem* Item, std::map<QAction*, TMenuItem*>& Chosen) {
@@ -113,12 +108,12 @@ void FillMenu(QMenu* Menu, const TMenuItem* Item, std::map<QAction*, TMenuItem*>
       continue;
     }
     if (entry->Count() > 0) {
-      QMenu* sub = Menu->addMenu(ToQt(entry->Caption()));
+      QMenu* sub = Menu->addMenu(AnsiToQString(entry->Caption()));
       sub->setEnabled(entry->Enabled());
       FillMenu(sub, entry, Chosen);
       continue;
     }
-    QAction* action = Menu->addAction(ToQt(entry->Caption()));
+    QAction* action = Menu->addAction(AnsiToQString(entry->Caption()));
     action->setEnabled(entry->Enabled());
     action->setCheckable(entry->Checked());
     action->setChecked(entry->Checked());

@@ -1,6 +1,5 @@
 #include "platform/ui/Stdctrls.h"
 
-#include "platform/rtl/Codepage.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"
@@ -14,16 +13,8 @@
 
 namespace {
 
-QString ToQt(const AnsiString& s) {
-  return QString::fromStdString(Cp1252ToUtf8(s));
-}
-
-AnsiString FromQt(const QString& s) {
-  return Utf8ToCp1252(s.toStdString());
-}
-
 QFont QtFont(const TFont* f) {
-  QFont q(ToQt(f->Name()));
+  QFont q(AnsiToQString(f->Name()));
   q.setPixelSize(std::max(1, std::abs(f->Height())));
   q.setBold(f->Style().Contains(fsBold));
   q.setItalic(f->Style().Contains(fsItalic));
@@ -344,14 +335,14 @@ struct TNativeEditor {
 
   void Changed(const QString& s) {
     try {
-      control->EditorChanged(FromQt(s));
+      control->EditorChanged(QStringToAnsi(s));
     } catch (...) {
       HandleEventException();
     }
   }
 
   void SetText(const AnsiString& s) {
-    const QString q = ToQt(s);
+    const QString q = AnsiToQString(s);
     setting = true;
     if (line && line->text() != q)
       line->setText(q);

@@ -1,13 +1,18 @@
-// The shown news list's rules: the sort order of each key, the age steps and
-// the counter lines.
+// The shown news list's rules: the sort order of each key (the text keys in
+// the user's collation), the age steps and the counter lines.
 #include "app/Unewslist.h"
 
 #include "engine/Newsdata.h"
 #include "engine/Newssource.h"
+#include "platform/rtl/Codepage.h"
+#include "tests/support/Collation.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -49,6 +54,58 @@ TEST(ShownNews, SortOrderByEachKeyWithTheSerialTieBreak) {
     SortAscending = c.ascending;
     const int result = CompareNewsItems(c.a, c.b);
     EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.key << " " << c.a->headline;
+  }
+  SortKey = 0;
+  SortAscending = false;
+}
+
+// Dates, source names and headlines sort as the user's locale orders what the
+// grid shows, not by their bytes: "Zebra" after "apple", "École" before "zoo",
+// a Cyrillic headline (kept as its UTF-8 bytes) after the Latin ones.
+TEST(ShownNews, TextKeysSortInTheUsersCollation) {
+  const char* texts[] = {"zoo",
+                         "\xC9"
+                         "cole",
+                         "apple", "Zebra",
+                         "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"};
+  const std::vector<std::string> expected = {"apple", "École", "Zebra", "zoo", "Новости"};
+  std::vector<std::unique_ptr<NewsSource>> sources;
+  std::vector<std::unique_ptr<NewsData>> items;
+  for (const char* text : texts) {
+    sources.push_back(std::make_unique<NewsSource>(nullptr));
+    sources.back()->name = text;
+    NewsRecord r;
+    r.received = 100.5;
+    r.dateText = text;
+    r.headline = text;
+    items.push_back(std::make_unique<NewsData>(sources.back().get(), r));
+  }
+  auto shown = [](const NewsData* item, int key) {
+    return Cp1252ToUtf8(key == 1 ? item->dateText
+                                 : (key == 2 ? item->GetSourceName() : item->headline));
+  };
+  for (const char* name : kCollationLocales) {
+    TCollationLocale locale(name);
+    if (!locale.Active())
+      continue;
+    for (int key = 1; key <= 3; ++key) {
+      SortKey = key;
+      for (bool ascending : {true, false}) {
+        SortAscending = ascending;
+        std::vector<const NewsData*> order;
+        for (const auto& item : items)
+          order.push_back(item.get());
+        std::sort(order.begin(), order.end(),
+                  [](const NewsData* a, const NewsData* b) { return CompareNewsItems(a, b) < 0; });
+        std::vector<std::string> got;
+        for (const NewsData* item : order)
+          got.push_back(shown(item, key));
+        std::vector<std::string> want = expected;
+        if (!ascending)
+          std::reverse(want.begin(), want.end());
+        EXPECT_EQ(got, want) << name << " key " << key;
+      }
+    }
   }
   SortKey = 0;
   SortAscending = false;

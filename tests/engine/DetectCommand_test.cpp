@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "tests/engine/Newsprobe.h"
@@ -60,6 +61,24 @@ TEST(NewsprobeDetect, PrintsCommittedItemsAndCounts) {
   EXPECT_EQ(RunDetect(file + " --mode x").ExitCode, 2);
   EXPECT_EQ(RunDetect("").ExitCode, 2);
   EXPECT_EQ(RunDetect(dir.File("missing.html")).ExitCode, 1);
+}
+
+// Headlines in German, typographic English, Spanish, French and Russian, in
+// UTF-8 and as numeric references, print as the page wrote them (the page's
+// headlines, one a line, beside it).
+TEST(NewsprobeDetect, PrintsHeadlinesAsThePageWroteThem) {
+  const std::string folder = WT_SOURCE_DIR "/tests/data/text/";
+  const TProbeRun run = RunDetect("'" + folder + "headlines.html' --url http://127.0.0.1/h.html");
+  ASSERT_EQ(run.ExitCode, 0);
+  std::istringstream expected(ReadFileBytes(folder + "headlines.txt"));
+  size_t line = 0;
+  for (std::string headline; std::getline(expected, headline); ++line) {
+    ASSERT_LT(line + 1, run.Lines.size()) << run.Out;
+    EXPECT_NE(run.Lines[line].find("\"headline\":\"" + headline + "\""), std::string::npos)
+        << run.Lines[line];
+  }
+  EXPECT_EQ(line, 7u);
+  EXPECT_EQ(run.Lines.size(), line + 1) << run.Out;
 }
 
 } // namespace

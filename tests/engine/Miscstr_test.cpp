@@ -1,12 +1,15 @@
 #include "engine/Miscstr.h"
+#include "tests/engine/Iconv.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <set>
 #include <strings.h>
 
@@ -142,23 +145,116 @@ TEST(DecodeHtmlEntities, DecodesInOnePass) {
     EXPECT_EQ(Decoded(in), out) << in;
 }
 
-TEST(FoldUtf8, FoldsTheTableAndKeepsOtherBytes) {
-  for (const auto& row : Utf8FoldTable()) {
-    const char pair[] = {static_cast<char>(row.Lead), static_cast<char>(row.Trail), 0};
-    EXPECT_EQ(Folded(std::string("x") + pair + "y"), std::string("x") + row.Replacement + "y");
-  }
-  EXPECT_EQ(Utf8FoldTable().size(), 15u);
+TEST(DecodeHtmlEntities, ReadsHexadecimalAndHighReferences) {
   const std::pair<const char*, const char*> cases[] = {
-      {"\xC3\xA9t\xC3\xA9", "\xE9t\xE9"},
+      {"bi&#xE8;res &#XE8; &#xe8; &#x00E8;", "bi\xE8res \xE8 \xE8 \xE8"},
+      {"&#x41;&#x30;", ""}, // letters and digits stay out, as in decimal
+      {"&#x;&#xZZ;&#x-1;", ""},
+      {"Don&#8217;t &#x2019; &rsquo;", "Don\x92t \x92 \x92"},
+      {"plan &#8211; explained&#8230; &#8364;&#8482;", "plan \x96 explained\x85 \x80\x99"},
+      {"&#338;&#x153;", "\x8C\x9C"},
+      {"&#1053;&#1086;&#x432;", "\xD0\x9D\xD0\xBE\xD0\xB2"}, // Cyrillic: its UTF-8
+      {"&#20013;", "\xE4\xB8\xAD"},
+      {"&#x1F600;", "\xF0\x9F\x98\x80"},
+      {"&#512;", "\xC8\x80"},
+      {"&#400;", ""},               // below 512 the table holds
+      {"&#08217;", ""},             // not a reference of the table
+      {"&#xD800;&#55296;", ""},     // surrogates are no characters
+      {"&#1114112;", "&#1114112;"}, // ';' beyond the window
+  };
+  for (auto [in, out] : cases)
+    EXPECT_EQ(Decoded(in), out) << in;
+}
+
+// A high reference gives the character's UTF-8 bytes, as iconv writes them,
+// or the one byte Windows-1252 has for it; never more than the reference.
+TEST(DecodeHtmlEntities, HighReferencesGiveTheirCharacter) {
+  for (char32_t code = 512; code <= 0x10FFFF; code += code < 0x3000 ? 1 : 97) {
+    if (code >= 0xD800 && code <= 0xDFFF)
+      continue;
+    const std::string utf8 = IconvUtf8Of(code);
+    const int byte = IconvWindows1252Byte(code);
+    const std::string expected = byte >= 0 ? std::string(1, static_cast<char>(byte)) : utf8;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "&#x%X;", static_cast<unsigned>(code));
+    const std::string decimal = "&#" + std::to_string(code) + ";";
+    for (const std::string& reference : {std::string(hex), decimal}) {
+      if (reference.size() > 9)
+        continue;
+      const AnsiString decoded = Decoded(reference);
+      ASSERT_EQ(decoded, expected) << reference;
+      ASSERT_LE(decoded.size(), reference.size()) << reference;
+    }
+  }
+}
+
+// Every character Windows-1252 has above ASCII, written in UTF-8, folds to its
+// byte, as iconv knows it; the no-break space becomes a blank.
+TEST(FoldUtf8, FoldsEveryWindows1252Character) {
+  int folded = 0;
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const auto utf8 = IconvConvert(std::string(1, static_cast<char>(byte)), "UTF-8", "CP1252");
+    if (!utf8)
+      continue; // one of the five bytes without a character
+    const std::string expected(1, byte == 0xA0 ? ' ' : static_cast<char>(byte));
+    EXPECT_EQ(Folded("<" + *utf8 + ">"), "<" + expected + ">") << byte;
+    ++folded;
+  }
+  EXPECT_EQ(folded, 123); // 27 of 0x80 to 0x9F, 96 of 0xA0 to 0xFF
+}
+
+TEST(FoldUtf8, FoldsWhatTheCodePageHasAndKeepsTheRest) {
+  const std::pair<const char*, const char*> cases[] = {
+      // two-byte
+      {"Bundesagentur f\xC3\xBCr Arbeit", "Bundesagentur f\xFCr Arbeit"},
+      {"A\xC3\xB1o nuevo", "A\xF1o nuevo"},
+      {"\xC3\x89"
+       "cole \xC3\xA9t\xC3\xA9",
+       "\xC9"
+       "cole \xE9t\xE9"},
+      {"\xC2\xA1Ol\xC3\xA9!", "\xA1Ol\xE9!"},
+      {"c\xC5\x93ur \xC5\x92uvre \xC6\x92", "c\x9Cur \x8Cuvre \x83"},
       {"\xC2\xA0", " "},
-      {"c\xC5\x93ur", "c\x9Cur"},
-      {"\xC3\x89", "\xC3\x89"}, // a capital is not in the table
-      {"\xC3", "\xC3"},
-      {"\xC3\xC3\xA9", "\xC3\xE9"},
-      {"\xE2\x82\xAC", "\xE2\x82\xAC"},
+      // three-byte
+      {"Don\xE2\x80\x99t miss \xE2\x80\xA6 \xE2\x80\x93 tickets",
+       "Don\x92t miss \x85 \x96 tickets"},
+      {"\xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x98q\xE2\x80\x99", "\x93q\x94 \x91q\x92"},
+      {"5 \xE2\x82\xAC \xE2\x80\x94 \xE2\x84\xA2", "5 \x80 \x97 \x99"},
+      // characters the code page lacks
+      {"\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8",
+       "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"},
+      {"\xE4\xB8\xAD\xE2\x82\xAC", "\xE4\xB8\xAD\x80"},
+      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+      {"\xC2\x85 \xC2\x81", "\xC2\x85 \xC2\x81"}, // C1 controls, not the ellipsis
+      // malformed
+      {"\xA9 \x80", "\xA9 \x80"},                         // lone continuation bytes
+      {"x\xC3", "x\xC3"},                                 // cut at the end
+      {"\xC3x\xC3\xC3\xA9", "\xC3x\xC3\xE9"},             // a lead without its continuation
+      {"\xE2\x80x \xE2\x80", "\xE2\x80x \xE2\x80"},       // cut three-byte sequences
+      {"\xC1\xA9 \xE0\x83\xA9", "\xC1\xA9 \xE0\x83\xA9"}, // overlong forms
+      {"\xED\xA0\x80", "\xED\xA0\x80"},                   // a surrogate
   };
   for (auto [in, out] : cases)
     EXPECT_EQ(Folded(in), out) << in;
+}
+
+TEST(InPlaceText, NeverGrows) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> byte(1, 255);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text(1 + trial % 40, ' ');
+    for (char& c : text)
+      c = static_cast<char>(byte(random));
+    if (trial % 2 == 0) // dense in references
+      text = "&#x" + text.substr(0, 4) + ";&#" + std::to_string(trial * 37) + ";" + text;
+    const size_t size = text.size();
+    std::string folded = text;
+    FoldUtf8(folded.data());
+    std::string decoded = text;
+    DecodeHtmlEntities(decoded.data());
+    ASSERT_LE(std::strlen(folded.c_str()), size) << text;
+    ASSERT_LE(std::strlen(decoded.c_str()), size) << text;
+  }
 }
 
 TEST(ControlsToBlanks, ReplacesTabLineEndsAndEscape) {

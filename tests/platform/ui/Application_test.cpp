@@ -36,13 +36,13 @@ TEST(Application, AnUnhandledExceptionIsShownInTheStandardBox) {
   TBoxReader reader;
   Application->Title = "Caf\xE9";
   try {
-    throw Exception("Invalid <value> \x80 5");
+    throw Exception("Invalid <value> \x80 5 \xD0\x9D\xD0\xBE");
   } catch (...) {
     Application->HandleException(nullptr);
   }
   Application->Title.clear();
   EXPECT_EQ(reader.Title, QString::fromUtf8("Café"));
-  EXPECT_EQ(reader.Text, QString::fromUtf8("Invalid <value> € 5.")) << "plain text, not markup";
+  EXPECT_EQ(reader.Text, QString::fromUtf8("Invalid <value> € 5 Но.")) << "plain text, not markup";
 }
 
 TEST(Application, OkBoxAnswersOk) {

@@ -202,13 +202,14 @@ TEST_F(NoticeTest, WindowRegionSetBeforeTheWindowExistsShapesIt) {
   EXPECT_TRUE(widget->mask().isEmpty()) << "none: the whole rectangle again";
 }
 
-// Our text is Windows-1252; the screen's is Unicode.
+// Our text is Windows-1252, with the UTF-8 of what it lacks; the screen's is
+// Unicode.
 TEST_F(NoticeTest, TitlesAndTypedCharactersCrossAsWindows1252) {
-  form->SetCaption("Caf\xE9 \x80 \x93quoted\x94");
+  form->SetCaption("Caf\xE9 \x80 \x93quoted\x94 \xD0\x9D\xD0\xBE\xD0\xB2");
   form->Show();
   Pump();
   auto* widget = static_cast<QWidget*>(form->Impl()->Native());
-  EXPECT_EQ(widget->windowTitle(), QString::fromUtf8("Café € “quoted”"));
+  EXPECT_EQ(widget->windowTitle(), QString::fromUtf8("Café € “quoted” Нов"));
 
   panel->SetTabStop(true);
   std::vector<char> typed;

@@ -4,6 +4,10 @@
 #include "platform/ui/Stdctrls.h"
 #include "tests/platform/ui/FormFixture.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
 #include <algorithm>
 
 namespace {
@@ -66,6 +70,25 @@ TEST_F(StdControls, EditHonoursMaxLengthReadOnlyAndTheCaret) {
   edit->SetReadOnly(false);
   SimulateKey(0, {}, '\xE9');
   EXPECT_EQ(edit->Text(), "azbc\xE9");
+}
+
+// A character the code page lacks is kept as its UTF-8 bytes: set, it shows
+// as itself; typed, it arrives as those bytes, so a Cyrillic keyword can be
+// matched against a Cyrillic headline.
+TEST_F(StdControls, EditShowsAndTakesCharactersTheCodePageLacks) {
+  auto* edit = Make<TEdit>(10, 10, 150, 22);
+  edit->SetText("\xD0\x9D\xD0\xBE\xD0\xB2 \x92 \xE9 \xC3\xA9");
+  auto* line = static_cast<QWidget*>(edit->Impl()->Native())->findChild<QLineEdit*>();
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->text(), QString::fromUtf8("Нов ’ é Ã©"));
+  form->FocusControl(edit);
+  Pump();
+  edit->SetText("");
+  for (const char* typed : {"Ж", "中", "’", "é"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(typed));
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &press);
+  }
+  EXPECT_EQ(edit->Text(), "\xD0\x96\xE4\xB8\xAD\x92\xE9");
 }
 
 TEST_F(StdControls, MemoLinesAndTextAreOne) {
