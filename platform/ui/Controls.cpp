@@ -610,6 +610,10 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
   Destroying();
+  // By the time the control part takes itself out of the parent, it is no
+  // longer known as a window: the parent's window lists forget it now.
+  if (Parent() != nullptr)
+    Parent()->ForgetChildWindow(this);
   // The window goes before the children, as the platform's does: whoever
   // replaced WindowProc unhooks itself here.
   Perform(WM_DESTROY, 0, 0);
@@ -640,13 +644,19 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->Invalidate();
 }
 
+void TWinControl::ForgetChildWindow(TWinControl* Child) {
+  if (TCustomForm* form = GetParentForm())
+    form->DefocusControl(Child);
+  std::erase(tabList, Child);
+}
+
 void TWinControl::RemoveControl(TControl* AControl) {
   if (AControl->parent != this)
     return;
   AControl->InvalidateParentArea();
   std::erase(controls, AControl);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
-    std::erase(tabList, w);
+    ForgetChildWindow(w);
     if (w->impl) {
       w->impl->SetShown(false);
       w->impl->SetParentWindow(nullptr);

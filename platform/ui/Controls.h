@@ -426,6 +426,9 @@ private:
 
   std::vector<TControl*> controls; // z-order: last is on top
   std::vector<TWinControl*> tabList;
+  // A child window leaves: out of the tab order, and no longer the form's
+  // active control.
+  void ForgetChildWindow(TWinControl* Child);
   std::unique_ptr<TWindowImpl> impl;
   mutable std::unique_ptr<TCreateParams> params;
   HRGN windowRgn = nullptr;

@@ -138,6 +138,14 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
   Broadcast(m);
 }
 
+void TCustomForm::DefocusControl(TWinControl* Control) {
+  for (TWinControl* c = activeControl; c != nullptr; c = c->Parent())
+    if (c == Control) {
+      activeControl = nullptr;
+      return;
+    }
+}
+
 void TCustomForm::FocusControl(TWinControl* Control) {
   if (Control != nullptr && !Control->CanFocus())
     throw EInvalidOperation("Cannot focus a disabled or invisible window");

@@ -82,6 +82,9 @@ public:
   void SetActiveControl(TWinControl* Control);
   // Gives Control the focus (and makes it the active control).
   void FocusControl(TWinControl* Control);
+  // Control leaves the form: it, or the control inside it, is no longer the
+  // active control. No message goes to it, as it may be half destroyed.
+  void DefocusControl(TWinControl* Control);
   bool Active() const { return active; }
 
   void Show();

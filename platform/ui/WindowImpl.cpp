@@ -433,7 +433,12 @@ struct TWindowImpl::TWidget : public QWidget {
     }
   }
 
+  // With an editor in the window, every key went to the editor and through
+  // its filter to the control's handlers already; one the editor leaves
+  // (Return, Escape) comes up here and must not be handled a second time.
   void keyPressEvent(QKeyEvent* e) override {
+    if (native != nullptr)
+      return;
     try {
       HandleKeyDown(e);
     } catch (...) {
@@ -451,6 +456,8 @@ struct TWindowImpl::TWidget : public QWidget {
   }
 
   void keyReleaseEvent(QKeyEvent* e) override {
+    if (native != nullptr)
+      return;
     try {
       uint16_t key = VirtualKeyOf(e->key());
       if (key != 0)

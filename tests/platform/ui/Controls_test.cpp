@@ -305,6 +305,31 @@ TEST_F(UiTest, KeyPreviewGivesTheFormTheKeyFirst) {
 
 namespace {
 
+// A focused window that is freed is forgotten by its form and its parent:
+// the next focus change and Tab reach only the living.
+TEST_F(UiTest, AFreedFocusedWindowIsForgotten) {
+  auto* panel = new TCustomControl(form);
+  panel->SetParent(form);
+  panel->SetBounds(100, 10, 100, 60);
+  auto* inner = new TCustomControl(form);
+  inner->SetParent(panel);
+  inner->SetBounds(5, 5, 40, 20);
+  inner->SetTabStop(true);
+  auto* other = new TCustomControl(form);
+  other->SetParent(form);
+  other->SetBounds(100, 80, 60, 20);
+  other->SetTabStop(true);
+  for (TCustomControl* freed : {inner, other}) {
+    form->FocusControl(freed);
+    Pump();
+    delete freed;
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+  }
+  form->FocusControl(panel);
+  SimulateKey(VK_TAB);
+  EXPECT_EQ(form->ActiveControl(), panel);
+}
+
 TEST_F(UiTest, TabMovesTheFocusInTabOrder) {
   std::vector<TCustomControl*> stops;
   for (int i = 0; i < 3; ++i) {
