@@ -173,6 +173,12 @@ protected:
   void Paint() override;
 };
 
+// The hint text cut to what the screen can show in Canvas's font: a line
+// wider than MaxWidth ends in an ellipsis where it reaches it, and the lines
+// below MaxHeight are left out (the last one shown ends in the ellipsis). A
+// text that fits is returned as it is.
+AnsiString BoundHintText(TCanvas* Canvas, const AnsiString& Text, int MaxWidth, int MaxHeight);
+
 using THintWindowClass = std::function<THintWindow*(TComponent* Owner)>;
 template <class T> THintWindowClass HintWindowClassOf() {
   return [](TComponent* owner) -> THintWindow* { return new T(owner); };
