@@ -584,24 +584,26 @@ TGraphicControl::~TGraphicControl() {
   Destroying();
 }
 
+TCanvasPaintScope::TCanvasPaintScope(TCanvas* ACanvas, HDC DC, const TFont* Font)
+    : canvas(ACanvas) {
+  canvas->Lock();
+  canvas->SetHandle(DC);
+  canvas->Font()->Assign(Font);
+}
+
+TCanvasPaintScope::~TCanvasPaintScope() {
+  canvas->SetHandle(nullptr);
+  canvas->Unlock();
+}
+
 void TGraphicControl::Paint() {}
 
 void TGraphicControl::WMPaint(TMessage& m) {
   HDC dc = reinterpret_cast<HDC>(m.WParam);
   if (dc == nullptr)
     return;
-  canvas->Lock();
-  canvas->SetHandle(dc);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), dc, Font());
+  Paint();
 }
 
 // ---------------------------------------------------------------- TWinControl
@@ -1141,18 +1143,8 @@ TCustomControl::~TCustomControl() {
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC DC) {
-  canvas->Lock();
-  canvas->SetHandle(DC);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), DC, Font());
+  Paint();
 }
 
 // ---------------------------------------------------------------- free functions

@@ -284,6 +284,20 @@ private:
   TCursor cursor = crDefault;
 };
 
+// Lends a control's canvas the device context of one paint: locked, on DC,
+// with the control's font, and given back (no handle, unlocked) however the
+// paint ends.
+class TCanvasPaintScope {
+public:
+  TCanvasPaintScope(TCanvas* ACanvas, HDC DC, const TFont* Font);
+  ~TCanvasPaintScope();
+  TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+  TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+  TCanvas* canvas;
+};
+
 // A windowless control painted by its parent; Canvas is bound to the
 // parent's surface, clipped to the control, only while Paint runs.
 class TGraphicControl : public TControl {

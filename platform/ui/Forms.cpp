@@ -337,18 +337,8 @@ void TCustomForm::WndProc(TMessage& m) {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  canvas->Lock();
-  canvas->SetHandle(DC);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), DC, Font());
+  Paint();
 }
 
 void TCustomForm::Paint() {
