@@ -662,7 +662,24 @@ void TApplication::HandleMessage() {
   Idle();
 }
 
+namespace {
+
+void UpdateActions(TControl* Control) {
+  Control->InitiateAction();
+  if (auto* w = dynamic_cast<TWinControl*>(Control))
+    for (int i = 0; i < w->ControlCount(); ++i)
+      if (w->Controls(i)->Visible())
+        UpdateActions(w->Controls(i));
+}
+
+} // namespace
+
+// The shown forms' actions update first, so what the user sees next is
+// in their state.
 void TApplication::Idle() {
+  for (TCustomForm* f : Screen->forms)
+    if (f->Visible())
+      UpdateActions(f);
   bool done = true;
   if (OnIdle)
     OnIdle(this, done);

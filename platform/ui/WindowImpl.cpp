@@ -155,6 +155,8 @@ Qt::CursorShape ShapeOf(TCursor c) {
   case crNo:
   case crNoDrop:
     return Qt::ForbiddenCursor;
+  case crDrag:
+    return Qt::DragMoveCursor;
   case crAppStart:
     return Qt::BusyCursor;
   case crHelp:
@@ -870,4 +872,20 @@ void InstallSynchronizeHook() {
 
 void InstallWindowDCProvider() {
   GfxSetWindowDCProvider(&WindowDC, &ReleaseWindowDC);
+}
+
+void ShowDragCursor(TCursor Cursor) {
+  static bool shown = false;
+  if (Cursor == crDefault) {
+    if (shown)
+      QApplication::restoreOverrideCursor();
+    shown = false;
+    return;
+  }
+  const QCursor cursor(ShapeOf(Cursor));
+  if (shown)
+    QApplication::changeOverrideCursor(cursor);
+  else
+    QApplication::setOverrideCursor(cursor);
+  shown = true;
 }
