@@ -181,7 +181,10 @@ TActionLink::TActionLink(TBasicAction* AAction, std::function<void(TBasicAction*
 }
 
 TActionLink::~TActionLink() {
-  action->UnRegisterChanges(this);
+  // An action being freed tells its clients from its component part, when
+  // its own list of them is already gone.
+  if (!action->ComponentState().Contains(csDestroying))
+    action->UnRegisterChanges(this);
 }
 
 // ---------------------------------------------------------------- publishing
