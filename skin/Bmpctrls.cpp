@@ -1,5 +1,6 @@
 #include "skin/Bmpctrls.h"
 
+#include "platform/ui/Actnlist.h"
 #include "skin/Bmputils.h"
 
 namespace {
@@ -65,6 +66,26 @@ void TepBMPCheckBox::_Click() {
   XPaint();
   if (OnClick)
     OnClick(this);
+}
+
+void TepBMPCheckBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TEffectGControl::ActionChange(Sender, CheckDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (action == nullptr)
+    return;
+  SetChecked(action->Checked());
+  TCustomActionList* list = action->ActionList();
+  TCustomImageList* images = list != nullptr ? list->Images() : nullptr;
+  if (checkGlyph->Empty() && images != nullptr && action->ImageIndex() >= 0 &&
+      action->ImageIndex() < images->Count()) {
+    checkGlyph->SetSize(images->Width(), images->Height());
+    TCanvas* canvas = checkGlyph->Canvas();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(clFuchsia);
+    canvas->FillRect(Rect(0, 0, images->Width(), images->Height()));
+    images->Draw(canvas, 0, 0, action->ImageIndex());
+  }
+  XPaint();
 }
 
 void TepBMPCheckBox::Notification(TComponent* AComponent, TOperation Operation) {

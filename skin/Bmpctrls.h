@@ -52,6 +52,9 @@ protected:
   void CMMouseEnter(TMessage& Message) override;
   void CMMouseLeave(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
+  // Also the action's check state, and its image as the glyph when the box
+  // has none.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
   bool checked = false;
 

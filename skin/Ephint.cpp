@@ -143,14 +143,18 @@ void TepHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
   TepHint* hint = FindHintComponent();
   if (hint == nullptr)
     return;
-  SetCaption(AHint);
   SetFont(hint->Font());
   Canvas()->Font()->Assign(hint->Font());
   TBitmap measure;
   measure.SetSize(1, 1);
   measure.Canvas()->Font()->Assign(hint->Font());
+  // The glyph, the strip and the margins stay on the screen beside the text.
   int width = 0, height = 0;
-  hint->CalcHintSize(measure.Canvas(), AHint, width, height);
+  hint->CalcHintSize(measure.Canvas(), "", width, height);
+  const AnsiString text =
+      BoundHintText(measure.Canvas(), AHint, Screen->Width() - width, Screen->Height() - 1);
+  SetCaption(text);
+  hint->CalcHintSize(measure.Canvas(), text, width, height);
   SetBounds(Rect.Left, Rect.Top, width, height);
   screenBehind->Assign(nullptr);
   if (Merges(hint)) {

@@ -180,8 +180,14 @@ void TCheckListBox::CMFocusChanged(TMessage& Message) {
 void TCheckListBox::Paint() {
   TCanvas* c = Canvas();
   TRect r = ClientRect();
-  Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
-  Frame3D(c, r, cl3DDkShadow, clBtnFace, 1);
+  // Without the 3-D look, a flat line in the frame's colour.
+  if (Ctl3D()) {
+    Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
+    Frame3D(c, r, cl3DDkShadow, clBtnFace, 1);
+  } else {
+    Frame3D(c, r, clWindowFrame, clWindowFrame, 1);
+    Frame3D(c, r, Color(), Color(), 1);
+  }
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(r);

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/gfx/Gdi.h"
+#include "platform/ui/Actnlist.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"
 
@@ -69,6 +70,7 @@ TControl::~TControl() {
   Destroying();
   if (captureControl == this)
     captureControl = nullptr;
+  ForgetDragControl(this);
   ForgetControl(this);
   if (parent != nullptr)
     parent->RemoveControl(this);
@@ -248,6 +250,49 @@ void TControl::SetPopupMenu(TComponent* Value) {
     Value->FreeNotification(this);
 }
 
+TBasicAction* TControl::Action() const {
+  return actionLink ? actionLink->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (Value == Action())
+    return;
+  if (actionLink)
+    actionLink->Action()->RemoveFreeNotification(this);
+  actionLink.reset();
+  if (Value == nullptr)
+    return;
+  actionLink =
+      std::make_unique<TActionLink>(Value, [this](TBasicAction* a) { ActionChange(a, false); });
+  Value->FreeNotification(this);
+  ActionChange(Value, true);
+}
+
+void TControl::InitiateAction() {
+  if (actionLink)
+    actionLink->Update();
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (action == nullptr)
+    return;
+  if (!CheckDefaults || Caption().empty() || Caption() == Name())
+    SetCaption(action->Caption());
+  if (!CheckDefaults || Enabled())
+    SetEnabled(action->Enabled());
+  if (!CheckDefaults || Hint().empty())
+    SetHint(action->Hint());
+  if (!CheckDefaults || Visible())
+    SetVisible(action->Visible());
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && actionLink && AComponent == actionLink->Action())
+    actionLink.reset();
+}
+
 void TControl::SetCursor(TCursor Value) {
   if (cursor == Value)
     return;
@@ -303,6 +348,13 @@ LRESULT TControl::Perform(unsigned Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& m) {
+  if (DragMessage(this, m))
+    return;
+  if (dragMode == dmAutomatic && (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) &&
+      !ComponentState().Contains(csDesigning)) {
+    BeginDrag(true);
+    return;
+  }
   switch (m.Msg) {
   case WM_LBUTTONDOWN:
   case WM_LBUTTONUP:
@@ -525,6 +577,8 @@ TCustomForm* TControl::GetParentForm() const {
 void TControl::Click() {
   if (OnClick)
     OnClick(this);
+  else if (actionLink)
+    actionLink->Execute();
 }
 
 void TControl::DblClick() {
@@ -584,24 +638,26 @@ TGraphicControl::~TGraphicControl() {
   Destroying();
 }
 
+TCanvasPaintScope::TCanvasPaintScope(TCanvas* ACanvas, HDC DC, const TFont* Font)
+    : canvas(ACanvas) {
+  canvas->Lock();
+  canvas->SetHandle(DC);
+  canvas->Font()->Assign(Font);
+}
+
+TCanvasPaintScope::~TCanvasPaintScope() {
+  canvas->SetHandle(nullptr);
+  canvas->Unlock();
+}
+
 void TGraphicControl::Paint() {}
 
 void TGraphicControl::WMPaint(TMessage& m) {
   HDC dc = reinterpret_cast<HDC>(m.WParam);
   if (dc == nullptr)
     return;
-  canvas->Lock();
-  canvas->SetHandle(dc);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), dc, Font());
+  Paint();
 }
 
 // ---------------------------------------------------------------- TWinControl
@@ -610,6 +666,10 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl() {
   Destroying();
+  // By the time the control part takes itself out of the parent, it is no
+  // longer known as a window: the parent's window lists forget it now.
+  if (Parent() != nullptr)
+    Parent()->ForgetChildWindow(this);
   // The window goes before the children, as the platform's does: whoever
   // replaced WindowProc unhooks itself here.
   Perform(WM_DESTROY, 0, 0);
@@ -634,10 +694,17 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   }
   if (AControl->align != alNone)
     Realign();
   AControl->Invalidate();
+}
+
+void TWinControl::ForgetChildWindow(TWinControl* Child) {
+  if (TCustomForm* form = GetParentForm())
+    form->DefocusControl(Child);
+  std::erase(tabList, Child);
 }
 
 void TWinControl::RemoveControl(TControl* AControl) {
@@ -646,7 +713,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
   AControl->InvalidateParentArea();
   std::erase(controls, AControl);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
-    std::erase(tabList, w);
+    ForgetChildWindow(w);
     if (w->impl) {
       w->impl->SetShown(false);
       w->impl->SetParentWindow(nullptr);
@@ -878,6 +945,41 @@ void TWinControl::CMEnabledChanged(TMessage& m) {
   TControl::CMEnabledChanged(m);
 }
 
+void TWinControl::SetCtl3D(bool Value) {
+  parentCtl3D = false;
+  if (ctl3D == Value)
+    return;
+  ctl3D = Value;
+  Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::SetParentCtl3D(bool Value) {
+  if (parentCtl3D == Value)
+    return;
+  parentCtl3D = Value;
+  if (Value)
+    Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::CMCtl3DChanged(TMessage&) {
+  Invalidate();
+  TMessage notice{CM_PARENTCTL3DCHANGED, 0, 0, 0};
+  Broadcast(notice);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+  if (!parentCtl3D || Parent() == nullptr || ctl3D == Parent()->Ctl3D())
+    return;
+  ctl3D = Parent()->Ctl3D();
+  Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (parentCtl3D)
+    Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
 void TWinControl::CMColorChanged(TMessage& m) {
   TControl::CMColorChanged(m);
   TMessage notice{CM_PARENTCOLORCHANGED, 0, 0, 0};
@@ -976,6 +1078,8 @@ void TWinControl::AlignControls(TControl*, TRect& R) {
 }
 
 bool TWinControl::DoKeyDown(uint16_t& Key, TShiftState Shift) {
+  if (DragKey(Key))
+    return true;
   TCustomForm* form = GetParentForm();
   if (form != nullptr && form != static_cast<TControl*>(this) && form->KeyPreview &&
       form->DoKeyDown(Key, Shift))
@@ -1056,6 +1160,12 @@ void TWinControl::WndProc(TMessage& m) {
   case CM_EXIT:
     DoExit();
     return;
+  case CM_CTL3DCHANGED:
+    CMCtl3DChanged(m);
+    return;
+  case CM_PARENTCTL3DCHANGED:
+    CMParentCtl3DChanged(m);
+    return;
   default:
     TControl::WndProc(m);
   }
@@ -1131,18 +1241,8 @@ TCustomControl::~TCustomControl() {
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC DC) {
-  canvas->Lock();
-  canvas->SetHandle(DC);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), DC, Font());
+  Paint();
 }
 
 // ---------------------------------------------------------------- free functions
@@ -1185,6 +1285,9 @@ bool GetCursorPos(TPoint* P) {
 
 namespace {
 
+[[maybe_unused]] const bool dragModeIdents =
+    RegisterEnum<TDragMode>({{"dmManual", dmManual}, {"dmAutomatic", dmAutomatic}});
+
 [[maybe_unused]] const bool alignIdents = RegisterEnum<TAlign>({{"alNone", alNone},
                                                                 {"alTop", alTop},
                                                                 {"alBottom", alBottom},
@@ -1209,32 +1312,34 @@ const std::pair<const char*, TCursor> cursorIdents[] = {
     {"crSizeAll", crSizeAll},
 };
 
-TPropInfo CursorProperty() {
+// A cursor property, stored by its name where it has one.
+TPropInfo CursorProperty(const char* Name, TCursor (TControl::*Get)() const,
+                         void (TControl::*Set)(TCursor), const char* Default) {
   TPropInfo info;
-  info.Name = "Cursor";
+  info.Name = Name;
   info.Kind = pkInteger;
-  info.Set = [](TObject& o, const TLayoutValue& v, TLoadContext&) {
+  info.Set = [Set](TObject& o, const TLayoutValue& v, TLoadContext&) {
     auto& c = static_cast<TControl&>(o);
     if (v.Kind == TLayoutValue::vkInteger) {
-      c.SetCursor(typinfo_detail::FromLayout<TCursor>(v));
+      (c.*Set)(typinfo_detail::FromLayout<TCursor>(v));
       return;
     }
     if (v.Kind == TLayoutValue::vkIdent)
       for (auto& [name, value] : cursorIdents)
         if (typinfo_detail::SameText(name, v.Text)) {
-          c.SetCursor(value);
+          (c.*Set)(value);
           return;
         }
     throw EPropertyError(v.Describe() + " is not a cursor");
   };
-  info.Get = [](const TObject& o) -> std::optional<TLayoutValue> {
-    const TCursor value = static_cast<const TControl&>(o).Cursor();
+  info.Get = [Get](const TObject& o) -> std::optional<TLayoutValue> {
+    const TCursor value = (static_cast<const TControl&>(o).*Get)();
     for (auto& [name, v] : cursorIdents)
       if (v == value)
         return TLayoutValue::Ident(name);
     return TLayoutValue::Int(value);
   };
-  info.DefaultValue = [] { return TLayoutValue::Ident("crDefault"); };
+  info.DefaultValue = [Default] { return TLayoutValue::Ident(Default); };
   return info;
 }
 
@@ -1261,7 +1366,10 @@ WT_PUBLISH(TControl, TComponent) {
   p.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint)
       .Default(true);
   p.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
-  p.Custom(CursorProperty());
+  p.Property("Action", &TControl::Action, &TControl::SetAction);
+  p.Custom(CursorProperty("Cursor", &TControl::Cursor, &TControl::SetCursor, "crDefault"));
+  p.Custom(CursorProperty("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, "crDrag"));
+  p.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
   p.Event("OnClick", &TControl::OnClick);
   p.Event("OnDblClick", &TControl::OnDblClick);
   p.Event("OnMouseDown", &TControl::OnMouseDown);
@@ -1269,6 +1377,10 @@ WT_PUBLISH(TControl, TComponent) {
   p.Event("OnMouseUp", &TControl::OnMouseUp);
   p.Event("OnResize", &TControl::OnResize);
   p.Event("OnContextPopup", &TControl::OnContextPopup);
+  p.Event("OnStartDrag", &TControl::OnStartDrag);
+  p.Event("OnDragOver", &TControl::OnDragOver);
+  p.Event("OnDragDrop", &TControl::OnDragDrop);
+  p.Event("OnEndDrag", &TControl::OnEndDrag);
 }
 
 WT_PUBLISH(TGraphicControl, TControl) {}
@@ -1276,6 +1388,8 @@ WT_PUBLISH(TGraphicControl, TControl) {}
 WT_PUBLISH(TWinControl, TControl) {
   p.Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
   p.Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  p.Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Default(true);
+  p.Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
   p.Event("OnEnter", &TWinControl::OnEnter);
   p.Event("OnExit", &TWinControl::OnExit);
   p.Event("OnKeyDown", &TWinControl::OnKeyDown);

@@ -100,12 +100,44 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 // MousePos is in client coordinates.
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
+// Drag and drop between the controls of the program.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+class TControl;
+
+// What is dragged; OnStartDrag may give its own, else the source control is.
+class TDragObject : public TObject {
+public:
+  // The cursor over a target that accepts or refuses.
+  virtual TCursor GetDragCursor(bool Accepted, int X, int Y);
+  // What the targets' events get as the source.
+  virtual TObject* Source() { return this; }
+};
+
+class TDragControlObject : public TDragObject {
+public:
+  explicit TDragControlObject(TControl* AControl) : Control(AControl) {}
+  TCursor GetDragCursor(bool Accepted, int X, int Y) override;
+  TObject* Source() override;
+  TControl* Control;
+};
+
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y,
+                                          TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
 // Which scroll bars a scrolling control may show.
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // Shows a control's PopupMenu at a screen point; the menus install it.
 using TPopupMenuHandler = void (*)(TComponent* Menu, int X, int Y);
 void SetPopupMenuHandler(TPopupMenuHandler Handler);
+
+class TActionLink;
+class TBasicAction;
 
 class TControl : public TComponent {
 public:
@@ -183,6 +215,36 @@ public:
   TCursor Cursor() const { return cursor; }
   void SetCursor(TCursor Value);
 
+  // The action the control follows (caption, enabled state, hint,
+  // visibility) and that a click without OnClick executes. Not owned.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  // The action's OnUpdate, asked when the loop is idle.
+  virtual void InitiateAction();
+
+  // Drag and drop. Automatic: a left press starts the drag at once. A
+  // drag that is not immediate starts once the pointer moved Threshold
+  // pixels (-1: the system's 5); a release before that is no drag.
+  TDragMode DragMode() const { return dragMode; }
+  void SetDragMode(TDragMode Value) { dragMode = Value; }
+  TCursor DragCursor() const { return dragCursor; }
+  void SetDragCursor(TCursor Value) { dragCursor = Value; }
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Drops on the target under the pointer when Drop and it accepts; else
+  // cancels.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  // A target's side: the answer is OnDragOver's (refused without one).
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  // The source's side: OnStartDrag and OnEndDrag.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+
   TControlStyle ControlStyle;
   TControlState ControlState;
 
@@ -231,6 +293,11 @@ protected:
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void Resize();
   virtual void Changed();
+  // Sender changed: the control follows it. CheckDefaults (on linking) keeps
+  // what the control set itself: a caption or hint, a disabled or hidden
+  // state.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // Answers true when OnContextPopup handled the right click.
   virtual bool DoContextPopup(TPoint MousePos);
 
@@ -282,6 +349,23 @@ private:
   bool parentShowHint = true;
   TComponent* popupMenu = nullptr;
   TCursor cursor = crDefault;
+  std::unique_ptr<TActionLink> actionLink;
+  TDragMode dragMode = dmManual;
+  TCursor dragCursor = crDrag;
+};
+
+// Lends a control's canvas the device context of one paint: locked, on DC,
+// with the control's font, and given back (no handle, unlocked) however the
+// paint ends.
+class TCanvasPaintScope {
+public:
+  TCanvasPaintScope(TCanvas* ACanvas, HDC DC, const TFont* Font);
+  ~TCanvasPaintScope();
+  TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+  TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+  TCanvas* canvas;
 };
 
 // A windowless control painted by its parent; Canvas is bound to the
@@ -343,6 +427,13 @@ public:
   // and applied whenever the window is made or resized.
   void SetWindowRgn(HRGN Region, bool Redraw);
   HRGN WindowRgn() const { return windowRgn; }
+
+  // The sunken 3-D look; a window with ParentCtl3D takes its parent's, and
+  // setting Ctl3D stops that.
+  bool Ctl3D() const { return ctl3D; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return parentCtl3D; }
+  void SetParentCtl3D(bool Value);
 
   bool TabStop() const { return tabStop; }
   void SetTabStop(bool Value) { tabStop = Value; }
@@ -414,6 +505,9 @@ protected:
   void CMEnabledChanged(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
+  virtual void CMCtl3DChanged(TMessage& Message);
+  virtual void CMParentCtl3DChanged(TMessage& Message);
+  void Loaded() override;
   void CMFontChanged(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
   void BoundsChanged(int OldWidth, int OldHeight) override;
@@ -426,10 +520,15 @@ private:
 
   std::vector<TControl*> controls; // z-order: last is on top
   std::vector<TWinControl*> tabList;
+  // A child window leaves: out of the tab order, and no longer the form's
+  // active control.
+  void ForgetChildWindow(TWinControl* Child);
   std::unique_ptr<TWindowImpl> impl;
   mutable std::unique_ptr<TCreateParams> params;
   HRGN windowRgn = nullptr;
   bool tabStop = false;
+  bool ctl3D = true;
+  bool parentCtl3D = true;
   int alignLevel = 0;
 };
 
@@ -458,6 +557,8 @@ TWinControl* FindVCLWindow(TPoint Pos);
 // The window that takes the pointer at a screen point over Window: a child
 // window whose hit test answers HTTRANSPARENT lets it through to its parent.
 TWinControl* PointerWindow(TWinControl* Window, TPoint ScreenPos);
+// The drag in progress, if any, ends as EndDrag(false) would.
+void CancelDrag();
 // The pointer's position on the screen.
 TPoint Mouse_CursorPos();
 bool GetCursorPos(TPoint* Point);

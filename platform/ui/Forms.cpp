@@ -11,6 +11,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -136,6 +137,14 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
     Control->Perform(CM_ENTER, 0, 0);
   TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control), 0};
   Broadcast(m);
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control) {
+  for (TWinControl* c = activeControl; c != nullptr; c = c->Parent())
+    if (c == Control) {
+      activeControl = nullptr;
+      return;
+    }
 }
 
 void TCustomForm::FocusControl(TWinControl* Control) {
@@ -328,18 +337,8 @@ void TCustomForm::WndProc(TMessage& m) {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  canvas->Lock();
-  canvas->SetHandle(DC);
-  canvas->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  const TCanvasPaintScope scope(canvas.get(), DC, Font());
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -369,19 +368,80 @@ void THintWindow::CreateParams(TCreateParams& P) {
   P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
 }
 
+namespace {
+
+constexpr char HintEllipsis[] = "\x85";
+
+// The longest start of Line that fits MaxWidth with the ellipsis after it.
+AnsiString CutHintLine(TCanvas* Canvas, const AnsiString& Line, int MaxWidth) {
+  // No character is narrower than a pixel: what lies beyond MaxWidth
+  // characters cannot show and is never measured.
+  size_t low = 0, high = std::min(Line.size(), static_cast<size_t>(std::max(0, MaxWidth)));
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (Canvas->TextWidth(Line.substr(0, mid) + HintEllipsis) <= MaxWidth)
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return Line.substr(0, low) + HintEllipsis;
+}
+
+} // namespace
+
+AnsiString BoundHintText(TCanvas* Canvas, const AnsiString& Text, int MaxWidth, int MaxHeight) {
+  const int lineHeight = std::max(1, Canvas->TextHeight("Wg"));
+  AnsiString bounded;
+  int height = 0;
+  for (size_t start = 0; start <= Text.size();) {
+    size_t end = Text.find('\n', start);
+    const bool last = end == AnsiString::npos;
+    if (last)
+      end = Text.size();
+    AnsiString line = Text.substr(start, end - start);
+    const bool cr = !line.empty() && line.back() == '\r';
+    if (cr)
+      line.pop_back();
+    height += lineHeight;
+    const bool room = last || height + lineHeight <= MaxHeight;
+    if (!room || Canvas->TextWidth(line.substr(0, static_cast<size_t>(std::max(0, MaxWidth)) + 1)) >
+                     MaxWidth)
+      line = CutHintLine(Canvas, line, MaxWidth);
+    bounded += line;
+    if (!room || last)
+      break;
+    bounded += cr ? "\r\n" : "\n";
+    start = end + 1;
+  }
+  return bounded;
+}
+
+namespace {
+
+// The hint as the plain window shows it, its margins inside the screen.
+AnsiString ScreenBoundHint(TFont* Font, const AnsiString& AHint) {
+  TBitmap measure;
+  measure.SetSize(1, 1);
+  measure.Canvas()->Font()->Assign(Font);
+  return BoundHintText(measure.Canvas(), AHint, Screen->Width() - 6, Screen->Height() - 2);
+}
+
+} // namespace
+
 TRect THintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) {
   TBitmap measure;
   measure.SetSize(1, 1);
   measure.Canvas()->Font()->Assign(Font());
   TRect r = Rect(0, 0, MaxWidth, 0);
-  measure.Canvas()->DrawText(AHint, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  measure.Canvas()->DrawText(ScreenBoundHint(Font(), AHint), r,
+                             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   r.Right += 6;
   r.Bottom += 2;
   return r;
 }
 
 void THintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
-  SetCaption(AHint);
+  SetCaption(ScreenBoundHint(Font(), AHint));
   SetBounds(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
   SetVisible(true);
   HandleNeeded();
@@ -415,6 +475,30 @@ struct TApplication::TTimers {
 };
 
 namespace {
+
+// A hint gives way to what the user does next: a key, a mouse button, or a
+// menu that opens over it.
+class THintCancelFilter : public QObject {
+public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+      Application->CancelHint();
+      break;
+    case QEvent::Show:
+      if (qobject_cast<QMenu*>(watched) != nullptr)
+        Application->CancelHint();
+      break;
+    default:
+      break;
+    }
+    return false;
+  }
+};
 
 int signalPipe[2] = {-1, -1};
 bool closingFromOutside = false;
@@ -522,6 +606,7 @@ void TApplication::Initialize() {
   });
   QObject::connect(&timers->hide, &QTimer::timeout, [this] { HideHint(); });
   SetMouseMoveObserver([](TControl* c, TPoint p) { Application->HintMouseMessage(c, p); });
+  qApp->installEventFilter(new THintCancelFilter(qApp));
   QApplication::setQuitOnLastWindowClosed(false);
   if (QGuiApplication::platformName() == "xcb")
     qApp->installNativeEventFilter(new TDestroyedWindowFilter);
@@ -577,7 +662,24 @@ void TApplication::HandleMessage() {
   Idle();
 }
 
+namespace {
+
+void UpdateActions(TControl* Control) {
+  Control->InitiateAction();
+  if (auto* w = dynamic_cast<TWinControl*>(Control))
+    for (int i = 0; i < w->ControlCount(); ++i)
+      if (w->Controls(i)->Visible())
+        UpdateActions(w->Controls(i));
+}
+
+} // namespace
+
+// The shown forms' actions update first, so what the user sees next is
+// in their state.
 void TApplication::Idle() {
+  for (TCustomForm* f : Screen->forms)
+    if (f->Visible())
+      UpdateActions(f);
   bool done = true;
   if (OnIdle)
     OnIdle(this, done);

@@ -82,6 +82,9 @@ public:
   void SetActiveControl(TWinControl* Control);
   // Gives Control the focus (and makes it the active control).
   void FocusControl(TWinControl* Control);
+  // Control leaves the form: it, or the control inside it, is no longer the
+  // active control. No message goes to it, as it may be half destroyed.
+  void DefocusControl(TWinControl* Control);
   bool Active() const { return active; }
 
   void Show();
@@ -169,6 +172,12 @@ protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
 };
+
+// The hint text cut to what the screen can show in Canvas's font: a line
+// wider than MaxWidth ends in an ellipsis where it reaches it, and the lines
+// below MaxHeight are left out (the last one shown ends in the ellipsis). A
+// text that fits is returned as it is.
+AnsiString BoundHintText(TCanvas* Canvas, const AnsiString& Text, int MaxWidth, int MaxHeight);
 
 using THintWindowClass = std::function<THintWindow*(TComponent* Owner)>;
 template <class T> THintWindowClass HintWindowClassOf() {

@@ -155,6 +155,8 @@ Qt::CursorShape ShapeOf(TCursor c) {
   case crNo:
   case crNoDrop:
     return Qt::ForbiddenCursor;
+  case crDrag:
+    return Qt::DragMoveCursor;
   case crAppStart:
     return Qt::BusyCursor;
   case crHelp:
@@ -433,7 +435,12 @@ struct TWindowImpl::TWidget : public QWidget {
     }
   }
 
+  // With an editor in the window, every key went to the editor and through
+  // its filter to the control's handlers already; one the editor leaves
+  // (Return, Escape) comes up here and must not be handled a second time.
   void keyPressEvent(QKeyEvent* e) override {
+    if (native != nullptr)
+      return;
     try {
       HandleKeyDown(e);
     } catch (...) {
@@ -451,6 +458,8 @@ struct TWindowImpl::TWidget : public QWidget {
   }
 
   void keyReleaseEvent(QKeyEvent* e) override {
+    if (native != nullptr)
+      return;
     try {
       uint16_t key = VirtualKeyOf(e->key());
       if (key != 0)
@@ -863,4 +872,20 @@ void InstallSynchronizeHook() {
 
 void InstallWindowDCProvider() {
   GfxSetWindowDCProvider(&WindowDC, &ReleaseWindowDC);
+}
+
+void ShowDragCursor(TCursor Cursor) {
+  static bool shown = false;
+  if (Cursor == crDefault) {
+    if (shown)
+      QApplication::restoreOverrideCursor();
+    shown = false;
+    return;
+  }
+  const QCursor cursor(ShapeOf(Cursor));
+  if (shown)
+    QApplication::changeOverrideCursor(cursor);
+  else
+    QApplication::setOverrideCursor(cursor);
+  shown = true;
 }

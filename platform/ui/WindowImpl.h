@@ -84,6 +84,16 @@ TControl* MouseControl();
 // The hook the hint manager installs: told of every mouse move over a control.
 void SetMouseMoveObserver(void (*Observer)(TControl* Control, TPoint ScreenPos));
 
+// The cursor a drag shows wherever the pointer is; crDefault: the windows'
+// own again.
+void ShowDragCursor(TCursor Cursor);
+// The drag hooks into the loop's mouse and key routing: true when the drag
+// took the message (the capture control's moves and release, Escape).
+bool DragMessage(TControl* Control, TMessage& Message);
+bool DragKey(uint16_t Key);
+// Forgets a control that goes away mid-drag.
+void ForgetDragControl(TControl* Control);
+
 // Stops every window timer of a window that goes away.
 void KillWindowTimers(HWND Window);
 // Shows what an event handler raised, through the application; nothing may

@@ -125,6 +125,31 @@ TEST_F(HintFixture, TheActiveComponentStylesTheApplicationsTooltips) {
   EXPECT_EQ(window->Left(), pad->ClientToScreen(Point(20, 10)).X);
 }
 
+// A 100,000-character headline as a tooltip, with the glyph and the fading
+// strip beside it: the window stays on the screen, the text ends in an
+// ellipsis, and painting it reports nothing to the user.
+TEST_F(HintFixture, AHugeTooltipIsCutToTheScreen) {
+  TepHint* hint = MakeHint();
+  hint->SetMergeEffect(true);
+  TBitmap glyph;
+  glyph.SetSize(16, 16);
+  hint->SetGlyph(&glyph);
+  pad->SetHint(AnsiString(100000, 'W'));
+  AnsiString failure;
+  Application->OnException = [&](TObject*, const std::exception& e) { failure = e.what(); };
+  THintWindow* window = ShowHint();
+  ASSERT_NE(window, nullptr);
+  window->Repaint();
+  Application->OnException = nullptr;
+  EXPECT_EQ(failure, "");
+  EXPECT_LE(window->Width(), Screen->Width());
+  EXPECT_GT(window->Width(), Screen->Width() / 2);
+  EXPECT_LE(window->Height(), Screen->Height());
+  const AnsiString shown = window->Caption();
+  ASSERT_GT(shown.size(), 1u);
+  EXPECT_EQ(shown, AnsiString(shown.size() - 1, 'W') + "\x85");
+}
+
 TEST_F(HintFixture, NoTooltipWithoutAnActiveComponent) {
   TepHint* hint = MakeHint(false);
   int asked = 0;

@@ -34,6 +34,20 @@ TEST_F(CheckListBox, ClickOnTheBoxSelectsThenChecksAndSpaceToggles) {
   EXPECT_EQ(list->ItemAtPos(Point(20, 95)), -1);
 }
 
+// The sunken frame, or a flat one without the 3-D look: its top-left and
+// bottom-right pixels alike, in the frame's colour, inside them the box's.
+TEST_F(CheckListBox, TheFrameIsFlatWithoutCtl3D) {
+  auto* list = Make<TCheckListBox>(10, 10, 150, 100);
+  list->SetColor(clWhite);
+  EXPECT_EQ(PixelAt(list, 0, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(PixelAt(list, 149, 99), ColorToRGB(clBtnHighlight));
+  form->SetCtl3D(false);
+  EXPECT_FALSE(list->Ctl3D()) << "follows the form";
+  for (const TPoint p : {Point(0, 0), Point(149, 99), Point(0, 99), Point(149, 0)})
+    EXPECT_EQ(PixelAt(list, p.X, p.Y), ColorToRGB(clWindowFrame)) << p.X << "," << p.Y;
+  EXPECT_EQ(PixelAt(list, 1, 1), ColorToRGB(clWhite));
+}
+
 TEST_F(CheckListBox, StatesFollowTheirItems) {
   auto* list = Make<TCheckListBox>(10, 10, 150, 100);
   for (const char* s : {"a", "b", "c"})

@@ -1,3 +1,4 @@
+#include "platform/gfx/Graphics.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Messages.h"
 #include "platform/ui/Controls.h"
@@ -304,6 +305,84 @@ TEST_F(UiTest, KeyPreviewGivesTheFormTheKeyFirst) {
 } // namespace
 
 namespace {
+
+// A focused window that is freed is forgotten by its form and its parent:
+// the next focus change and Tab reach only the living.
+TEST_F(UiTest, AFreedFocusedWindowIsForgotten) {
+  auto* panel = new TCustomControl(form);
+  panel->SetParent(form);
+  panel->SetBounds(100, 10, 100, 60);
+  auto* inner = new TCustomControl(form);
+  inner->SetParent(panel);
+  inner->SetBounds(5, 5, 40, 20);
+  inner->SetTabStop(true);
+  auto* other = new TCustomControl(form);
+  other->SetParent(form);
+  other->SetBounds(100, 80, 60, 20);
+  other->SetTabStop(true);
+  for (TCustomControl* freed : {inner, other}) {
+    form->FocusControl(freed);
+    Pump();
+    delete freed;
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+  }
+  form->FocusControl(panel);
+  SimulateKey(VK_TAB);
+  EXPECT_EQ(form->ActiveControl(), panel);
+}
+
+// A control that paints once normally, once with a failure.
+template <class T> class TFailingPaint : public T {
+public:
+  using T::T;
+  bool Fail = false;
+  int Paints = 0;
+  TCanvas* During = nullptr; // the canvas as Paint found it
+
+protected:
+  void Paint() override {
+    ++Paints;
+    During = this->Canvas();
+    EXPECT_TRUE(During->HandleAllocated());
+    EXPECT_EQ(During->LockCount(), 1);
+    EXPECT_EQ(During->Font()->Size(), 17) << "the control's font";
+    if (Fail)
+      throw Exception("Paint failed");
+  }
+};
+
+// Whether Paint ends or fails, the canvas is handed back: no device
+// context left on it, no lock held, and the failure goes on to the caller.
+TEST_F(UiTest, APaintLeavesTheCanvasFreeHoweverItEnds) {
+  auto check = [](TControl* c, auto* probe) {
+    c->Font()->SetSize(17);
+    TBitmap target;
+    target.SetSize(20, 20);
+    for (bool fail : {false, true}) {
+      probe->Fail = fail;
+      bool thrown = false;
+      try {
+        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(target.Canvas()->Handle()), 0);
+      } catch (const Exception&) {
+        thrown = true;
+      }
+      EXPECT_EQ(thrown, fail);
+      ASSERT_NE(probe->During, nullptr);
+      EXPECT_FALSE(probe->During->HandleAllocated())
+          << (fail ? "after a failure" : "after a paint");
+      EXPECT_EQ(probe->During->LockCount(), 0) << (fail ? "after a failure" : "after a paint");
+    }
+    EXPECT_EQ(probe->Paints, 2);
+  };
+  auto* graphic = new TFailingPaint<TGraphicControl>(form);
+  graphic->SetParent(form);
+  check(graphic, graphic);
+  auto* custom = new TFailingPaint<TCustomControl>(form);
+  custom->SetParent(form);
+  check(custom, custom);
+  TFailingPaint<TForm> other(nullptr);
+  check(&other, &other);
+}
 
 TEST_F(UiTest, TabMovesTheFocusInTabOrder) {
   std::vector<TCustomControl*> stops;

@@ -1,5 +1,7 @@
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/Synthetic.h"
+#include "platform/ui/Timers.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +213,108 @@ TEST_F(HintTest, AControlWithAnEmptyHintGetsItsTextFromOnShowHint) {
   SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
   ASSERT_TRUE(PumpUntil([&] { return HintShown(); }));
   EXPECT_EQ(Application->HintWindow()->Caption(), "From the handler");
+}
+
+// What the user does next closes the hint: a key, a press of a mouse button
+// on another control (a button), or a menu that opens.
+TEST_F(HintTest, AKeyAPressOrAMenuClosesTheHint) {
+  auto* button = new TCustomControl(form);
+  button->SetParent(form);
+  button->SetBounds(100, 10, 80, 40);
+  auto* menu = new TPopupMenu(form);
+  auto* item = new TMenuItem(form);
+  item->SetCaption("Pause");
+  menu->Items()->Add(item);
+  bool shownUnderMenu = true;
+  const std::vector<std::pair<const char*, std::function<void()>>> acts = {
+      {"key", [] { SimulateKey('A', {}, 'a'); }},
+      {"press",
+       [&] {
+         SimulateMouseDown(button->ClientToScreen(Point(5, 5)), mbLeft);
+         SimulateMouseUp(button->ClientToScreen(Point(5, 5)), mbLeft);
+       }},
+      {"menu",
+       [&] {
+         TTimer close(nullptr);
+         close.SetInterval(100);
+         close.SetOnTimer([&](TObject*) {
+           close.SetEnabled(false);
+           shownUnderMenu = HintShown();
+           SimulateKey(VK_ESCAPE, {}, '\x1b');
+         });
+         const TPoint at = pad->ClientToScreen(Point(20, 30));
+         menu->Popup(at.X, at.Y);
+         EXPECT_FALSE(close.Enabled()) << "the menu was not open";
+       }},
+  };
+  for (const auto& [name, act] : acts) {
+    SimulateMouseMove(form->ClientToScreen(Point(150, 80)));
+    SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+    ASSERT_TRUE(PumpUntil([&] { return HintShown(); })) << name;
+    act();
+    EXPECT_FALSE(HintShown()) << name;
+  }
+  EXPECT_FALSE(shownUnderMenu);
+}
+
+// A hint of any length fits the screen: its long lines end in an ellipsis
+// at the screen's edge, the lines below the screen are left out, and no
+// error reaches the user.
+TEST_F(HintTest, AHugeHintIsCutToTheScreen) {
+  struct THuge {
+    const char* Name;
+    AnsiString Text;
+    bool Wide; // as wide as the screen lets it be
+  };
+  const std::vector<THuge> hints = {{"one long line", AnsiString(100000, 'W'), true},
+                                    {"many lines",
+                                     [] {
+                                       AnsiString text;
+                                       for (int i = 0; i < 10000; ++i)
+                                         text += "Line " + std::to_string(i) + "\r\n";
+                                       return text;
+                                     }(),
+                                     false}};
+  AnsiString failure;
+  Application->OnException = [&](TObject*, const std::exception& e) { failure = e.what(); };
+  for (const auto& [name, text, wide] : hints) {
+    pad->SetHint(text);
+    SimulateMouseMove(form->ClientToScreen(Point(150, 80)));
+    SimulateMouseMove(pad->ClientToScreen(Point(20, 15)));
+    ASSERT_TRUE(PumpUntil([&] { return HintShown(); })) << name;
+    THintWindow* hint = Application->HintWindow();
+    hint->Repaint();
+    EXPECT_LE(hint->Width(), Screen->Width()) << name;
+    EXPECT_LE(hint->Height(), Screen->Height()) << name;
+    EXPECT_EQ(hint->Width() > Screen->Width() / 2, wide) << name;
+    EXPECT_EQ(hint->Height() > Screen->Height() / 2, !wide) << name;
+    const AnsiString shown = hint->Caption();
+    ASSERT_FALSE(shown.empty()) << name;
+    EXPECT_EQ(shown.back(), '\x85') << name;
+    EXPECT_EQ(text.rfind(shown.substr(0, shown.size() - 1), 0), 0u) << name << ": the start kept";
+  }
+  Application->OnException = nullptr;
+  EXPECT_EQ(failure, "");
+}
+
+// The bounds: a text that fits is kept whole; a cut line is as long as fits.
+TEST(HintText, FitsOrIsCutAtTheEdge) {
+  Application->Initialize();
+  TBitmap b;
+  b.SetSize(1, 1);
+  TCanvas* c = b.Canvas();
+  const int lineHeight = c->TextHeight("Wg");
+  EXPECT_EQ(BoundHintText(c, "Fetch now\r\nsecond", 500, 500), "Fetch now\r\nsecond");
+  const AnsiString cut = BoundHintText(c, "abcdefghijklmnopqrstuvwxyz", 60, 500);
+  ASSERT_GT(cut.size(), 1u);
+  EXPECT_EQ(cut.back(), '\x85');
+  EXPECT_LE(c->TextWidth(cut), 60);
+  EXPECT_GT(c->TextWidth(AnsiString("abcdefghijklmnopqrstuvwxyz").substr(0, cut.size()) + "\x85"),
+            60)
+      << "one more letter would not fit";
+  EXPECT_EQ(BoundHintText(c, cut, 60, 500), cut) << "bounding again changes nothing";
+  const AnsiString three = BoundHintText(c, "a\nb\nc\nd\ne", 500, 3 * lineHeight);
+  EXPECT_EQ(three, "a\nb\nc\x85");
 }
 
 TEST(Exceptions, WhatAHandlerRaisesReachesTheApplication) {

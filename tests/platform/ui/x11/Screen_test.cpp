@@ -4,6 +4,7 @@
 #include "tests/platform/ui/DemoControls.h"
 
 #include "platform/gfx/Gdi.h"
+#include "platform/ui/Grids.h"
 #include "platform/ui/Stdctrls.h"
 #include "tests/support/Command.h"
 
@@ -202,6 +203,44 @@ TEST_F(XServer, ComboListOpensAndPicksWithThePointer) {
   EXPECT_TRUE(PumpUntil([&] { return combo->ItemIndex() == 2; }));
   EXPECT_FALSE(combo->DroppedDown());
   EXPECT_TRUE(combo->Focused());
+}
+
+// Real key strokes from the server: each reaches the focused control once,
+// with the form first when it previews keys, in an edit (a toolkit editor
+// inside) as in a grid.
+TEST_F(XServer, EachRealKeyStrokeReachesTheControlOnce) {
+  TForm form(nullptr);
+  form.SetBounds(300, 300, 260, 160);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  edit->SetBounds(10, 10, 120, 22);
+  auto* grid = new TStringGrid(&form);
+  grid->SetParent(&form);
+  grid->SetBounds(10, 40, 200, 100);
+  std::vector<std::string> log;
+  for (TWinControl* c : std::initializer_list<TWinControl*>{edit, grid, &form})
+    c->OnKeyPress = [&log, c, &form](TObject*, char& key) {
+      log.push_back(std::string(c == &form ? "form " : "") + std::to_string(key));
+    };
+  form.Show();
+  ASSERT_TRUE(PumpUntil([&] { return form.Active(); }));
+  for (bool preview : {false, true})
+    for (TWinControl* c : std::initializer_list<TWinControl*>{edit, grid}) {
+      form.KeyPreview = preview;
+      form.FocusControl(c);
+      Pump(200);
+      log.clear();
+      Xdotool("key --delay 50 Return Escape a");
+      Pump(300);
+      std::vector<std::string> expected;
+      for (int key : {13, 27, 97}) {
+        if (preview)
+          expected.push_back("form " + std::to_string(key));
+        expected.push_back(std::to_string(key));
+      }
+      EXPECT_EQ(log, expected) << (c == edit ? "edit" : "grid")
+                               << (preview ? " with key preview" : "");
+    }
 }
 
 } // namespace

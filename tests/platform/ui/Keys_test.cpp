@@ -1,0 +1,99 @@
+// One key stroke is one OnKeyDown and one OnKeyPress, on the focused control
+// (and on the form before it when the form previews keys), whether the
+// control draws itself or a toolkit editor does its editing.
+#include "tests/platform/ui/FormFixture.h"
+
+#include "platform/ui/Grids.h"
+#include "platform/ui/Stdctrls.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TStroke {
+  const char* Name;
+  uint16_t Key;
+  char Char;
+};
+
+const TStroke Strokes[] = {
+    {"Return", VK_RETURN, '\r'}, {"Escape", VK_ESCAPE, '\x1b'}, {"letter", 'A', 'a'}};
+
+class KeyRouting : public FormTest {
+protected:
+  // Logs every key-down and key-press the control and the form see.
+  void Watch(TWinControl* c) {
+    c->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
+      log.push_back("down " + std::to_string(key));
+    };
+    c->OnKeyPress = [this](TObject*, char& key) { log.push_back("press " + std::to_string(key)); };
+    form->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
+      log.push_back("form down " + std::to_string(key));
+    };
+    form->OnKeyPress = [this](TObject*, char& key) {
+      log.push_back("form press " + std::to_string(key));
+    };
+  }
+
+  // The log of one stroke of each key on the focused control.
+  void ExpectOncePerStroke(TWinControl* c, bool preview) {
+    form->KeyPreview = preview;
+    Watch(c);
+    form->FocusControl(c);
+    Pump();
+    ASSERT_TRUE(c->Focused());
+    for (const TStroke& s : Strokes) {
+      log.clear();
+      SimulateKey(s.Key, {}, s.Char);
+      Pump();
+      std::vector<std::string> expected;
+      if (preview)
+        expected.push_back("form down " + std::to_string(s.Key));
+      expected.push_back("down " + std::to_string(s.Key));
+      if (preview)
+        expected.push_back("form press " + std::to_string(s.Char));
+      expected.push_back("press " + std::to_string(s.Char));
+      EXPECT_EQ(log, expected) << s.Name;
+    }
+  }
+
+  std::vector<std::string> log;
+};
+
+// An edit has a toolkit editor that leaves Return and Escape to its parent;
+// a grid draws itself.
+TEST_F(KeyRouting, EachKeyOnceOnAnEditOrAGridWithOrWithoutKeyPreview) {
+  const std::vector<std::pair<const char*, std::function<TWinControl*()>>> controls = {
+      {"edit", [this] { return Make<TEdit>(10, 10, 150, 22); }},
+      {"grid", [this] { return Make<TStringGrid>(10, 10, 200, 120); }}};
+  for (const auto& [name, make] : controls)
+    for (bool preview : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (preview ? " with key preview" : ""));
+      TWinControl* c = make();
+      ExpectOncePerStroke(c, preview);
+      delete c;
+    }
+}
+
+// A key-press handler that swallows the key leaves the editor's text alone;
+// one that changes it types the new character, once.
+TEST_F(KeyRouting, AnEditTypesWhatItsKeyPressLeaves) {
+  auto* edit = Make<TEdit>(10, 10, 150, 22);
+  int presses = 0;
+  edit->OnKeyPress = [&](TObject*, char& key) {
+    ++presses;
+    if (key == 'x')
+      key = 0;
+    else if (key == 'a')
+      key = 'b';
+  };
+  form->FocusControl(edit);
+  Pump();
+  Type("axa");
+  EXPECT_EQ(edit->Text(), "bb");
+  EXPECT_EQ(presses, 3);
+}
+
+} // namespace
