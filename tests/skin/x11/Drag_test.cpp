@@ -64,7 +64,9 @@ protected:
     box->OnStartDrag = [this](TObject*, TDragObject*&) { log.push_back("start"); };
     box->OnEndDrag = [this](TObject*, TObject* target, int x, int y) {
       log.push_back("end " + Name(target) +
-                    (target != nullptr ? " " + std::to_string(x) + "," + std::to_string(y) : ""));
+                    (target != nullptr
+                         ? std::string(" ") + std::to_string(x) + "," + std::to_string(y)
+                         : ""));
     };
     book = new TepNoteBook(form.get());
     book->SetParent(form.get());
