@@ -168,6 +168,7 @@ enum : uint16_t {
   VK_OEM_5 = 0xDC, // \|
   VK_OEM_6 = 0xDD, // ]}
   VK_OEM_7 = 0xDE, // '"
+  VK_OEM_8 = 0xDF,
   VK_F1 = 0x70,
   VK_F2 = 0x71,
   VK_F3 = 0x72,

@@ -59,7 +59,7 @@ TShiftState ShiftOf(Qt::KeyboardModifiers mods) {
   return s;
 }
 
-uint16_t VirtualKeyOf(int key) {
+uint16_t VirtualKeyOfQtKey(int key) {
   if (key >= Qt::Key_A && key <= Qt::Key_Z)
     return static_cast<uint16_t>('A' + (key - Qt::Key_A));
   if (key >= Qt::Key_0 && key <= Qt::Key_9)
@@ -131,6 +131,28 @@ uint16_t VirtualKeyOf(int key) {
   return 0;
 }
 
+// The platform names a key by its place on the keyboard, the toolkit by the
+// character it types: a Cyrillic or accented letter is told as the key at its
+// place on the standard keyboard (the X key codes of the letter and digit
+// rows), and any other typing key as one code of its own, so every key
+// stroke has a key down.
+uint16_t VirtualKeyOfPlace(const QKeyEvent* e) {
+  static const std::pair<quint32, const char*> rows[] = {
+      {10, "1234567890"}, {24, "QWERTYUIOP"}, {38, "ASDFGHJKL"}, {52, "ZXCVBNM"}};
+  const quint32 code = e->nativeScanCode();
+  for (const auto& [first, keys] : rows)
+    if (code >= first && code < first + std::strlen(keys))
+      return static_cast<uint8_t>(keys[code - first]);
+  return VK_OEM_8;
+}
+
+uint16_t VirtualKeyOf(const QKeyEvent* e) {
+  const uint16_t key = VirtualKeyOfQtKey(e->key());
+  if (key != 0 || e->text().isEmpty() || !e->text().at(0).isPrint())
+    return key;
+  return VirtualKeyOfPlace(e);
+}
+
 Qt::CursorShape ShapeOf(TCursor c) {
   switch (c) {
   case crCross:
@@ -179,7 +201,7 @@ namespace {
 // The control's key-down handlers, then the form's dialog keys (Tab, Return,
 // Escape) unless the control wants the key itself; true when one took it.
 bool KeyDownTaken(TWinControl* c, QKeyEvent* e) {
-  uint16_t key = VirtualKeyOf(e->key());
+  uint16_t key = VirtualKeyOf(e);
   const TShiftState shift = ShiftOf(e->modifiers());
   if (key == 0)
     return false;
@@ -219,7 +241,7 @@ public:
       case QEvent::KeyPress:
         return !replaying && KeyPress(watched, static_cast<QKeyEvent*>(e));
       case QEvent::KeyRelease: {
-        uint16_t key = VirtualKeyOf(static_cast<QKeyEvent*>(e)->key());
+        uint16_t key = VirtualKeyOf(static_cast<QKeyEvent*>(e));
         return key != 0 && control->DoKeyUp(key, ShiftOf(static_cast<QKeyEvent*>(e)->modifiers()));
       }
       case QEvent::FocusIn:
@@ -461,7 +483,7 @@ struct TWindowImpl::TWidget : public QWidget {
     if (native != nullptr)
       return;
     try {
-      uint16_t key = VirtualKeyOf(e->key());
+      uint16_t key = VirtualKeyOf(e);
       if (key != 0)
         Control()->DoKeyUp(key, ShiftOf(e->modifiers()));
     } catch (...) {

@@ -6,6 +6,10 @@
 #include "platform/ui/Grids.h"
 #include "platform/ui/Stdctrls.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -94,6 +98,41 @@ TEST_F(KeyRouting, AnEditTypesWhatItsKeyPressLeaves) {
   Type("axa");
   EXPECT_EQ(edit->Text(), "bb");
   EXPECT_EQ(presses, 3);
+}
+
+// Keys of other scripts and accented keys are told by their place, as the
+// platform names keys, so they have a key down like any letter: the filter
+// box's prompt goes at the first Cyrillic or French letter typed.
+TEST_F(KeyRouting, KeysOfOtherScriptsHaveAKeyDownByTheirPlace) {
+  struct TForeignKey {
+    const char* Name;
+    int QtKey;
+    quint32 ScanCode;
+    const char* Text;
+    uint16_t Expected;
+  };
+  const TForeignKey keys[] = {
+      {"Cyrillic ef on the A key", 0x0424, 38, "\u0444", 'A'},
+      {"Cyrillic ya on the Z key", 0x042F, 52, "\u044f", 'Z'},
+      {"e acute on the 2 key", Qt::Key_Eacute, 11, "\u00e9", '2'},
+      {"sharp s at a place of its own", 0x00DF, 20, "\u00df", VK_OEM_8},
+  };
+  TEdit* edit = Make<TEdit>(10, 10, 150, 22);
+  Watch(edit);
+  form->FocusControl(edit);
+  Pump();
+  ASSERT_TRUE(edit->Focused());
+  for (const TForeignKey& k : keys) {
+    log.clear();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, k.QtKey, Qt::NoModifier, k.ScanCode, 0, 0,
+                    QString::fromUtf8(k.Text));
+    QApplication::sendEvent(target, &press);
+    Pump();
+    ASSERT_FALSE(log.empty()) << k.Name;
+    EXPECT_EQ(log.front(), "down " + std::to_string(k.Expected)) << k.Name;
+  }
 }
 
 } // namespace
