@@ -47,24 +47,6 @@ TepWavePlayer* CountingPlayer(TComponent* owner, int& plays) {
   return player;
 }
 
-// Waits, serving the loop, until Done says so or two seconds pass.
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done() && std::chrono::steady_clock::now() < deadline) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return Done();
-}
-
-void PumpFor(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
-
 LPARAM Pos(int x, int y) {
   return MakeLParam(x, y);
 }

@@ -293,18 +293,7 @@ TEST(PanelLayout, ImagePanelStoresItsColoursAndWallpaperReference) {
   EXPECT_EQ(bevel2->Style(), bsRaised);
 }
 
-namespace {
-
-// Pumps the message loop until Done holds or about two seconds pass.
-bool PumpUntil(const std::function<bool()>& Done) {
-  for (int i = 0; i < 400 && !Done(); ++i) {
-    Application->ProcessMessages();
-    usleep(5000);
-  }
-  return Done();
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST_F(PanelControls, RegulatorClampsItsValueAndPlacesTheKnob) {
   auto* reg = Make<TepRegulator>(10, 10, 30, 150);

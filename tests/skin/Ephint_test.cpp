@@ -15,13 +15,6 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& Done, int ms = 2000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!Done() && std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-  return Done();
-}
-
 // The text's extent as the platform measures it, line breaks kept.
 SIZE TextSize(TFont* Font, const AnsiString& Text) {
   TBitmap b;

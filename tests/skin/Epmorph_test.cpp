@@ -39,15 +39,6 @@ TepWavePlayer* CountingPlayer(TComponent* owner, int& plays) {
   return player;
 }
 
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done() && std::chrono::steady_clock::now() < deadline) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return Done();
-}
-
 // Runs the fade timer's handler by hand until the timer stops; the ticks.
 int TickUntilStopped(TepMorphButton* b) {
   int ticks = 0;

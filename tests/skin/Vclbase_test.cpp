@@ -67,16 +67,6 @@ LPARAM Pos(int x, int y) {
   return MakeLParam(x, y);
 }
 
-// Waits, serving the loop, until Done says so or two seconds pass.
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done() && std::chrono::steady_clock::now() < deadline) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return Done();
-}
-
 class Bases : public FormTest {
 protected:
   void SetUp() override {

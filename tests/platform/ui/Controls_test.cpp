@@ -5,6 +5,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Synthetic.h"
 #include "platform/ui/Timers.h"
+#include "tests/platform/ui/FormFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,19 +49,6 @@ protected:
     Log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
   }
 };
-
-void Pump(int rounds = 5) {
-  for (int i = 0; i < rounds; ++i)
-    Application->ProcessMessages();
-}
-
-// Serves the loop until Done or a second passed.
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!Done() && std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-  return Done();
-}
 
 class UiTest : public testing::Test {
 protected:

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,21 @@
 inline void Pump(int rounds = 5) {
   for (int i = 0; i < rounds; ++i)
     Application->ProcessMessages();
+}
+
+// Serves the message loop for Ms milliseconds.
+inline void PumpFor(int Ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
+  while (std::chrono::steady_clock::now() < until)
+    Application->ProcessMessages();
+}
+
+// Serves the message loop until Done or Ms milliseconds passed.
+inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
+  while (!Done() && std::chrono::steady_clock::now() < until)
+    Application->ProcessMessages();
+  return Done();
 }
 
 // The colour a windowed control shows at (x, y) of its window.

@@ -2,6 +2,7 @@
 #include "platform/ui/Menus.h"
 #include "platform/ui/Synthetic.h"
 #include "platform/ui/Timers.h"
+#include "tests/platform/ui/FormFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& Done, int ms = 2000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!Done() && std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-  return Done();
-}
 
 class TCountingHint : public THintWindow {
 public:

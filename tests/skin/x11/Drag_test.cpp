@@ -5,6 +5,7 @@
 #include "platform/ui/Forms.h"
 #include "skin/Bmpctrls.h"
 #include "skin/Epnote.h"
+#include "tests/platform/ui/FormFixture.h"
 #include "tests/support/Command.h"
 
 #include <QApplication>
@@ -20,22 +21,9 @@
 
 namespace {
 
-void Pump(int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-}
-
-bool PumpUntil(const std::function<bool()>& Done, int ms = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!Done() && std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-  return Done();
-}
-
 void Xdotool(const std::string& args) {
   ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args;
-  Pump(150);
+  PumpFor(150);
 }
 
 std::string MoveTo(TControl* c, int x, int y) {
@@ -93,12 +81,12 @@ protected:
     };
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return form->Active(); }));
-    Pump(200);
+    PumpFor(200);
   }
   void TearDown() override {
     std::system("xdotool mouseup 1 >/dev/null 2>&1");
     form.reset();
-    Pump(100);
+    PumpFor(100);
   }
 
   static std::string States(TDragState s) {

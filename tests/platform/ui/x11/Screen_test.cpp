@@ -2,6 +2,7 @@
 // form shows its shape and follows a pointer drag; the demo form is
 // photographed. Screenshots stay in <build>/screenshots for review.
 #include "tests/platform/ui/DemoControls.h"
+#include "tests/platform/ui/FormFixture.h"
 
 #include "platform/gfx/Gdi.h"
 #include "platform/ui/Grids.h"
@@ -28,19 +29,6 @@ protected:
     Application->Initialize();
   }
 };
-
-void Pump(int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-}
-
-bool PumpUntil(const std::function<bool()>& Done, int ms = 5000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!Done() && std::chrono::steady_clock::now() < until)
-    Application->ProcessMessages();
-  return Done();
-}
 
 std::string Screenshot(const std::string& name) {
   const std::filesystem::path dir = std::filesystem::path(WT_BINARY_DIR) / "screenshots";
@@ -69,7 +57,7 @@ std::string ShotShowing(const std::string& name, int x, int y, long Expected) {
     file = Screenshot(name);
     if (Pixel(file, x, y) == Expected)
       break;
-    Pump(300);
+    PumpFor(300);
   }
   return file;
 }
@@ -119,7 +107,7 @@ TEST_F(XServer, ShapedBorderlessFormShowsItsShapeAndIsDragged) {
   area->SetParent(&form);
   area->SetAlign(alClient);
   form.Show();
-  Pump(300);
+  PumpFor(300);
 
   const std::string before = ShotShowing("shaped-form.png", 900, 675, 0xFF0000);
   EXPECT_EQ(Pixel(before, 900, 675), 0xFF0000) << "the middle of the ellipse";
@@ -160,7 +148,7 @@ TEST_F(XServer, DemoFormFromItsLayout) {
     form->perf->Update();
   }
   form->Show();
-  Pump(300);
+  PumpFor(300);
   const TPoint face = form->okButton->ClientToScreen(Point(4, 4));
   const std::string shot = ShotShowing("demo-form.png", face.X, face.Y, Rgb(clBtnFace));
   EXPECT_EQ(Pixel(shot, face.X, face.Y), Rgb(clBtnFace)) << "button face";
@@ -193,11 +181,11 @@ TEST_F(XServer, ComboListOpensAndPicksWithThePointer) {
   for (const char* s : {"one", "two", "three"})
     combo->Items()->Add(s);
   form.Show();
-  Pump(300);
+  PumpFor(300);
   const TPoint box = combo->ClientToScreen(Point(20, 10));
   Xdotool("mousemove " + std::to_string(box.X) + " " + std::to_string(box.Y) + " click 1");
   ASSERT_TRUE(PumpUntil([&] { return combo->DroppedDown(); }));
-  Pump(300);
+  PumpFor(300);
   const TPoint third = combo->ClientToScreen(Point(20, combo->Height() + 1 + 2 * 16 + 8));
   Xdotool("mousemove " + std::to_string(third.X) + " " + std::to_string(third.Y) + " click 1");
   EXPECT_TRUE(PumpUntil([&] { return combo->ItemIndex() == 2; }));
@@ -228,10 +216,10 @@ TEST_F(XServer, EachRealKeyStrokeReachesTheControlOnce) {
     for (TWinControl* c : std::initializer_list<TWinControl*>{edit, grid}) {
       form.KeyPreview = preview;
       form.FocusControl(c);
-      Pump(200);
+      PumpFor(200);
       log.clear();
       Xdotool("key --delay 50 Return Escape a");
-      Pump(300);
+      PumpFor(300);
       std::vector<std::string> expected;
       for (int key : {13, 27, 97}) {
         if (preview)
