@@ -2,7 +2,9 @@
 // passes, the worker's gzip decoding of the body, and the whole main-thread
 // path of a fetched page (change gate, parse, detection, commit), per page of the corpus or
 // of the files given; then the largest page repeated 1, 2, 4 and 8 times to
-// show how the cost grows with the page.
+// show how the cost grows with the page. Beside each page, the time of the
+// reference HTML parser's bare parse of it into a tree, which the whole
+// main-thread path is held against.
 //   engine_bench [FILE...]
 // Ends with one JSON line of the totals.
 #include <sys/resource.h>
@@ -17,6 +19,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <libxml/HTMLparser.h>
 
 #include "engine/Newssource.h"
 #include "engine/Newstools.h"
@@ -58,6 +62,21 @@ long PeakRssKb() {
   return usage.ru_maxrss;
 }
 
+// The reference parser's bare parse of the page into a tree, freeing the tree
+// outside the time.
+double MeasureReferenceParse(const std::string& page) {
+  std::vector<double> runs;
+  for (int i = 0; i < Runs; ++i) {
+    const auto start = TClock::now();
+    htmlDocPtr doc = htmlReadMemory(page.data(), static_cast<int>(page.size()), nullptr, nullptr,
+                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                        HTML_PARSE_NONET);
+    runs.push_back(MillisecondsSince(start));
+    xmlFreeDoc(doc);
+  }
+  return Median(runs);
+}
+
 std::unique_ptr<NewsSource> FreshSource() {
   auto source = std::make_unique<NewsSource>(nullptr);
   source->keepChangeTrack = false;
@@ -74,6 +93,7 @@ struct TPageCost {
   double commitMs = 0;
   double parseDetectMs = 0;
   double mainThreadMs = 0;
+  double referenceMs = 0;
   int items = 0;
 };
 
@@ -192,6 +212,7 @@ struct TTotals {
   size_t bytes = 0;
   double parseDetect = 0;
   double mainThread = 0;
+  double reference = 0;
   double oldMainThread = 0;
   double maxMainMs = 0;
   std::string maxMainPage;
@@ -205,6 +226,7 @@ struct TTotals {
     bytes += size;
     parseDetect += cost.parseDetectMs;
     mainThread += cost.mainThreadMs;
+    reference += cost.referenceMs;
     oldMainThread += OldMain(cost);
     if (cost.mainThreadMs > maxMainMs) {
       maxMainMs = cost.mainThreadMs;
@@ -229,9 +251,9 @@ int main(int argc, char** argv) {
   InitNewsTools();
   std::vector<fs::path> pages = PagesToMeasure(argc, argv);
   std::printf("times in ms, medians of %d runs; \"old\": with the first normalisation\n", Runs);
-  std::printf("%-36s %8s %7s %7s %8s %8s %7s %7s %7s %7s %7s %5s %8s\n", "page", "bytes", "worker",
-              "gate", "gateMB/s", "oldMB/s", "parse", "detect", "commit", "main", "oldmain",
-              "items", "peak KB");
+  std::printf("%-36s %8s %7s %7s %8s %8s %7s %7s %7s %7s %7s %7s %5s %8s\n", "page", "bytes",
+              "worker", "gate", "gateMB/s", "oldMB/s", "parse", "detect", "commit", "main",
+              "oldmain", "libxml2", "items", "peak KB");
   TTotals totals;
   std::string largest;
   for (const fs::path& path : pages) {
@@ -244,11 +266,12 @@ int main(int argc, char** argv) {
     const std::string body = Gzip(page);
     MeasureSteps(body, cost);
     cost.mainThreadMs = MeasureMainThread(body);
-    std::printf("%-36s %8zu %7.3f %7.3f %8.1f %8.1f %7.3f %7.3f %7.3f %7.3f %7.3f %5d %8ld\n",
+    cost.referenceMs = MeasureReferenceParse(page);
+    std::printf("%-36s %8zu %7.3f %7.3f %8.1f %8.1f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %5d %8ld\n",
                 path.filename().c_str(), page.size(), cost.decodeMs, cost.gateMs,
                 MBps(page.size(), cost.gateMs), MBps(page.size(), cost.oldGateMs), cost.parseMs,
-                cost.detectMs, cost.commitMs, cost.mainThreadMs, TTotals::OldMain(cost), cost.items,
-                PeakRssKb());
+                cost.detectMs, cost.commitMs, cost.mainThreadMs, TTotals::OldMain(cost),
+                cost.referenceMs, cost.items, PeakRssKb());
     totals.Add(path.filename().string(), page.size(), cost);
     if (page.size() > largest.size())
       largest = std::move(page);
@@ -260,6 +283,8 @@ int main(int argc, char** argv) {
               "first)\n",
               totals.maxMainPage.c_str(), totals.maxMainMs, totals.minGatePage.c_str(),
               totals.minGateMBps, totals.minOldGateMBps);
+  std::printf("reference parse (libxml2): %.3f ms; main-thread path over it: %.2fx\n",
+              totals.reference, totals.reference > 0 ? totals.mainThread / totals.reference : 0);
 
   if (!largest.empty()) {
     std::printf("\nthe largest page repeated (parse + detect, median of %d runs)\n", Runs);
@@ -277,10 +302,10 @@ int main(int argc, char** argv) {
   std::printf("{\"pages\":%d,\"bytes\":%zu,\"total_parse_detect_ms\":%.3f,"
               "\"max_page_ms\":%.3f,\"max_page\":\"%s\",\"total_main_thread_ms\":%.3f,"
               "\"total_main_thread_old_gate_ms\":%.3f,\"min_gate_mbps\":%.1f,"
-              "\"peak_rss_kb\":%ld}\n",
+              "\"reference_parse_ms\":%.3f,\"peak_rss_kb\":%ld}\n",
               totals.measured, totals.bytes, totals.parseDetect, totals.maxMainMs,
               totals.maxMainPage.c_str(), totals.mainThread, totals.oldMainThread,
-              totals.minGateMBps, PeakRssKb());
+              totals.minGateMBps, totals.reference, PeakRssKb());
   FreeNewsTools();
   return totals.measured > 0 ? 0 : 1;
 }

@@ -12,7 +12,7 @@ packages=(
   nginx tinyproxy
   locales
   xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
-  libgif-dev
+  libgif-dev libxml2-dev
 )
 
 missing=()
