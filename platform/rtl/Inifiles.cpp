@@ -46,10 +46,6 @@ bool KeyLine(const AnsiString& line, AnsiString& key, AnsiString& value) {
   return true;
 }
 
-bool SameText(const AnsiString& a, const AnsiString& b) {
-  return AnsiCompareText(a, b) == 0;
-}
-
 // Where one section lies in the file: the header line and the line after its
 // last line; header -1 when the section is missing.
 struct Span {
@@ -67,7 +63,7 @@ Span FindSection(const std::vector<AnsiString>& lines, const AnsiString& section
       span.end = i;
       return span;
     }
-    if (SameText(name, section))
+    if (AnsiSameText(name, section))
       span.header = i;
   }
   if (span.header >= 0)
@@ -78,7 +74,7 @@ Span FindSection(const std::vector<AnsiString>& lines, const AnsiString& section
 int FindKey(const std::vector<AnsiString>& lines, Span span, const AnsiString& ident) {
   AnsiString key, value;
   for (int i = span.header + 1; i < span.end; ++i)
-    if (KeyLine(lines[i], key, value) && SameText(key, ident))
+    if (KeyLine(lines[i], key, value) && AnsiSameText(key, ident))
       return i;
   return -1;
 }

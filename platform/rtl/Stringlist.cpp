@@ -97,6 +97,19 @@ int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
   return collated != 0 ? collated : Sign(lowerA.compare(lowerB));
 }
 
+bool AnsiSameText(const AnsiString& a, const AnsiString& b) {
+  const auto ascii = [](const AnsiString& s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  };
+  if (!ascii(a) || !ascii(b))
+    return LowerScreenText(a) == LowerScreenText(b);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
   const int collated = Sign(std::strcoll(Cp1252ToUtf8(a).c_str(), Cp1252ToUtf8(b).c_str()));
   return collated != 0 ? collated : Sign(a.compare(b));

@@ -18,6 +18,9 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 // case and is the string lists' default comparison.
 int AnsiCompareText(const AnsiString& a, const AnsiString& b);
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
+// AnsiCompareText(a, b) == 0 without the collation: names of keys, classes
+// and properties are looked up often and are mostly plain ASCII.
+bool AnsiSameText(const AnsiString& a, const AnsiString& b);
 
 class TStream;
 

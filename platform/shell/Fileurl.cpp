@@ -50,14 +50,14 @@ bool Canonical(const AnsiString& path, AnsiString& canonical) {
 
 bool FileUrlPath(const AnsiString& url, AnsiString& path) {
   const AnsiString scheme = "file://";
-  if (url.size() < scheme.size() || AnsiCompareText(url.substr(0, scheme.size()), scheme) != 0)
+  if (url.size() < scheme.size() || !AnsiSameText(url.substr(0, scheme.size()), scheme))
     return false;
   const AnsiString rest = url.substr(scheme.size());
   const size_t slash = rest.find('/');
   if (slash == AnsiString::npos)
     return false;
   const AnsiString host = rest.substr(0, slash);
-  if (!host.empty() && AnsiCompareText(host, "localhost") != 0)
+  if (!host.empty() && !AnsiSameText(host, "localhost"))
     return false;
   return PercentDecode(rest.substr(slash), path);
 }

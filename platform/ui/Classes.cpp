@@ -86,7 +86,7 @@ TComponent* TComponent::FindComponent(const AnsiString& AName) const {
   if (AName.empty())
     return nullptr;
   for (TComponent* c : components)
-    if (AnsiCompareText(c->name, AName) == 0)
+    if (AnsiSameText(c->name, AName))
       return c;
   return nullptr;
 }

@@ -85,7 +85,7 @@ private:
   }
 
   bool IsKeyword(const AnsiString& ident, const char* keyword) const {
-    return AnsiCompareText(ident, keyword) == 0;
+    return AnsiSameText(ident, keyword);
   }
 
   void Expect(char c) {
@@ -483,7 +483,7 @@ AnsiString FormatLayout(const TLayoutObject& Object) {
 // ---------------------------------------------------------------- filers
 
 void TReader::DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc, bool) {
-  if (found || AnsiCompareText(Name, wanted) != 0 || !ReadData)
+  if (found || !AnsiSameText(Name, wanted) || !ReadData)
     return;
   found = true;
   ReadData(*this);
@@ -491,7 +491,7 @@ void TReader::DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWrit
 
 void TReader::DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc,
                                    bool) {
-  if (found || AnsiCompareText(Name, wanted) != 0 || !ReadData)
+  if (found || !AnsiSameText(Name, wanted) || !ReadData)
     return;
   found = true;
   if (value->Kind != TLayoutValue::vkBinary)
@@ -557,7 +557,7 @@ public:
     const TMetaClass* meta = MetaClassOf(*root);
     if (meta == nullptr)
       Fail(obj.Line, "", "class " + root->ClassName() + " is not registered");
-    if (AnsiCompareText(meta->ClassName, obj.ClassName) != 0)
+    if (!AnsiSameText(meta->ClassName, obj.ClassName))
       Fail(obj.Line, "", "the layout is of class " + obj.ClassName + ", not " + meta->ClassName);
     rootMeta = meta;
     try {
@@ -736,7 +736,7 @@ private:
   }
 
   TComponent* FindByName(const AnsiString& name) const {
-    if (AnsiCompareText(name, root->Name()) == 0)
+    if (AnsiSameText(name, root->Name()))
       return root;
     if (TComponent* c = root->FindComponent(name))
       return c;
@@ -760,7 +760,7 @@ private:
     for (int i = 0; i < root->ComponentCount(); ++i) {
       TComponent* c = root->Components(i);
       rootMeta->ForEachField([&](const TFieldInfo& field) {
-        if (AnsiCompareText(field.Name, c->Name()) == 0 && !field.Assign(root, c))
+        if (AnsiSameText(field.Name, c->Name()) && !field.Assign(root, c))
           Fail(LineOf(c), c->Name(),
                "field " + field.Name + " of " + rootMeta->ClassName + " does not fit class " +
                    c->ClassName());

@@ -163,7 +163,7 @@ void WrongKind(const TLayoutValue& v, const char* expected) {
 }
 
 bool SameText(const AnsiString& a, const AnsiString& b) {
-  return AnsiCompareText(a, b) == 0;
+  return AnsiSameText(a, b);
 }
 
 } // namespace typinfo_detail

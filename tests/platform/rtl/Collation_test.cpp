@@ -64,6 +64,8 @@ TEST(Collation, OnlyEqualTextsCompareEqual) {
     const Case cases[] = {
         {"apple", "apple", 0, 0},
         {"apple", "APPLE", -1, 0},
+        {"apple", "APPLES", -1, -1},
+        {"Ofen", "Of\xC9n", -1, -1},
         {"\xC9"
          "cole",
          "\xE9"
@@ -82,6 +84,7 @@ TEST(Collation, OnlyEqualTextsCompareEqual) {
       EXPECT_EQ(AnsiCompareStr(c.b, c.a), -c.str) << name << " " << c.b << " " << c.a;
       EXPECT_EQ(AnsiCompareText(c.a, c.b), c.text) << name << " " << c.a << " " << c.b;
       EXPECT_EQ(AnsiCompareText(c.b, c.a), -c.text) << name << " " << c.b << " " << c.a;
+      EXPECT_EQ(AnsiSameText(c.a, c.b), c.text == 0) << name << " " << c.a << " " << c.b;
     }
   }
 }
