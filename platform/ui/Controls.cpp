@@ -1326,7 +1326,7 @@ TPropInfo CursorProperty(const char* Name, TCursor (TControl::*Get)() const,
     }
     if (v.Kind == TLayoutValue::vkIdent)
       for (auto& [name, value] : cursorIdents)
-        if (typinfo_detail::SameText(name, v.Text)) {
+        if (AnsiSameText(name, v.Text)) {
           (c.*Set)(value);
           return;
         }
