@@ -7,6 +7,7 @@
 #include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -39,8 +40,8 @@ void FillWithColor(HDC DC, const TRect& R, TColor Color) {
 
 } // namespace
 
-void SetPopupMenuHandler(TPopupMenuHandler Handler) {
-  popupMenuHandler = Handler;
+TPopupMenuHandler SetPopupMenuHandler(TPopupMenuHandler Handler) {
+  return std::exchange(popupMenuHandler, Handler);
 }
 
 TControl* GetCaptureControl() {
