@@ -29,7 +29,7 @@ TEST(Colours, IdentifiersMatchBlindToCase) {
     EXPECT_TRUE(IdentToColor(ident, found)) << ident;
     EXPECT_EQ(found, color) << ident;
   }
-  for (const char* unknown : {"", "cl", "clRedd", "clR\xC9" "D"}) {
+  for (const char* unknown : {"", "cl", "clRedd", "clR\xC9t"}) {
     TColor found = clNone;
     EXPECT_FALSE(IdentToColor(unknown, found)) << unknown;
   }
