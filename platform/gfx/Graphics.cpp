@@ -3,6 +3,7 @@
 #include "platform/gfx/GdiObjects.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/gfx/Raster.h"
+#include "platform/rtl/Stringlist.h"
 
 #include <algorithm>
 #include <cctype>
@@ -75,17 +76,6 @@ constexpr TColorIdent colorIdents[] = {
     {clDefault, "clDefault"},
 };
 
-bool SameText(const AnsiString& a, const char* b) {
-  const size_t n = std::strlen(b);
-  if (a.size() != n)
-    return false;
-  for (size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 } // namespace
 
 bool ColorToIdent(TColor Color, AnsiString& Ident) {
@@ -99,12 +89,12 @@ bool ColorToIdent(TColor Color, AnsiString& Ident) {
 
 bool IdentToColor(const AnsiString& Ident, TColor& Color) {
   // The light and dark greys share their values with silver and grey.
-  if (SameText(Ident, "clLtGray") || SameText(Ident, "clDkGray")) {
-    Color = SameText(Ident, "clLtGray") ? clLtGray : clDkGray;
+  if (AnsiSameText(Ident, "clLtGray") || AnsiSameText(Ident, "clDkGray")) {
+    Color = AnsiSameText(Ident, "clLtGray") ? clLtGray : clDkGray;
     return true;
   }
   for (const TColorIdent& c : colorIdents)
-    if (SameText(Ident, c.Ident)) {
+    if (AnsiSameText(Ident, c.Ident)) {
       Color = c.Color;
       return true;
     }

@@ -1,5 +1,6 @@
 #include "platform/ui/Stdctrls.h"
 
+#include "platform/gfx/ScreenText.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"
