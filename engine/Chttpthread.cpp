@@ -257,8 +257,10 @@ void CHTTPTransaction::SetProxy(const char* proxyHost, const char* proxyPort) {
   }
   useProxy = true;
   connectHost = proxyHost;
-  const int value = proxyPort ? std::atoi(proxyPort) : 0;
-  port = value ? value : 8080;
+  // Only the leading number counts; one beyond 65535 is refused when the
+  // request starts rather than wrapped round to another port.
+  const long value = proxyPort ? std::strtol(proxyPort, nullptr, 10) : 0;
+  port = value == 0 ? 8080 : value < 0 || value > 65535 ? -1 : static_cast<int>(value);
 }
 
 void CHTTPTransaction::SetTimeOut(int milliseconds) {
@@ -373,6 +375,10 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
   if (connectHost.empty()) {
     SetError(hcNoProxyHost, 0, "Error, proxy not specified.");
     return hcNoProxyHost;
+  }
+  if (port < 0) {
+    SetError(hcBadPort, 0, "Error, bad proxy port.");
+    return hcBadPort;
   }
   urlHostCopy[0] = '\0';
   // The URL goes to the proxy as given, cut at a line break like the parse.
