@@ -151,6 +151,51 @@ TEST(ContentDecoding, StreamsThatAreNotWholeFail) {
   }
 }
 
+// A gzip body of several members is their texts one after the other, as
+// zcat reads it; bytes after the end of the stream that begin no member
+// damage the body and never pass for page text.
+TEST(ContentDecoding, GzipMembersFollowOneAnotherAndNothingElseFollows) {
+  const std::string page = ReadFileBytes(CorpusPage("webmd-2.html"));
+  const std::string first = page.substr(0, 1777), second = page.substr(1777);
+  const std::string garbage = "\x17\xa9 not a member";
+  struct {
+    const char* Name;
+    int Coding;
+    std::string Body;
+    int Result;
+    std::string Text; // what was decoded; on a failure, before the fault
+  } cases[] = {
+      {"two members", ccGzip, Gzip(first) + Gzip(second), 0, page},
+      {"three members, one stored", ccGzip,
+       Gzip(first) + Compress(second.substr(0, 999), GzipBits, 0) + Gzip(second.substr(999)), 0,
+       page},
+      {"an empty second member", ccGzip, Gzip(page) + Gzip(""), 0, page},
+      {"an empty first member", ccGzip, Gzip("") + Gzip(page), 0, page},
+      {"a member and trailing garbage", ccGzip, Gzip(page) + garbage, -1, page},
+      {"a member and trailing zeros", ccGzip, Gzip(page) + std::string(300, '\0'), -1, page},
+      {"a second member cut short", ccGzip, Gzip(first) + Gzip(second).substr(0, 300), -1, ""},
+      {"a second member's magic alone", ccGzip, Gzip(page) + "\x1f\x8b", -1, page},
+      {"zlib and trailing garbage", ccDeflate, Compress(page, ZlibBits) + garbage, -1, ""},
+      {"raw deflate and trailing garbage", ccDeflate, Compress(page, RawBits) + garbage, -1, page},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::unique_ptr<char[]> output;
+    int length = 0;
+    AnsiString problem;
+    EXPECT_EQ(CHttpDecompressor().DecodeContent(c.Coding, c.Body.data(),
+                                                static_cast<int>(c.Body.size()), output, length,
+                                                &problem),
+              c.Result);
+    EXPECT_EQ(problem.empty(), c.Result == 0) << problem;
+    const std::string text(output.get(), static_cast<size_t>(length));
+    if (!c.Text.empty())
+      EXPECT_TRUE(text == c.Text) << text.size() << " bytes of " << c.Text.size();
+    else
+      EXPECT_TRUE(page.starts_with(text)) << text.size() << " bytes";
+  }
+}
+
 // The trailer is checked: a wrong CRC-32 or length fails the stream, yet the
 // page inflated before it is kept. A sound trailer succeeds.
 TEST(ContentDecoding, GzipTrailerIsChecked) {

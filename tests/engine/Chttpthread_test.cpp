@@ -363,6 +363,10 @@ TEST(HttpTransaction, BodiesCutShortFail) {
        "Error, damaged deflate body: "},
       {"whole deflate page", "Content-Encoding: deflate\r\n", zlib, ""},
       {"whole gzip page", "Content-Encoding: gzip\r\n", gzip, ""},
+      {"gzip page of two members", "Content-Encoding: gzip\r\n",
+       Gzip(page.substr(0, 1000)) + Gzip(page.substr(1000)), ""},
+      {"gzip page and trailing bytes", "Content-Encoding: gzip\r\n", gzip + "<p>more</p>",
+       "Error, damaged gzip body: data after the end of the compressed stream."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
