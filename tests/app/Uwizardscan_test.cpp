@@ -90,6 +90,15 @@ protected:
     wizard->edtUrl->SetText(url);
     wizard->btnTestUrlClick(nullptr);
   }
+  // A whole URL test: its trace after the two lines that name the URL.
+  void ExpectTestTrace(const std::string& url, const std::vector<std::string>& tail) {
+    TestUrl(url);
+    ASSERT_TRUE(Serve(wizard));
+    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
+    wizard->btnTestFinishedClick(nullptr);
+  }
 
   TTempDir site;
   std::unique_ptr<TNginxServer> nginx;
@@ -130,13 +139,7 @@ TEST_F(WizardScanTest, UrlTestReportsPagesWithoutNewsAndFailures) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Page);
-    const std::string url = nginx->Url(c.Page);
-    TestUrl(url);
-    ASSERT_TRUE(Serve(wizard));
-    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
-    expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
-    wizard->btnTestFinishedClick(nullptr);
+    ExpectTestTrace(nginx->Url(c.Page), c.Tail);
   }
 }
 
@@ -168,13 +171,7 @@ TEST_F(WizardScanTest, UrlTestReadsGzipPagesAndFailsDamagedOnes) {
   TNginxServer zipped(options);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Page);
-    const std::string url = zipped.Url(c.Page);
-    TestUrl(url);
-    ASSERT_TRUE(Serve(wizard));
-    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
-    expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
-    wizard->btnTestFinishedClick(nullptr);
+    ExpectTestTrace(zipped.Url(c.Page), c.Tail);
   }
 }
 
