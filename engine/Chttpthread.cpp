@@ -801,6 +801,10 @@ public:
   using Gunzip::Gunzip;
 
 protected:
+  void ProcessPrestreamHeader() override {
+    Gunzip::ProcessPrestreamHeader();
+    crc = crc32_z(0, nullptr, 0);
+  }
   void ProcessDecompressedData(const CryptoPP::byte* bytes, size_t length) override {
     AttachedTransformation()->Put(bytes, length);
     crc = crc32_z(crc, bytes, length);
@@ -887,6 +891,10 @@ public:
   bool Ended() const { return ended; }
   // The bytes of the input that followed the end of the stream.
   size_t After() const { return after; }
+  void Restart() {
+    ended = false;
+    after = 0;
+  }
 
 private:
   CryptoPP::ByteQueue& decoded;
@@ -939,42 +947,55 @@ size_t ExpectedLength(const unsigned char* input, int inputLength) {
   return std::min(stated, static_cast<size_t>(MaxDecodedLength));
 }
 
-// Inflates one stream of the kind from the start of the input, in 256-byte
-// pieces, into decoded; consumed tells how many bytes of the input the
-// stream took. The result tells why the stream is not whole (cut short, a
-// damaged block, a wrong check value or length, too long), "" when it is.
-AnsiString InflateStream(TStreamKind kind, const unsigned char* input, int inputLength,
+// One inflator for a whole body. A further gzip member restarts it rather
+// than a new one, whose window would be allocated and cleared again: a body
+// of empty members would cost that for every twenty bytes.
+struct TBodyInflator {
+  explicit TBodyInflator(TStreamKind kind)
+      : sink(new TStreamSink(queue)), filter(MakeInflator(kind, sink)) {}
+  void Restart() {
+    filter->Initialize(CryptoPP::g_nullNameValuePairs, 0);
+    sink->Restart();
+  }
+  CryptoPP::ByteQueue queue{FeedPiece};
+  TStreamSink* sink; // owned by the filter
+  std::unique_ptr<CryptoPP::Inflator> filter;
+};
+
+// Inflates one stream from the start of the input, in 256-byte pieces,
+// into decoded; consumed tells how many bytes of the input the stream
+// took. The result tells why the stream is not whole (cut short, a damaged
+// block, a wrong check value or length, too long), "" when it is.
+AnsiString InflateStream(TBodyInflator& inflator, const unsigned char* input, int inputLength,
                          TDecodedOutput& decoded, int& consumed) {
   AnsiString problem;
-  CryptoPP::ByteQueue queue(FeedPiece);
-  auto* sink = new TStreamSink(queue);
-  std::unique_ptr<CryptoPP::Inflator> filter = MakeInflator(kind, sink); // owns the sink
+  CryptoPP::Inflator& filter = *inflator.filter;
   bool ended = false;
   int fed = 0;
-  for (; fed < inputLength && problem.empty() && !sink->Ended(); fed += FeedPiece) {
+  for (; fed < inputLength && problem.empty() && !inflator.sink->Ended(); fed += FeedPiece) {
     int piece = std::min(FeedPiece, inputLength - fed);
     try {
-      filter->Put(input + fed, static_cast<size_t>(piece));
+      filter.Put(input + fed, static_cast<size_t>(piece));
       if (piece < FeedPiece) {
         ended = true;
-        filter->MessageEnd();
-        filter->Flush(true);
+        filter.MessageEnd();
+        filter.Flush(true);
       } else {
-        filter->Flush(false);
+        filter.Flush(false);
       }
     } catch (const CryptoPP::Exception& error) {
       problem = error.what();
       break;
     }
-    if (queue.MaxRetrievable() >= MoveThreshold || ended)
-      decoded.Move(queue);
+    if (inflator.queue.MaxRetrievable() >= MoveThreshold || ended)
+      decoded.Move(inflator.queue);
     if (decoded.Length() > MaxDecodedLength)
       problem = "decoded text too long";
   }
   if (!ended && problem.empty())
-    problem = EndMessage(*filter);
-  decoded.Move(queue);
-  consumed = std::min(fed, inputLength) - static_cast<int>(sink->After());
+    problem = EndMessage(filter);
+  decoded.Move(inflator.queue);
+  consumed = std::min(fed, inputLength) - static_cast<int>(inflator.sink->After());
   return problem;
 }
 
@@ -995,16 +1016,18 @@ AnsiString Inflate(TStreamKind kind, const unsigned char* input, int inputLength
   TDecodedOutput decoded;
   if (kind == skGzip)
     decoded.Reserve(ExpectedLength(input, inputLength));
+  TBodyInflator inflator(kind);
   int consumed = 0;
-  AnsiString problem = InflateStream(kind, input, inputLength, decoded, consumed);
+  AnsiString problem = InflateStream(inflator, input, inputLength, decoded, consumed);
   while (problem.empty() && consumed < inputLength) {
     const unsigned char* rest = input + consumed;
     if (kind != skGzip || !BeginsGzipMember(rest, inputLength - consumed)) {
       problem = "data after the end of the compressed stream";
       break;
     }
+    inflator.Restart();
     int member = 0;
-    problem = InflateStream(kind, rest, inputLength - consumed, decoded, member);
+    problem = InflateStream(inflator, rest, inputLength - consumed, decoded, member);
     consumed += member;
   }
   decoded.Take(output, outputLength);

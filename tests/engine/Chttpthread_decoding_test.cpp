@@ -33,6 +33,13 @@ TDecoded Decode(int coding, const std::string& body, AnsiString* problem = nullp
   return {result, length > 0 ? std::string(output.get(), static_cast<size_t>(length)) : ""};
 }
 
+std::string Repeated(const std::string& text, int times) {
+  std::string repeated;
+  for (int i = 0; i < times; ++i)
+    repeated += text;
+  return repeated;
+}
+
 TEST(ContentDecoding, GzipAndRawDeflateBodiesOfCorpusPagesDecodeToThePage) {
   for (const char* name : {"005-unescape-html-entities.html", "webmd-2.html", "yahoo-2.html"}) {
     SCOPED_TRACE(name);
@@ -166,6 +173,7 @@ TEST(ContentDecoding, GzipMembersFollowOneAnotherAndNothingElseFollows) {
        page},
       {"an empty second member", ccGzip, Gzip(page) + Gzip(""), 0, page},
       {"an empty first member", ccGzip, Gzip("") + Gzip(page), 0, page},
+      {"a thousand empty members first", ccGzip, Repeated(Gzip(""), 1000) + Gzip(page), 0, page},
       {"a member and trailing garbage", ccGzip, Gzip(page) + garbage, -1, page},
       {"a member and trailing zeros", ccGzip, Gzip(page) + std::string(300, '\0'), -1, page},
       {"a second member cut short", ccGzip, Gzip(first) + Gzip(second).substr(0, 300), -1, ""},
