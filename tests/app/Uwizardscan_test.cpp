@@ -3,6 +3,7 @@
 // aborting without a late completion, an exhausted pool, and the proxy.
 #include "tests/app/WizardFixture.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/support/Compress.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TinyproxyServer.h"
@@ -89,6 +90,15 @@ protected:
     wizard->edtUrl->SetText(url);
     wizard->btnTestUrlClick(nullptr);
   }
+  // A whole URL test: its trace after the two lines that name the URL.
+  void ExpectTestTrace(const std::string& url, const std::vector<std::string>& tail) {
+    TestUrl(url);
+    ASSERT_TRUE(Serve(wizard));
+    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
+    wizard->btnTestFinishedClick(nullptr);
+  }
 
   TTempDir site;
   std::unique_ptr<TNginxServer> nginx;
@@ -129,13 +139,39 @@ TEST_F(WizardScanTest, UrlTestReportsPagesWithoutNewsAndFailures) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Page);
-    const std::string url = nginx->Url(c.Page);
-    TestUrl(url);
-    ASSERT_TRUE(Serve(wizard));
-    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
-    expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
-    wizard->btnTestFinishedClick(nullptr);
+    ExpectTestTrace(nginx->Url(c.Page), c.Tail);
+  }
+}
+
+// Pages that come gzip-encoded: the test reads the page the worker
+// inflated, here of two members as zcat reads them; a body that is not whole
+// is a failed request, never half a page or compressed bytes read as text.
+TEST_F(WizardScanTest, UrlTestReadsGzipPagesAndFailsDamagedOnes) {
+  const std::string page = DatedTablePage("Zipped", 8);
+  const std::string whole =
+      Gzip(page.substr(0, page.size() / 4)) + Gzip(page.substr(page.size() / 4));
+  struct TCase {
+    const char* Page;
+    std::string Body;
+    std::vector<std::string> Tail;
+  };
+  const TCase cases[] = {
+      {"zipped.html", whole, {Line(52, "0"), Line(51), Line(53, "8")}},
+      {"cut.html", whole.substr(0, whole.size() - 40), {Line(52, "-1"), Line(61)}},
+      {"trailed.html", whole + "trailing bytes", {Line(52, "-1"), Line(61)}},
+  };
+  TNginxOptions options;
+  options.DocumentRoot = site.Path();
+  for (const TCase& c : cases) {
+    const std::string stored = site.Write(std::string(c.Page) + ".gz", c.Body);
+    options.Locations += std::string("location = /") + c.Page +
+                         " { default_type text/html; add_header Content-Encoding gzip; alias " +
+                         stored + "; }\n";
+  }
+  TNginxServer zipped(options);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Page);
+    ExpectTestTrace(zipped.Url(c.Page), c.Tail);
   }
 }
 

@@ -238,7 +238,10 @@ TEST_F(AutoProxyScript, MissingScriptFileOrNoInitialisationFails) {
   EXPECT_EQ(answer, nullptr);
 }
 
-TEST(AutoProxyDiscovery, TriesTheDomainAndItsParentsBelowTheTopLevel) {
+// The walk up the domain stops before a public suffix of the system's list,
+// whose wpad host anybody may register; a top-level name the list does not
+// know is asked only as the machine's own domain.
+TEST(AutoProxyDiscovery, TriesTheDomainAndItsParentsAboveThePublicSuffix) {
   struct {
     const char* Domain;
     std::vector<std::string> Expected;
@@ -246,7 +249,16 @@ TEST(AutoProxyDiscovery, TriesTheDomainAndItsParentsBelowTheTopLevel) {
       {"eng.corp.example.com",
        {"wpad.eng.corp.example.com", "wpad.corp.example.com", "wpad.example.com"}},
       {"example.com.", {"wpad.example.com"}},
+      {"example.co.uk", {"wpad.example.co.uk"}},
+      {"eng.Example.CO.UK", {"wpad.eng.Example.CO.UK", "wpad.Example.CO.UK"}},
+      {"pc.city.kawasaki.jp", {"wpad.pc.city.kawasaki.jp", "wpad.city.kawasaki.jp"}},
+      {"office.example.kawasaki.jp", {"wpad.office.example.kawasaki.jp"}},
+      {"team.someone.github.io", {"wpad.team.someone.github.io", "wpad.someone.github.io"}},
+      {"co.uk", {}},
+      {"com", {}},
+      {"github.io", {}},
       {"lan", {"wpad.lan"}},
+      {"home.lan", {"wpad.home.lan"}},
       {"", {}},
   };
   for (const auto& c : cases)
