@@ -69,11 +69,15 @@ public:
   }
 
   // Up to Count next values into Out; how many, fewer only when the data
-  // failed, ran out or ended.
+  // failed, ran out or ended. Data that stops right after a clear code, by
+  // the end code or by a code no table holds, was cut there.
   int Fill(uint8_t* Out, int Count) {
     int n = 0;
     while (n < Count) {
-      if (sp == 0 && PushNextString() < 0)
+      const int result = sp == 0 ? PushNextString() : 0;
+      if (result == StoppedAfterClear)
+        OutOfData();
+      if (result < 0)
         break;
       const int take = std::min(sp, Count - n);
       for (int i = 0; i < take; ++i)
@@ -93,8 +97,11 @@ public:
   }
 
 private:
+  static constexpr int StoppedAfterClear = -3;
+
   // Decodes the next code and pushes its string, last pixel first; 0, or
-  // -1 when the data failed or ran out, -2 after the end code.
+  // -1 when the data failed or ran out, -2 after the end code, -3 when the
+  // code after a clear code gives no pixel.
   int PushNextString() {
     if (ended)
       return -2;
@@ -106,10 +113,12 @@ private:
       do
         code = ReadCode(codeSize);
       while (code == clearCode);
-      if (code < 0 || code == endCode)
-        return code < 0 ? code : End();
-      if (code > endCode)
-        return -1;
+      if (code < 0)
+        return code;
+      if (code == endCode)
+        End();
+      if (code >= endCode)
+        return StoppedAfterClear;
       firstCode = oldCode = code;
       // With a clear code of 2 the first free entry already needs a wider
       // code, and the encoder widened right after this first code.
@@ -211,20 +220,29 @@ private:
     buffer[0] = buffer[lastByte - 2];
     buffer[1] = buffer[lastByte - 1];
     uint8_t size = 0;
-    if (!ReadByte(stream, size))
+    if (!ReadByte(stream, size)) {
+      OutOfData();
       return false;
+    }
     if (size == 0) {
       zeroBlock = true;
       done = true;
     } else {
       if (stream->Size() - stream->Position() < size)
-        frame->Warning(gsWarning, sOutOfData);
+        OutOfData();
       size = static_cast<uint8_t>(stream->Read(buffer.data() + 2, size));
     }
     lastByte = size + 2;
     curBit = curBit - lastBit + 16;
     lastBit = (size + 2) * 8;
     return true;
+  }
+
+  // Once per frame: a block cut short is followed by the end of the stream.
+  void OutOfData() {
+    if (!cut)
+      frame->Warning(gsWarning, sOutOfData);
+    cut = true;
   }
 
   TGIFSubImage* frame;
@@ -252,6 +270,7 @@ private:
   bool zeroBlock = false;
   bool done = false;
   bool ended = false;
+  bool cut = false;
 };
 
 // ---------------------------------------------------------------------------

@@ -87,6 +87,12 @@ void StepBack(TStream* Stream) {
   Stream->Seek(-1, soCurrent);
 }
 
+void SkipDisplacedTerminator(TStream* Stream) {
+  uint8_t b = 0;
+  if (ReadByte(Stream, b) && b != 0)
+    StepBack(Stream);
+}
+
 // Data sub-blocks up to and with their terminator, unread.
 void SkipSubBlocks(TStream* Stream) {
   uint8_t size = 0;
@@ -660,9 +666,14 @@ void TGIFGraphicControlExtension::SaveBody(TStream* Stream) {
   Stream->WriteBuffer(body, 6);
 }
 
-// The block is read by its declared size: the first four bytes are known,
-// anything after them and any further sub-blocks are skipped; a shorter
-// block leaves the fields it lacks at zero.
+// A block of the size the format gives is taken as its six bytes stand,
+// whatever its terminator holds: a line-end conversion that put a byte into
+// the fields leaves a stray byte there, and reading on by sub-blocks would
+// let that byte swallow the image descriptor. The terminator such a
+// conversion displaced then follows as a lone zero and is taken too.
+// Blocks of any other size are read by their declared size: the first four
+// bytes are known, anything after them and any further sub-blocks are
+// skipped; a shorter block leaves the fields it lacks at zero.
 void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
   uint8_t size = 0;
   if (!ReadByte(Stream, size)) {
@@ -670,14 +681,21 @@ void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
     return;
   }
   uint8_t body[255] = {};
-  if (Stream->Read(body, size) != size)
-    Warning(gsWarning, sOutOfData);
+  if (size == 4) {
+    if (Stream->Read(body, 5) != 5)
+      Warning(gsWarning, sOutOfData);
+    else if (body[4] != 0)
+      SkipDisplacedTerminator(Stream);
+  } else {
+    if (Stream->Read(body, size) != size)
+      Warning(gsWarning, sOutOfData);
+    SkipSubBlocks(Stream);
+  }
   BlockSize = 4;
   Packed = body[0];
   delay = GetWord(body + 1);
   transparentIndex = body[3];
   Terminator = 0;
-  SkipSubBlocks(Stream);
   if (Transparent() && frame != nullptr)
     frame->SetTransparent(true);
 }
