@@ -24,6 +24,7 @@ const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
 const char* const sDecodeCircular = "Circular decoder table entry";
 const char* const sBadCodeSize = "Invalid LZW minimum code size";
 const char* const sFrameTooLarge = "Image is larger than the limit of pixels";
+const char* const sEmptyFrameControl = "Graphic control of a frame without an image dropped";
 const char* const sInvalidColor = "Color not in color table";
 const char* const sInvalidStream = "Invalid stream operation";
 const char* const sNoAppDataReader = "Application Extension block too large for its class";
@@ -1114,6 +1115,25 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
   Stream->WriteBuffer(descriptor, 10);
   colorMap->SaveToStream(Stream);
   Compress(Stream);
+}
+
+// The extensions of a frame without an image read back as the next frame's,
+// and a graphic control among them would then govern that frame: its delay,
+// disposal and transparency would change what the next frame shows. Such a
+// control governs no picture of its own, so it is left out; the other
+// extensions (comments, looping) mean the same wherever they stand.
+void TGIFSubImage::SaveBeforeFrame(TStream* Stream) {
+  if (!Empty()) {
+    SaveToStream(Stream);
+    return;
+  }
+  for (int i = 0; i < extensions->GetCount(); ++i) {
+    TGIFExtension* extension = extensions->Extensions(i);
+    if (dynamic_cast<TGIFGraphicControlExtension*>(extension) != nullptr)
+      Warning(gsWarning, sEmptyFrameControl);
+    else
+      extension->SaveToStream(Stream);
+  }
 }
 
 void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {
