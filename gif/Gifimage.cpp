@@ -88,17 +88,26 @@ void StepBack(TStream* Stream) {
   Stream->Seek(-1, soCurrent);
 }
 
-void SkipDisplacedTerminator(TStream* Stream) {
-  uint8_t b = 0;
-  if (ReadByte(Stream, b) && b != 0)
-    StepBack(Stream);
-}
-
 // Data sub-blocks up to and with their terminator, unread.
 void SkipSubBlocks(TStream* Stream) {
   uint8_t size = 0;
   while (ReadByte(Stream, size) && size != 0)
     Stream->Seek(std::min<int64_t>(size, Stream->Size() - Stream->Position()), soCurrent);
+}
+
+// After a graphic control block of four whose terminator byte Size is not
+// 0. A conversion that put a byte into its fields pushed the terminator out:
+// it follows as a lone 0, or the next block follows at once. Else that byte
+// began data sub-blocks of an encoder's own, which are passed over.
+void SkipAfterUnterminated(TStream* Stream, uint8_t Size) {
+  uint8_t b = 0;
+  if (!ReadByte(Stream, b) || b == 0)
+    return;
+  StepBack(Stream);
+  if (b == '!' || b == ',' || b == ';')
+    return;
+  Stream->Seek(std::min<int64_t>(Size, Stream->Size() - Stream->Position()), soCurrent);
+  SkipSubBlocks(Stream);
 }
 
 TGIFColor ToGIFColor(TColor Color) {
@@ -670,8 +679,7 @@ void TGIFGraphicControlExtension::SaveBody(TStream* Stream) {
 // A block of the size the format gives is taken as its six bytes stand,
 // whatever its terminator holds: a line-end conversion that put a byte into
 // the fields leaves a stray byte there, and reading on by sub-blocks would
-// let that byte swallow the image descriptor. The terminator such a
-// conversion displaced then follows as a lone zero and is taken too.
+// let that byte swallow the image descriptor.
 // Blocks of any other size are read by their declared size: the first four
 // bytes are known, anything after them and any further sub-blocks are
 // skipped; a shorter block leaves the fields it lacks at zero.
@@ -686,7 +694,7 @@ void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
     if (Stream->Read(body, 5) != 5)
       Warning(gsWarning, sOutOfData);
     else if (body[4] != 0)
-      SkipDisplacedTerminator(Stream);
+      SkipAfterUnterminated(Stream, body[4]);
   } else {
     if (Stream->Read(body, size) != size)
       Warning(gsWarning, sOutOfData);

@@ -245,10 +245,11 @@ TEST(GifCrafted, UnknownDisposalLeavesTheFrameInPlace) {
   EXPECT_EQ(SaveToBytes(image), DataFile("disposal-5.gif"));
 }
 
-// A graphic control block is read by its declared size; it is written with
-// the size the format gives, and other readers take the file.
+// A graphic control block is read by its declared size (one of 4 with data
+// sub-blocks after it: they are passed over); it is written with the size
+// the format gives, and other readers take the file.
 TEST(GifCrafted, GraphicControlOfAnyDeclaredSize) {
-  for (const char* name : {"gce-size5.gif", "gce-size3.gif"}) {
+  for (const char* name : {"gce-size5.gif", "gce-size3.gif", "gce-sub-block.gif"}) {
     TGIFImage image;
     LoadFromBytes(image, DataFile(name));
     ASSERT_EQ(image.Images()->GetCount(), 1) << name;
