@@ -539,7 +539,10 @@ void TGIFImage::SaveToStream(TStream* Stream) {
     header->SaveToStream(Stream);
     const int count = images->GetCount();
     for (int i = 0; i < count; ++i) {
-      images->SubImages(i)->SaveToStream(Stream);
+      if (i + 1 < count)
+        images->SubImages(i)->SaveBeforeFrame(Stream);
+      else
+        images->SubImages(i)->SaveToStream(Stream);
       Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{},
                sSaving);
     }

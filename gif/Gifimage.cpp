@@ -24,6 +24,7 @@ const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
 const char* const sDecodeCircular = "Circular decoder table entry";
 const char* const sBadCodeSize = "Invalid LZW minimum code size";
 const char* const sFrameTooLarge = "Image is larger than the limit of pixels";
+const char* const sEmptyFrameControl = "Graphic control of a frame without an image dropped";
 const char* const sInvalidColor = "Color not in color table";
 const char* const sInvalidStream = "Invalid stream operation";
 const char* const sNoAppDataReader = "Application Extension block too large for its class";
@@ -92,6 +93,21 @@ void SkipSubBlocks(TStream* Stream) {
   uint8_t size = 0;
   while (ReadByte(Stream, size) && size != 0)
     Stream->Seek(std::min<int64_t>(size, Stream->Size() - Stream->Position()), soCurrent);
+}
+
+// After a graphic control block of four whose terminator byte Size is not
+// 0. A conversion that put a byte into its fields pushed the terminator out:
+// it follows as a lone 0, or the next block follows at once. Else that byte
+// began data sub-blocks of an encoder's own, which are passed over.
+void SkipAfterUnterminated(TStream* Stream, uint8_t Size) {
+  uint8_t b = 0;
+  if (!ReadByte(Stream, b) || b == 0)
+    return;
+  StepBack(Stream);
+  if (b == '!' || b == ',' || b == ';')
+    return;
+  Stream->Seek(std::min<int64_t>(Size, Stream->Size() - Stream->Position()), soCurrent);
+  SkipSubBlocks(Stream);
 }
 
 TGIFColor ToGIFColor(TColor Color) {
@@ -660,9 +676,13 @@ void TGIFGraphicControlExtension::SaveBody(TStream* Stream) {
   Stream->WriteBuffer(body, 6);
 }
 
-// The block is read by its declared size: the first four bytes are known,
-// anything after them and any further sub-blocks are skipped; a shorter
-// block leaves the fields it lacks at zero.
+// A block of the size the format gives is taken as its six bytes stand,
+// whatever its terminator holds: a line-end conversion that put a byte into
+// the fields leaves a stray byte there, and reading on by sub-blocks would
+// let that byte swallow the image descriptor.
+// Blocks of any other size are read by their declared size: the first four
+// bytes are known, anything after them and any further sub-blocks are
+// skipped; a shorter block leaves the fields it lacks at zero.
 void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
   uint8_t size = 0;
   if (!ReadByte(Stream, size)) {
@@ -670,14 +690,21 @@ void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
     return;
   }
   uint8_t body[255] = {};
-  if (Stream->Read(body, size) != size)
-    Warning(gsWarning, sOutOfData);
+  if (size == 4) {
+    if (Stream->Read(body, 5) != 5)
+      Warning(gsWarning, sOutOfData);
+    else if (body[4] != 0)
+      SkipAfterUnterminated(Stream, body[4]);
+  } else {
+    if (Stream->Read(body, size) != size)
+      Warning(gsWarning, sOutOfData);
+    SkipSubBlocks(Stream);
+  }
   BlockSize = 4;
   Packed = body[0];
   delay = GetWord(body + 1);
   transparentIndex = body[3];
   Terminator = 0;
-  SkipSubBlocks(Stream);
   if (Transparent() && frame != nullptr)
     frame->SetTransparent(true);
 }
@@ -1096,6 +1123,25 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
   Stream->WriteBuffer(descriptor, 10);
   colorMap->SaveToStream(Stream);
   Compress(Stream);
+}
+
+// The extensions of a frame without an image read back as the next frame's,
+// and a graphic control among them would then govern that frame: its delay,
+// disposal and transparency would change what the next frame shows. Such a
+// control governs no picture of its own, so it is left out; the other
+// extensions (comments, looping) mean the same wherever they stand.
+void TGIFSubImage::SaveBeforeFrame(TStream* Stream) {
+  if (!Empty()) {
+    SaveToStream(Stream);
+    return;
+  }
+  for (int i = 0; i < extensions->GetCount(); ++i) {
+    TGIFExtension* extension = extensions->Extensions(i);
+    if (dynamic_cast<TGIFGraphicControlExtension*>(extension) != nullptr)
+      Warning(gsWarning, sEmptyFrameControl);
+    else
+      extension->SaveToStream(Stream);
+  }
 }
 
 void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {

@@ -76,6 +76,7 @@ extern const char* const sDecodeTooFewBits;
 extern const char* const sDecodeCircular;
 extern const char* const sBadCodeSize;
 extern const char* const sFrameTooLarge;
+extern const char* const sEmptyFrameControl;
 extern const char* const sInvalidColor;
 extern const char* const sInvalidStream;
 extern const char* const sNoAppDataReader;
@@ -673,6 +674,8 @@ public:
   TGIFVersion GetVersion() const override;
   void SaveToStream(TStream* Stream) override;
   void LoadFromStream(TStream* Stream) override;
+  // As SaveToStream, for a frame that another follows in the file.
+  void SaveBeforeFrame(TStream* Stream);
 
   void Clear();
   void NewImage();

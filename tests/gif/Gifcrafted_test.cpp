@@ -148,6 +148,22 @@ TEST(GifCrafted, ABlockCutAfterTheLastWholeFrameKeepsTheFrames) {
   ExpectSavedTheSame(image, "cut-after-frames.gif");
 }
 
+// A 40 x 30 frame whose file ends right after its first whole data
+// sub-block (255 bytes of 3-bit codes, a clear before every two pixels):
+// the 453 pixels of that block stand, the rest is fill, and the cut is a
+// warning although no block was short.
+TEST(GifCrafted, AFrameCutAtASubBlockBoundaryIsReportedCut) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("cut-at-block.gif"));
+  EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData});
+  ASSERT_EQ(image.Images()->GetCount(), 1);
+  std::vector<int> expected(40 * 30, 0);
+  for (int i = 0; i < 453; ++i)
+    expected[i] = (i % 40 * 3 + i / 40) % 4;
+  EXPECT_EQ(Pixels(*image.Images()->SubImages(0)), expected);
+}
+
 // A plain text block is read by its declared size (14: two bytes of no
 // known meaning after the twelve; 10: the colours missing) and written with
 // the twelve bytes the format gives.
@@ -229,10 +245,11 @@ TEST(GifCrafted, UnknownDisposalLeavesTheFrameInPlace) {
   EXPECT_EQ(SaveToBytes(image), DataFile("disposal-5.gif"));
 }
 
-// A graphic control block is read by its declared size; it is written with
-// the size the format gives, and other readers take the file.
+// A graphic control block is read by its declared size (one of 4 with data
+// sub-blocks after it: they are passed over); it is written with the size
+// the format gives, and other readers take the file.
 TEST(GifCrafted, GraphicControlOfAnyDeclaredSize) {
-  for (const char* name : {"gce-size5.gif", "gce-size3.gif"}) {
+  for (const char* name : {"gce-size5.gif", "gce-size3.gif", "gce-sub-block.gif"}) {
     TGIFImage image;
     LoadFromBytes(image, DataFile(name));
     ASSERT_EQ(image.Images()->GetCount(), 1) << name;
@@ -245,6 +262,23 @@ TEST(GifCrafted, GraphicControlOfAnyDeclaredSize) {
         << name;
     ExpectSavedTheSame(image, name);
   }
+}
+
+// A graphic control block whose fields took an extra byte from a line-end
+// conversion (0x0a turned into 0x0d 0x0a): its six bytes are read as they
+// stand, the terminator it pushed out is taken with it, and the frame keeps
+// its picture and its transparency, with nothing to warn of.
+TEST(GifCrafted, GraphicControlWithAStrayByteKeepsThePicture) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("gce-line-ends.gif"));
+  EXPECT_TRUE(warnings.Messages.empty());
+  ASSERT_EQ(image.Images()->GetCount(), 1);
+  const TGIFSubImage* frame = image.Images()->SubImages(0);
+  ASSERT_NE(frame->GraphicControlExtension(), nullptr);
+  EXPECT_TRUE(frame->Transparent());
+  EXPECT_EQ(Pixels(*frame), (std::vector<int>{12, 1, 2, 12, 3, 12, 4, 5}));
+  ExpectSavedTheSame(image, "gce-line-ends.gif");
 }
 
 // Without any colour table the pixels take black and white, draw, turn into
