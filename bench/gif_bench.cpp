@@ -349,7 +349,7 @@ void Reduction() {
     TGIFSubImage* frame = image.Images()->SubImages(0);
     const double seconds = best([&] {
       frame->FreeBitmap();
-      frame->Bitmap();
+      frame->GetBitmap();
     });
     std::printf("frame bitmap %-11s 1024x768  %9.3f ms\n", dither ? "dithered" : "direct",
                 seconds * 1e3);

@@ -1,12 +1,18 @@
 // Colour reduction: fixed and computed palettes, nearest-colour lookups, the
 // error-diffusion engines and the octree quantizer.
 #include "gif/Gifimage.h"
+#include "platform/gfx/GdiObjects.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 const char* const sInvalidPixelFormat = "Unsupported PixelFormat";
 const char* const sBadDimension = "Invalid image dimensions";
+const char* const sNoDIB = "Image has no DIB";
+const char* const sOutOfMemDIB = "Failed to allocate memory for GIF DIB";
+const char* const sDIBCreate = "Failed to create DIB from Bitmap";
 const char* const sInvalidBitmapList = "Invalid bitmap list";
 const char* const sInvalidReduction = "Invalid reduction method";
 
@@ -56,13 +62,43 @@ std::vector<PALETTEENTRY> ToEntries(const std::vector<TGIFColor>& Colors) {
   return entries;
 }
 
-// A 24-bit copy to read rows of blue, green, red bytes from.
-std::unique_ptr<TBitmap> TrueColorCopy(TBitmap* Bitmap) {
+// A copy to read 24-bit rows of blue, green, red bytes from, leaving the
+// caller's bitmap as it is.
+std::unique_ptr<TBitmap> Copy(TBitmap* Bitmap) {
   auto copy = std::make_unique<TBitmap>();
   copy->Assign(Bitmap);
-  copy->SetPixelFormat(pf24bit);
   return copy;
 }
+
+int FormatBits(TPixelFormat PixelFormat) {
+  switch (PixelFormat) {
+  case pf1bit:
+    return 1;
+  case pf4bit:
+    return 4;
+  case pf8bit:
+    return 8;
+  case pf24bit:
+    return 24;
+  default:
+    throw GIFException(sInvalidPixelFormat);
+  }
+}
+
+void Put16(uint8_t* At, uint32_t Value) {
+  At[0] = static_cast<uint8_t>(Value);
+  At[1] = static_cast<uint8_t>(Value >> 8);
+}
+
+void Put32(uint8_t* At, uint32_t Value) {
+  Put16(At, Value);
+  Put16(At + 2, Value >> 16);
+}
+
+struct TPaletteDeleter {
+  void operator()(HPALETTE Palette) const { DeleteObject(Palette); }
+};
+using TOwnedPalette = std::unique_ptr<std::remove_pointer_t<HPALETTE>, TPaletteDeleter>;
 
 HPALETTE ReductionPalette(TBitmap* Bitmap, TColorReduction Reduction, int Bits, HPALETTE Palette) {
   switch (Reduction) {
@@ -125,6 +161,119 @@ HPALETTE WebPalette() {
       for (int b = 0; b < 6; ++b)
         entries.push_back(Entry(51 * r, 51 * g, 51 * b));
   return MakePalette(entries);
+}
+
+// ---------------------------------------------------------------------------
+// Device-independent bitmaps
+
+TDIBReader::TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat) : TDIB(ABitmap, APixelFormat) {
+  bitmap->SetPixelFormat(pixelFormat);
+}
+
+TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
+                       HPALETTE APalette)
+    : TDIB(ABitmap, APixelFormat), palette(APalette), width(AWidth), height(AHeight) {
+  if (pixelFormat != pf8bit && pixelFormat != pf24bit)
+    throw GIFException(sInvalidPixelFormat);
+  if (width <= 0 || height <= 0)
+    throw GIFException(sBadDimension);
+  const int bitCount = FormatBits(pixelFormat);
+  stride = DibStride(width, bitCount);
+  // The palette's own colours, or those a new 8-bit bitmap has without one;
+  // declaring only those keeps a small table small when the bitmap is read
+  // back into a colour map.
+  std::vector<RGBQUAD> colors;
+  if (palette != nullptr) {
+    std::vector<PALETTEENTRY> entries(
+        std::min<UINT>(256, GetPaletteEntries(palette, 0, 0, nullptr)));
+    GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data());
+    for (const PALETTEENTRY& e : entries)
+      colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
+  } else {
+    colors = HalftonePaletteColors();
+  }
+  info.assign(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  header->biWidth = width;
+  header->biHeight = height;
+  header->biPlanes = 1;
+  header->biBitCount = static_cast<WORD>(bitCount);
+  header->biCompression = BI_RGB;
+  header->biSizeImage = static_cast<DWORD>(int64_t{stride} * height);
+  header->biClrUsed = static_cast<DWORD>(colors.size());
+  std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), colors.data(),
+              colors.size() * sizeof(RGBQUAD));
+  try {
+    bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
+  } catch (const std::bad_alloc&) {
+    throw GIFException(sOutOfMemDIB);
+  }
+}
+
+void* TDIBWriter::GetScanline(int Row) {
+  if (bits.empty())
+    throw GIFException(sNoDIB);
+  if (Row < 0 || Row >= height)
+    throw EInvalidGraphicOperation("Scan line index out of range");
+  // Bottom-up: the picture's first row is the last in memory.
+  return bits.data() + static_cast<size_t>(height - 1 - Row) * static_cast<size_t>(stride);
+}
+
+void TDIBWriter::UpdateBitmap() {
+  if (bits.empty())
+    throw GIFException(sNoDIB);
+  const uint32_t headerSize = static_cast<uint32_t>(info.size());
+  uint8_t file[14] = {'B', 'M'};
+  Put32(file + 2, headerSize + 14 + static_cast<uint32_t>(bits.size()));
+  Put32(file + 10, headerSize + 14);
+  TMemoryStream stream;
+  try {
+    stream.SetSize(static_cast<int64_t>(sizeof file + info.size() + bits.size()));
+  } catch (const std::bad_alloc&) {
+    throw GIFException(sOutOfMemDIB);
+  }
+  stream.WriteBuffer(file, sizeof file);
+  stream.WriteBuffer(info.data(), static_cast<int>(info.size()));
+  stream.WriteBuffer(bits.data(), static_cast<int>(bits.size()));
+  std::vector<uint8_t>().swap(bits);
+  stream.SetPosition(0);
+  try {
+    bitmap->LoadFromStream(&stream);
+  } catch (const EInvalidGraphic&) {
+    throw GIFException(sDIBCreate);
+  }
+}
+
+void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,
+                         TPixelFormat PixelFormat) {
+  const int bitCount = FormatBits(PixelFormat);
+  InfoHeaderSize = static_cast<int>(sizeof(BITMAPINFOHEADER));
+  if (bitCount <= 8)
+    InfoHeaderSize += static_cast<int>(sizeof(RGBQUAD)) << bitCount;
+  ImageSize = DibStride(Bitmap->Width(), bitCount) * std::abs(Bitmap->Height());
+}
+
+bool InternalGetDIB(TBitmap* Bitmap, HPALETTE Palette, BITMAPINFO* BitmapInfo, void* Bits,
+                    TPixelFormat PixelFormat) {
+  BITMAPINFOHEADER& header = BitmapInfo->bmiHeader;
+  header = BITMAPINFOHEADER{};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = Bitmap->Width();
+  header.biHeight = Bitmap->Height();
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<WORD>(FormatBits(PixelFormat));
+  header.biCompression = BI_RGB;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HPALETTE old = Palette != nullptr ? SelectPalette(dc, Palette, false) : nullptr;
+  if (Palette != nullptr)
+    RealizePalette(dc);
+  const int rows = GetDIBits(dc, Bitmap->Handle(), 0, static_cast<UINT>(Bitmap->Height()), Bits,
+                             BitmapInfo, DIB_RGB_COLORS);
+  if (old != nullptr)
+    SelectPalette(dc, old, false);
+  DeleteDC(dc);
+  return Bitmap->Height() > 0 && rows == Bitmap->Height();
 }
 
 // ---------------------------------------------------------------------------
@@ -432,10 +581,11 @@ std::vector<TGIFColor> TColorQuantizer::Colors() const {
 }
 
 void TColorQuantizer::AddBitmap(TBitmap* Bitmap) {
-  std::unique_ptr<TBitmap> rows = TrueColorCopy(Bitmap);
-  for (int y = 0; y < rows->Height(); ++y) {
-    const auto* p = static_cast<const uint8_t*>(rows->ScanLine(y));
-    for (int x = 0; x < rows->Width(); ++x, p += 3)
+  std::unique_ptr<TBitmap> copy = Copy(Bitmap);
+  TDIBReader rows(copy.get(), pf24bit);
+  for (int y = 0; y < copy->Height(); ++y) {
+    const auto* p = static_cast<const uint8_t*>(rows.GetScanline(y));
+    for (int x = 0; x < copy->Width(); ++x, p += 3)
       AddColor(p[2], p[1], p[0]);
   }
 }
@@ -463,25 +613,19 @@ std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorRedu
   }
   const int width = Bitmap->Width();
   const int height = Bitmap->Height();
-  if (width == 0 || height == 0)
-    throw GIFException(sBadDimension);
   if (static_cast<int64_t>(width) * height > 500000)
     result->SetPixelFormat(pf1bit);
-  HPALETTE palette = ReductionPalette(Bitmap, ColorReduction, ReductionBits, Palette);
-  std::unique_ptr<TColorLookup> lookup = ReductionLookup(ColorReduction, palette);
-  if (lookup->Colors() == 0) {
-    DeleteObject(palette);
+  TOwnedPalette palette(ReductionPalette(Bitmap, ColorReduction, ReductionBits, Palette));
+  std::unique_ptr<TColorLookup> lookup = ReductionLookup(ColorReduction, palette.get());
+  if (lookup->Colors() == 0)
     return result;
-  }
   std::unique_ptr<TDitherEngine> engine = CreateDitherEngine(DitherMode, width, lookup.get());
-  std::unique_ptr<TBitmap> source = TrueColorCopy(Bitmap);
-  result->SetPixelFormat(pf8bit);
-  result->SetSize(width, height);
-  result->SetPalette(palette);
-  DeleteObject(palette);
+  TDIBWriter writer(result.get(), pf8bit, width, height, palette.get());
+  std::unique_ptr<TBitmap> source = Copy(Bitmap);
+  TDIBReader reader(source.get(), pf24bit);
   for (int y = 0; y < height; ++y) {
-    const auto* in = static_cast<const uint8_t*>(source->ScanLine(y));
-    auto* out = static_cast<uint8_t*>(result->ScanLine(y));
+    const auto* in = static_cast<const uint8_t*>(reader.GetScanline(y));
+    auto* out = static_cast<uint8_t*>(writer.GetScanline(y));
     for (int i = 0; i < width; ++i) {
       const int x = engine->Column();
       const uint8_t* p = in + 3 * x;
@@ -490,5 +634,6 @@ std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorRedu
     }
     engine->NextLine();
   }
+  writer.UpdateBitmap();
   return result;
 }

@@ -339,7 +339,7 @@ TBitmap* TGIFImage::Bitmap() {
   TGIFSubImage* first = images->SubImages(0);
   if (images->GetCount() == 1 && first->Left() == 0 && first->Top() == 0 &&
       first->Width() == Width() && first->Height() == Height()) {
-    result->Assign(first->Bitmap());
+    result->Assign(first->GetBitmap());
   } else {
     result->SetPixelFormat(pf8bit);
     result->SetSize(Width(), Height());

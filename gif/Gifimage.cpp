@@ -1060,7 +1060,7 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
     colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
   Decompress(Stream);
   if (GIFImageRenderOnLoad)
-    Bitmap();
+    GetBitmap();
 }
 
 void TGIFSubImage::ReadDescriptor(TStream* Stream) {

@@ -83,8 +83,14 @@ extern const char* const sBadWidth;
 extern const char* const sBadHeight;
 extern const char* const sUnsupportedClass;
 
+extern const char* const sScreenBadColorSize;
+extern const char* const sImageBadColorSize;
+
 extern const char* const sInvalidPixelFormat;
 extern const char* const sBadDimension;
+extern const char* const sNoDIB;
+extern const char* const sOutOfMemDIB;
+extern const char* const sDIBCreate;
 extern const char* const sInvalidBitmapList;
 extern const char* const sInvalidReduction;
 
@@ -146,6 +152,58 @@ struct TGIFColor {
   uint8_t Blue = 0;
   bool operator==(const TGIFColor&) const = default;
 };
+
+// Device-independent access to the rows of a bitmap.
+class TDIB : public TObject {
+public:
+  TDIB(TBitmap* ABitmap, TPixelFormat APixelFormat) : bitmap(ABitmap), pixelFormat(APixelFormat) {}
+  TDIB(const TDIB&) = delete;
+  TDIB& operator=(const TDIB&) = delete;
+  virtual void* GetScanline(int Row) = 0;
+  TBitmap* Bitmap() const { return bitmap; }
+  TPixelFormat PixelFormat() const { return pixelFormat; }
+
+protected:
+  TBitmap* bitmap;
+  TPixelFormat pixelFormat;
+};
+
+// The bitmap's own rows, once it is set to the pixel format.
+class TDIBReader : public TDIB {
+public:
+  TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat);
+  void* GetScanline(int Row) override { return bitmap->ScanLine(Row); }
+};
+
+// Rows of 8 or 24 bits written into memory of its own, bottom-up and 32-bit
+// aligned, with the palette's colours; UpdateBitmap hands them to the bitmap
+// as a BMP file image.
+class TDIBWriter : public TDIB {
+public:
+  TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
+             HPALETTE APalette);
+  void* GetScanline(int Row) override;
+  // The bitmap takes the rows written; the writer holds no image afterwards.
+  void UpdateBitmap();
+
+private:
+  HPALETTE palette;
+  int width;
+  int height;
+  int stride;
+  // The header and its colour table.
+  std::vector<uint8_t> info;
+  std::vector<uint8_t> bits;
+};
+
+// The header (with its colour table) and pixel bytes a device-independent
+// copy of Bitmap in PixelFormat takes.
+void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,
+                         TPixelFormat PixelFormat);
+// Fills BitmapInfo (InfoHeaderSize bytes) and Bits (ImageSize bytes) with the
+// bottom-up copy; false when the bitmap could not be read.
+bool InternalGetDIB(TBitmap* Bitmap, HPALETTE Palette, BITMAPINFO* BitmapInfo, void* Bits,
+                    TPixelFormat PixelFormat);
 
 // Colour lookups: the index of a colour of their table and that colour.
 class TColorLookup : public TObject {
@@ -710,7 +768,7 @@ public:
 
   // The frame as an 8-bit bitmap (dithered to the web palette when the image
   // dithers), built on first use with its transparency mask.
-  TBitmap* Bitmap();
+  TBitmap* GetBitmap();
   bool HasBitmap() const { return bitmap != nullptr; }
   void SetHasBitmap(bool Value);
   void NewBitmap();
@@ -745,6 +803,7 @@ private:
   void DecodeRows(TStream* Stream, int DataSize, uint8_t Fill);
   void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void ReadDescriptor(TStream* Stream);
+  std::unique_ptr<TBitmap> NewFrameBitmap() const;
   std::unique_ptr<TBitmap> DirectBitmap();
   std::unique_ptr<TBitmap> DitheredBitmap();
   // Mask rows for the frame scaled to Width x Height; none without a
