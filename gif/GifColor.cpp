@@ -360,38 +360,60 @@ void TDitherEngine::NextLine() {
   column = direction > 0 ? 0 : width - 1;
 }
 
-TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup,
-                                                 std::vector<TDitherWeight> AKernel, int ADivisor)
-    : TDitherEngine(AWidth, ALookup), kernel(std::move(AKernel)), divisor(ADivisor) {
+namespace {
+
+int KernelRows(const std::vector<TDitherWeight>& Kernel) {
   int rows = 1;
-  for (const TDitherWeight& w : kernel) {
-    half = std::max(half, std::abs(w.Offset));
+  for (const TDitherWeight& w : Kernel)
     rows = std::max(rows, w.Row + 1);
-  }
-  errors.resize(static_cast<size_t>(rows));
+  return rows;
+}
+
+int KernelHalf(const std::vector<TDitherWeight>& Kernel) {
+  int half = 0;
+  for (const TDitherWeight& w : Kernel)
+    half = std::max(half, std::abs(w.Offset));
+  return half;
+}
+
+} // namespace
+
+TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows,
+                                                 int Half, int ADivisor)
+    : TDitherEngine(AWidth, ALookup), divisor(ADivisor), half(Half),
+      errors(static_cast<size_t>(Rows)) {
   for (auto& row : errors)
     for (auto& channel : row)
       channel.assign(static_cast<size_t>(width + 2 * half), 0);
 }
 
+TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup,
+                                                 std::vector<TDitherWeight> AKernel, int ADivisor)
+    : TErrorDiffusionDitherer(AWidth, ALookup, KernelRows(AKernel), KernelHalf(AKernel), ADivisor) {
+  kernel = std::move(AKernel);
+}
+
 int TErrorDiffusionDitherer::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R,
                                     uint8_t& G, uint8_t& B) {
-  const size_t at = static_cast<size_t>(column + half);
+  const size_t at = At();
   const uint8_t in[3] = {Red, Green, Blue};
   uint8_t wanted[3];
   for (int c = 0; c < 3; ++c)
     wanted[c] = static_cast<uint8_t>(
         std::clamp(in[c] + (errors[0][c][at] + divisor / 2) / divisor, 0, 255));
   const int index = lookup->Lookup(wanted[0], wanted[1], wanted[2], R, G, B);
-  const uint8_t got[3] = {R, G, B};
-  for (int c = 0; c < 3; ++c) {
-    const int error = wanted[c] - got[c];
-    for (const TDitherWeight& w : kernel)
-      errors[static_cast<size_t>(w.Row)][c][at + static_cast<size_t>(w.Offset * direction)] +=
-          error * w.Weight;
-  }
+  const int error[3] = {wanted[0] - R, wanted[1] - G, wanted[2] - B};
+  Distribute(errors, error);
   column += direction;
   return index;
+}
+
+void TErrorDiffusionDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  const size_t at = At();
+  for (int c = 0; c < 3; ++c)
+    for (const TDitherWeight& w : kernel)
+      Rows[static_cast<size_t>(w.Row)][c][at + static_cast<size_t>(w.Offset * direction)] +=
+          Error[c] * w.Weight;
 }
 
 void TErrorDiffusionDitherer::NextLine() {
@@ -404,22 +426,27 @@ void TErrorDiffusionDitherer::NextLine() {
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup)
     : TErrorDiffusionDitherer(AWidth, ALookup, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}, 16) {}
 
-namespace {
+T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor)
+    : TErrorDiffusionDitherer(AWidth, ALookup, 3, 2, ADivisor) {}
 
-// Two weights ahead on the current row, then two rows of five.
-std::vector<TDitherWeight> FiveByThree(const int (&W)[12]) {
-  std::vector<TDitherWeight> kernel{{0, 1, W[0]}, {0, 2, W[1]}};
-  for (int i = 0; i < 10; ++i)
-    if (W[2 + i] != 0)
-      kernel.push_back({1 + i / 5, i % 5 - 2, W[2 + i]});
-  return kernel;
+// Weights: two ahead on the current row, then five on each of the next two
+// rows, from two columns behind to two ahead.
+void T5by3Ditherer::Spread(TErrorRows& Rows, const int (&Error)[3],
+                           const int (&Weights)[12]) const {
+  const ptrdiff_t at = static_cast<ptrdiff_t>(At());
+  for (int c = 0; c < 3; ++c) {
+    const int e = Error[c];
+    int32_t* here = Rows[0][c].data() + at;
+    here[direction] += e * Weights[0];
+    here[2 * direction] += e * Weights[1];
+    for (int r = 1; r <= 2; ++r) {
+      int32_t* below = Rows[static_cast<size_t>(r)][c].data() + at;
+      const int* w = Weights + 2 + 5 * (r - 1);
+      for (int i = 0; i < 5; ++i)
+        below[(i - 2) * direction] += e * w[i];
+    }
+  }
 }
-
-} // namespace
-
-T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12],
-                             int ADivisor)
-    : TErrorDiffusionDitherer(AWidth, ALookup, FiveByThree(Weights), ADivisor) {}
 
 namespace {
 constexpr int stucki[12] = {8, 4, 2, 4, 8, 4, 2, 1, 2, 4, 2, 1};
@@ -428,11 +455,22 @@ constexpr int jajuni[12] = {7, 5, 3, 5, 7, 5, 3, 1, 3, 5, 3, 1};
 } // namespace
 
 TStuckiDitherer::TStuckiDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, stucki, 42) {}
+    : T5by3Ditherer(AWidth, ALookup, 42) {}
+void TStuckiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, Error, stucki);
+}
+
 TSierraDitherer::TSierraDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, sierra, 32) {}
+    : T5by3Ditherer(AWidth, ALookup, 32) {}
+void TSierraDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, Error, sierra);
+}
+
 TJaJuNiDitherer::TJaJuNiDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, jajuni, 48) {}
+    : T5by3Ditherer(AWidth, ALookup, 48) {}
+void TJaJuNiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, Error, jajuni);
+}
 
 TSteveArcheDitherer::TSteveArcheDitherer(int AWidth, TColorLookup* ALookup)
     : TErrorDiffusionDitherer(AWidth, ALookup,

@@ -334,29 +334,31 @@ void TGIFSubImage::AssignBitmap(TBitmap* Source) {
 void TGIFSubImage::ReadPixelsFrom(TBitmap* Source) {
   image->Progress(image, psStarting, 0, false, TRect{}, sConverting);
   const TPixelFormat format = Source->PixelFormat();
-  if (format == pf1bit || format == pf4bit || format == pf8bit) {
+  const bool indexed = format == pf1bit || format == pf4bit || format == pf8bit;
+  if (indexed) {
     if (HPALETTE sourcePalette = Source->GetPalette())
       colorMap->ImportPalette(sourcePalette);
   }
+  // Any other format is read as colours, from a copy of its own.
   std::unique_ptr<TBitmap> trueColor;
-  if (format != pf1bit && format != pf4bit && format != pf8bit) {
+  if (!indexed) {
     trueColor = std::make_unique<TBitmap>();
     trueColor->Assign(Source);
-    trueColor->SetPixelFormat(pf24bit);
   }
+  TDIBReader rows(indexed ? Source : trueColor.get(), indexed ? format : pf24bit);
   for (int y = 0; y < height; ++y) {
     if (y % 32 == 0)
       image->Progress(image, psRunning, static_cast<uint8_t>(y * 100 / height), false, TRect{},
                       sConverting);
     uint8_t* out = GetScanline(y);
     if (trueColor) {
-      const auto* in = static_cast<const uint8_t*>(trueColor->ScanLine(y));
+      const auto* in = static_cast<const uint8_t*>(rows.GetScanline(y));
       for (int x = 0; x < width; ++x, in += 3)
         out[x] = static_cast<uint8_t>(
             colorMap->AddUnique(static_cast<TColor>(in[2] | (in[1] << 8) | (in[0] << 16))));
       continue;
     }
-    const auto* in = static_cast<const uint8_t*>(Source->ScanLine(y));
+    const auto* in = static_cast<const uint8_t*>(rows.GetScanline(y));
     for (int x = 0; x < width; ++x) {
       if (format == pf8bit)
         out[x] = in[x];

@@ -274,6 +274,9 @@ struct TDitherWeight {
   int Weight;
 };
 
+// Per kernel row, per channel: the errors to come, width + 2 * half entries.
+using TErrorRows = std::vector<std::array<std::vector<int32_t>, 3>>;
+
 // Spreads each pixel's error over the pixels still to come.
 class TErrorDiffusionDitherer : public TDitherEngine {
 public:
@@ -282,33 +285,54 @@ public:
   int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
   void NextLine() override;
 
+protected:
+  // Rows kernel rows, reaching Half columns either side.
+  TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows, int Half, int ADivisor);
+  // The current pixel's error, per channel, over the pixels to come with the
+  // kernel's weights, mirrored when the row is walked backwards.
+  virtual void Distribute(TErrorRows& Rows, const int (&Error)[3]);
+  // The current column's place in the error rows.
+  size_t At() const { return static_cast<size_t>(column + half); }
+
 private:
   std::vector<TDitherWeight> kernel;
   int divisor;
   int half = 0;
-  // Per kernel row, per channel: width + 2 * half entries.
-  std::vector<std::array<std::vector<int32_t>, 3>> errors;
+  TErrorRows errors;
 };
 
 class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
 public:
   TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup);
 };
+// Kernels of two weights ahead on the current row and two rows of five
+// below; each fills Distribute with its weights.
 class T5by3Ditherer : public TErrorDiffusionDitherer {
-public:
-  T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12], int ADivisor);
+protected:
+  T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor);
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override = 0;
+  void Spread(TErrorRows& Rows, const int (&Error)[3], const int (&Weights)[12]) const;
 };
 class TStuckiDitherer : public T5by3Ditherer {
 public:
   TStuckiDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TSierraDitherer : public T5by3Ditherer {
 public:
   TSierraDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TJaJuNiDitherer : public T5by3Ditherer {
 public:
   TJaJuNiDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TSteveArcheDitherer : public TErrorDiffusionDitherer {
 public:
