@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 const char* const sInvalidPixelFormat = "Unsupported PixelFormat";
 const char* const sBadDimension = "Invalid image dimensions";
@@ -70,19 +71,14 @@ std::unique_ptr<TBitmap> Copy(TBitmap* Bitmap) {
   return copy;
 }
 
-int FormatBits(TPixelFormat PixelFormat) {
-  switch (PixelFormat) {
-  case pf1bit:
-    return 1;
-  case pf4bit:
-    return 4;
-  case pf8bit:
-    return 8;
-  case pf24bit:
-    return 24;
-  default:
-    throw GIFException(sInvalidPixelFormat);
-  }
+// Bits per pixel of the formats a device-independent copy can take.
+int DIBBits(TPixelFormat PixelFormat) {
+  static constexpr std::pair<TPixelFormat, int> formats[] = {
+      {pf1bit, 1}, {pf4bit, 4}, {pf8bit, 8}, {pf24bit, 24}};
+  for (const auto& [format, bits] : formats)
+    if (format == PixelFormat)
+      return bits;
+  throw GIFException(sInvalidPixelFormat);
 }
 
 void Put16(uint8_t* At, uint32_t Value) {
@@ -177,7 +173,7 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, 
     throw GIFException(sInvalidPixelFormat);
   if (width <= 0 || height <= 0)
     throw GIFException(sBadDimension);
-  const int bitCount = FormatBits(pixelFormat);
+  const int bitCount = DIBBits(pixelFormat);
   stride = DibStride(width, bitCount);
   // The palette's own colours, or those a new 8-bit bitmap has without one;
   // declaring only those keeps a small table small when the bitmap is read
@@ -247,7 +243,7 @@ void TDIBWriter::UpdateBitmap() {
 
 void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,
                          TPixelFormat PixelFormat) {
-  const int bitCount = FormatBits(PixelFormat);
+  const int bitCount = DIBBits(PixelFormat);
   InfoHeaderSize = static_cast<int>(sizeof(BITMAPINFOHEADER));
   if (bitCount <= 8)
     InfoHeaderSize += static_cast<int>(sizeof(RGBQUAD)) << bitCount;
@@ -262,7 +258,7 @@ bool InternalGetDIB(TBitmap* Bitmap, HPALETTE Palette, BITMAPINFO* BitmapInfo, v
   header.biWidth = Bitmap->Width();
   header.biHeight = Bitmap->Height();
   header.biPlanes = 1;
-  header.biBitCount = static_cast<WORD>(FormatBits(PixelFormat));
+  header.biBitCount = static_cast<WORD>(DIBBits(PixelFormat));
   header.biCompression = BI_RGB;
   HDC dc = CreateCompatibleDC(nullptr);
   HPALETTE old = Palette != nullptr ? SelectPalette(dc, Palette, false) : nullptr;

@@ -173,20 +173,18 @@ TEST(GifDither, EachKernelSpreadsTheErrorWithItsWeights) {
   }
 }
 
-// A logical palette of the given colours.
-HPALETTE PaletteOf(const std::vector<PALETTEENTRY>& Entries) {
-  std::vector<uint8_t> block(sizeof(LOGPALETTE) + Entries.size() * sizeof(PALETTEENTRY));
-  auto* log = reinterpret_cast<LOGPALETTE*>(block.data());
-  log->palVersion = 0x300;
-  log->palNumEntries = static_cast<WORD>(Entries.size());
-  std::copy(Entries.begin(), Entries.end(), log->palPalEntry);
-  return CreatePalette(log);
+// A logical palette of the given colours, as a colour table exports it.
+HPALETTE PaletteOf(std::initializer_list<TColor> Colors) {
+  TGIFImage image;
+  for (TColor color : Colors)
+    image.GlobalColorMap()->Add(color);
+  return image.GlobalColorMap()->ExportPalette();
 }
 
 // Rows written top first reach the bitmap in their places, with the
 // palette's colours and nothing more; the writer then holds no image.
 TEST(GifDIB, TheWriterHandsItsRowsToTheBitmap) {
-  HPALETTE palette = PaletteOf({{10, 20, 30, 0}, {200, 100, 0, 0}, {0, 0, 255, 0}});
+  HPALETTE palette = PaletteOf({0x1E140A, 0x0064C8, 0xFF0000});
   TBitmap bitmap;
   TDIBWriter writer(&bitmap, pf8bit, 5, 3, palette);
   for (int y = 0; y < 3; ++y) {
@@ -277,7 +275,7 @@ TEST(GifDIB, SizesAndCopyOfABitmap) {
     EXPECT_EQ(info, c.Info) << c.Format;
     EXPECT_EQ(image, c.Image) << c.Format;
   }
-  HPALETTE palette = PaletteOf({{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}});
+  HPALETTE palette = PaletteOf({clBlack, clRed, clLime});
   bitmap.SetPalette(palette);
   for (int y = 0; y < 3; ++y)
     std::memset(bitmap.ScanLine(y), y, 10);
