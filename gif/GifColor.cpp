@@ -168,21 +168,21 @@ TDIBReader::TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat) : TDIB(ABitm
 
 TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
                        HPALETTE APalette)
-    : TDIB(ABitmap, APixelFormat), palette(APalette), width(AWidth), height(AHeight) {
+    : TDIB(ABitmap, APixelFormat), height(AHeight) {
   if (pixelFormat != pf8bit && pixelFormat != pf24bit)
     throw GIFException(sInvalidPixelFormat);
-  if (width <= 0 || height <= 0)
+  if (AWidth <= 0 || height <= 0)
     throw GIFException(sBadDimension);
   const int bitCount = DIBBits(pixelFormat);
-  stride = DibStride(width, bitCount);
+  stride = DibStride(AWidth, bitCount);
   // The palette's own colours, or those a new 8-bit bitmap has without one;
   // declaring only those keeps a small table small when the bitmap is read
   // back into a colour map.
   std::vector<RGBQUAD> colors;
-  if (palette != nullptr) {
+  if (APalette != nullptr) {
     std::vector<PALETTEENTRY> entries(
-        std::min<UINT>(256, GetPaletteEntries(palette, 0, 0, nullptr)));
-    GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data());
+        std::min<UINT>(256, GetPaletteEntries(APalette, 0, 0, nullptr)));
+    GetPaletteEntries(APalette, 0, static_cast<UINT>(entries.size()), entries.data());
     for (const PALETTEENTRY& e : entries)
       colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
   } else {
@@ -191,7 +191,7 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, 
   info.assign(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
   auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
   header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = width;
+  header->biWidth = AWidth;
   header->biHeight = height;
   header->biPlanes = 1;
   header->biBitCount = static_cast<WORD>(bitCount);

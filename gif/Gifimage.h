@@ -187,8 +187,6 @@ public:
   void UpdateBitmap();
 
 private:
-  HPALETTE palette;
-  int width;
   int height;
   int stride;
   // The header and its colour table.
