@@ -81,14 +81,9 @@ int DIBBits(TPixelFormat PixelFormat) {
   throw GIFException(sInvalidPixelFormat);
 }
 
-void Put16(uint8_t* At, uint32_t Value) {
-  At[0] = static_cast<uint8_t>(Value);
-  At[1] = static_cast<uint8_t>(Value >> 8);
-}
-
 void Put32(uint8_t* At, uint32_t Value) {
-  Put16(At, Value);
-  Put16(At + 2, Value >> 16);
+  for (int i = 0; i < 4; ++i)
+    At[i] = static_cast<uint8_t>(Value >> (8 * i));
 }
 
 struct TPaletteDeleter {
@@ -166,6 +161,14 @@ TDIBReader::TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat) : TDIB(ABitm
   bitmap->SetPixelFormat(pixelFormat);
 }
 
+namespace {
+
+constexpr size_t FileHeaderSize = 14;
+constexpr size_t WriterInfoSize = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
+constexpr size_t WriterBitsOffset = FileHeaderSize + WriterInfoSize;
+
+} // namespace
+
 TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
                        HPALETTE APalette)
     : TDIB(ABitmap, APixelFormat), height(AHeight) {
@@ -175,6 +178,25 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, 
     throw GIFException(sBadDimension);
   const int bitCount = DIBBits(pixelFormat);
   stride = DibStride(AWidth, bitCount);
+  const size_t imageSize = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  try {
+    image.SetSize(static_cast<int64_t>(WriterBitsOffset + imageSize));
+  } catch (const std::bad_alloc&) {
+    throw GIFException(sOutOfMemDIB);
+  }
+  uint8_t* file = image.Memory();
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file + 2, static_cast<uint32_t>(WriterBitsOffset + imageSize));
+  Put32(file + 10, static_cast<uint32_t>(WriterBitsOffset));
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(file + FileHeaderSize);
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  header->biWidth = AWidth;
+  header->biHeight = height;
+  header->biPlanes = 1;
+  header->biBitCount = static_cast<WORD>(bitCount);
+  header->biCompression = BI_RGB;
+  header->biSizeImage = static_cast<DWORD>(imageSize);
   // The palette's own colours, or those a new 8-bit bitmap has without one;
   // declaring only those keeps a small table small when the bitmap is read
   // back into a colour map.
@@ -188,57 +210,36 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, 
   } else {
     colors = HalftonePaletteColors();
   }
-  info.assign(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-  header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = AWidth;
-  header->biHeight = height;
-  header->biPlanes = 1;
-  header->biBitCount = static_cast<WORD>(bitCount);
-  header->biCompression = BI_RGB;
-  header->biSizeImage = static_cast<DWORD>(int64_t{stride} * height);
   header->biClrUsed = static_cast<DWORD>(colors.size());
-  std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), colors.data(),
+  std::memcpy(file + FileHeaderSize + sizeof(BITMAPINFOHEADER), colors.data(),
               colors.size() * sizeof(RGBQUAD));
-  try {
-    bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
-  } catch (const std::bad_alloc&) {
-    throw GIFException(sOutOfMemDIB);
-  }
 }
 
 void* TDIBWriter::GetScanline(int Row) {
-  if (bits.empty())
+  if (image.Size() == 0)
     throw GIFException(sNoDIB);
   if (Row < 0 || Row >= height)
     throw EInvalidGraphicOperation("Scan line index out of range");
   // Bottom-up: the picture's first row is the last in memory.
-  return bits.data() + static_cast<size_t>(height - 1 - Row) * static_cast<size_t>(stride);
+  return image.Memory() + WriterBitsOffset +
+         static_cast<size_t>(height - 1 - Row) * static_cast<size_t>(stride);
 }
 
 void TDIBWriter::UpdateBitmap() {
-  if (bits.empty())
+  if (image.Size() == 0)
     throw GIFException(sNoDIB);
-  const uint32_t headerSize = static_cast<uint32_t>(info.size());
-  uint8_t file[14] = {'B', 'M'};
-  Put32(file + 2, headerSize + 14 + static_cast<uint32_t>(bits.size()));
-  Put32(file + 10, headerSize + 14);
-  TMemoryStream stream;
+  image.SetPosition(0);
+  bool made = true;
   try {
-    stream.SetSize(static_cast<int64_t>(sizeof file + info.size() + bits.size()));
-  } catch (const std::bad_alloc&) {
-    throw GIFException(sOutOfMemDIB);
-  }
-  stream.WriteBuffer(file, sizeof file);
-  stream.WriteBuffer(info.data(), static_cast<int>(info.size()));
-  stream.WriteBuffer(bits.data(), static_cast<int>(bits.size()));
-  std::vector<uint8_t>().swap(bits);
-  stream.SetPosition(0);
-  try {
-    bitmap->LoadFromStream(&stream);
+    bitmap->LoadFromStream(&image);
   } catch (const EInvalidGraphic&) {
-    throw GIFException(sDIBCreate);
+    made = false;
+  } catch (const std::bad_alloc&) {
+    made = false;
   }
+  image.Clear();
+  if (!made)
+    throw GIFException(sDIBCreate);
 }
 
 void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,

@@ -189,9 +189,9 @@ public:
 private:
   int height;
   int stride;
-  // The header and its colour table.
-  std::vector<uint8_t> info;
-  std::vector<uint8_t> bits;
+  // The whole BMP file: its header, the bitmap information with a colour
+  // table of 256 entries, then the rows.
+  TMemoryStream image;
 };
 
 // The header (with its colour table) and pixel bytes a device-independent
