@@ -167,6 +167,21 @@ constexpr size_t FileHeaderSize = 14;
 constexpr size_t WriterInfoSize = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
 constexpr size_t WriterBitsOffset = FileHeaderSize + WriterInfoSize;
 
+// The palette's own colours (at most 256), or those a new 8-bit bitmap has
+// without one. Declaring only those keeps a small table small when the
+// bitmap is read back into a colour map.
+std::vector<RGBQUAD> WriterColors(HPALETTE Palette) {
+  if (Palette == nullptr)
+    return HalftonePaletteColors();
+  std::vector<RGBQUAD> colors;
+  for (const PALETTEENTRY& e : Entries(Palette)) {
+    if (colors.size() == 256)
+      break;
+    colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
+  }
+  return colors;
+}
+
 } // namespace
 
 TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
@@ -189,29 +204,20 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, 
   file[1] = 'M';
   Put32(file + 2, static_cast<uint32_t>(WriterBitsOffset + imageSize));
   Put32(file + 10, static_cast<uint32_t>(WriterBitsOffset));
-  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(file + FileHeaderSize);
-  header->biSize = sizeof(BITMAPINFOHEADER);
-  header->biWidth = AWidth;
-  header->biHeight = height;
-  header->biPlanes = 1;
-  header->biBitCount = static_cast<WORD>(bitCount);
-  header->biCompression = BI_RGB;
-  header->biSizeImage = static_cast<DWORD>(imageSize);
-  // The palette's own colours, or those a new 8-bit bitmap has without one;
-  // declaring only those keeps a small table small when the bitmap is read
-  // back into a colour map.
-  std::vector<RGBQUAD> colors;
-  if (APalette != nullptr) {
-    std::vector<PALETTEENTRY> entries(
-        std::min<UINT>(256, GetPaletteEntries(APalette, 0, 0, nullptr)));
-    GetPaletteEntries(APalette, 0, static_cast<UINT>(entries.size()), entries.data());
-    for (const PALETTEENTRY& e : entries)
-      colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
-  } else {
-    colors = HalftonePaletteColors();
-  }
-  header->biClrUsed = static_cast<DWORD>(colors.size());
-  std::memcpy(file + FileHeaderSize + sizeof(BITMAPINFOHEADER), colors.data(),
+  // The header follows the 14 bytes of the file header, off the alignment
+  // of its fields: it is made aside and copied in.
+  BITMAPINFOHEADER header;
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = AWidth;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<WORD>(bitCount);
+  header.biCompression = BI_RGB;
+  header.biSizeImage = static_cast<DWORD>(imageSize);
+  const std::vector<RGBQUAD> colors = WriterColors(APalette);
+  header.biClrUsed = static_cast<DWORD>(colors.size());
+  std::memcpy(file + FileHeaderSize, &header, sizeof header);
+  std::memcpy(file + FileHeaderSize + sizeof header, colors.data(),
               colors.size() * sizeof(RGBQUAD));
 }
 
