@@ -160,8 +160,6 @@ public:
   TDIB(const TDIB&) = delete;
   TDIB& operator=(const TDIB&) = delete;
   virtual void* GetScanline(int Row) = 0;
-  TBitmap* Bitmap() const { return bitmap; }
-  TPixelFormat PixelFormat() const { return pixelFormat; }
 
 protected:
   TBitmap* bitmap;
