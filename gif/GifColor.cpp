@@ -363,24 +363,6 @@ void TDitherEngine::NextLine() {
   column = direction > 0 ? 0 : width - 1;
 }
 
-namespace {
-
-int KernelRows(const std::vector<TDitherWeight>& Kernel) {
-  int rows = 1;
-  for (const TDitherWeight& w : Kernel)
-    rows = std::max(rows, w.Row + 1);
-  return rows;
-}
-
-int KernelHalf(const std::vector<TDitherWeight>& Kernel) {
-  int half = 0;
-  for (const TDitherWeight& w : Kernel)
-    half = std::max(half, std::abs(w.Offset));
-  return half;
-}
-
-} // namespace
-
 TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows,
                                                  int Half, int ADivisor)
     : TDitherEngine(AWidth, ALookup), divisor(ADivisor), half(Half),
@@ -388,12 +370,6 @@ TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALook
   for (auto& row : errors)
     for (auto& channel : row)
       channel.assign(static_cast<size_t>(width + 2 * half), 0);
-}
-
-TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup,
-                                                 std::vector<TDitherWeight> AKernel, int ADivisor)
-    : TErrorDiffusionDitherer(AWidth, ALookup, KernelRows(AKernel), KernelHalf(AKernel), ADivisor) {
-  kernel = std::move(AKernel);
 }
 
 int TErrorDiffusionDitherer::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R,
@@ -411,14 +387,6 @@ int TErrorDiffusionDitherer::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, ui
   return index;
 }
 
-void TErrorDiffusionDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
-  const size_t at = At();
-  for (int c = 0; c < 3; ++c)
-    for (const TDitherWeight& w : kernel)
-      Rows[static_cast<size_t>(w.Row)][c][at + static_cast<size_t>(w.Offset * direction)] +=
-          Error[c] * w.Weight;
-}
-
 void TErrorDiffusionDitherer::NextLine() {
   std::rotate(errors.begin(), errors.begin() + 1, errors.end());
   for (auto& channel : errors.back())
@@ -426,75 +394,74 @@ void TErrorDiffusionDitherer::NextLine() {
   TDitherEngine::NextLine();
 }
 
+namespace {
+
+// Weights[r][Half + o]: the share of kernel row r (0 the current row) at o
+// columns ahead in the walking direction. Known when compiled, so that the
+// empty places cost nothing.
+template <size_t Rows, size_t Columns>
+inline void Spread(TErrorRows& Errors, size_t At, int Direction, const int (&Error)[3],
+                   const int (&Weights)[Rows][Columns]) {
+  constexpr int half = static_cast<int>(Columns / 2);
+  for (size_t c = 0; c < 3; ++c)
+    for (size_t r = 0; r < Rows; ++r) {
+      int32_t* row = Errors[r][c].data() + At;
+      for (int o = -half; o <= half; ++o)
+        if (const int w = Weights[r][static_cast<size_t>(half + o)])
+          row[o * Direction] += Error[c] * w;
+    }
+}
+
+constexpr int floydSteinberg[2][3] = {{0, 0, 7}, {3, 5, 1}};
+constexpr int stucki[3][5] = {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}, {1, 2, 4, 2, 1}};
+constexpr int sierra[3][5] = {{0, 0, 0, 5, 3}, {2, 4, 5, 4, 2}, {0, 2, 3, 2, 0}};
+constexpr int jajuni[3][5] = {{0, 0, 0, 7, 5}, {3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}};
+constexpr int steveArche[4][7] = {{0, 0, 0, 0, 0, 32, 0},
+                                  {12, 0, 26, 0, 30, 0, 16},
+                                  {0, 12, 0, 26, 0, 12, 0},
+                                  {5, 0, 12, 0, 12, 0, 5}};
+constexpr int burkes[2][5] = {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}};
+
+} // namespace
+
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(AWidth, ALookup, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}, 16) {}
+    : TErrorDiffusionDitherer(AWidth, ALookup, 2, 1, 16) {}
+void TFloydSteinbergDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, floydSteinberg);
+}
 
 T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor)
     : TErrorDiffusionDitherer(AWidth, ALookup, 3, 2, ADivisor) {}
 
-// Weights: two ahead on the current row, then five on each of the next two
-// rows, from two columns behind to two ahead.
-void T5by3Ditherer::Spread(TErrorRows& Rows, const int (&Error)[3],
-                           const int (&Weights)[12]) const {
-  const ptrdiff_t at = static_cast<ptrdiff_t>(At());
-  for (int c = 0; c < 3; ++c) {
-    const int e = Error[c];
-    int32_t* here = Rows[0][c].data() + at;
-    here[direction] += e * Weights[0];
-    here[2 * direction] += e * Weights[1];
-    for (int r = 1; r <= 2; ++r) {
-      int32_t* below = Rows[static_cast<size_t>(r)][c].data() + at;
-      const int* w = Weights + 2 + 5 * (r - 1);
-      for (int i = 0; i < 5; ++i)
-        below[(i - 2) * direction] += e * w[i];
-    }
-  }
-}
-
-namespace {
-constexpr int stucki[12] = {8, 4, 2, 4, 8, 4, 2, 1, 2, 4, 2, 1};
-constexpr int sierra[12] = {5, 3, 2, 4, 5, 4, 2, 0, 2, 3, 2, 0};
-constexpr int jajuni[12] = {7, 5, 3, 5, 7, 5, 3, 1, 3, 5, 3, 1};
-} // namespace
-
 TStuckiDitherer::TStuckiDitherer(int AWidth, TColorLookup* ALookup)
     : T5by3Ditherer(AWidth, ALookup, 42) {}
 void TStuckiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
-  Spread(Rows, Error, stucki);
+  Spread(Rows, At(), direction, Error, stucki);
 }
 
 TSierraDitherer::TSierraDitherer(int AWidth, TColorLookup* ALookup)
     : T5by3Ditherer(AWidth, ALookup, 32) {}
 void TSierraDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
-  Spread(Rows, Error, sierra);
+  Spread(Rows, At(), direction, Error, sierra);
 }
 
 TJaJuNiDitherer::TJaJuNiDitherer(int AWidth, TColorLookup* ALookup)
     : T5by3Ditherer(AWidth, ALookup, 48) {}
 void TJaJuNiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
-  Spread(Rows, Error, jajuni);
+  Spread(Rows, At(), direction, Error, jajuni);
 }
 
 TSteveArcheDitherer::TSteveArcheDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(AWidth, ALookup,
-                              {{0, 2, 32},
-                               {1, -3, 12},
-                               {1, -1, 26},
-                               {1, 1, 30},
-                               {1, 3, 16},
-                               {2, -2, 12},
-                               {2, 0, 26},
-                               {2, 2, 12},
-                               {3, -3, 5},
-                               {3, -1, 12},
-                               {3, 1, 12},
-                               {3, 3, 5}},
-                              200) {}
+    : TErrorDiffusionDitherer(AWidth, ALookup, 4, 3, 200) {}
+void TSteveArcheDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, steveArche);
+}
 
 TBurkesDitherer::TBurkesDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(
-          AWidth, ALookup,
-          {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}, 32) {}
+    : TErrorDiffusionDitherer(AWidth, ALookup, 2, 2, 32) {}
+void TBurkesDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, burkes);
+}
 
 std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
                                                   TColorLookup* Lookup) {

@@ -262,22 +262,13 @@ protected:
   int column = 0;
 };
 
-// One weight of an error-diffusion kernel: Rows below the current one,
-// Offset columns ahead in the walking direction.
-struct TDitherWeight {
-  int Row;
-  int Offset;
-  int Weight;
-};
-
 // Per kernel row, per channel: the errors to come, width + 2 * half entries.
 using TErrorRows = std::vector<std::array<std::vector<int32_t>, 3>>;
 
-// Spreads each pixel's error over the pixels still to come.
+// Spreads each pixel's error over the pixels still to come; each kernel
+// fills Distribute with its weights.
 class TErrorDiffusionDitherer : public TDitherEngine {
 public:
-  TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, std::vector<TDitherWeight> AKernel,
-                          int ADivisor);
   int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
   void NextLine() override;
 
@@ -286,28 +277,29 @@ protected:
   TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows, int Half, int ADivisor);
   // The current pixel's error, per channel, over the pixels to come with the
   // kernel's weights, mirrored when the row is walked backwards.
-  virtual void Distribute(TErrorRows& Rows, const int (&Error)[3]);
+  virtual void Distribute(TErrorRows& Rows, const int (&Error)[3]) = 0;
   // The current column's place in the error rows.
   size_t At() const { return static_cast<size_t>(column + half); }
 
 private:
-  std::vector<TDitherWeight> kernel;
   int divisor;
-  int half = 0;
+  int half;
   TErrorRows errors;
 };
 
 class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
 public:
   TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 // Kernels of two weights ahead on the current row and two rows of five
-// below; each fills Distribute with its weights.
+// below.
 class T5by3Ditherer : public TErrorDiffusionDitherer {
 protected:
   T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor);
   void Distribute(TErrorRows& Rows, const int (&Error)[3]) override = 0;
-  void Spread(TErrorRows& Rows, const int (&Error)[3], const int (&Weights)[12]) const;
 };
 class TStuckiDitherer : public T5by3Ditherer {
 public:
@@ -333,10 +325,16 @@ protected:
 class TSteveArcheDitherer : public TErrorDiffusionDitherer {
 public:
   TSteveArcheDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TBurkesDitherer : public TErrorDiffusionDitherer {
 public:
   TBurkesDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 
 std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
