@@ -18,6 +18,8 @@ const char* const sBadTrailer = "Invalid Image trailer";
 const char* const sTooManyColors = "Color table overflow";
 const char* const sBadColorIndex = "Invalid color index";
 const char* const sEmptyColorMap = "Color table is empty";
+const char* const sScreenBadColorSize = "Invalid number of colors specified in Screen Descriptor";
+const char* const sImageBadColorSize = "Invalid number of colors specified in Image Descriptor";
 const char* const sEmptyImage = "Image is empty";
 const char* const sBadPixelCoordinates = "Invalid pixel coordinates";
 const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
@@ -359,6 +361,20 @@ HPALETTE TGIFColorMap::ExportPalette() const {
   return CreatePalette(log);
 }
 
+namespace {
+
+// The colours of the table a descriptor's size field announces. Three bits
+// cannot announce a size outside 2..256; the guard keeps the table reader
+// to what a GIF table can hold should the field ever be read otherwise.
+int DescriptorColors(uint8_t Packed, const char* BadSize) {
+  const int colors = 1 << ((Packed & 7) + 1);
+  if (colors < 2 || colors > 256)
+    throw GIFException(BadSize);
+  return colors;
+}
+
+} // namespace
+
 void TGIFColorMap::LoadFromStream(TStream* Stream, int Count) {
   std::vector<TGIFColor> triples(static_cast<size_t>(Count));
   ReadFixed(Stream, triples.data(), Count * 3);
@@ -437,7 +453,7 @@ void TGIFHeader::LoadFromStream(TStream* Stream) {
   BackgroundColorIndex = descriptor[5];
   AspectRatio = descriptor[6];
   if (Packed & 0x80)
-    colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
+    colorMap->LoadFromStream(Stream, DescriptorColors(Packed, sScreenBadColorSize));
   else
     colorMap->Clear();
 }
@@ -1084,10 +1100,10 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
     return;
   ReadDescriptor(Stream);
   if (Packed & 0x80)
-    colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
+    colorMap->LoadFromStream(Stream, DescriptorColors(Packed, sImageBadColorSize));
   Decompress(Stream);
   if (GIFImageRenderOnLoad)
-    Bitmap();
+    GetBitmap();
 }
 
 void TGIFSubImage::ReadDescriptor(TStream* Stream) {

@@ -1085,6 +1085,40 @@ void DecodeRle(const std::vector<uint8_t>& data, int bits, int width, int height
   }
 }
 
+HBITMAP NewDibBitmap(int width, int height, int bits, const std::vector<RGBQUAD>& colors) {
+  HBITMAP b = CreateBitmap(width, height, 1, static_cast<UINT>(bits), nullptr);
+  if (b == nullptr)
+    InvalidBitmap();
+  b->DibSection = true;
+  if (b->Indexed())
+    b->Colors = colors;
+  return b;
+}
+
+// 32-bit pixels keep no alpha.
+void ClearAlpha(HBITMAP b, int y) {
+  if (b->BitCount == 32)
+    for (int x = 0; x < b->Width; ++x)
+      b->Row(y)[4 * x + 3] = 0;
+}
+
+// Rows stored as the bitmap stores them go straight from the stream into it.
+HBITMAP ReadPlainRows(TStream* stream, int width, int height, int bits, bool topDown,
+                      const std::vector<RGBQUAD>& colors) {
+  HBITMAP b = NewDibBitmap(width, height, bits, colors);
+  try {
+    for (int i = 0; i < height; ++i) {
+      const int y = topDown ? i : height - 1 - i;
+      ReadExactly(stream, b->Row(y), static_cast<size_t>(b->Stride));
+      ClearAlpha(b, y);
+    }
+  } catch (...) {
+    DeleteObject(b);
+    throw;
+  }
+  return b;
+}
+
 HBITMAP ReadBmp(TStream* stream) {
   uint8_t file[14];
   ReadExactly(stream, file, sizeof file);
@@ -1159,6 +1193,9 @@ HBITMAP ReadBmp(TStream* stream) {
   const int64_t available = stream->Size() - stream->Position();
   if ((!rle && static_cast<int64_t>(rowBytes) > available) || (rle && rowBytes > (256u << 20)))
     InvalidBitmap();
+  const int storeBits = bits == 16 ? 24 : bits;
+  if (!rle && storeBits == bits && compression != BI_BITFIELDS)
+    return ReadPlainRows(stream, width, height, storeBits, topDown, colors);
   std::vector<uint8_t> rows(rowBytes, 0);
   if (rle) {
     const int64_t left = stream->Size() - stream->Position();
@@ -1168,11 +1205,7 @@ HBITMAP ReadBmp(TStream* stream) {
   } else {
     ReadExactly(stream, rows.data(), rows.size());
   }
-  const int storeBits = bits == 16 ? 24 : bits;
-  HBITMAP b = CreateBitmap(width, height, 1, static_cast<UINT>(storeBits), nullptr);
-  b->DibSection = true;
-  if (b->Indexed())
-    b->Colors = colors;
+  HBITMAP b = NewDibBitmap(width, height, storeBits, colors);
   for (int y = 0; y < height; ++y) {
     const int source = topDown && !rle ? y : height - 1 - y;
     const uint8_t* row = rows.data() + static_cast<ptrdiff_t>(source) * stride;
@@ -1186,9 +1219,7 @@ HBITMAP ReadBmp(TStream* stream) {
       continue;
     }
     std::memcpy(b->Row(y), row, static_cast<size_t>(stride));
-    if (bits == 32)
-      for (int x = 0; x < width; ++x)
-        b->Row(y)[4 * x + 3] = 0;
+    ClearAlpha(b, y);
   }
   return b;
 }

@@ -8,6 +8,7 @@
 #include "tests/support/TempDir.h"
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <type_traits>
@@ -133,6 +134,64 @@ TEST(GifCrafted, AFrameCutShortKeepsWhatItDecodedAndEveryFrameBefore) {
   LoadFromBytes(again, SaveToBytes(image));
   ASSERT_EQ(again.Images()->GetCount(), 45);
   EXPECT_EQ(Pixels(*again.Images()->SubImages(44)), expected);
+}
+
+// An interlaced 320 x 240 frame of one value a row, cut 60 bytes into its
+// data: too little data for the whole frame, so its rows are made as the
+// data reaches them, in the order of the first pass (0, 8, 16, ...). Each
+// row reached holds what the whole file holds there, the last one up to the
+// cut; every row between them, and the rest of the last, shows the fill
+// (the transparent index of a transparent frame, else 0); the frame ends
+// with the last row reached, and the cut is a warning.
+TEST(GifCrafted, AnInterlacedFrameCutShortKeepsTheRowsItsPassReached) {
+  for (const bool transparent : {false, true}) {
+    const int fill = transparent ? 3 : 0;
+    auto value = [&](int Row) { return transparent ? Row % 3 : Row % 3 + 1; };
+    TGIFImage whole;
+    whole.Header()->Width = 320;
+    whole.Header()->Height = 240;
+    for (TColor color : {clBlack, clRed, clLime, clBlue})
+      whole.GlobalColorMap()->Add(color);
+    auto* frame = new TGIFSubImage(&whole);
+    whole.Add(frame);
+    if (transparent) {
+      auto* control = new TGIFGraphicControlExtension(frame);
+      frame->Extensions()->Add(control);
+      control->SetTransparentColorIndex(3);
+      control->SetTransparent(true);
+    }
+    frame->SetBounds(3, 320);
+    frame->SetBounds(4, 240);
+    frame->SetInterlaced(true);
+    for (int y = 0; y < 240; ++y)
+      std::memset(frame->GetScanline(y), value(y), 320);
+    const std::string bytes = SaveToBytes(whole);
+    // Screen, table of 4, the control block, descriptor, code size byte.
+    const size_t data = 13 + 12 + (transparent ? 8 : 0) + 10 + 1;
+    ASSERT_EQ(bytes[data - 11], ',') << transparent;
+
+    TGIFImage cut;
+    TWarnings warnings(cut);
+    LoadFromBytes(cut, bytes.substr(0, data + 60));
+    EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData}) << transparent;
+    ASSERT_EQ(cut.Images()->GetCount(), 1);
+    const TGIFSubImage* shown = cut.Images()->SubImages(0);
+    EXPECT_EQ(shown->Width(), 320);
+    const int last = shown->Height() - 1;
+    // Far enough into the first pass that rows were skipped between rows.
+    ASSERT_GE(last, 16) << transparent;
+    EXPECT_EQ(last % 8, 0) << transparent;
+    int reached = 0;
+    while (reached < 320 && shown->GetPixel(reached, last) == value(last))
+      ++reached;
+    EXPECT_GT(reached, 0) << transparent;
+    for (int y = 0; y <= last; ++y)
+      for (int x = 0; x < 320; ++x) {
+        const bool decoded = y % 8 == 0 && (y < last || x < reached);
+        ASSERT_EQ(shown->GetPixel(x, y), decoded ? value(y) : fill)
+            << transparent << " " << x << "," << y;
+      }
+  }
 }
 
 // Two whole frames and a comment cut inside its sub-block: both frames are
