@@ -139,6 +139,7 @@ void TGIFItem::Warning(TGIFSeverity Severity, const AnsiString& Message) {
 void TGIFItem::SaveToFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(&stream);
+  stream.FlushBuffer();
 }
 
 void TGIFItem::LoadFromFile(const AnsiString& FileName) {
