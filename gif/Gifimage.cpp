@@ -167,8 +167,12 @@ int TGIFList::Add(TGIFItem* Item) {
 }
 
 void TGIFList::Clear() {
-  while (!items.empty())
-    Delete(0);
+  // Front first as deleting the first one by one would, but all out of the
+  // list at once: moving all the others for each made this quadratic.
+  std::vector<TGIFItem*> gone;
+  gone.swap(items);
+  for (TGIFItem* item : gone)
+    delete item;
 }
 
 void TGIFList::Delete(int Index) {
