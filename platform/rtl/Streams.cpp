@@ -181,18 +181,18 @@ bool TFileStream::CanWriteInBuffer() const {
          position < bufferStart + static_cast<int64_t>(buffer.size());
 }
 
-int TFileStream::ReadDirect(uint8_t* Buffer, size_t Count) {
+int TFileStream::ReadDirect(uint8_t* Buffer, size_t Count, int64_t At) {
   for (;;) {
-    const ssize_t n = pread(handle, Buffer, Count, position);
+    const ssize_t n = pread(handle, Buffer, Count, At);
     if (n >= 0 || errno != EINTR)
       return static_cast<int>(std::max<ssize_t>(n, 0));
   }
 }
 
-int TFileStream::WriteDirect(const uint8_t* Buffer, size_t Count) {
+int TFileStream::WriteDirect(const uint8_t* Buffer, size_t Count, int64_t At) {
   size_t done = 0;
   while (done < Count) {
-    const ssize_t n = pwrite(handle, Buffer + done, Count - done, position + done);
+    const ssize_t n = pwrite(handle, Buffer + done, Count - done, At + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
@@ -205,20 +205,18 @@ int TFileStream::WriteDirect(const uint8_t* Buffer, size_t Count) {
 bool TFileStream::FillBuffer() {
   FlushBuffer();
   bufferStart = position;
-  bufferLength = static_cast<size_t>(ReadDirect(buffer.data(), buffer.size()));
+  bufferLength = static_cast<size_t>(ReadDirect(buffer.data(), buffer.size(), position));
   return bufferLength > 0;
 }
 
 void TFileStream::FlushBuffer() {
   if (dirtyFrom >= dirtyTo)
     return;
-  const int64_t at = bufferStart + static_cast<int64_t>(dirtyFrom);
+  const size_t from = dirtyFrom;
   const size_t count = dirtyTo - dirtyFrom;
   dirtyFrom = dirtyTo = 0;
-  const int64_t here = position;
-  position = at;
-  const int written = WriteDirect(buffer.data() + (at - bufferStart), count);
-  position = here;
+  const int written =
+      WriteDirect(buffer.data() + from, count, bufferStart + static_cast<int64_t>(from));
   if (static_cast<size_t>(written) != count)
     throw EWriteError("Stream write error");
 }
@@ -245,7 +243,7 @@ int TFileStream::Read(void* Buffer, int Count) {
     }
     // A large read skips the buffer; waiting writes it might cover go first.
     FlushBuffer();
-    const int n = ReadDirect(out, left);
+    const int n = ReadDirect(out, left, position);
     if (n == 0)
       break;
     out += n;
@@ -282,7 +280,7 @@ int TFileStream::Write(const void* Buffer, int Count) {
     }
     // A large write skips the buffer, which then no longer holds the file.
     bufferLength = 0;
-    const size_t n = static_cast<size_t>(WriteDirect(in, left));
+    const size_t n = static_cast<size_t>(WriteDirect(in, left, position));
     position += static_cast<int64_t>(n);
     fileSize = std::max(fileSize, position);
     const bool refused = n < left;

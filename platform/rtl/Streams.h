@@ -118,8 +118,9 @@ private:
   bool CanWriteInBuffer() const;
   // Reads the buffer's worth at the position; false at the end of the file.
   bool FillBuffer();
-  int ReadDirect(uint8_t* Buffer, size_t Count);
-  int WriteDirect(const uint8_t* Buffer, size_t Count);
+  // Transfers at a file offset, past the buffer: what was moved.
+  int ReadDirect(uint8_t* Buffer, size_t Count, int64_t At);
+  int WriteDirect(const uint8_t* Buffer, size_t Count, int64_t At);
 
   int handle = -1;
   bool readable = false;
