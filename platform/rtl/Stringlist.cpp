@@ -110,6 +110,10 @@ bool AnsiSameText(const AnsiString& a, const AnsiString& b) {
          });
 }
 
+std::string CaseBlindKey(const AnsiString& s) {
+  return LowerScreenText(s);
+}
+
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
   const int collated = Sign(std::strcoll(Cp1252ToUtf8(a).c_str(), Cp1252ToUtf8(b).c_str()));
   return collated != 0 ? collated : Sign(a.compare(b));
@@ -364,6 +368,7 @@ void TStrings::LoadFromFile(const AnsiString& fileName) {
 void TStrings::SaveToFile(const AnsiString& fileName) const {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(stream);
+  stream.FlushBuffer();
 }
 
 // ---- TStringList
