@@ -67,15 +67,18 @@ public:
     }
   }
 
-  bool HasUrl(const AnsiString& Link) const {
-    return urls.count(CaseBlindKey(Link)) > 0 || sourceUrls.count(Link) > 0;
+  // Takes the link unless a candidate or a registered source has it.
+  bool TakeUrl(const AnsiString& Link) {
+    if (sourceUrls.count(Link) > 0)
+      return false;
+    return urls.insert(CaseBlindKey(Link)).second;
   }
 
-  // The caption as a name, or its stem with the smallest number that makes
-  // it free.
-  AnsiString UniqueName(const AnsiString& Caption) {
+  // Takes the caption as a name, or its stem with the smallest number that
+  // makes it free.
+  AnsiString TakeName(const AnsiString& Caption) {
     const AnsiString name = Caption.empty() ? AnsiString("Source name") : CleanName(Caption);
-    if (!name.empty() && !HasName(name))
+    if (!name.empty() && TakeNameIfFree(name))
       return name;
     const AnsiString stem = name.empty() ? AnsiString("Source name") : name;
     // Names are only ever added, so the numbers a stem found taken stay
@@ -83,19 +86,16 @@ public:
     int& next = nextNumber.try_emplace(stem, 1).first->second;
     for (;; ++next) {
       const AnsiString numbered = stem + "_" + std::to_string(next);
-      if (!HasName(numbered))
+      if (TakeNameIfFree(numbered))
         return numbered;
     }
   }
 
-  void Add(const AnsiString& Name, const AnsiString& Link) {
-    names.insert(CaseBlindKey(Name));
-    urls.insert(CaseBlindKey(Link));
-  }
-
 private:
-  bool HasName(const AnsiString& Name) const {
-    return names.count(CaseBlindKey(Name)) > 0 || sourceNames.count(Name) > 0;
+  bool TakeNameIfFree(const AnsiString& Name) {
+    if (sourceNames.count(Name) > 0)
+      return false;
+    return names.insert(CaseBlindKey(Name)).second;
   }
 
   std::unordered_set<std::string> names;
@@ -341,13 +341,11 @@ void TfrmWizard::CollectCandidates(const AnsiString& Page) {
         upperHref.find("ONCLICK:") != AnsiString::npos)
       continue;
     ++found;
-    if (taken.HasUrl(link)) {
+    if (!taken.TakeUrl(link)) {
       ++ignored;
       continue;
     }
-    const AnsiString name = taken.UniqueName(caption);
-    taken.Add(name, link);
-    candidateNames->Add(name);
+    candidateNames->Add(taken.TakeName(caption));
     candidateUrls->Add(link);
   }
   Trace(meUrlScanTrace, IdUrlsFound, std::to_string(found));

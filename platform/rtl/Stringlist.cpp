@@ -111,7 +111,16 @@ bool AnsiSameText(const AnsiString& a, const AnsiString& b) {
 }
 
 std::string CaseBlindKey(const AnsiString& s) {
-  return LowerScreenText(s);
+  const bool ascii =
+      std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii)
+    return LowerScreenText(s);
+  // What the fold gives plain ASCII, without its conversions.
+  std::string key = s;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return key;
 }
 
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
