@@ -6,6 +6,8 @@
 // seeds and our own source; any GIF files given on the command line; and the
 // save of many one-pixel frames. Prints, per kind, the best of several
 // rounds and our time over theirs.
+// Then the load of a file against the reference library's own file read,
+// with the same pictures from memory beside it.
 #include "gif/Gifimage.h"
 
 #include <algorithm>
@@ -544,6 +546,101 @@ void Reduction() {
   }
 }
 
+// ---------------------------------------------------------------------------
+// Reading from files
+
+// A screen recorded while someone types and scrolls: one full screen, then
+// the patches that changed, mostly background with glyph-like strokes.
+std::string MakeScreenRecording(TRandom& Random) {
+  constexpr int kWidth = 1024;
+  constexpr int kHeight = 768;
+  TGIFImage image;
+  image.Header()->Width = kWidth;
+  image.Header()->Height = kHeight;
+  for (int i = 0; i < 64; ++i)
+    image.GlobalColorMap()->Add(static_cast<TColor>((i * 4) | ((i * 3) << 8) | ((i * 2) << 16)));
+  for (int f = 0; f < 474; ++f) {
+    const bool full = f == 0;
+    const int width = full ? kWidth : 80 + static_cast<int>(Random.Next() % 420);
+    const int height = full ? kHeight : 16 + static_cast<int>(Random.Next() % 200);
+    auto* frame = new TGIFSubImage(&image);
+    image.Add(frame);
+    auto* control = new TGIFGraphicControlExtension(frame);
+    frame->Extensions()->Add(control);
+    control->SetDelay(4);
+    frame->SetBounds(1, full ? 0 : static_cast<int>(Random.Next() % (kWidth - width)));
+    frame->SetBounds(2, full ? 0 : static_cast<int>(Random.Next() % (kHeight - height)));
+    frame->SetBounds(3, width);
+    frame->SetBounds(4, height);
+    const uint8_t background = static_cast<uint8_t>(60 + f % 3);
+    for (int y = 0; y < height; ++y) {
+      uint8_t* row = frame->GetScanline(y);
+      for (int x = 0; x < width; ++x) {
+        const bool stroke = y % 14 < 10 && x % 8 < 6 && Random.Next() % 2 == 0;
+        row[x] = stroke ? static_cast<uint8_t>(Random.Next() % 12) : background;
+      }
+    }
+  }
+  TMemoryStream stream;
+  image.SaveToStream(&stream);
+  return std::string(reinterpret_cast<const char*>(stream.Memory()),
+                     static_cast<size_t>(stream.Size()));
+}
+
+struct TFileKind {
+  std::string Name;
+  std::string Bytes;
+};
+
+std::vector<TFileKind> FileKinds() {
+  TRandom random;
+  std::vector<TFileKind> kinds;
+  kinds.push_back({"animation",
+                   MakeGif(160, 120, 256, std::vector<TFrameSpec>(50, {160, 120, false}), random)});
+  kinds.push_back(
+      {"one-pixel", MakeGif(1, 1, 2, std::vector<TFrameSpec>(10000, {1, 1, false}), random)});
+  kinds.push_back({"recording", MakeScreenRecording(random)});
+  return kinds;
+}
+
+// The picture class's load of a file against the reference library opening
+// the file by name, then both from memory.
+void CompareFileRead(const TFileKind& Kind) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("gif_bench_" + Kind.Name + ".gif")).string();
+  std::ofstream(path, std::ios::binary)
+      .write(Kind.Bytes.data(), static_cast<std::streamsize>(Kind.Bytes.size()));
+  const auto [ourFile, theirFile] = BestOfBoth(
+      [&] {
+        TGIFImage image;
+        image.LoadFromFile(path);
+      },
+      [&] {
+        int error = 0;
+        GifFileType* file = DGifOpenFileName(path.c_str(), &error);
+        if (file == nullptr || DGifSlurp(file) != GIF_OK) {
+          std::fprintf(stderr, "the reference library refused %s\n", path.c_str());
+          std::exit(1);
+        }
+        Close(file);
+      });
+  auto stream = StreamOf(Kind.Bytes);
+  const auto [ourMemory, theirMemory] = BestOfBoth(
+      [&] {
+        TGIFImage image;
+        OurDecode(*stream, image);
+      },
+      [&] {
+        TReader reader;
+        Close(TheirDecode(Kind.Bytes, reader));
+      });
+  std::filesystem::remove(path);
+  std::printf("%-11s %7zu KB  file ours %8.3f ms  reference %8.3f ms  ratio %.2fx  |  memory ours "
+              "%8.3f ms  reference %8.3f ms  ratio %.2fx\n",
+              Kind.Name.c_str(), Kind.Bytes.size() / 1024, ourFile * 1e3, theirFile * 1e3,
+              ourFile / theirFile, ourMemory * 1e3, theirMemory * 1e3, ourMemory / theirMemory);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -575,5 +672,7 @@ int main(int argc, char** argv) {
     Compare(kind);
   ManyFrames();
   Reduction();
+  for (const TFileKind& kind : FileKinds())
+    CompareFileRead(kind);
   return 0;
 }

@@ -157,6 +157,7 @@ void TGIFItem::Warning(TGIFSeverity Severity, const AnsiString& Message) {
 void TGIFItem::SaveToFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(&stream);
+  stream.FlushBuffer();
 }
 
 void TGIFItem::LoadFromFile(const AnsiString& FileName) {
@@ -184,8 +185,12 @@ int TGIFList::Add(TGIFItem* Item) {
 }
 
 void TGIFList::Clear() {
-  while (!items.empty())
-    Delete(0);
+  // Front first as deleting the first one by one would, but all out of the
+  // list at once: moving all the others for each made this quadratic.
+  std::vector<TGIFItem*> gone;
+  gone.swap(items);
+  for (TGIFItem* item : gone)
+    delete item;
 }
 
 void TGIFList::Delete(int Index) {

@@ -652,6 +652,7 @@ void TGraphic::LoadFromFile(const AnsiString& FileName) {
 void TGraphic::SaveToFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(&stream);
+  stream.FlushBuffer();
 }
 
 void TGraphic::Changed(TObject*) {

@@ -110,6 +110,19 @@ bool AnsiSameText(const AnsiString& a, const AnsiString& b) {
          });
 }
 
+std::string CaseBlindKey(const AnsiString& s) {
+  const bool ascii =
+      std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii)
+    return LowerScreenText(s);
+  // What the fold gives plain ASCII, without its conversions.
+  std::string key = s;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
   const int collated = Sign(std::strcoll(Cp1252ToUtf8(a).c_str(), Cp1252ToUtf8(b).c_str()));
   return collated != 0 ? collated : Sign(a.compare(b));
@@ -364,6 +377,7 @@ void TStrings::LoadFromFile(const AnsiString& fileName) {
 void TStrings::SaveToFile(const AnsiString& fileName) const {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(stream);
+  stream.FlushBuffer();
 }
 
 // ---- TStringList

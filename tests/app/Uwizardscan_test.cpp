@@ -237,6 +237,48 @@ TEST_F(WizardScanTest, ScanListsExactlyTheLinkedPagesWithNews) {
   EXPECT_TRUE(wizard->btnUrlScanCancel->Visible());
 }
 
+// The names a scan gives its candidates: the link's text, or "Source name"
+// without one, numbered with the smallest number free among the scan's names
+// (compared without case) and the registered sources' (compared exactly).
+// Registered here besides "News_1": "Known", "Known_1" and "Exact".
+TEST_F(WizardScanTest, CandidatesAreNamedByTheirTextWithTheSmallestFreeNumber) {
+  AddSource("Known", nginx->Url("known.html"));
+  AddSource("Known_1", nginx->Url("known1.html"));
+  AddSource("Exact", nginx->Url("exact.html"));
+  const std::vector<std::pair<std::string, std::string>> links = {
+      {"News", "News"},
+      {"News", "News_2"}, // News_1 is registered
+      {"News", "News_3"},
+      {"news", "news_1"}, // taken by a candidate without case, not by a source
+      {"News_3", "News_3_1"},
+      {"news_2", "news_2_1"},
+      {"Read_1", "Read_1"},
+      {"Read", "Read"},
+      {"Read", "Read_2"},
+      {"read_2", "read_2_1"},
+      {"Known", "Known_2"},
+      {"Exact", "Exact_1"},
+      {"exact", "exact"}, // registered names are compared exactly
+      {"", "Source name"},
+      {"", "Source name_1"},
+      {"Source name", "Source name_2"},
+      {"   ", "Source name_3"}, // blank text: numbered from the default name
+      {"", "Source name_4"},
+  };
+  std::string page = "<html><body>\n";
+  std::vector<std::string> expected;
+  for (size_t i = 0; i < links.size(); ++i) {
+    page += "<a href=\"dated.html?link=" + std::to_string(i) + "\">" + links[i].first + "</a>\n";
+    expected.push_back(links[i].second);
+  }
+  site.Write("names.html", page + "</body></html>\n");
+  Scan(nginx->Url("names.html"));
+  std::vector<std::string> names;
+  for (const std::vector<std::string>& row : Candidates())
+    names.push_back(row[1]);
+  EXPECT_EQ(names, expected);
+}
+
 TEST_F(WizardScanTest, APageWithoutUsableLinksEndsWithNothingToCheck) {
   const std::string base = nginx->Url("useless.html");
   Scan(base);

@@ -85,6 +85,8 @@ TEST(Collation, OnlyEqualTextsCompareEqual) {
       EXPECT_EQ(AnsiCompareText(c.a, c.b), c.text) << name << " " << c.a << " " << c.b;
       EXPECT_EQ(AnsiCompareText(c.b, c.a), -c.text) << name << " " << c.b << " " << c.a;
       EXPECT_EQ(AnsiSameText(c.a, c.b), c.text == 0) << name << " " << c.a << " " << c.b;
+      EXPECT_EQ(CaseBlindKey(c.a) == CaseBlindKey(c.b), c.text == 0)
+          << name << " " << c.a << " " << c.b;
     }
   }
 }
