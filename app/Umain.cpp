@@ -559,42 +559,15 @@ void TfrmMain::SortNewsList(int32_t key, bool ascending) {
 void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDrawState State) {
   if (!alive)
     return;
-  TCanvas* canvas = sgNews->Canvas();
-  canvas->Font()->Assign(sgNews->Font());
-  if (ARow == 0) {
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(0x808080);
-    canvas->Font()->SetColor(clBlack);
-    canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, HeaderText(settings->texts, ACol));
-    canvas->FrameRect(Rect);
-    if (ACol + 1 == SortKey) {
-      TImage* arrow = SortAscending ? bmpUp : bmpDown;
-      canvas->Draw(Rect.Right - arrow->Width() - 1, Rect.Top + 2, arrow->Picture()->Graphic());
-    }
-    return;
-  }
-  const NewsData* item = ItemOfRow(ARow);
-  const AnsiString text = ItemText(item, ACol);
-  const int indent = ACol == 2 && item != nullptr ? bmpChangeEvent->Width() + 2 : 0;
-  const bool marked = ACol == 2 && item != nullptr && item->kind == 1;
-  const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), settings->ageStep) : 4;
-  const TRowColours colours =
-      RowColours({NormalBkgColor, NormalBkgShades, NormalFont->Color(), NormalTextShades}, bucket,
-                 State.Contains(gdSelected));
-  const TColor background = colours.Background;
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->Font()->SetColor(colours.Text);
-  canvas->Brush()->SetColor(background);
-  canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
-  if (marked)
-    canvas->Draw(Rect.Left + 1, Rect.Top + 1, bmpChangeEvent->Picture()->Graphic());
-  if (State.Contains(gdSelected))
-    return;
-  TColor line;
-  ScaleColor(background, line, BrightnessFactor(ColorBrightness(background)));
-  canvas->Pen()->SetColor(line);
-  canvas->MoveTo(Rect.Left, Rect.Bottom - 1);
-  canvas->LineTo(Rect.Right, Rect.Bottom - 1);
+  TNewsGridLook look;
+  look.Palette = {NormalBkgColor, NormalBkgShades, NormalFont->Color(), NormalTextShades};
+  look.Texts = &settings->texts;
+  look.SortArrow = SortAscending ? bmpUp : bmpDown;
+  look.ChangeMark = bmpChangeEvent;
+  look.AgeStep = settings->ageStep;
+  look.IndentEveryHeadline = true;
+  DrawNewsCell(sgNews->Canvas(), sgNews->Font(), ACol, ARow, Rect, State.Contains(gdSelected),
+               ItemOfRow(ARow), look);
 }
 
 void TfrmMain::sgNewsDblClick(TObject*) {

@@ -137,8 +137,6 @@ private:
   // The screen point of a mouse event on Sender.
   static TPoint ScreenPoint(TObject* Sender, int X, int Y);
   void StoreColumnWidths();
-  void DrawHeaderCell(TCanvas* Canvas, int ACol, const TRect& Rect);
-  void DrawItemCell(TCanvas* Canvas, int ACol, int ARow, const TRect& Rect, TGridDrawState State);
   NewsData* ItemOfRow(int ARow) const;
   // The monitor the window is on now.
   TRect CurrentMonitor() const;
