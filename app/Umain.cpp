@@ -256,6 +256,10 @@ void TfrmMain::btnFullModeClick(TObject*) {
   if (!frmSmallView)
     return;
   Hide();
+  // Typed into from its first moment, the window forwards to this one: the
+  // list is valid from now on, not only from the timer's first pass.
+  frmSmallView->SetList(&news.Items(), alive);
+  frmSmallView->RefreshRowCount();
   frmSmallView->SetPlayState(running);
   frmSmallView->SetFilterCaption(settings.get());
   frmSmallView->Show();
@@ -479,8 +483,9 @@ AnsiString TfrmMain::FilterKeywords() const {
 void TfrmMain::edFilterChange(TObject*) {
   if (timer.constructing)
     return;
+  // The placeholder is no text: the other box stays empty under it.
   if (frmSmallView)
-    frmSmallView->SetFilterText(edFilter->Text());
+    frmSmallView->SetFilterText(FilterKeywords());
   timer.lastKeyTick = clock();
   if (timer.filterIdle)
     SetStatusMessage(settings->texts.WaitingKeywords);

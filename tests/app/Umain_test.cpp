@@ -4,6 +4,7 @@
 #include "app/Umain.h"
 
 #include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
 #include "app/Uvclfunctions.h"
 #include "app/Uwizard.h"
 #include "app/Uwizardhost.h"
@@ -417,7 +418,9 @@ TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
   WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
                            {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
   Make();
+  frmMain = form;
   frmSmallView = new TfrmSmallView(nullptr);
+  ConnectSmallViewToMain(frmSmallView);
   TfrmWizard* wizard = new TfrmWizard(nullptr);
   ConnectWizardToMain(wizard, form);
   wizard->ApplyLanguage(form->Settings());
@@ -433,12 +436,39 @@ TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
     wizard->cbxLanguageClickCheck(nullptr);
     Seconds(3); // well past the filter delay
     EXPECT_EQ(form->edFilter->Text(), s.Placeholder);
-    EXPECT_EQ(frmSmallView->edtFilter->Text(), s.Placeholder);
+    EXPECT_EQ(frmSmallView->edtFilter->Text(), "") << "the placeholder passed as text";
     EXPECT_EQ(form->ShownItems().size(), 2u) << s.Placeholder;
     EXPECT_EQ(form->sgNews->RowCount(), 3);
     EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3);
   }
+  // Typed into the full-mode box, the keyword alone goes back and filters.
+  frmSmallView->edtFilter->SetText(frmSmallView->edtFilter->Text() + "storm");
+  EXPECT_EQ(form->edFilter->Text(), "storm");
+  Seconds(2);
+  ASSERT_EQ(form->ShownItems().size(), 1u);
+  EXPECT_EQ(form->ShownItems()[0]->headline, "Storm warning");
   delete wizard;
+  delete frmSmallView;
+  frmSmallView = nullptr;
+}
+
+// The full-mode window shows from the first second on; what is typed into
+// its box then is the main box's text and filters once the timer works.
+TEST_F(MainWindow, TheFullModeBoxFiltersFromTheFirstSecond) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
+  Make();
+  frmMain = form;
+  frmSmallView = new TfrmSmallView(nullptr);
+  ConnectSmallViewToMain(frmSmallView);
+  form->btnFullModeClick(nullptr);
+  EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3) << "the rows show at once";
+  frmSmallView->edtFilter->SetText("rates");
+  EXPECT_EQ(form->edFilter->Text(), "rates");
+  Seconds(5);
+  ASSERT_EQ(form->ShownItems().size(), 1u);
+  EXPECT_EQ(form->ShownItems()[0]->headline, "Rates go up");
+  EXPECT_EQ(frmSmallView->sgNews->RowCount(), 2);
   delete frmSmallView;
   frmSmallView = nullptr;
 }
