@@ -518,8 +518,8 @@ void TfrmMain::perfScaleChange(TObject*) {
 
 void TfrmMain::RefreshNewsGrid() {
   // New rows go in above the selections, which stay on their items.
-  const NewsData* selected = ItemOfRow(sgNews->Row());
-  const NewsData* fullSelected = frmSmallView ? frmSmallView->SelectedItem() : nullptr;
+  const TGridPlace place = GridPlaceOf(sgNews, news.Items());
+  const TGridPlace fullPlace = frmSmallView ? frmSmallView->GridPlace() : TGridPlace();
   news.Refresh(allItems, *filter);
   lblNewsInfos->SetCaption(
       CounterLine(settings->texts.NewsLabel, news.ShownNews(), news.TotalNews()));
@@ -533,13 +533,13 @@ void TfrmMain::RefreshNewsGrid() {
     sgNews->SetFixedRows(0);
     sgNews->SetRowCount(rows);
   }
-  SelectRowOfItem(sgNews, news.Items(), selected);
+  RestoreGridPlace(sgNews, news.Items(), place);
   if (frmSmallView) {
     frmSmallView->SetNewsStat(news.ShownChanges(), news.ShownNews(), news.TotalChanges(),
                               news.TotalNews());
     if (alive) {
       frmSmallView->RefreshRowCount();
-      frmSmallView->SelectItem(fullSelected);
+      frmSmallView->RestoreGridPlace(fullPlace);
     }
   }
 }

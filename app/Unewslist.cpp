@@ -65,12 +65,35 @@ AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total) {
   return line;
 }
 
-void SelectRowOfItem(TStringGrid* grid, const std::vector<NewsData*>& items, const NewsData* item) {
-  if (item == nullptr)
-    return;
+namespace {
+
+const NewsData* ItemAt(const std::vector<NewsData*>& items, int row) {
+  return row >= 1 && row <= static_cast<int>(items.size()) ? items[row - 1] : nullptr;
+}
+
+// The grid row of an item, 0 when it is not listed.
+int RowOf(const std::vector<NewsData*>& items, const NewsData* item) {
   const auto found = std::find(items.begin(), items.end(), item);
-  if (found != items.end())
-    grid->SetRow(static_cast<int>(found - items.begin()) + 1);
+  return item != nullptr && found != items.end() ? static_cast<int>(found - items.begin()) + 1 : 0;
+}
+
+} // namespace
+
+TGridPlace GridPlaceOf(const TStringGrid* grid, const std::vector<NewsData*>& items) {
+  TGridPlace place;
+  place.Selected = ItemAt(items, grid->Row());
+  place.TopRow = grid->TopRow();
+  if (place.TopRow > 1)
+    place.Top = ItemAt(items, place.TopRow);
+  return place;
+}
+
+void RestoreGridPlace(TStringGrid* grid, const std::vector<NewsData*>& items,
+                      const TGridPlace& place) {
+  if (const int row = RowOf(items, place.Selected))
+    grid->SetRow(row);
+  const int top = RowOf(items, place.Top);
+  grid->SetTopRow(top > 0 ? top : place.TopRow);
 }
 
 AnsiString HeaderText(const CTextResources& texts, int col) {

@@ -27,9 +27,22 @@ AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total);
 AnsiString HeaderText(const CTextResources& texts, int col);
 // The text of an item's cell: date, source name, headline; empty beyond.
 AnsiString ItemText(const NewsData* item, int col);
-// Selects the row of item in a grid showing items from row 1; a grid whose
-// selection is on no item, or whose item is no longer listed, keeps its row.
-void SelectRowOfItem(TStringGrid* grid, const std::vector<NewsData*>& items, const NewsData* item);
+// Where a grid showing items from row 1 stands: the selected item and the
+// item at the top of the view, each null when there is none; a view at the
+// grid's top has no top item.
+struct TGridPlace {
+  const NewsData* Selected = nullptr;
+  const NewsData* Top = nullptr;
+  int TopRow = 1;
+};
+TGridPlace GridPlaceOf(const TStringGrid* grid, const std::vector<NewsData*>& items);
+// After the items changed: the selection back on its item, and the view
+// where the user left it, not moved after the selection: a view at the top
+// stays there (new rows show in it), one further down keeps its top item.
+// A selection whose item is no longer listed keeps its row, a view whose top
+// item went keeps its top row.
+void RestoreGridPlace(TStringGrid* grid, const std::vector<NewsData*>& items,
+                      const TGridPlace& place);
 
 // The colours of one grid's rows: the base background and text colour and
 // their five age steps.

@@ -84,13 +84,13 @@ void TfrmSmallView::RefreshRowCount() {
   sgNews->Invalidate();
 }
 
-const NewsData* TfrmSmallView::SelectedItem() const {
-  return listValid ? ItemOfRow(sgNews->Row()) : nullptr;
+TGridPlace TfrmSmallView::GridPlace() const {
+  return listValid && list != nullptr ? GridPlaceOf(sgNews, *list) : TGridPlace();
 }
 
-void TfrmSmallView::SelectItem(const NewsData* item) {
-  if (listValid && list != nullptr)
-    SelectRowOfItem(sgNews, *list, item);
+void TfrmSmallView::RestoreGridPlace(const TGridPlace& place) {
+  if (listValid && list != nullptr && place.Selected != nullptr)
+    ::RestoreGridPlace(sgNews, *list, place);
 }
 
 void TfrmSmallView::SetFilterText(const AnsiString& text) {

@@ -363,6 +363,35 @@ TEST_F(MainWindow, NewsArrivalBeepsAtMostTwicePerSecond) {
   EXPECT_EQ(form->lblNewsInfos->Caption(), "News    :        3[   3]");
 }
 
+// Arriving news keeps the selection on its item, also the row preselected
+// at start, but the view stays where the user left it: at the top, where the
+// new rows show, or further down on the same first item.
+TEST_F(MainWindow, ArrivingNewsKeepsTheViewWhereTheUserLeftIt) {
+  WriteFiles(FiveSources, {});
+  Make();
+  NewsSource* alpha = form->Sources()->GetSource(0);
+  const auto arrive = [&](int count) {
+    for (int i = 0; i < count; ++i)
+      Arrive(form, "item");
+    form->OnNewsReceived(alpha, count);
+  };
+  arrive(20);
+  ASSERT_EQ(form->sgNews->Row(), 1);
+  ASSERT_LT(form->sgNews->VisibleRowCount(), 12);
+  const NewsData* preselected = form->ItemOfRow(1);
+  arrive(12);
+  EXPECT_EQ(form->sgNews->Row(), 13);
+  EXPECT_EQ(form->ItemOfRow(13), preselected);
+  EXPECT_EQ(form->sgNews->TopRow(), 1) << "the newest rows went out of sight";
+
+  form->sgNews->SetTopRow(5);
+  const NewsData* top = form->ItemOfRow(5);
+  arrive(3);
+  EXPECT_EQ(form->sgNews->TopRow(), 8);
+  EXPECT_EQ(form->ItemOfRow(8), top);
+  EXPECT_EQ(form->ItemOfRow(form->sgNews->Row()), preselected);
+}
+
 TEST_F(MainWindow, ACountBeyondTheSourcesItemsAppendsNothing) {
   WriteFiles(FiveSources, {});
   Make();
