@@ -80,6 +80,11 @@ constexpr TGridColumn kMainGrid{170, 30, 190};
 // The main window's spots.
 constexpr int kFilterX = 50, kFilterY = 208;
 constexpr int kFullModeX = 544, kFullModeY = 15;
+constexpr int kPropertiesX = 518, kPropertiesY = 15;
+// The settings window's: its options page, the language tab, French, and
+// the two buttons that close the page and the window.
+constexpr std::pair<int, int> kWizardOptions{446, 264}, kLanguageTab{286, 64}, kFrench{69, 118},
+    kOptionsOk{446, 72}, kWizardOk{581, 15};
 // The full-mode window's, from its right and bottom edges.
 constexpr int kNormalModeFromRight = 178 - 110 - 11;
 constexpr int kFilterFromBottom = 14;
@@ -148,6 +153,20 @@ protected:
   void Click(unsigned long window, int x, int y) const {
     X("mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " +
       std::to_string(y) + " click 1");
+  }
+  // What a window shows, as a digest; "" once it no longer shows.
+  std::string Look(unsigned long window) const {
+    return Shell("DISPLAY=" + display + " import -window " + std::to_string(window) +
+                 " ppm:- 2>/dev/null | md5sum");
+  }
+  // A click whose answer is a change of the window: it waits until the
+  // window shows something new. The program takes the clicks in their order.
+  void ClickAndWaitForChange(unsigned long window, int x, int y) const {
+    const std::string before = Look(window);
+    Click(window, x, y);
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (Look(window) == before && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(100ms);
   }
   // Keywords typed as a user types them: what was in the box goes first.
   void TypeKeywords(const std::string& text) const {
@@ -290,6 +309,35 @@ TEST_F(FilterProgram, TheFullModeBoxFiltersFromTheFirstSeconds) {
   Click(full, g.width - kNormalModeFromRight, 13);
   ASSERT_EQ(OtherWindow(full), main);
   EXPECT_EQ(WaitForRows(main, kMainGrid, "filter-main-early.png", Count(1)).size(), 1u);
+  Stop();
+}
+
+// Switched to French in the settings while the main box shows its
+// placeholder, the program hands no placeholder to the full-mode box: a
+// keyword typed there filters alone, in both windows.
+TEST_F(FilterProgram, ThePlaceholderIsNoKeywordAfterALanguageSwitch) {
+  Settings("");
+  folder.Write("welkatidor.NSC", SourcesFile({{"Mondial", nginx->Url("mondial.html")}}));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const size_t all = std::size(kHeadlines);
+  ASSERT_EQ(WaitForRows(main, kMainGrid, "placeholder-main-en.png", Count(all)).size(), all);
+  Click(main, kPropertiesX, kPropertiesY);
+  const unsigned long wizard = VisibleWindow(display, "Welka Tidor settings");
+  ASSERT_NE(wizard, 0u);
+  for (const auto& [x, y] : {kWizardOptions, kLanguageTab, kFrench, kOptionsOk, kWizardOk})
+    ClickAndWaitForChange(wizard, x, y);
+  ASSERT_EQ(OtherWindow(wizard), main);
+  PhotographWindow(display, main, "placeholder-main-fr.png");
+  Click(main, kFullModeX, kFullModeY);
+  const unsigned long full = OtherWindow(main);
+  ASSERT_NE(full, 0u);
+  const TBox g = Geometry(full);
+  Click(full, g.width / 3, g.height - kFilterFromBottom);
+  X("type --delay 60 prix");
+  EXPECT_EQ(WaitForRows(full, FullGrid(full), "placeholder-full-fr.png", Count(1)).size(), 1u);
+  Click(full, g.width - kNormalModeFromRight, 13);
+  ASSERT_EQ(OtherWindow(full), main);
+  EXPECT_EQ(WaitForRows(main, kMainGrid, "placeholder-main-prix-fr.png", Count(1)).size(), 1u);
   Stop();
 }
 
