@@ -59,7 +59,12 @@ locale_t CaseLocale() {
   return locale;
 }
 
-// The screen's text in lower case.
+int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
+} // namespace
+
 std::string LowerScreenText(const AnsiString& s) {
   const std::string screen = Cp1252ToUtf8(s);
   std::string lower;
@@ -80,12 +85,6 @@ std::string LowerScreenText(const AnsiString& s) {
   }
   return lower;
 }
-
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
-
-} // namespace
 
 // In the user's collation of what the screen shows; texts it holds equal
 // are ordered by their bytes, so only texts equal (here but for case, there
