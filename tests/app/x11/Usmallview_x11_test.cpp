@@ -1,4 +1,4 @@
-// The running program on the X server named by WT_X_DISPLAY: switching to the
+// The running program on an X server of the test's own: switching to the
 // full-mode window and back with the buttons, dragging and resizing it with
 // the pointer, its three size modes, and closing the program while it shows.
 // Screenshots stay in <build>/screenshots for review.
