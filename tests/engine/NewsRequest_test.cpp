@@ -37,7 +37,7 @@ public:
 };
 
 // Serves the transactions' hand-overs until done() or the time-out.
-template <class Done> bool ServeUntil(Done done, int timeoutMs = 5000) {
+template <class Done> bool ServeUntil(Done done, int timeoutMs = 30000) {
   for (const DWORD start = GetTickCount(); !done();) {
     if (GetTickCount() - start > static_cast<DWORD>(timeoutMs))
       return false;

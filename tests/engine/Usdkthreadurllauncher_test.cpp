@@ -345,7 +345,7 @@ TEST(ProxyScriptRefresh, RetriesWithBackOffAndKeepsAScriptThroughFailedRefreshes
   ASSERT_TRUE(scripts.WaitForConnections(4));
   EXPECT_GE(elapsedMs(), 700);
   TAnswer answer;
-  while ((answer = Ask(config, "http://h/")).Kind != pkProxy && elapsedMs() < 5000)
+  while ((answer = Ask(config, "http://h/")).Kind != pkProxy && elapsedMs() < 30000)
     Sleep(20);
   EXPECT_EQ(answer.Host, "a");
   ASSERT_TRUE(scripts.WaitForConnections(5)) << "the kept script is downloaded again";

@@ -29,7 +29,7 @@ void Sleep(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool WaitFor(const std::function<bool()>& Done, int ms = 8000) {
+bool WaitFor(const std::function<bool()>& Done, int ms = 30000) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (!Done() && std::chrono::steady_clock::now() < until)
     Sleep(100);
