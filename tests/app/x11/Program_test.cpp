@@ -157,9 +157,13 @@ TEST_F(Program, AnswersTheWindowManagerWhileTheProxyScriptStalls) {
   TProgram program(Exe(), display);
   const unsigned long window = WindowId();
   ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
-  // Requests start on the 4th second, one a second.
-  ASSERT_TRUE(WaitUntil([&] { return scripts.Connections() >= 1; }))
-      << "the requests asked for the script";
+  // Requests start on the 4th second, one a second, and wait for the script
+  // without a trace outside the program (the keeper's own download is the
+  // server's first connection, from the start): the close comes after the
+  // program's schedule has started them. A slow machine only makes the wait
+  // shorter than meant, never the test fail.
+  std::this_thread::sleep_for(7s);
+  EXPECT_GE(scripts.Connections(), 1) << "the script was asked for";
   Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/x11/wm_close").string() +
         " " + std::to_string(window));
   EXPECT_EQ(program.Wait(Patience), 0);
