@@ -1,22 +1,21 @@
-# Sourced by the test script: starts a private Xvfb on a free display number
-# and exports it as WT_X_DISPLAY; the server ends with the script.
+# Sourced by whoever needs one X server for a whole session (the main window
+# bench reads WT_X_DISPLAY): starts a private Xvfb on a display it picks
+# itself among the free ones and exports it as WT_X_DISPLAY; the server ends
+# with the script. The tests need none of this: each test process starts an
+# X server of its own.
 start_xvfb() {
-  local n
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local i
-    for i in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null; then
-      export WT_X_DISPLAY=":$n"
-      trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
-      return 0
-    fi
-  done
-  echo "could not start Xvfb" >&2
-  return 1
+  local fifo number
+  fifo=$(mktemp -u /tmp/xvfb-display.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  # Xvfb writes the number once it accepts clients; EOF when it failed.
+  read -r number <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$number" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    echo "could not start Xvfb" >&2
+    return 1
+  fi
+  export WT_X_DISPLAY=":$number"
+  trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
 }

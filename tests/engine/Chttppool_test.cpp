@@ -57,7 +57,9 @@ TEST(HttpPool, RunningTransactionsHoldTheirSlotsUntilTheyEnd) {
 
   const DWORD start = GetTickCount();
   StopAllTransactions();
-  EXPECT_LT(GetTickCount() - start, 2000u) << "receiving transactions must stop at once";
+  // The server never ends them: a stop that waited for them would last until
+  // their 20 s time-out.
+  EXPECT_LT(GetTickCount() - start, 10000u) << "receiving transactions must stop at once";
   for (int i = 0; i < 50; ++i)
     CheckSynchronize(2);
   EXPECT_EQ(listener.Calls, 0);

@@ -79,7 +79,8 @@ TEST(GifCrafted, FramesAndScreensBeyondTheLimitAreRefused) {
     } catch (const GIFException& e) {
       EXPECT_STREQ(e.what(), sFrameTooLarge) << name;
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << name;
+    // Refused before decoding: a decoded frame of that size takes minutes.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << name;
     EXPECT_LT(peak.Bytes(), 1u << 20) << name;
     EXPECT_EQ(image.Images()->GetCount(), 0) << name;
   }
@@ -398,7 +399,8 @@ TEST(GifCrafted, ALateFrameDoesNotStallTheAnimation) {
   const auto start = std::chrono::steady_clock::now();
   // A slow handler: many times the 10 ms delay.
   EXPECT_EQ(Animate(image, target, 300), (std::vector<int>{0, 1}));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10))
+      << "waited the 12 s";
 }
 
 // A clip set for one paint does not limit the composite: drawn once through

@@ -1,5 +1,7 @@
 #include "tests/support/Command.h"
 
+#include "tests/support/XServer.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,10 +22,9 @@ std::string RunCommand(const std::string& command) {
 }
 
 testing::AssertionResult UseXServer() {
-  const char* display = std::getenv("WT_X_DISPLAY");
-  if (display == nullptr || *display == '\0')
-    return testing::AssertionFailure()
-           << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
-  setenv("DISPLAY", display, 1);
+  const std::string& display = OwnXDisplay();
+  if (display.empty())
+    return testing::AssertionFailure() << "Xvfb did not start (is it installed?)";
+  setenv("DISPLAY", display.c_str(), 1);
   return testing::AssertionSuccess();
 }

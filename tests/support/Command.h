@@ -1,6 +1,6 @@
 #pragma once
 // Outside tools for tests that drive them: shell commands run to their end,
-// and the X server (the one scripts/test.sh starts) they drive.
+// and the X server (the test process's own) they drive.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,6 +17,6 @@ TCommandRun RunCommandFully(const std::string& command);
 // What it printed on its standard output, however it ended.
 std::string RunCommand(const std::string& command);
 
-// Points DISPLAY at the X server named by WT_X_DISPLAY; a failure naming the
-// missing server when there is none: such a test fails rather than skips.
+// Points DISPLAY at this test process's own X server (tests/support/XServer.h);
+// a failure when it could not start: such a test fails rather than skips.
 testing::AssertionResult UseXServer();

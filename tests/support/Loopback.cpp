@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <set>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,6 +30,47 @@ sockaddr_in LoopbackAddress(int port) {
 bool IsExecutable(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The inodes of the sockets listening on 127.0.0.1:port (from /proc/net/tcp).
+std::set<unsigned long> ListeningSockets(int port) {
+  std::set<unsigned long> inodes;
+  FILE* table = std::fopen("/proc/net/tcp", "r");
+  if (table == nullptr)
+    return inodes;
+  char line[512];
+  std::fgets(line, sizeof line, table); // the heading
+  while (std::fgets(line, sizeof line, table) != nullptr) {
+    unsigned address = 0, localPort = 0, state = 0;
+    unsigned long inode = 0;
+    if (std::sscanf(line, " %*d: %x:%x %*x:%*x %x %*x:%*x %*x:%*x %*x %*u %*d %lu", &address,
+                    &localPort, &state, &inode) == 4 &&
+        address == htonl(INADDR_LOOPBACK) && static_cast<int>(localPort) == port &&
+        state == 0x0A) // LISTEN
+      inodes.insert(inode);
+  }
+  std::fclose(table);
+  return inodes;
+}
+
+// Whether the process holds one of the sockets.
+bool HoldsSocket(int pid, const std::set<unsigned long>& inodes) {
+  const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+  DIR* fds = opendir(folder.c_str());
+  if (fds == nullptr)
+    return false;
+  bool held = false;
+  for (dirent* entry; !held && (entry = readdir(fds)) != nullptr;) {
+    char target[64];
+    const ssize_t n = readlink((folder + "/" + entry->d_name).c_str(), target, sizeof target - 1);
+    unsigned long inode = 0;
+    if (n > 0) {
+      target[n] = '\0';
+      held = std::sscanf(target, "socket:[%lu]", &inode) == 1 && inodes.count(inode) != 0;
+    }
+  }
+  closedir(fds);
+  return held;
 }
 
 } // namespace
@@ -115,6 +159,19 @@ bool TServerProcess::Running() {
   if (waitpid(pid_, &status, WNOHANG) == 0)
     return true;
   pid_ = -1;
+  return false;
+}
+
+bool TServerProcess::WaitUntilListening(int port) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Running()) {
+    if (HoldsSocket(pid_, ListeningSockets(port)))
+      return true;
+    if (std::chrono::steady_clock::now() >= deadline)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  Stop();
   return false;
 }
 

@@ -29,6 +29,11 @@ public:
              const std::string& logFile);
   bool Running();
   void Stop();
+  // Waits until the process itself listens on 127.0.0.1:port: true then,
+  // false once it has ended (most likely it lost the port to another test's
+  // server, which may answer there all the same) or after a deadline long
+  // enough for a loaded machine.
+  bool WaitUntilListening(int port);
 
 private:
   int pid_ = -1;

@@ -69,14 +69,11 @@ bool TNginxServer::TryStart(const TNginxOptions& options) {
   const std::string conf = dir_.Write("nginx.conf", Config(options, dir_.Path(), port_));
   process_.Start("nginx", {"-e", dir_.File("error.log"), "-p", dir_.Path(), "-c", conf},
                  dir_.File("output.log"));
-  for (int waited = 0; waited < 5000; waited += 50) {
-    if (!process_.Running())
-      return false; // most likely lost the port to another test
-    if (WaitForLoopbackPort(port_, 50))
-      return true;
-  }
-  process_.Stop();
-  return false;
+  return process_.WaitUntilListening(port_);
+}
+
+std::string TNginxServer::AccessLog() const {
+  return ReadFileBytes(dir_.File("access.log"));
 }
 
 std::string TNginxServer::ErrorLog() const {

@@ -47,6 +47,8 @@ public:
   int Port() const { return port_; }
   // "http://127.0.0.1:PORT/" + path.
   std::string Url(const std::string& path = "") const { return LoopbackUrl(port_, path); }
+  // The requests it has answered, a line each, written once the response went.
+  std::string AccessLog() const;
   // nginx's error log so far (for failure messages).
   std::string ErrorLog() const;
 

@@ -53,7 +53,7 @@ public:
   // The number of connections accepted so far.
   int Connections() const;
   // Waits until count connections were accepted; false after timeoutMs.
-  bool WaitForConnections(int count, int timeoutMs = 5000) const;
+  bool WaitForConnections(int count, int timeoutMs = 30000) const;
   // The request bytes read on connection index (in order of acceptance): up to
   // and including the first blank line, or what came before the client closed
   // or stopped sending for a second. "" for a connection not (yet) read.

@@ -30,14 +30,7 @@ bool TTinyproxyServer::TryStart(const std::string& extraConfig) {
                                                             "Allow 127.0.0.1\n" +
                                                             extraConfig + "\n");
   process_.Start("tinyproxy", {"-d", "-c", conf}, dir_.File("output.log"));
-  for (int waited = 0; waited < 5000; waited += 50) {
-    if (!process_.Running())
-      return false;
-    if (WaitForLoopbackPort(port_, 50))
-      return true;
-  }
-  process_.Stop();
-  return false;
+  return process_.WaitUntilListening(port_);
 }
 
 std::string TTinyproxyServer::Log() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The program as a process of its own on a real X server, and what the tests
 // that drive it share: shell commands (xdotool, import) and the folder the
-// screenshots stay in.
+// screenshots stay in. The server is the test process's own (XDisplay), so
+// every window on it is one the test started.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 
 #include "tests/support/Command.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XServer.h"
 
 namespace program_process {
 
@@ -30,17 +32,38 @@ inline std::string Shell(const std::string& command) {
   return run.Status == 0 ? std::move(run.Output) : std::string();
 }
 
-// The visible window of exactly that name on the display, 0 when none
-// shows within ten seconds.
-inline unsigned long VisibleWindow(const std::string& display, const std::string& name) {
-  for (int i = 0; i < 100; ++i) {
-    const std::string id = Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
-                                 name + "$' 2>/dev/null");
-    if (!id.empty())
-      return std::stoul(id);
+// How long a test waits for what a user would see happen soon: a deadline for
+// a loaded machine, which only ends a wait that will never end.
+constexpr auto Patience = 30s;
+
+// Polls until done holds or the patience runs out; whether it held.
+template <class Done> bool WaitUntil(Done done, std::chrono::milliseconds patience = Patience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
     std::this_thread::sleep_for(100ms);
   }
-  return 0;
+  return true;
+}
+
+// The visible windows of exactly that name on the display, as xdotool lists
+// them.
+inline std::string VisibleWindows(const std::string& display, const std::string& name) {
+  return Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" + name +
+               "$' 2>/dev/null");
+}
+
+// The visible window of exactly that name on the display, 0 when none shows.
+inline unsigned long VisibleWindow(const std::string& display, const std::string& name) {
+  std::string id;
+  WaitUntil([&] { return !(id = VisibleWindows(display, name)).empty(); });
+  return id.empty() ? 0 : std::stoul(id);
+}
+
+// Whether every window of that name is gone from the screen within the time.
+inline bool NoVisibleWindow(const std::string& display, const std::string& name) {
+  return WaitUntil([&] { return VisibleWindows(display, name).empty(); });
 }
 
 // The window photographed into the screenshot folder; the file's path.
@@ -49,6 +72,18 @@ inline fs::path PhotographWindow(const std::string& display, unsigned long windo
   const fs::path file = ScreenshotFolder / name;
   Shell("DISPLAY=" + display + " import -window " + std::to_string(window) + " " + file.string());
   return file;
+}
+
+// Where the first rows of the windows' grids are in their photographs.
+inline const std::string MainGridRows = "400x120+12+56";
+inline const std::string FullModeGridRows = "500x100+0+42";
+
+// The number of colours the rows of a grid hold in a window's photograph (an
+// empty grid is one colour, its items bring more).
+inline int GridColours(const fs::path& photograph, const std::string& rows = MainGridRows) {
+  const std::string colours =
+      Shell("convert " + photograph.string() + " -crop " + rows + " +repage -format %k info:");
+  return colours.empty() ? 0 : std::stoi(colours);
 }
 
 // The program as a process of its own, started in its folder.
@@ -94,11 +129,10 @@ private:
   bool ended = false;
 };
 
-// The X server the tests run on, named by WT_X_DISPLAY (scripts/test.sh
-// starts one); "" when none is named.
+// The X server the test's programs run on: the test process's own; "" when
+// Xvfb could not start.
 inline std::string XDisplay() {
-  const char* x = std::getenv("WT_X_DISPLAY");
-  return x != nullptr ? x : "";
+  return OwnXDisplay();
 }
 
 // A copy of the program with its help pages in folder, to start there.

@@ -1,5 +1,5 @@
 // The whole program as a user meets it: a copy of the executable with its
-// files beside it, on the X server named by WT_X_DISPLAY, watching pages that
+// files beside it, on an X server of its own, watching pages that
 // a real nginx serves; photographed, closed by the window manager's close and
 // by SIGTERM, started again, and started twice. Screenshots stay in
 // <build>/screenshots for review.
@@ -34,7 +34,7 @@ class Program : public testing::Test {
 protected:
   void SetUp() override {
     display = XDisplay();
-    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     pages.Write("harbour.html", DatedTablePage("harbour", 6));
     pages.Write("railway.html", DatedTablePage("railway", 5));
     fs::copy_file(fs::path(WT_CORPUS_DIR) / "videos-2.html", pages.File("videos.html"));
@@ -64,13 +64,23 @@ protected:
   // The program's window, 0 when none shows within the time.
   unsigned long WindowId() const { return VisibleWindow(display, "Welka Tidor"); }
 
+  // Waits until every source's page went out and the grid shows items. The
+  // three sources start on the 4th, 5th and 6th second.
+  bool EverySourceFetched(unsigned long window, const std::string& name) const {
+    return WaitUntil([&] {
+             const std::string log = nginx->AccessLog();
+             for (const char* page : {"/harbour.html ", "/railway.html ", "/videos.html "})
+               if (log.find(page) == std::string::npos)
+                 return false;
+             return true;
+           }) &&
+           WaitUntil([&] { return Screenshot(window, name) > 3; });
+  }
+
   // The window photographed; the number of colours its grid's rows hold (an
   // empty grid is one colour).
   int Screenshot(unsigned long window, const std::string& name) const {
-    const fs::path file = PhotographWindow(display, window, name);
-    const std::string colours =
-        Shell("convert " + file.string() + " -crop 400x120+12+56 +repage -format %k info:");
-    return colours.empty() ? 0 : std::stoi(colours);
+    return GridColours(PhotographWindow(display, window, name));
   }
 
   // The items of the news file, counted by source.
@@ -105,17 +115,13 @@ protected:
   std::unique_ptr<TNginxServer> nginx;
 };
 
-// Three sources start on the 4th, 5th and 6th second; their items show at once.
-constexpr auto FetchTime = 9s;
-
 TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
   WriteSettings("");
   {
     TProgram program(Exe(), display);
     const unsigned long window = WindowId();
     ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
-    std::this_thread::sleep_for(FetchTime);
-    EXPECT_GT(Screenshot(window, "main-en.png"), 3) << "the grid shows no items";
+    EXPECT_TRUE(EverySourceFetched(window, "main-en.png")) << "the grid shows no items";
     // Asked again while it stays up, as a user presses the close button
     // again: on a busy machine the first request is at times never handed on.
     int status = -1;
@@ -123,7 +129,7 @@ TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
       Shell("DISPLAY=" + display + " " +
             (fs::path(WT_BINARY_DIR) / "tests/app/x11/wm_close").string() + " " +
             std::to_string(window));
-      status = program.Wait(5s);
+      status = program.Wait(Patience / 3);
     }
     EXPECT_EQ(status, 0);
   }
@@ -133,31 +139,34 @@ TEST_F(Program, FetchesShowsAndSavesWhenTheWindowManagerClosesIt) {
   TProgram again(Exe(), display);
   const unsigned long window = WindowId();
   ASSERT_NE(window, 0u);
-  std::this_thread::sleep_for(2s);
-  EXPECT_GT(Screenshot(window, "main-en-second-start.png"), 3);
+  EXPECT_TRUE(WaitUntil([&] { return Screenshot(window, "main-en-second-start.png") > 3; }))
+      << "what was saved never showed";
   again.Signal(SIGTERM);
-  EXPECT_EQ(again.Wait(10s), 0);
+  EXPECT_EQ(again.Wait(Patience), 0);
   ExpectEverythingSaved();
 }
 
 // A proxy script server that makes every request wait: the window still
-// answers the window manager at once while the requests wait for the script.
-// Its close, asked after the first requests have started, is the measure.
+// answers the window manager while the requests wait for the script. Its
+// close, asked after the first requests have started, is the measure: a
+// close that waited for the script would wait out the server's stall.
 TEST_F(Program, AnswersTheWindowManagerWhileTheProxyScriptStalls) {
   TScriptedServer scripts;
-  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 60000});
+  scripts.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 120000});
   WriteSettings("[Connection]\nUseProxyScript=1\nProxyScript=" + scripts.Url("proxy.pac") + "\n");
   TProgram program(Exe(), display);
   const unsigned long window = WindowId();
   ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
-  // Requests start on the 4th second, one a second.
+  // Requests start on the 4th second, one a second, and wait for the script
+  // without a trace outside the program (the keeper's own download is the
+  // server's first connection, from the start): the close comes after the
+  // program's schedule has started them. A slow machine only makes the wait
+  // shorter than meant, never the test fail.
   std::this_thread::sleep_for(7s);
-  EXPECT_GE(scripts.Connections(), 1) << "the requests asked for the script";
-  const auto closing = std::chrono::steady_clock::now();
+  EXPECT_GE(scripts.Connections(), 1) << "the script was asked for";
   Shell("DISPLAY=" + display + " " + (fs::path(WT_BINARY_DIR) / "tests/app/x11/wm_close").string() +
         " " + std::to_string(window));
-  EXPECT_EQ(program.Wait(5s), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - closing, 1s);
+  EXPECT_EQ(program.Wait(Patience), 0);
 }
 
 TEST_F(Program, InFrenchASecondInstanceEndsAndSigtermSaves) {
@@ -165,16 +174,15 @@ TEST_F(Program, InFrenchASecondInstanceEndsAndSigtermSaves) {
   TProgram first(Exe(), display);
   const unsigned long window = WindowId();
   ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
-  std::this_thread::sleep_for(FetchTime);
-  EXPECT_GT(Screenshot(window, "main-fr.png"), 3) << "the grid shows no items";
+  EXPECT_TRUE(EverySourceFetched(window, "main-fr.png")) << "the grid shows no items";
 
   TProgram second(Exe(), display);
-  EXPECT_EQ(second.Wait(5s), 0);
+  EXPECT_EQ(second.Wait(Patience), 0);
   EXPECT_TRUE(first.Alive());
   EXPECT_EQ(WindowId(), window);
 
   first.Signal(SIGTERM);
-  EXPECT_EQ(first.Wait(10s), 0);
+  EXPECT_EQ(first.Wait(Patience), 0);
   ExpectEverythingSaved();
   EXPECT_NE(ReadFileBytes(folder.File("welkatidor.INI")).find("Language=1000"), std::string::npos);
 }

@@ -35,7 +35,7 @@ class ProgramText : public testing::Test {
 protected:
   void SetUp() override {
     display = XDisplay();
-    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     pages.Write("headlines.html", ReadFileBytes(WT_SOURCE_DIR "/tests/data/text/headlines.html"));
     TNginxOptions options;
     options.DocumentRoot = pages.Path();
@@ -74,24 +74,32 @@ protected:
 
   // The program's shown window other than `other`, 0 when none shows soon.
   unsigned long OtherWindow(unsigned long other) const {
-    for (int i = 0; i < 80; ++i) {
-      std::istringstream ids(
-          Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^Welka Tidor$'"));
+    unsigned long found = 0;
+    WaitUntil([&] {
+      std::istringstream ids(VisibleWindows(display, "Welka Tidor"));
       for (unsigned long id = 0; ids >> id;)
         if (id != other)
-          return id;
-      std::this_thread::sleep_for(100ms);
-    }
-    return 0;
+          return (found = id) != 0;
+      return false;
+    });
+    return found;
+  }
+
+  // Whether the main window's grid comes to show a share of empty rows from
+  // low to below high, photographed each time into name.
+  bool GridShows(unsigned long window, const std::string& name, double low, double high) const {
+    return WaitUntil([&] {
+      const double share = EmptyShare(PhotographWindow(display, window, name));
+      return share >= low && share < high;
+    });
   }
 
   // The share of the grid's rows that shows the empty grid's colour, from 0
   // (every row holds an item) to 1.
   double EmptyShare(const fs::path& file) const {
-    const std::string share =
-        Shell("convert " + file.string() +
-              " -crop 400x120+12+56 +repage -fill black +opaque 'rgb(0,255,255)' -fill white "
-              "-opaque 'rgb(0,255,255)' -format '%[fx:mean]' info:");
+    const std::string share = Shell("convert " + file.string() + " -crop " + MainGridRows +
+                                    " +repage -fill black +opaque 'rgb(0,255,255)' -fill white "
+                                    "-opaque 'rgb(0,255,255)' -format '%[fx:mean]' info:");
     return share.empty() ? -1 : std::stod(share);
   }
 
@@ -122,10 +130,9 @@ TEST_F(ProgramText, ShowsHeadlinesAsTheirPageWroteThem) {
     TProgram program(Exe(), display);
     const unsigned long main = OtherWindow(0);
     ASSERT_NE(main, 0u) << ReadFileBytes(folder.File("program.log"));
-    // The one source starts on the fourth second.
-    std::this_thread::sleep_for(7s);
-    const double all = EmptyShare(PhotographWindow(display, main, "main-text.png"));
-    EXPECT_LT(all, 0.3) << "seven rows fill most of the grid";
+    // The one source starts on the fourth second; seven rows fill most of
+    // the grid.
+    EXPECT_TRUE(GridShows(main, "main-text.png", 0, 0.3)) << "the items never showed";
 
     const TOrigin at = OriginOf(main);
     Click(at.x + kFilterX, at.y + kFilterY);
@@ -133,23 +140,22 @@ TEST_F(ProgramText, ShowsHeadlinesAsTheirPageWroteThem) {
     Shell("setxkbmap -display " + display + " us,ru -option grp:shifts_toggle");
     X("key --delay 150 Cyrillic_EM Cyrillic_o Cyrillic_es Cyrillic_ka Cyrillic_ve Cyrillic_ie");
     Shell("setxkbmap -display " + display + " us");
-    // The filter applies once a second has passed since the last key.
-    std::this_thread::sleep_for(2500ms);
-    // One headline of seven holds the keyword.
-    const double filtered = EmptyShare(PhotographWindow(display, main, "main-text-filter.png"));
-    EXPECT_GT(filtered, 0.75);
-    EXPECT_LT(filtered, 0.98) << "the Moscow headline stays";
+    // The filter applies once a second has passed since the last key. One
+    // headline of seven holds the keyword: the Moscow headline stays.
+    EXPECT_TRUE(GridShows(main, "main-text-filter.png", 0.75, 0.98)) << "the filter never applied";
     X("key ctrl+a BackSpace");
-    std::this_thread::sleep_for(2500ms);
+    EXPECT_TRUE(GridShows(main, "main-text-unfiltered.png", 0, 0.3)) << "the filter never went";
 
     Click(at.x + kFullModeX, at.y + kFullModeY);
     const unsigned long full = OtherWindow(main);
     ASSERT_NE(full, 0u) << "the full-mode window never showed";
     // The main window hands its list over once a second.
-    std::this_thread::sleep_for(1500ms);
-    PhotographWindow(display, full, "fullmode-text.png");
+    EXPECT_TRUE(WaitUntil([&] {
+      return GridColours(PhotographWindow(display, full, "fullmode-text.png"), FullModeGridRows) >
+             3;
+    })) << "the full-mode grid never showed the items";
     program.Signal(SIGTERM);
-    EXPECT_EQ(program.Wait(10s), 0);
+    EXPECT_EQ(program.Wait(Patience), 0);
   }
   std::set<std::string> expected;
   std::istringstream headlines(ReadFileBytes(WT_SOURCE_DIR "/tests/data/text/headlines.txt"));
@@ -167,9 +173,8 @@ TEST_F(ProgramText, ShowsHeadlinesAsTheirPageWroteThem) {
   const std::string sources = ReadFileBytes(folder.File("welkatidor.NSC"));
   TProgram again(Exe(), display);
   ASSERT_NE(OtherWindow(0), 0u);
-  std::this_thread::sleep_for(1500ms);
   again.Signal(SIGTERM);
-  EXPECT_EQ(again.Wait(10s), 0);
+  EXPECT_EQ(again.Wait(Patience), 0);
   EXPECT_EQ(ReadFileBytes(folder.File("welkatidor.NDT")), news);
   EXPECT_EQ(ReadFileBytes(folder.File("welkatidor.NSC")), sources);
 }

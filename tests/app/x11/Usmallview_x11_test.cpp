@@ -1,4 +1,4 @@
-// The running program on the X server named by WT_X_DISPLAY: switching to the
+// The running program on an X server of the test's own: switching to the
 // full-mode window and back with the buttons, dragging and resizing it with
 // the pointer, its three size modes, and closing the program while it shows.
 // Screenshots stay in <build>/screenshots for review.
@@ -29,7 +29,7 @@ void Sleep(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool WaitFor(const std::function<bool()>& Done, int ms = 8000) {
+bool WaitFor(const std::function<bool()>& Done, int ms = 30000) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (!Done() && std::chrono::steady_clock::now() < until)
     Sleep(100);

@@ -20,10 +20,12 @@ TEST(Kernel, TickCountFollowsSleep) {
   Sleep(50);
   const DWORD elapsed = GetTickCount() - start;
   const uint64_t elapsed64 = GetTickCount64() - start64;
+  // Milliseconds, not a finer or coarser unit: a loaded machine may sleep far
+  // longer than asked, never a thousand times longer.
   EXPECT_GE(elapsed, 50u);
-  EXPECT_LT(elapsed, 1000u);
+  EXPECT_LT(elapsed, 50000u);
   EXPECT_GE(elapsed64, 50u);
-  EXPECT_LT(elapsed64, 1000u);
+  EXPECT_LT(elapsed64, 50000u);
 }
 
 TEST(Kernel, TheLongTickCountIsTheWholeMonotonicClock) {

@@ -28,7 +28,7 @@ inline void PumpFor(int Ms) {
 }
 
 // Serves the message loop until Done or Ms milliseconds passed.
-inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000) {
+inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 30000) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
   while (!Done() && std::chrono::steady_clock::now() < until)
     Application->ProcessMessages();

@@ -1,7 +1,6 @@
-// A bitmap check box dragged by the real pointer of the X server named by
-// WT_X_DISPLAY: onto a notebook's page, which lets the pointer through to
-// the notebook that takes it, onto a control that refuses it, and cancelled
-// with Escape.
+// A bitmap check box dragged by the real pointer of the test's own X server:
+// onto a notebook's page, which lets the pointer through to the notebook that
+// takes it, onto a control that refuses it, and cancelled with Escape.
 #include "platform/ui/Forms.h"
 #include "skin/Bmpctrls.h"
 #include "skin/Epnote.h"

@@ -2,6 +2,7 @@
 // close must still be saved: the close path runs on the way out.
 #include "platform/ui/Forms.h"
 #include "platform/ui/Timers.h"
+#include "tests/support/XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -18,37 +19,13 @@
 
 namespace {
 
-// A private Xvfb, so that killing it harms no other test.
-pid_t StartXvfb(std::string& display) {
-  for (int n = 150; n < 250; ++n) {
-    const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
-      continue;
-    display = std::string(":") + std::to_string(n);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (std::filesystem::exists(socket))
-      return pid;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-  return -1;
-}
-
 void RunUntilTheDisplayGoes(const std::string& marker) {
-  std::string display;
-  const pid_t xvfb = StartXvfb(display);
-  if (xvfb < 0)
+  // A server of its own, so that killing it harms no other test.
+  const TXvfb server("640x480x24");
+  if (server.Display().empty())
     std::exit(3);
-  setenv("DISPLAY", display.c_str(), 1);
+  const pid_t xvfb = server.Pid();
+  setenv("DISPLAY", server.Display().c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   Application->Initialize();
   TForm* form = nullptr;

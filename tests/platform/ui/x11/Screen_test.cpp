@@ -1,6 +1,6 @@
-// Windows on the real X server named by WT_X_DISPLAY: a shaped borderless
-// form shows its shape and follows a pointer drag; the demo form is
-// photographed. Screenshots stay in <build>/screenshots for review.
+// Windows on the test's own real X server: a shaped borderless form shows its
+// shape and follows a pointer drag; the demo form is photographed. Screenshots stay in
+// <build>/screenshots for review.
 #include "tests/platform/ui/DemoControls.h"
 #include "tests/platform/ui/FormFixture.h"
 
