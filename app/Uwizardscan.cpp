@@ -101,8 +101,9 @@ void TfrmWizard::OnHttpResponse(const THttpResponse& response) {
   AnsiString page;
   ::PageOfResponse(response, prWhatCanBeShown, page);
   const int status = response.Status;
-  TMemo* memo = mode == wmUrlTest ? meUrlTrace : meUrlScanTrace;
-  const bool traced = mode != wmIdle;
+  // A proxy script that could not be used is why there was no access.
+  if (mode != wmIdle && response.Problem != nullptr)
+    (mode == wmUrlTest ? meUrlTrace : meUrlScanTrace)->Lines()->Add(response.Problem);
   switch (mode) {
   case wmUrlTest:
     TestResult(status, page);
@@ -116,9 +117,6 @@ void TfrmWizard::OnHttpResponse(const THttpResponse& response) {
   default:
     break;
   }
-  // Why there was no access, such as a proxy script that could not be used.
-  if (traced && status != 0 && response.Problem && *response.Problem)
-    memo->Lines()->Add(response.Problem);
 }
 
 void TfrmWizard::OnNewsReceived(NewsSource*, int32_t count) {

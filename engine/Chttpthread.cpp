@@ -775,7 +775,8 @@ void CHTTPTransaction::Notify(int newStatus) {
       return;
     THttpResponse response;
     response.Status = status;
-    response.Problem = errorMessage;
+    if (status != 0 && errorClass == hcProxyScript)
+      response.Problem = errorMessage;
     if (status == 0)
       response = {status,
                   resultBody.get(),

@@ -16,8 +16,9 @@
 // A completion as the worker hands it over: the status and, on success, the
 // transaction's result copies of body and header (each NUL-terminated, the
 // lengths without the NUL) and, for a gzip or deflate body, the page the
-// worker inflated from it (null otherwise); for a failure, the message of the
-// error record. Valid only during the call.
+// worker inflated from it (null otherwise); for a request that failed because
+// its proxy script could not be used, the reason (null otherwise). Valid only
+// during the call.
 struct THttpResponse {
   int Status = -1;
   const char* Body = nullptr;
