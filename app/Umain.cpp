@@ -252,6 +252,10 @@ void TfrmMain::btnFullModeClick(TObject*) {
   if (!frmSmallView)
     return;
   Hide();
+  // Typed into from its first moment, the window forwards to this one: the
+  // list is valid from now on, not only from the timer's first pass.
+  frmSmallView->SetList(&news.Items(), alive);
+  frmSmallView->RefreshRowCount();
   frmSmallView->SetPlayState(running);
   frmSmallView->SetFilterCaption(settings.get());
   frmSmallView->Show();
@@ -475,8 +479,9 @@ AnsiString TfrmMain::FilterKeywords() const {
 void TfrmMain::edFilterChange(TObject*) {
   if (timer.constructing)
     return;
+  // The placeholder is no text: the other box stays empty under it.
   if (frmSmallView)
-    frmSmallView->SetFilterText(edFilter->Text());
+    frmSmallView->SetFilterText(FilterKeywords());
   timer.lastKeyTick = clock();
   if (timer.filterIdle)
     SetStatusMessage(settings->texts.WaitingKeywords);
@@ -509,8 +514,8 @@ void TfrmMain::perfScaleChange(TObject*) {
 
 void TfrmMain::RefreshNewsGrid() {
   // New rows go in above the selections, which stay on their items.
-  const NewsData* selected = ItemOfRow(sgNews->Row());
-  const NewsData* fullSelected = frmSmallView ? frmSmallView->SelectedItem() : nullptr;
+  const TGridPlace place = GridPlaceOf(sgNews, news.Items());
+  const TGridPlace fullPlace = frmSmallView ? frmSmallView->GridPlace() : TGridPlace();
   news.Refresh(allItems, *filter);
   lblNewsInfos->SetCaption(
       CounterLine(settings->texts.NewsLabel, news.ShownNews(), news.TotalNews()));
@@ -524,13 +529,13 @@ void TfrmMain::RefreshNewsGrid() {
     sgNews->SetFixedRows(0);
     sgNews->SetRowCount(rows);
   }
-  SelectRowOfItem(sgNews, news.Items(), selected);
+  RestoreGridPlace(sgNews, news.Items(), place);
   if (frmSmallView) {
     frmSmallView->SetNewsStat(news.ShownChanges(), news.ShownNews(), news.TotalChanges(),
                               news.TotalNews());
     if (alive) {
       frmSmallView->RefreshRowCount();
-      frmSmallView->SelectItem(fullSelected);
+      frmSmallView->RestoreGridPlace(fullPlace);
     }
   }
 }
@@ -555,42 +560,15 @@ void TfrmMain::SortNewsList(int32_t key, bool ascending) {
 void TfrmMain::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDrawState State) {
   if (!alive)
     return;
-  TCanvas* canvas = sgNews->Canvas();
-  canvas->Font()->Assign(sgNews->Font());
-  if (ARow == 0) {
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(0x808080);
-    canvas->Font()->SetColor(clBlack);
-    canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, HeaderText(settings->texts, ACol));
-    canvas->FrameRect(Rect);
-    if (ACol + 1 == SortKey) {
-      TImage* arrow = SortAscending ? bmpUp : bmpDown;
-      canvas->Draw(Rect.Right - arrow->Width() - 1, Rect.Top + 2, arrow->Picture()->Graphic());
-    }
-    return;
-  }
-  const NewsData* item = ItemOfRow(ARow);
-  const AnsiString text = ItemText(item, ACol);
-  const int indent = ACol == 2 && item != nullptr ? bmpChangeEvent->Width() + 2 : 0;
-  const bool marked = ACol == 2 && item != nullptr && item->kind == 1;
-  const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), settings->ageStep) : 4;
-  const TRowColours colours =
-      RowColours({NormalBkgColor, NormalBkgShades, NormalFont->Color(), NormalTextShades}, bucket,
-                 State.Contains(gdSelected));
-  const TColor background = colours.Background;
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->Font()->SetColor(colours.Text);
-  canvas->Brush()->SetColor(background);
-  canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, text);
-  if (marked)
-    canvas->Draw(Rect.Left + 1, Rect.Top + 1, bmpChangeEvent->Picture()->Graphic());
-  if (State.Contains(gdSelected))
-    return;
-  TColor line;
-  ScaleColor(background, line, BrightnessFactor(ColorBrightness(background)));
-  canvas->Pen()->SetColor(line);
-  canvas->MoveTo(Rect.Left, Rect.Bottom - 1);
-  canvas->LineTo(Rect.Right, Rect.Bottom - 1);
+  TNewsGridLook look;
+  look.Palette = {NormalBkgColor, NormalBkgShades, NormalFont->Color(), NormalTextShades};
+  look.Texts = &settings->texts;
+  look.SortArrow = SortAscending ? bmpUp : bmpDown;
+  look.ChangeMark = bmpChangeEvent;
+  look.AgeStep = settings->ageStep;
+  look.IndentEveryHeadline = true;
+  DrawNewsCell(sgNews->Canvas(), sgNews->Font(), ACol, ARow, Rect, State.Contains(gdSelected),
+               ItemOfRow(ARow), look);
 }
 
 void TfrmMain::sgNewsDblClick(TObject*) {

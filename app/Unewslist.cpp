@@ -30,8 +30,7 @@ int32_t AgeBucket(TDateTime received, TDateTime now, int32_t ageStep) {
   const double age = now - received;
   if (age < 0)
     return 0;
-  const double withinDay = age - std::floor(age);
-  const double bucket = std::floor(withinDay * (86400 / ageStep));
+  const double bucket = std::floor(age * 86400 / ageStep);
   return bucket >= 4 ? 4 : static_cast<int32_t>(bucket);
 }
 
@@ -66,12 +65,35 @@ AnsiString CounterLine(const AnsiString& label, int32_t shown, int32_t total) {
   return line;
 }
 
-void SelectRowOfItem(TStringGrid* grid, const std::vector<NewsData*>& items, const NewsData* item) {
-  if (item == nullptr)
-    return;
+namespace {
+
+const NewsData* ItemAt(const std::vector<NewsData*>& items, int row) {
+  return row >= 1 && row <= static_cast<int>(items.size()) ? items[row - 1] : nullptr;
+}
+
+// The grid row of an item, 0 when it is not listed.
+int RowOf(const std::vector<NewsData*>& items, const NewsData* item) {
   const auto found = std::find(items.begin(), items.end(), item);
-  if (found != items.end())
-    grid->SetRow(static_cast<int>(found - items.begin()) + 1);
+  return item != nullptr && found != items.end() ? static_cast<int>(found - items.begin()) + 1 : 0;
+}
+
+} // namespace
+
+TGridPlace GridPlaceOf(const TStringGrid* grid, const std::vector<NewsData*>& items) {
+  TGridPlace place;
+  place.Selected = ItemAt(items, grid->Row());
+  place.TopRow = grid->TopRow();
+  if (place.TopRow > 1)
+    place.Top = ItemAt(items, place.TopRow);
+  return place;
+}
+
+void RestoreGridPlace(TStringGrid* grid, const std::vector<NewsData*>& items,
+                      const TGridPlace& place) {
+  if (const int row = RowOf(items, place.Selected))
+    grid->SetRow(row);
+  const int top = RowOf(items, place.Top);
+  grid->SetTopRow(top > 0 ? top : place.TopRow);
 }
 
 AnsiString HeaderText(const CTextResources& texts, int col) {
@@ -111,6 +133,54 @@ TRowColours RowColours(const TRowPalette& palette, int32_t bucket, bool selected
   // The two gradients may cross: each step's text is made legible on its own.
   const TColor text = settled ? palette.Text : palette.TextShades[bucket];
   return {background, LegibleTextColor(text, background)};
+}
+
+namespace {
+
+void DrawHeaderCell(TCanvas* canvas, int col, const TRect& rect, const TNewsGridLook& look) {
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(static_cast<TColor>(0x808080));
+  canvas->Font()->SetColor(clBlack);
+  const AnsiString text = look.Texts != nullptr ? HeaderText(*look.Texts, col) : "";
+  canvas->TextRect(rect, rect.Left + 1, rect.Top + 1, text);
+  canvas->FrameRect(rect);
+  TImage* arrow = look.SortArrow;
+  if (arrow != nullptr && col + 1 == SortKey)
+    canvas->Draw(rect.Right - arrow->Width() - 1, rect.Top + 2, arrow->Picture()->Graphic());
+}
+
+void DrawItemCell(TCanvas* canvas, int col, const TRect& rect, bool selected, const NewsData* item,
+                  const TNewsGridLook& look) {
+  const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), look.AgeStep) : 4;
+  const TRowColours colours = RowColours(look.Palette, bucket, selected);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(colours.Background);
+  canvas->Font()->SetColor(colours.Text);
+  const bool headline = col == 2 && item != nullptr && look.ChangeMark != nullptr;
+  const bool marked = headline && item->kind == 1;
+  const int indent =
+      marked || (headline && look.IndentEveryHeadline) ? look.ChangeMark->Width() + 2 : 0;
+  canvas->TextRect(rect, rect.Left + indent + 1, rect.Top, ItemText(item, col));
+  if (marked)
+    canvas->Draw(rect.Left + 1, rect.Top + 1, look.ChangeMark->Picture()->Graphic());
+  if (selected)
+    return;
+  TColor line;
+  ScaleColor(colours.Background, line, BrightnessFactor(ColorBrightness(colours.Background)));
+  canvas->Pen()->SetColor(line);
+  canvas->MoveTo(rect.Left, rect.Bottom - 1);
+  canvas->LineTo(rect.Right, rect.Bottom - 1);
+}
+
+} // namespace
+
+void DrawNewsCell(TCanvas* canvas, const TFont* font, int col, int row, const TRect& rect,
+                  bool selected, const NewsData* item, const TNewsGridLook& look) {
+  canvas->SetFont(font);
+  if (row == 0)
+    DrawHeaderCell(canvas, col, rect, look);
+  else
+    DrawItemCell(canvas, col, rect, selected, item, look);
 }
 
 void TShownNews::Refresh(const std::vector<NewsData*>& all, const CDataMatcher& filter) {

@@ -18,13 +18,6 @@ namespace {
 constexpr int kGripSlack = 30;
 constexpr int kSnapDistance = 10;
 
-// The colour that sets a selected row or a separator apart from Color.
-TColor Contrasted(TColor Color) {
-  TColor out;
-  ScaleColor(Color, out, BrightnessFactor(ColorBrightness(Color)));
-  return out;
-}
-
 int Overlap(const TRect& A, const TRect& B) {
   const int w = std::min(A.Right, B.Right) - std::max(A.Left, B.Left);
   const int h = std::min(A.Bottom, B.Bottom) - std::max(A.Top, B.Top);
@@ -91,13 +84,13 @@ void TfrmSmallView::RefreshRowCount() {
   sgNews->Invalidate();
 }
 
-const NewsData* TfrmSmallView::SelectedItem() const {
-  return listValid ? ItemOfRow(sgNews->Row()) : nullptr;
+TGridPlace TfrmSmallView::GridPlace() const {
+  return listValid && list != nullptr ? GridPlaceOf(sgNews, *list) : TGridPlace();
 }
 
-void TfrmSmallView::SelectItem(const NewsData* item) {
-  if (listValid && list != nullptr)
-    SelectRowOfItem(sgNews, *list, item);
+void TfrmSmallView::RestoreGridPlace(const TGridPlace& place) {
+  if (listValid && list != nullptr && place.Selected != nullptr)
+    ::RestoreGridPlace(sgNews, *list, place);
 }
 
 void TfrmSmallView::SetFilterText(const AnsiString& text) {
@@ -273,54 +266,19 @@ NewsData* TfrmSmallView::ItemOfRow(int ARow) const {
 }
 
 void TfrmSmallView::sgNewsDrawCell(TObject*, int ACol, int ARow, TRect Rect, TGridDrawState State) {
-  TCanvas* canvas = sgNews->Canvas();
-  canvas->SetFont(sgNews->Font());
-  if (ARow == 0)
-    DrawHeaderCell(canvas, ACol, Rect);
-  else if (listValid)
-    DrawItemCell(canvas, ACol, ARow, Rect, State);
-}
-
-void TfrmSmallView::DrawHeaderCell(TCanvas* Canvas, int ACol, const TRect& Rect) {
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(static_cast<TColor>(0x808080));
-  Canvas->Font()->SetColor(clBlack);
-  const AnsiString text = host != nullptr ? HeaderText(host->Settings()->texts, ACol) : "";
-  Canvas->TextRect(Rect, Rect.Left + 1, Rect.Top + 1, text);
-  Canvas->FrameRect(Rect);
-  if (host == nullptr || ACol + 1 != SortKey)
+  if (ARow != 0 && !listValid)
     return;
-  TImage* arrow = host->SortImage(SortAscending);
-  if (arrow != nullptr)
-    Canvas->Draw(Rect.Right - arrow->Width() - 1, Rect.Top + 2, arrow->Picture()->Graphic());
-}
-
-void TfrmSmallView::DrawItemCell(TCanvas* Canvas, int ACol, int ARow, const TRect& Rect,
-                                 TGridDrawState State) {
-  const NewsData* item = ItemOfRow(ARow);
-  const int32_t step = host != nullptr ? host->Settings()->ageStep : 5;
-  const int32_t bucket = item != nullptr ? AgeBucket(item->received, Now(), step) : 4;
-  const TRowColours colours =
-      RowColours({FullModeBkgColor, FullModeBkgShades,
-                  FullModeFont ? FullModeFont->Color() : clBlack, FullModeTextShades},
-                 bucket, State.Contains(gdSelected));
-  const TColor background = colours.Background;
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(background);
-  Canvas->Font()->SetColor(colours.Text);
-
-  TImage* mark = nullptr;
-  if (item != nullptr && item->kind == 1 && ACol == 2 && host != nullptr)
-    mark = host->ChangeEventImage();
-  const int indent = mark != nullptr ? mark->Width() + 2 : 0;
-  Canvas->TextRect(Rect, Rect.Left + indent + 1, Rect.Top, ItemText(item, ACol));
-  if (mark != nullptr)
-    Canvas->Draw(Rect.Left + 1, Rect.Top + 1, mark->Picture()->Graphic());
-  if (State.Contains(gdSelected))
-    return;
-  Canvas->Pen()->SetColor(Contrasted(background));
-  Canvas->MoveTo(Rect.Left, Rect.Bottom - 1);
-  Canvas->LineTo(Rect.Right, Rect.Bottom - 1);
+  TNewsGridLook look;
+  look.Palette = {FullModeBkgColor, FullModeBkgShades,
+                  FullModeFont ? FullModeFont->Color() : clBlack, FullModeTextShades};
+  if (host != nullptr) {
+    look.Texts = &host->Settings()->texts;
+    look.SortArrow = host->SortImage(SortAscending);
+    look.ChangeMark = host->ChangeEventImage();
+    look.AgeStep = host->Settings()->ageStep;
+  }
+  DrawNewsCell(sgNews->Canvas(), sgNews->Font(), ACol, ARow, Rect, State.Contains(gdSelected),
+               ItemOfRow(ARow), look);
 }
 
 void TfrmSmallView::sgNewsDblClick(TObject*) {

@@ -3,6 +3,7 @@
 // skinned window with its own font and colours. It owns no data: the main
 // window hands it the list it shows and mirrors counters, status and play
 // state into it; every command goes back to the main window.
+#include "app/Unewslist.h"
 #include "app/Usystemconfig.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Forms.h"
@@ -64,9 +65,9 @@ public:
   // Operations of the main window.
   void SetGridFont(TFont* font);
   void RefreshRowCount();
-  // The item of the selected row (null for none) and the row of an item.
-  const NewsData* SelectedItem() const;
-  void SelectItem(const NewsData* item);
+  // Where the grid stands before the list changes, and back there after.
+  TGridPlace GridPlace() const;
+  void RestoreGridPlace(const TGridPlace& place);
   void SetFilterText(const AnsiString& text);
   void SetSourcesStat(int32_t a, int32_t b);
   void SetNewsStat(int32_t a, int32_t b, int32_t c, int32_t d);
@@ -137,8 +138,6 @@ private:
   // The screen point of a mouse event on Sender.
   static TPoint ScreenPoint(TObject* Sender, int X, int Y);
   void StoreColumnWidths();
-  void DrawHeaderCell(TCanvas* Canvas, int ACol, const TRect& Rect);
-  void DrawItemCell(TCanvas* Canvas, int ACol, int ARow, const TRect& Rect, TGridDrawState State);
   NewsData* ItemOfRow(int ARow) const;
   // The monitor the window is on now.
   TRect CurrentMonitor() const;

@@ -327,7 +327,6 @@ private:
   void TestResult(int Status, const AnsiString& Page);
   void ScanResult(int Status, const AnsiString& Page);
   void CollectCandidates(const AnsiString& Page);
-  AnsiString UniqueCandidateName(const AnsiString& Caption) const;
   void VerifyResult(int Status, const AnsiString& Page);
   void StartCandidate(int32_t TraceId);
   void EndOfScan();

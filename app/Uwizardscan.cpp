@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -51,6 +54,56 @@ AnsiString CleanName(AnsiString name) {
   std::replace(name.begin(), name.end(), '\n', ' ');
   return Trim(name);
 }
+
+// The names and links a scan has taken, its candidates' and the registered
+// sources', each found in one look-up: candidates compare without case as
+// string lists do, registered sources exactly as the source list does.
+class TTakenCandidates {
+public:
+  explicit TTakenCandidates(const NewsExtractor& Sources) {
+    for (int i = 0; i < Sources.GetSourceCount(); ++i) {
+      sourceNames.insert(Sources.GetSource(i)->name);
+      sourceUrls.insert(Sources.GetSource(i)->url);
+    }
+  }
+
+  // Takes the link unless a candidate or a registered source has it.
+  bool TakeUrl(const AnsiString& Link) {
+    if (sourceUrls.count(Link) > 0)
+      return false;
+    return urls.insert(CaseBlindKey(Link)).second;
+  }
+
+  // Takes the caption as a name, or its stem with the smallest number that
+  // makes it free.
+  AnsiString TakeName(const AnsiString& Caption) {
+    const AnsiString name = Caption.empty() ? AnsiString("Source name") : CleanName(Caption);
+    if (!name.empty() && TakeNameIfFree(name))
+      return name;
+    const AnsiString stem = name.empty() ? AnsiString("Source name") : name;
+    // Names are only ever added, so the numbers a stem found taken stay
+    // taken and its next search starts after its last answer.
+    int& next = nextNumber.try_emplace(stem, 1).first->second;
+    for (;; ++next) {
+      const AnsiString numbered = stem + "_" + std::to_string(next);
+      if (TakeNameIfFree(numbered))
+        return numbered;
+    }
+  }
+
+private:
+  bool TakeNameIfFree(const AnsiString& Name) {
+    if (sourceNames.count(Name) > 0)
+      return false;
+    return names.insert(CaseBlindKey(Name)).second;
+  }
+
+  std::unordered_set<std::string> names;
+  std::unordered_set<std::string> urls;
+  std::unordered_set<AnsiString> sourceNames;
+  std::unordered_set<AnsiString> sourceUrls;
+  std::unordered_map<AnsiString, int> nextNumber;
+};
 
 } // namespace
 
@@ -273,13 +326,16 @@ void TfrmWizard::CollectCandidates(const AnsiString& Page) {
   int ignored = 0;
   const AnsiString base = Trim(edtUrlToScan->Text());
   CHtmlHrefExtractor anchors;
-  AnsiString rest = Page;
+  TTakenCandidates taken(*Sources());
+  // Each anchor is looked for in the text after the one before, as if that
+  // were the whole page.
+  std::string_view rest = Page;
   int position = 0;
   int end = 0;
   while (anchors.ExtractNextHRef(rest, position, end)) {
     const AnsiString href = anchors.href;
     const AnsiString caption = anchors.text;
-    rest = rest.substr(std::min<size_t>(static_cast<size_t>(end), rest.size()));
+    rest.remove_prefix(std::min<size_t>(static_cast<size_t>(end), rest.size()));
     position = end = 0;
     const AnsiString link = ResolveHref(base, href);
     const AnsiString upperHref = UpperCase(href);
@@ -288,31 +344,16 @@ void TfrmWizard::CollectCandidates(const AnsiString& Page) {
         upperHref.find("ONCLICK:") != AnsiString::npos)
       continue;
     ++found;
-    if (candidateUrls->IndexOf(link) >= 0 || Sources()->FindSourceByUrl(link) != nullptr) {
+    if (!taken.TakeUrl(link)) {
       ++ignored;
       continue;
     }
-    candidateNames->Add(UniqueCandidateName(caption));
+    candidateNames->Add(taken.TakeName(caption));
     candidateUrls->Add(link);
   }
   Trace(meUrlScanTrace, IdUrlsFound, std::to_string(found));
   Trace(meUrlScanTrace, IdUrlsIgnored, std::to_string(ignored));
   Trace(meUrlScanTrace, IdUrlsRemaining, std::to_string(found - ignored));
-}
-
-AnsiString TfrmWizard::UniqueCandidateName(const AnsiString& Caption) const {
-  const AnsiString name = Caption.empty() ? AnsiString("Source name") : CleanName(Caption);
-  const auto taken = [&](const AnsiString& n) {
-    return candidateNames->IndexOf(n) >= 0 || Sources()->FindSourceByName(n) != nullptr;
-  };
-  if (!name.empty() && !taken(name))
-    return name;
-  const AnsiString stem = name.empty() ? AnsiString("Source name") : name;
-  for (int i = 1;; ++i) {
-    const AnsiString numbered = stem + "_" + std::to_string(i);
-    if (!taken(numbered))
-      return numbered;
-  }
 }
 
 void TfrmWizard::StartCandidate(int32_t TraceId) {

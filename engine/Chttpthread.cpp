@@ -266,8 +266,10 @@ void CHTTPTransaction::SetProxy(const char* proxyHost, const char* proxyPort) {
   }
   useProxy = true;
   connectHost = proxyHost;
-  const int value = proxyPort ? std::atoi(proxyPort) : 0;
-  port = value ? value : 8080;
+  // Only the leading number counts; one beyond 65535 is refused when the
+  // request starts rather than wrapped round to another port.
+  const long value = proxyPort ? std::strtol(proxyPort, nullptr, 10) : 0;
+  port = value == 0 ? 8080 : value < 0 || value > 65535 ? -1 : static_cast<int>(value);
 }
 
 void CHTTPTransaction::SetTimeOut(int milliseconds) {
@@ -392,6 +394,10 @@ int CHTTPTransaction::ParseUrl(const char* requestUrl) {
   if (connectHost.empty()) {
     SetError(hcNoProxyHost, 0, "Error, proxy not specified.");
     return hcNoProxyHost;
+  }
+  if (port < 0) {
+    SetError(hcBadPort, 0, "Error, bad proxy port.");
+    return hcBadPort;
   }
   urlHostCopy[0] = '\0';
   // The URL goes to the proxy as given, cut at a line break like the parse.
@@ -816,6 +822,10 @@ public:
   using Gunzip::Gunzip;
 
 protected:
+  void ProcessPrestreamHeader() override {
+    Gunzip::ProcessPrestreamHeader();
+    crc = crc32_z(0, nullptr, 0);
+  }
   void ProcessDecompressedData(const CryptoPP::byte* bytes, size_t length) override {
     AttachedTransformation()->Put(bytes, length);
     crc = crc32_z(crc, bytes, length);
@@ -885,6 +895,34 @@ private:
   size_t allocated = 0;
 };
 
+// Where an inflator puts out. Once its stream has ended, an inflator hands
+// any further input on unchanged: those bytes are no part of the page and
+// are only counted, which tells where the stream ended in the body.
+class TStreamSink : public CryptoPP::Bufferless<CryptoPP::Sink> {
+public:
+  explicit TStreamSink(CryptoPP::ByteQueue& decoded) : decoded(decoded) {}
+  size_t Put2(const CryptoPP::byte* bytes, size_t length, int messageEnd, bool) override {
+    if (ended)
+      after += length;
+    else
+      decoded.Put(bytes, length);
+    ended = ended || messageEnd != 0;
+    return 0;
+  }
+  bool Ended() const { return ended; }
+  // The bytes of the input that followed the end of the stream.
+  size_t After() const { return after; }
+  void Restart() {
+    ended = false;
+    after = 0;
+  }
+
+private:
+  CryptoPP::ByteQueue& decoded;
+  bool ended = false;
+  size_t after = 0;
+};
+
 // Ends the message and pushes everything still held through the filter; the
 // filter's complaint, or "" when the stream was whole.
 AnsiString EndMessage(CryptoPP::Inflator& filter) {
@@ -899,16 +937,16 @@ AnsiString EndMessage(CryptoPP::Inflator& filter) {
 
 enum TStreamKind { skGzip, skZlib, skRawDeflate };
 
-std::unique_ptr<CryptoPP::Inflator> MakeInflator(TStreamKind kind, CryptoPP::ByteQueue* queue) {
+std::unique_ptr<CryptoPP::Inflator> MakeInflator(TStreamKind kind, TStreamSink* sink) {
   switch (kind) {
   case skGzip:
-    return std::make_unique<TGunzip>(queue);
+    return std::make_unique<TGunzip>(sink);
   case skZlib:
-    return std::make_unique<CryptoPP::ZlibDecompressor>(queue);
+    return std::make_unique<CryptoPP::ZlibDecompressor>(sink);
   case skRawDeflate:
     break;
   }
-  return std::make_unique<CryptoPP::Inflator>(queue);
+  return std::make_unique<CryptoPP::Inflator>(sink);
 }
 
 // A gzip member ends with the length of its data (modulo 2^32): a hint of
@@ -930,45 +968,89 @@ size_t ExpectedLength(const unsigned char* input, int inputLength) {
   return std::min(stated, static_cast<size_t>(MaxDecodedLength));
 }
 
-// Inflates a stream of the kind in 256-byte pieces. The output always
-// carries a NUL after its outputLength bytes and keeps what was decoded
-// before an error; the result tells why the stream is not whole (cut short,
-// a damaged block, a wrong check value or length, too long), "" when it is.
-AnsiString Inflate(TStreamKind kind, const unsigned char* input, int inputLength,
-                   std::unique_ptr<char[]>& output, int& outputLength) {
-  output.reset();
-  outputLength = 0;
-  AnsiString problem;
-  auto* queue = new CryptoPP::ByteQueue(FeedPiece);
-  std::unique_ptr<CryptoPP::Inflator> filter = MakeInflator(kind, queue); // owns its queue
-  TDecodedOutput decoded;
-  if (kind == skGzip)
-    decoded.Reserve(ExpectedLength(input, inputLength));
+// One inflator for a whole body. A further gzip member restarts it rather
+// than a new one, whose window would be allocated and cleared again: a body
+// of empty members would cost that for every twenty bytes.
+struct TBodyInflator {
+  explicit TBodyInflator(TStreamKind kind)
+      : sink(new TStreamSink(queue)), filter(MakeInflator(kind, sink)) {}
+  void Restart() {
+    filter->Initialize(CryptoPP::g_nullNameValuePairs, 0);
+    sink->Restart();
+  }
+  CryptoPP::ByteQueue queue{FeedPiece};
+  TStreamSink* sink; // owned by the filter
+  std::unique_ptr<CryptoPP::Inflator> filter;
+};
 
+// Inflates one stream from the start of the input, in 256-byte pieces,
+// into decoded; consumed tells how many bytes of the input the stream
+// took. The result tells why the stream is not whole (cut short, a damaged
+// block, a wrong check value or length, too long), "" when it is.
+AnsiString InflateStream(TBodyInflator& inflator, const unsigned char* input, int inputLength,
+                         TDecodedOutput& decoded, int& consumed) {
+  AnsiString problem;
+  CryptoPP::Inflator& filter = *inflator.filter;
   bool ended = false;
-  for (int offset = 0; offset < inputLength && problem.empty(); offset += FeedPiece) {
-    int piece = std::min(FeedPiece, inputLength - offset);
+  int fed = 0;
+  for (; fed < inputLength && problem.empty() && !inflator.sink->Ended(); fed += FeedPiece) {
+    int piece = std::min(FeedPiece, inputLength - fed);
     try {
-      filter->Put(input + offset, static_cast<size_t>(piece));
+      filter.Put(input + fed, static_cast<size_t>(piece));
       if (piece < FeedPiece) {
         ended = true;
-        filter->MessageEnd();
-        filter->Flush(true);
+        filter.MessageEnd();
+        filter.Flush(true);
       } else {
-        filter->Flush(false);
+        filter.Flush(false);
       }
     } catch (const CryptoPP::Exception& error) {
       problem = error.what();
       break;
     }
-    if (queue->MaxRetrievable() >= MoveThreshold || ended)
-      decoded.Move(*queue);
+    if (inflator.queue.MaxRetrievable() >= MoveThreshold || ended)
+      decoded.Move(inflator.queue);
     if (decoded.Length() > MaxDecodedLength)
       problem = "decoded text too long";
   }
   if (!ended && problem.empty())
-    problem = EndMessage(*filter);
-  decoded.Move(*queue);
+    problem = EndMessage(filter);
+  decoded.Move(inflator.queue);
+  consumed = std::min(fed, inputLength) - static_cast<int>(inflator.sink->After());
+  return problem;
+}
+
+bool BeginsGzipMember(const unsigned char* data, int length) {
+  return length >= 2 && data[0] == 0x1F && data[1] == 0x8B;
+}
+
+// Inflates a body of the kind. A gzip body may hold several members, read
+// one after the other as zcat reads them; anything else after the end of
+// the stream damages the body, as it would otherwise pass for page text.
+// The output always carries a NUL after its outputLength bytes and keeps
+// what was decoded before an error; the result tells the fault, "" when
+// the body is whole.
+AnsiString Inflate(TStreamKind kind, const unsigned char* input, int inputLength,
+                   std::unique_ptr<char[]>& output, int& outputLength) {
+  output.reset();
+  outputLength = 0;
+  TDecodedOutput decoded;
+  if (kind == skGzip)
+    decoded.Reserve(ExpectedLength(input, inputLength));
+  TBodyInflator inflator(kind);
+  int consumed = 0;
+  AnsiString problem = InflateStream(inflator, input, inputLength, decoded, consumed);
+  while (problem.empty() && consumed < inputLength) {
+    const unsigned char* rest = input + consumed;
+    if (kind != skGzip || !BeginsGzipMember(rest, inputLength - consumed)) {
+      problem = "data after the end of the compressed stream";
+      break;
+    }
+    inflator.Restart();
+    int member = 0;
+    problem = InflateStream(inflator, rest, inputLength - consumed, decoded, member);
+    consumed += member;
+  }
   decoded.Take(output, outputLength);
   return problem;
 }

@@ -249,9 +249,10 @@ bool FindHeaderField(const char* header, size_t headerLength, std::string_view n
 // decoded text passes this length, far beyond any page.
 constexpr unsigned MaxDecodedLength = 16u << 20;
 
-// Inflates a gzip stream. The output always carries a NUL after its
-// outputLength bytes; bytes decoded before an error are kept, success tells
-// whether the whole stream (trailer included) was sound.
+// Inflates a gzip stream, of one member or of several read one after the
+// other. The output always carries a NUL after its outputLength bytes; bytes
+// decoded before an error are kept, success tells whether the whole stream
+// (every trailer included, nothing after the last member) was sound.
 void GunzipBuffer(const unsigned char* input, int inputLength, std::unique_ptr<char[]>& output,
                   int& outputLength, bool& success);
 
@@ -260,8 +261,9 @@ public:
   // Undoes the coding of a body; any coding but deflate and gzip is copied
   // as it is. Deflate comes bare or in the zlib wrapping. Returns 0, or -1
   // when a compressed body is not whole (cut short, damaged, failing its
-  // check value or length) or yielded nothing: what was decoded before the
-  // fault is still in output, and problem (when given) tells the fault.
+  // check value or length, followed by bytes that begin no gzip member) or
+  // yielded nothing: what was decoded before the fault is still in output,
+  // and problem (when given) tells the fault.
   int DecodeContent(int coding, const char* data, int dataLength, std::unique_ptr<char[]>& output,
                     int& outputLength, AnsiString* problem = nullptr);
 };

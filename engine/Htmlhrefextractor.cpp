@@ -18,7 +18,7 @@ const TPCRegexp& ClosingAnchor() {
 
 } // namespace
 
-bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, int& end) {
+bool CHtmlHrefExtractor::ExtractNextHRef(std::string_view html, int& position, int& end) {
   href.clear();
   text.clear();
   const int length = static_cast<int>(html.size());
@@ -35,10 +35,10 @@ bool CHtmlHrefExtractor::ExtractNextHRef(const AnsiString& html, int& position, 
   href = Trim(href);
   bool found = href.size() >= 3;
   int closeLength = 0;
-  const int close = ClosingAnchor().FindIn(html.c_str(), length, &closeLength, position + 1);
+  const int close = ClosingAnchor().FindIn(html.data(), length, &closeLength, position + 1);
   if (close >= 0) {
     end = close + closeLength;
-    text = HtmlToText(html.substr(position, end - position));
+    text = HtmlToText(AnsiString(html.substr(position, end - position)));
     found = true;
   }
   return found;
@@ -56,7 +56,7 @@ constexpr size_t kFirstWindow = 256;
 // every state masking can be in is run from a little before at, and once they
 // agree the true one is known. A quoted value inside a tag settles only at a
 // line end, so on a page without line breaks they may never agree.
-bool SettledFrom(const AnsiString& html, size_t from, size_t at, TQuoteMask& settled) {
+bool SettledFrom(std::string_view html, size_t from, size_t at, TQuoteMask& settled) {
   // A quote is only ever open inside a tag.
   TQuoteMask states[] = {{false, false}, {true, false}, {true, true}};
   for (size_t i = from; i < at; ++i) {
@@ -73,7 +73,7 @@ bool SettledFrom(const AnsiString& html, size_t from, size_t at, TQuoteMask& set
   return false;
 }
 
-bool SettledMaskState(const AnsiString& html, size_t at, TQuoteMask& settled) {
+bool SettledMaskState(std::string_view html, size_t at, TQuoteMask& settled) {
   if (at > kSyncReach)
     return SettledFrom(html, at - kSyncReach, at, settled);
   settled = TQuoteMask();
@@ -89,22 +89,23 @@ AnsiString SearchWindow(const AnsiString& window, TQuoteMask state) {
   return search;
 }
 
-bool EndsTagName(const AnsiString& html, size_t at) {
+bool EndsTagName(std::string_view html, size_t at) {
   return at >= html.size() || IsBlankChar(html[at]) || html[at] == '\r' || html[at] == '>' ||
          html[at] == '/';
 }
 
 } // namespace
 
-TQuoteMask CHtmlHrefExtractor::MaskStateAt(const AnsiString& html, size_t at) {
+TQuoteMask CHtmlHrefExtractor::MaskStateAt(std::string_view html, size_t at) {
   TQuoteMask state;
   if (SettledMaskState(html, at, state))
     return state;
   // Unsettled: the states of the whole text, made once and kept while the
   // text before at stays the same.
-  const bool known = maskedHtml_.size() >= at && html.compare(0, at, maskedHtml_, 0, at) == 0;
+  const bool known =
+      maskedHtml_.size() >= at && html.substr(0, at) == std::string_view(maskedHtml_).substr(0, at);
   if (!known) {
-    maskedHtml_ = html;
+    maskedHtml_ = AnsiString(html);
     maskStates_.assign(1, TQuoteMask());
     maskStates_.reserve(html.size() + 1);
     for (char c : html) {
@@ -120,14 +121,14 @@ TQuoteMask CHtmlHrefExtractor::MaskStateAt(const AnsiString& html, size_t at) {
 // lies inside it with room to spare, which gives what cutting it from the
 // whole text gives. "<a" also begins "<abbr", "<article", "<aside" and the
 // like; only a tag named a is an anchor.
-int CHtmlHrefExtractor::FindAnchorTag(const AnsiString& html, int from) {
+int CHtmlHrefExtractor::FindAnchorTag(std::string_view html, int from) {
   const size_t length = html.size();
   for (size_t start = static_cast<size_t>(from);;) {
     const TQuoteMask state = MaskStateAt(html, start);
     int at = -1;
     for (size_t width = kFirstWindow;; width *= 2) {
       const size_t stop = std::min(length, start + width);
-      const AnsiString window = html.substr(start, stop - start);
+      const AnsiString window(html.substr(start, stop - start));
       at = cell_.ExtractPreparedCell(window, SearchWindow(window, state), "<a", ">", 0, true);
       const size_t cellEnd = static_cast<size_t>(at) + cell_.GetCellText().size();
       const bool inside = at >= 0 && !cell_.GetCellText().empty() && cellEnd + 2 <= window.size();
@@ -143,7 +144,7 @@ int CHtmlHrefExtractor::FindAnchorTag(const AnsiString& html, int from) {
   }
 }
 
-int CHtmlHrefExtractor::ExtractFirstHRef(const AnsiString& html) {
+int CHtmlHrefExtractor::ExtractFirstHRef(std::string_view html) {
   int position = 0;
   int end = 0;
   return ExtractNextHRef(html, position, end) ? 0 : -1;

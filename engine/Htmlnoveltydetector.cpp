@@ -206,13 +206,19 @@ size_t RemoveWhiteSpace(char* text, size_t length) {
   return kept;
 }
 
-// The URL as a file name: letters and digits kept, all else '_', then ".htm".
+// The URL as a file name: letters and digits kept, every other character
+// '_', then ".htm". A '_' of the URL is written "-5F" first, so that
+// "a_b" and "a-b" do not share their copies; no character becomes '-'
+// otherwise, and a name without '_' in its URL is the one it always was.
 AnsiString CacheFileName(const AnsiString& url) {
-  AnsiString name = Trim(url);
-  for (char& c : name) {
-    bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!alphanumeric)
-      c = '_';
+  AnsiString name;
+  for (const char c : Trim(url)) {
+    const bool alphanumeric =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (c == '_')
+      name += "-5F";
+    else
+      name += alphanumeric ? c : '_';
   }
   return name + ".htm";
 }

@@ -371,6 +371,16 @@ int NewsExtractor::SaveNews(const AnsiString& fileName) {
   return saved ? 0 : -1;
 }
 
+namespace {
+
+// A clock that was set wrong stamps items ahead of time; kept so, an item
+// would stay at the top and never grow old. More than a day ahead is now.
+TDateTime NotFarAhead(TDateTime received, TDateTime now) {
+  return received > now + 1 ? now : received;
+}
+
+} // namespace
+
 int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matcher) {
   unreadNewsFile.clear();
   FILE* file = std::fopen(fileName.c_str(), "rb");
@@ -383,6 +393,7 @@ int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matc
   TLineReader reader(file);
   AnsiString lines[NewsItemLines];
   int read = 0;
+  const TDateTime now = Now();
   while ((read = reader.ReadLines(lines, NewsItemLines)) == NewsItemLines) {
     NewsSource* source = FindSourceByName(lines[0]);
     if (!source) {
@@ -393,7 +404,7 @@ int NewsExtractor::LoadNews(const AnsiString& fileName, const CDataMatcher* matc
     record.dateText = lines[5];
     record.headline = lines[2];
     record.link = lines[3];
-    record.received = ParseDayCount(lines[1]);
+    record.received = NotFarAhead(ParseDayCount(lines[1]), now);
     record.kind = ParseInteger(lines[4]);
     auto item = std::make_unique<NewsData>(source, std::move(record));
     if (matcher && matcher->IsTooOld(item.get()))

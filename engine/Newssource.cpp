@@ -67,23 +67,12 @@ bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& p
     SetPageFromBody(page, response.Decoded, response.DecodedLength);
     return true;
   }
+  // The worker inflates every compressed body it hands over whole: one
+  // without its page is no page.
   const int coding = GetContentEncoding(response.Header, static_cast<int>(response.HeaderLength));
-  if (coding == ccIdentity || (coding == ccUnknown && rule == prWhatCanBeShown)) {
-    SetPageFromBody(page, response.Body, response.BodyLength);
-    return true;
-  }
-  if (coding == ccUnknown)
+  if (coding != ccIdentity && (coding != ccUnknown || rule == prWholePageOnly))
     return false;
-  std::unique_ptr<char[]> decoded;
-  int decodedLength = 0;
-  const bool whole = CHttpDecompressor().DecodeContent(coding, response.Body,
-                                                       static_cast<int>(response.BodyLength),
-                                                       decoded, decodedLength) == 0;
-  // Half a page would pass the change gate and lose the items of the other
-  // half; the wizard still shows it.
-  if (!whole && rule == prWholePageOnly)
-    return false;
-  SetPageFromBody(page, decoded.get(), static_cast<size_t>(decodedLength));
+  SetPageFromBody(page, response.Body, response.BodyLength);
   return true;
 }
 

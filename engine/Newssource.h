@@ -176,19 +176,19 @@ private:
 // would end the text early, become blanks.
 AnsiString PageFromBody(const char* body, size_t length);
 
-// What a response gives whose page cannot be read whole.
+// What a response gives whose coding is not known.
 enum TPageRule {
-  // A news source takes only a whole page: an unknown coding or a damaged
-  // stream gives none.
+  // A news source takes only a page it can read: an unknown coding gives
+  // none.
   prWholePageOnly,
-  // The wizard shows what it can: an unknown coding's body as it came, and
-  // of a damaged stream what was decoded before the fault.
+  // The wizard shows what it can: an unknown coding's body as it came.
   prWhatCanBeShown,
 };
 
 // The page text a response gives, its zero bytes blanked: the page the
-// worker decoded, else the body decoded here, else the body as it came.
-// False, page untouched, for a failure and for what rule refuses.
+// worker inflated from a compressed body, else a body without coding as it
+// came. False, page untouched, for a failure, a compressed body without
+// the worker's page, and what rule refuses.
 bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& page);
 
 // The one proxy configuration of the process; null until created.

@@ -11,6 +11,8 @@
 #include "engine/Newsdata.h"
 #include "engine/Pcregexp.h"
 #include "engine/Textextractor.h"
+#include "platform/rtl/Codepage.h"
+#include "platform/rtl/Stringlist.h"
 
 namespace {
 
@@ -590,10 +592,53 @@ TDateTime CachedNow() {
   return cache.lastNow;
 }
 
-AnsiString Lower(AnsiString text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// How many bytes at i of a pattern keep their case: an escape (\D is not
+// \d, \p{Lu} names a property) or the letters of an option group ("(?U)").
+size_t VerbatimLength(const AnsiString& pattern, size_t i) {
+  const auto at = [&](size_t k) { return k < pattern.size() ? pattern[k] : '\0'; };
+  if (at(i) == '\\') {
+    const char escaped = at(i + 1);
+    if (static_cast<unsigned char>(escaped) >= 0x80 || escaped == '\0')
+      return 1;
+    if (escaped != 'p' && escaped != 'P')
+      return 2;
+    if (at(i + 2) != '{')
+      return 3;
+    const size_t close = pattern.find('}', i + 2);
+    return close == AnsiString::npos ? pattern.size() - i : close + 1 - i;
+  }
+  if (at(i) != '(' || at(i + 1) != '?')
+    return 0;
+  size_t k = i + 2;
+  while (IsAsciiLetter(at(k)) || at(k) == '-')
+    ++k;
+  return k - i;
+}
+
+// The keyword pattern as it is matched: on the characters the screen shows,
+// in lower case. A keyword then matches whole characters only, never a byte
+// inside a kept UTF-8 sequence, and the case of every letter is ignored.
+std::string ScreenPattern(const AnsiString& pattern) {
+  std::string screen = "(*UTF8)(*UCP)";
+  size_t i = 0;
+  while (i < pattern.size()) {
+    const size_t verbatim = VerbatimLength(pattern, i);
+    if (verbatim > 0) {
+      screen += Cp1252ToUtf8(pattern.substr(i, verbatim));
+      i += verbatim;
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < pattern.size() && VerbatimLength(pattern, end) == 0)
+      ++end;
+    screen += LowerScreenText(pattern.substr(i, end - i));
+    i = end;
+  }
+  return screen;
 }
 
 std::vector<AnsiString> Words(const AnsiString& text) {
@@ -605,7 +650,7 @@ std::vector<AnsiString> Words(const AnsiString& text) {
       continue;
     }
     if (!word.empty())
-      words.push_back(Lower(word));
+      words.push_back(LowerScreenText(word));
     word.clear();
   }
   return words;
@@ -629,7 +674,7 @@ CDataMatcher::~CDataMatcher() = default;
 void CDataMatcher::SetKeywords(const AnsiString& text) {
   keywords = Trim(text);
   pattern = BuildKeywordPattern(keywords);
-  keywordRegex = std::make_unique<TPCRegexp>(pattern.c_str());
+  keywordRegex = std::make_unique<TPCRegexp>(ScreenPattern(pattern).c_str());
   words_ = Words(keywords);
 }
 
@@ -640,10 +685,10 @@ bool CDataMatcher::IsTooOld(const NewsData* item) const {
 bool CDataMatcher::MatchKeywords(const AnsiString& headline) const {
   if (!keywordRegex || keywords.empty())
     return true;
+  const std::string lower = LowerScreenText(headline);
   if (keywordRegex->IsCompiled())
-    return keywordRegex->Find(headline.c_str()) >= 0;
+    return keywordRegex->FindIn(lower.c_str(), static_cast<int>(lower.size()), nullptr, 0) >= 0;
   // Keywords that do not make a valid pattern still filter, as plain words.
-  const AnsiString lower = Lower(headline);
   return std::any_of(words_.begin(), words_.end(),
                      [&](const AnsiString& word) { return lower.find(word) != AnsiString::npos; });
 }

@@ -47,6 +47,16 @@ void CopyOut(const AnsiString& text, char* buffer, uint32_t size) {
   buffer[length] = '\0';
 }
 
+// A port as a script may name one: 1 to 65535 in decimal digits, nothing
+// else; a larger number would wrap round to another port.
+bool IsPortText(const AnsiString& text) {
+  if (text.empty() || text.size() > 5 ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  const long value = std::strtol(text.c_str(), nullptr, 10);
+  return value >= 1 && value <= 65535;
+}
+
 bool ParseIPv4(const char* text, uint32_t& address) {
   in_addr parsed;
   if (text == nullptr || inet_pton(AF_INET, text, &parsed) != 1)
@@ -380,9 +390,12 @@ int CHttpProxyConfig::ParseProxyAnswer(const char* answer, AnsiString& host, Ans
   if (colon == std::string::npos)
     return pkDirect;
   size_t portEnd = entry.find_first_of(" \t", colon + 1);
+  AnsiString portText = entry.substr(colon + 1, portEnd == std::string::npos ? std::string::npos
+                                                                             : portEnd - colon - 1);
+  if (colon == start || !IsPortText(portText))
+    return pkDirect;
   host = entry.substr(start, colon - start);
-  port = entry.substr(colon + 1,
-                      portEnd == std::string::npos ? std::string::npos : portEnd - colon - 1);
+  port = portText;
   return kind;
 }
 

@@ -1,12 +1,19 @@
 // Colour reduction: fixed and computed palettes, nearest-colour lookups, the
 // error-diffusion engines and the octree quantizer.
 #include "gif/Gifimage.h"
+#include "platform/gfx/GdiObjects.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
 
 const char* const sInvalidPixelFormat = "Unsupported PixelFormat";
 const char* const sBadDimension = "Invalid image dimensions";
+const char* const sNoDIB = "Image has no DIB";
+const char* const sOutOfMemDIB = "Failed to allocate memory for GIF DIB";
+const char* const sDIBCreate = "Failed to create DIB from Bitmap";
 const char* const sInvalidBitmapList = "Invalid bitmap list";
 const char* const sInvalidReduction = "Invalid reduction method";
 
@@ -56,13 +63,33 @@ std::vector<PALETTEENTRY> ToEntries(const std::vector<TGIFColor>& Colors) {
   return entries;
 }
 
-// A 24-bit copy to read rows of blue, green, red bytes from.
-std::unique_ptr<TBitmap> TrueColorCopy(TBitmap* Bitmap) {
+// A copy to read 24-bit rows of blue, green, red bytes from, leaving the
+// caller's bitmap as it is.
+std::unique_ptr<TBitmap> Copy(TBitmap* Bitmap) {
   auto copy = std::make_unique<TBitmap>();
   copy->Assign(Bitmap);
-  copy->SetPixelFormat(pf24bit);
   return copy;
 }
+
+// Bits per pixel of the formats a device-independent copy can take.
+int DIBBits(TPixelFormat PixelFormat) {
+  static constexpr std::pair<TPixelFormat, int> formats[] = {
+      {pf1bit, 1}, {pf4bit, 4}, {pf8bit, 8}, {pf24bit, 24}};
+  for (const auto& [format, bits] : formats)
+    if (format == PixelFormat)
+      return bits;
+  throw GIFException(sInvalidPixelFormat);
+}
+
+void Put32(uint8_t* At, uint32_t Value) {
+  for (int i = 0; i < 4; ++i)
+    At[i] = static_cast<uint8_t>(Value >> (8 * i));
+}
+
+struct TPaletteDeleter {
+  void operator()(HPALETTE Palette) const { DeleteObject(Palette); }
+};
+using TOwnedPalette = std::unique_ptr<std::remove_pointer_t<HPALETTE>, TPaletteDeleter>;
 
 HPALETTE ReductionPalette(TBitmap* Bitmap, TColorReduction Reduction, int Bits, HPALETTE Palette) {
   switch (Reduction) {
@@ -125,6 +152,131 @@ HPALETTE WebPalette() {
       for (int b = 0; b < 6; ++b)
         entries.push_back(Entry(51 * r, 51 * g, 51 * b));
   return MakePalette(entries);
+}
+
+// ---------------------------------------------------------------------------
+// Device-independent bitmaps
+
+TDIBReader::TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat) : TDIB(ABitmap, APixelFormat) {
+  bitmap->SetPixelFormat(pixelFormat);
+}
+
+namespace {
+
+constexpr size_t FileHeaderSize = 14;
+constexpr size_t WriterInfoSize = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
+constexpr size_t WriterBitsOffset = FileHeaderSize + WriterInfoSize;
+
+// The palette's own colours (at most 256), or those a new 8-bit bitmap has
+// without one. Declaring only those keeps a small table small when the
+// bitmap is read back into a colour map.
+std::vector<RGBQUAD> WriterColors(HPALETTE Palette) {
+  if (Palette == nullptr)
+    return HalftonePaletteColors();
+  std::vector<RGBQUAD> colors;
+  for (const PALETTEENTRY& e : Entries(Palette)) {
+    if (colors.size() == 256)
+      break;
+    colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
+  }
+  return colors;
+}
+
+} // namespace
+
+TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
+                       HPALETTE APalette)
+    : TDIB(ABitmap, APixelFormat), height(AHeight) {
+  if (pixelFormat != pf8bit && pixelFormat != pf24bit)
+    throw GIFException(sInvalidPixelFormat);
+  if (AWidth <= 0 || height <= 0)
+    throw GIFException(sBadDimension);
+  const int bitCount = DIBBits(pixelFormat);
+  stride = DibStride(AWidth, bitCount);
+  const size_t imageSize = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  try {
+    image.SetSize(static_cast<int64_t>(WriterBitsOffset + imageSize));
+  } catch (const std::bad_alloc&) {
+    throw GIFException(sOutOfMemDIB);
+  }
+  uint8_t* file = image.Memory();
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file + 2, static_cast<uint32_t>(WriterBitsOffset + imageSize));
+  Put32(file + 10, static_cast<uint32_t>(WriterBitsOffset));
+  // The header follows the 14 bytes of the file header, off the alignment
+  // of its fields: it is made aside and copied in.
+  BITMAPINFOHEADER header;
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = AWidth;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<WORD>(bitCount);
+  header.biCompression = BI_RGB;
+  header.biSizeImage = static_cast<DWORD>(imageSize);
+  const std::vector<RGBQUAD> colors = WriterColors(APalette);
+  header.biClrUsed = static_cast<DWORD>(colors.size());
+  std::memcpy(file + FileHeaderSize, &header, sizeof header);
+  std::memcpy(file + FileHeaderSize + sizeof header, colors.data(),
+              colors.size() * sizeof(RGBQUAD));
+}
+
+void* TDIBWriter::GetScanline(int Row) {
+  if (image.Size() == 0)
+    throw GIFException(sNoDIB);
+  if (Row < 0 || Row >= height)
+    throw EInvalidGraphicOperation("Scan line index out of range");
+  // Bottom-up: the picture's first row is the last in memory.
+  return image.Memory() + WriterBitsOffset +
+         static_cast<size_t>(height - 1 - Row) * static_cast<size_t>(stride);
+}
+
+void TDIBWriter::UpdateBitmap() {
+  if (image.Size() == 0)
+    throw GIFException(sNoDIB);
+  image.SetPosition(0);
+  bool made = true;
+  try {
+    bitmap->LoadFromStream(&image);
+  } catch (const EInvalidGraphic&) {
+    made = false;
+  } catch (const std::bad_alloc&) {
+    made = false;
+  }
+  image.Clear();
+  if (!made)
+    throw GIFException(sDIBCreate);
+}
+
+void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,
+                         TPixelFormat PixelFormat) {
+  const int bitCount = DIBBits(PixelFormat);
+  InfoHeaderSize = static_cast<int>(sizeof(BITMAPINFOHEADER));
+  if (bitCount <= 8)
+    InfoHeaderSize += static_cast<int>(sizeof(RGBQUAD)) << bitCount;
+  ImageSize = DibStride(Bitmap->Width(), bitCount) * std::abs(Bitmap->Height());
+}
+
+bool InternalGetDIB(TBitmap* Bitmap, HPALETTE Palette, BITMAPINFO* BitmapInfo, void* Bits,
+                    TPixelFormat PixelFormat) {
+  BITMAPINFOHEADER& header = BitmapInfo->bmiHeader;
+  header = BITMAPINFOHEADER{};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = Bitmap->Width();
+  header.biHeight = Bitmap->Height();
+  header.biPlanes = 1;
+  header.biBitCount = static_cast<WORD>(DIBBits(PixelFormat));
+  header.biCompression = BI_RGB;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HPALETTE old = Palette != nullptr ? SelectPalette(dc, Palette, false) : nullptr;
+  if (Palette != nullptr)
+    RealizePalette(dc);
+  const int rows = GetDIBits(dc, Bitmap->Handle(), 0, static_cast<UINT>(Bitmap->Height()), Bits,
+                             BitmapInfo, DIB_RGB_COLORS);
+  if (old != nullptr)
+    SelectPalette(dc, old, false);
+  DeleteDC(dc);
+  return Bitmap->Height() > 0 && rows == Bitmap->Height();
 }
 
 // ---------------------------------------------------------------------------
@@ -211,15 +363,10 @@ void TDitherEngine::NextLine() {
   column = direction > 0 ? 0 : width - 1;
 }
 
-TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup,
-                                                 std::vector<TDitherWeight> AKernel, int ADivisor)
-    : TDitherEngine(AWidth, ALookup), kernel(std::move(AKernel)), divisor(ADivisor) {
-  int rows = 1;
-  for (const TDitherWeight& w : kernel) {
-    half = std::max(half, std::abs(w.Offset));
-    rows = std::max(rows, w.Row + 1);
-  }
-  errors.resize(static_cast<size_t>(rows));
+TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows,
+                                                 int Half, int ADivisor)
+    : TDitherEngine(AWidth, ALookup), divisor(ADivisor), half(Half),
+      errors(static_cast<size_t>(Rows)) {
   for (auto& row : errors)
     for (auto& channel : row)
       channel.assign(static_cast<size_t>(width + 2 * half), 0);
@@ -227,20 +374,15 @@ TErrorDiffusionDitherer::TErrorDiffusionDitherer(int AWidth, TColorLookup* ALook
 
 int TErrorDiffusionDitherer::Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R,
                                     uint8_t& G, uint8_t& B) {
-  const size_t at = static_cast<size_t>(column + half);
+  const size_t at = At();
   const uint8_t in[3] = {Red, Green, Blue};
   uint8_t wanted[3];
   for (int c = 0; c < 3; ++c)
     wanted[c] = static_cast<uint8_t>(
         std::clamp(in[c] + (errors[0][c][at] + divisor / 2) / divisor, 0, 255));
   const int index = lookup->Lookup(wanted[0], wanted[1], wanted[2], R, G, B);
-  const uint8_t got[3] = {R, G, B};
-  for (int c = 0; c < 3; ++c) {
-    const int error = wanted[c] - got[c];
-    for (const TDitherWeight& w : kernel)
-      errors[static_cast<size_t>(w.Row)][c][at + static_cast<size_t>(w.Offset * direction)] +=
-          error * w.Weight;
-  }
+  const int error[3] = {wanted[0] - R, wanted[1] - G, wanted[2] - B};
+  Distribute(errors, error);
   column += direction;
   return index;
 }
@@ -252,59 +394,74 @@ void TErrorDiffusionDitherer::NextLine() {
   TDitherEngine::NextLine();
 }
 
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(AWidth, ALookup, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}, 16) {}
-
 namespace {
 
-// Two weights ahead on the current row, then two rows of five.
-std::vector<TDitherWeight> FiveByThree(const int (&W)[12]) {
-  std::vector<TDitherWeight> kernel{{0, 1, W[0]}, {0, 2, W[1]}};
-  for (int i = 0; i < 10; ++i)
-    if (W[2 + i] != 0)
-      kernel.push_back({1 + i / 5, i % 5 - 2, W[2 + i]});
-  return kernel;
+// Weights[r][Half + o]: the share of kernel row r (0 the current row) at o
+// columns ahead in the walking direction. Known when compiled, so that the
+// empty places cost nothing.
+template <size_t Rows, size_t Columns>
+inline void Spread(TErrorRows& Errors, size_t At, int Direction, const int (&Error)[3],
+                   const int (&Weights)[Rows][Columns]) {
+  constexpr int half = static_cast<int>(Columns / 2);
+  for (size_t c = 0; c < 3; ++c)
+    for (size_t r = 0; r < Rows; ++r) {
+      int32_t* row = Errors[r][c].data() + At;
+      for (int o = -half; o <= half; ++o)
+        if (const int w = Weights[r][static_cast<size_t>(half + o)])
+          row[o * Direction] += Error[c] * w;
+    }
 }
 
+constexpr int floydSteinberg[2][3] = {{0, 0, 7}, {3, 5, 1}};
+constexpr int stucki[3][5] = {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}, {1, 2, 4, 2, 1}};
+constexpr int sierra[3][5] = {{0, 0, 0, 5, 3}, {2, 4, 5, 4, 2}, {0, 2, 3, 2, 0}};
+constexpr int jajuni[3][5] = {{0, 0, 0, 7, 5}, {3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}};
+constexpr int steveArche[4][7] = {{0, 0, 0, 0, 0, 32, 0},
+                                  {12, 0, 26, 0, 30, 0, 16},
+                                  {0, 12, 0, 26, 0, 12, 0},
+                                  {5, 0, 12, 0, 12, 0, 5}};
+constexpr int burkes[2][5] = {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}};
+
 } // namespace
 
-T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12],
-                             int ADivisor)
-    : TErrorDiffusionDitherer(AWidth, ALookup, FiveByThree(Weights), ADivisor) {}
+TFloydSteinbergDitherer::TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup)
+    : TErrorDiffusionDitherer(AWidth, ALookup, 2, 1, 16) {}
+void TFloydSteinbergDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, floydSteinberg);
+}
 
-namespace {
-constexpr int stucki[12] = {8, 4, 2, 4, 8, 4, 2, 1, 2, 4, 2, 1};
-constexpr int sierra[12] = {5, 3, 2, 4, 5, 4, 2, 0, 2, 3, 2, 0};
-constexpr int jajuni[12] = {7, 5, 3, 5, 7, 5, 3, 1, 3, 5, 3, 1};
-} // namespace
+T5by3Ditherer::T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor)
+    : TErrorDiffusionDitherer(AWidth, ALookup, 3, 2, ADivisor) {}
 
 TStuckiDitherer::TStuckiDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, stucki, 42) {}
+    : T5by3Ditherer(AWidth, ALookup, 42) {}
+void TStuckiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, stucki);
+}
+
 TSierraDitherer::TSierraDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, sierra, 32) {}
+    : T5by3Ditherer(AWidth, ALookup, 32) {}
+void TSierraDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, sierra);
+}
+
 TJaJuNiDitherer::TJaJuNiDitherer(int AWidth, TColorLookup* ALookup)
-    : T5by3Ditherer(AWidth, ALookup, jajuni, 48) {}
+    : T5by3Ditherer(AWidth, ALookup, 48) {}
+void TJaJuNiDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, jajuni);
+}
 
 TSteveArcheDitherer::TSteveArcheDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(AWidth, ALookup,
-                              {{0, 2, 32},
-                               {1, -3, 12},
-                               {1, -1, 26},
-                               {1, 1, 30},
-                               {1, 3, 16},
-                               {2, -2, 12},
-                               {2, 0, 26},
-                               {2, 2, 12},
-                               {3, -3, 5},
-                               {3, -1, 12},
-                               {3, 1, 12},
-                               {3, 3, 5}},
-                              200) {}
+    : TErrorDiffusionDitherer(AWidth, ALookup, 4, 3, 200) {}
+void TSteveArcheDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, steveArche);
+}
 
 TBurkesDitherer::TBurkesDitherer(int AWidth, TColorLookup* ALookup)
-    : TErrorDiffusionDitherer(
-          AWidth, ALookup,
-          {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}, 32) {}
+    : TErrorDiffusionDitherer(AWidth, ALookup, 2, 2, 32) {}
+void TBurkesDitherer::Distribute(TErrorRows& Rows, const int (&Error)[3]) {
+  Spread(Rows, At(), direction, Error, burkes);
+}
 
 std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
                                                   TColorLookup* Lookup) {
@@ -432,10 +589,11 @@ std::vector<TGIFColor> TColorQuantizer::Colors() const {
 }
 
 void TColorQuantizer::AddBitmap(TBitmap* Bitmap) {
-  std::unique_ptr<TBitmap> rows = TrueColorCopy(Bitmap);
-  for (int y = 0; y < rows->Height(); ++y) {
-    const auto* p = static_cast<const uint8_t*>(rows->ScanLine(y));
-    for (int x = 0; x < rows->Width(); ++x, p += 3)
+  std::unique_ptr<TBitmap> copy = Copy(Bitmap);
+  TDIBReader rows(copy.get(), pf24bit);
+  for (int y = 0; y < copy->Height(); ++y) {
+    const auto* p = static_cast<const uint8_t*>(rows.GetScanline(y));
+    for (int x = 0; x < copy->Width(); ++x, p += 3)
       AddColor(p[2], p[1], p[0]);
   }
 }
@@ -463,25 +621,19 @@ std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorRedu
   }
   const int width = Bitmap->Width();
   const int height = Bitmap->Height();
-  if (width == 0 || height == 0)
-    throw GIFException(sBadDimension);
   if (static_cast<int64_t>(width) * height > 500000)
     result->SetPixelFormat(pf1bit);
-  HPALETTE palette = ReductionPalette(Bitmap, ColorReduction, ReductionBits, Palette);
-  std::unique_ptr<TColorLookup> lookup = ReductionLookup(ColorReduction, palette);
-  if (lookup->Colors() == 0) {
-    DeleteObject(palette);
+  TOwnedPalette palette(ReductionPalette(Bitmap, ColorReduction, ReductionBits, Palette));
+  std::unique_ptr<TColorLookup> lookup = ReductionLookup(ColorReduction, palette.get());
+  if (lookup->Colors() == 0)
     return result;
-  }
   std::unique_ptr<TDitherEngine> engine = CreateDitherEngine(DitherMode, width, lookup.get());
-  std::unique_ptr<TBitmap> source = TrueColorCopy(Bitmap);
-  result->SetPixelFormat(pf8bit);
-  result->SetSize(width, height);
-  result->SetPalette(palette);
-  DeleteObject(palette);
+  TDIBWriter writer(result.get(), pf8bit, width, height, palette.get());
+  std::unique_ptr<TBitmap> source = Copy(Bitmap);
+  TDIBReader reader(source.get(), pf24bit);
   for (int y = 0; y < height; ++y) {
-    const auto* in = static_cast<const uint8_t*>(source->ScanLine(y));
-    auto* out = static_cast<uint8_t*>(result->ScanLine(y));
+    const auto* in = static_cast<const uint8_t*>(reader.GetScanline(y));
+    auto* out = static_cast<uint8_t*>(writer.GetScanline(y));
     for (int i = 0; i < width; ++i) {
       const int x = engine->Column();
       const uint8_t* p = in + 3 * x;
@@ -490,5 +642,6 @@ std::unique_ptr<TBitmap> ReduceColors(TBitmap* Bitmap, TColorReduction ColorRedu
     }
     engine->NextLine();
   }
+  writer.UpdateBitmap();
   return result;
 }

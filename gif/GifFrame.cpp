@@ -65,7 +65,7 @@ void TGIFSubImage::SetPalette(HPALETTE Value) {
 
 void TGIFSubImage::SetHasBitmap(bool Value) {
   if (Value)
-    Bitmap();
+    GetBitmap();
   else
     FreeBitmap();
 }
@@ -84,12 +84,12 @@ void TGIFSubImage::FreeMask() {
 bool TGIFSubImage::HasMask() {
   if (maskStale && transparent) {
     FreeBitmap();
-    Bitmap();
+    GetBitmap();
   }
   return mask != nullptr;
 }
 
-TBitmap* TGIFSubImage::Bitmap() {
+TBitmap* TGIFSubImage::GetBitmap() {
   if (bitmap || Empty())
     return bitmap.get();
   Rendering(psStarting, 0);
@@ -122,20 +122,24 @@ HBITMAP TGIFSubImage::MakeMask(int AWidth, int AHeight) const {
   return any ? CreateBitmap(AWidth, AHeight, 1, 1, bits.data()) : nullptr;
 }
 
-std::unique_ptr<TBitmap> TGIFSubImage::DirectBitmap() {
+// A big frame gets its real format only once its image is made, so that no
+// full-depth device bitmap of that size is made on the way.
+std::unique_ptr<TBitmap> TGIFSubImage::NewFrameBitmap() const {
   auto result = std::make_unique<TBitmap>();
-  // A big frame gets its real format only once its size is set, so that no
-  // full-depth device bitmap of that size is made on the way.
   if (static_cast<int64_t>(width) * height > 500000)
     result->SetPixelFormat(pf1bit);
-  result->SetSize(width, height);
-  result->SetPixelFormat(pf8bit);
-  result->SetPalette(GetPalette());
+  return result;
+}
+
+std::unique_ptr<TBitmap> TGIFSubImage::DirectBitmap() {
+  std::unique_ptr<TBitmap> result = NewFrameBitmap();
+  TDIBWriter writer(result.get(), pf8bit, width, height, GetPalette());
   for (int y = 0; y < height; ++y) {
     if (y % 32 == 0)
       Rendering(psRunning, y * 100 / height);
-    std::memcpy(result->ScanLine(y), GetScanline(y), width);
+    std::memcpy(writer.GetScanline(y), GetScanline(y), width);
   }
+  writer.UpdateBitmap();
   if (maskStale && transparent && mask == nullptr) {
     maskStale = false;
     mask = MakeMask(width, height);
@@ -144,12 +148,8 @@ std::unique_ptr<TBitmap> TGIFSubImage::DirectBitmap() {
 }
 
 std::unique_ptr<TBitmap> TGIFSubImage::DitheredBitmap() {
-  auto result = std::make_unique<TBitmap>();
-  if (static_cast<int64_t>(width) * height > 500000)
-    result->SetPixelFormat(pf1bit);
-  result->SetSize(width, height);
-  result->SetPixelFormat(pf8bit);
-  result->SetPalette(GetPalette());
+  std::unique_ptr<TBitmap> result = NewFrameBitmap();
+  TDIBWriter writer(result.get(), pf8bit, width, height, GetPalette());
   const bool masking = maskStale && transparent && mask == nullptr && gce != nullptr;
   const int transparentIndex = gce != nullptr ? gce->TransparentColorIndex() : -1;
   uint8_t fill = 0;
@@ -170,7 +170,7 @@ std::unique_ptr<TBitmap> TGIFSubImage::DitheredBitmap() {
   for (int y = 0; y < height; ++y) {
     if (y % 32 == 0)
       Rendering(psRunning, y * 100 / height);
-    auto* out = static_cast<uint8_t*>(result->ScanLine(y));
+    auto* out = static_cast<uint8_t*>(writer.GetScanline(y));
     if (masking)
       std::memset(out, fill, width);
     const uint8_t* in = GetScanline(y);
@@ -188,6 +188,7 @@ std::unique_ptr<TBitmap> TGIFSubImage::DitheredBitmap() {
     }
     engine.NextLine();
   }
+  writer.UpdateBitmap();
   if (any)
     mask = CreateBitmap(width, height, 1, 1, bits.data());
   return result;
@@ -223,7 +224,7 @@ void TGIFSubImage::StretchDraw(TCanvas* Canvas, const TRect& Rect, bool DrawTran
     RestoreDC(dc, saved);
     return;
   }
-  TBitmap* frameBitmap = Bitmap();
+  TBitmap* frameBitmap = GetBitmap();
   const int w = Rect.Width();
   const int h = Rect.Height();
   if (frameBitmap == nullptr || w <= 0 || h <= 0)
@@ -232,7 +233,7 @@ void TGIFSubImage::StretchDraw(TCanvas* Canvas, const TRect& Rect, bool DrawTran
     Canvas->StretchDraw(Rect, frameBitmap);
     return;
   }
-  frameBitmap = Bitmap(); // HasMask may have rebuilt it
+  frameBitmap = GetBitmap(); // HasMask may have rebuilt it
   if (w == width && h == height) {
     MaskBlt(Canvas->Handle(), Rect.Left, Rect.Top, w, h, frameBitmap->Canvas()->Handle(), 0, 0,
             mask, 0, 0, MaskedCopy);
@@ -254,7 +255,7 @@ void TGIFSubImage::StretchDraw(TCanvas* Canvas, const TRect& Rect, bool DrawTran
 
 void TGIFSubImage::AssignTo(TPersistent* Dest) const {
   if (auto* target = dynamic_cast<TBitmap*>(Dest)) {
-    target->Assign(const_cast<TGIFSubImage*>(this)->Bitmap());
+    target->Assign(const_cast<TGIFSubImage*>(this)->GetBitmap());
     return;
   }
   TGIFItem::AssignTo(Dest);
@@ -303,7 +304,7 @@ void TGIFSubImage::AssignFrame(const TGIFSubImage* Source) {
     extensions->Add(copy.release());
   }
   if (Source->HasBitmap())
-    Bitmap();
+    GetBitmap();
 }
 
 void TGIFSubImage::AssignBitmap(TBitmap* Source) {
@@ -333,29 +334,31 @@ void TGIFSubImage::AssignBitmap(TBitmap* Source) {
 void TGIFSubImage::ReadPixelsFrom(TBitmap* Source) {
   image->Progress(image, psStarting, 0, false, TRect{}, sConverting);
   const TPixelFormat format = Source->PixelFormat();
-  if (format == pf1bit || format == pf4bit || format == pf8bit) {
+  const bool indexed = format == pf1bit || format == pf4bit || format == pf8bit;
+  if (indexed) {
     if (HPALETTE sourcePalette = Source->GetPalette())
       colorMap->ImportPalette(sourcePalette);
   }
+  // Any other format is read as colours, from a copy of its own.
   std::unique_ptr<TBitmap> trueColor;
-  if (format != pf1bit && format != pf4bit && format != pf8bit) {
+  if (!indexed) {
     trueColor = std::make_unique<TBitmap>();
     trueColor->Assign(Source);
-    trueColor->SetPixelFormat(pf24bit);
   }
+  TDIBReader rows(indexed ? Source : trueColor.get(), indexed ? format : pf24bit);
   for (int y = 0; y < height; ++y) {
     if (y % 32 == 0)
       image->Progress(image, psRunning, static_cast<uint8_t>(y * 100 / height), false, TRect{},
                       sConverting);
     uint8_t* out = GetScanline(y);
     if (trueColor) {
-      const auto* in = static_cast<const uint8_t*>(trueColor->ScanLine(y));
+      const auto* in = static_cast<const uint8_t*>(rows.GetScanline(y));
       for (int x = 0; x < width; ++x, in += 3)
         out[x] = static_cast<uint8_t>(
             colorMap->AddUnique(static_cast<TColor>(in[2] | (in[1] << 8) | (in[0] << 16))));
       continue;
     }
-    const auto* in = static_cast<const uint8_t*>(Source->ScanLine(y));
+    const auto* in = static_cast<const uint8_t*>(rows.GetScanline(y));
     for (int x = 0; x < width; ++x) {
       if (format == pf8bit)
         out[x] = in[x];

@@ -69,11 +69,15 @@ public:
   }
 
   // Up to Count next values into Out; how many, fewer only when the data
-  // failed, ran out or ended.
+  // failed, ran out or ended. Data that stops right after a clear code, by
+  // the end code or by a code no table holds, was cut there.
   int Fill(uint8_t* Out, int Count) {
     int n = 0;
     while (n < Count) {
-      if (sp == 0 && PushNextString() < 0)
+      const int result = sp == 0 ? PushNextString() : 0;
+      if (result == StoppedAfterClear)
+        OutOfData();
+      if (result < 0)
         break;
       const int take = std::min(sp, Count - n);
       for (int i = 0; i < take; ++i)
@@ -93,8 +97,11 @@ public:
   }
 
 private:
+  static constexpr int StoppedAfterClear = -3;
+
   // Decodes the next code and pushes its string, last pixel first; 0, or
-  // -1 when the data failed or ran out, -2 after the end code.
+  // -1 when the data failed or ran out, -2 after the end code, -3 when the
+  // code after a clear code gives no pixel.
   int PushNextString() {
     if (ended)
       return -2;
@@ -106,10 +113,12 @@ private:
       do
         code = ReadCode(codeSize);
       while (code == clearCode);
-      if (code < 0 || code == endCode)
-        return code < 0 ? code : End();
-      if (code > endCode)
-        return -1;
+      if (code < 0)
+        return code;
+      if (code == endCode)
+        End();
+      if (code >= endCode)
+        return StoppedAfterClear;
       firstCode = oldCode = code;
       // With a clear code of 2 the first free entry already needs a wider
       // code, and the encoder widened right after this first code.
@@ -211,20 +220,29 @@ private:
     buffer[0] = buffer[lastByte - 2];
     buffer[1] = buffer[lastByte - 1];
     uint8_t size = 0;
-    if (!ReadByte(stream, size))
+    if (!ReadByte(stream, size)) {
+      OutOfData();
       return false;
+    }
     if (size == 0) {
       zeroBlock = true;
       done = true;
     } else {
       if (stream->Size() - stream->Position() < size)
-        frame->Warning(gsWarning, sOutOfData);
+        OutOfData();
       size = static_cast<uint8_t>(stream->Read(buffer.data() + 2, size));
     }
     lastByte = size + 2;
     curBit = curBit - lastBit + 16;
     lastBit = (size + 2) * 8;
     return true;
+  }
+
+  // Once per frame: a block cut short is followed by the end of the stream.
+  void OutOfData() {
+    if (!cut)
+      frame->Warning(gsWarning, sOutOfData);
+    cut = true;
   }
 
   TGIFSubImage* frame;
@@ -252,6 +270,7 @@ private:
   bool zeroBlock = false;
   bool done = false;
   bool ended = false;
+  bool cut = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -369,39 +388,40 @@ private:
   int rowLeft = 0;
 };
 
-// Keys of (prefix, pixel) to codes; open addressing over a prime number of
-// slots.
+// Keys of (prefix, pixel) to codes; open addressing with linear probing
+// over a power of two of slots, at most half of them used before the
+// encoder clears. A pixel found in the table is the common case on pictures
+// that compress well (screenshots, recordings): one multiply, one load, one
+// compare, and the next slot, when needed, is the next word in memory.
 class THashTable : public TObject {
 public:
   THashTable() { Clear(); }
   void Clear() { slots.fill(Empty); }
 
-  // The code of Key, or -1 with Slot the empty slot where it would go.
-  int Lookup(uint32_t Key, int& Slot) const {
-    int h = Hash(Key);
-    for (; slots[h] != Empty; h = NextSlot(h))
-      if ((slots[h] >> 12) == Key)
-        return static_cast<int>(slots[h] & 0xFFF);
-    Slot = h;
+  // The code of Key, or -1 with the slot where it would go remembered for
+  // Insert.
+  int Lookup(uint32_t Key) {
+    uint32_t h = Hash(Key);
+    for (uint32_t slot = slots[h]; slot != Empty; slot = slots[h]) {
+      if ((slot >> 12) == Key)
+        return static_cast<int>(slot & 0xFFF);
+      h = (h + 1) & (Slots - 1);
+    }
+    free = h;
     return -1;
   }
 
   // Key at the slot its failed lookup gave.
-  void InsertAt(int Slot, uint32_t Key, int Code) {
-    slots[Slot] = (Key << 12) | static_cast<uint32_t>(Code);
-  }
+  void Insert(uint32_t Key, int Code) { slots[free] = (Key << 12) | static_cast<uint32_t>(Code); }
 
 private:
-  static constexpr int Slots = 8009;
+  static constexpr uint32_t Slots = 8192;
   static constexpr uint32_t Empty = 0xFFFFFFFF;
 
-  static int Hash(uint32_t Key) { return static_cast<int>(((Key >> 4) ^ Key) % Slots); }
-  static int NextSlot(int h) {
-    const int next = h > 0 ? h - (Slots - h) : h - 1;
-    return next < 0 ? next + Slots : next;
-  }
+  static uint32_t Hash(uint32_t Key) { return (Key * 0x9E3779B1u) >> 19; }
 
   std::array<uint32_t, Slots> slots{};
+  uint32_t free = 0;
 };
 
 class TLZWEncoder final : public TGIFEncoder {
@@ -437,8 +457,7 @@ protected:
       for (; x < width; ++x) {
         const int pixel = row[x];
         const uint32_t key = (static_cast<uint32_t>(prefix) << 8) | static_cast<uint32_t>(pixel);
-        int slot = 0;
-        const int code = table.Lookup(key, slot);
+        const int code = table.Lookup(key);
         if (code >= 0) {
           prefix = code;
           continue;
@@ -448,7 +467,7 @@ protected:
         if (nextCode >= 4095) {
           Clear();
         } else {
-          table.InsertAt(slot, key, nextCode);
+          table.Insert(key, nextCode);
           ++nextCode;
         }
       }

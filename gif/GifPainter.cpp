@@ -177,7 +177,7 @@ void TGIFPainter::Execute() {
           empty = image == nullptr || activeImage >= image->Images()->GetCount() ||
                   image->Images()->SubImages(activeImage)->Empty();
           if (!empty && delay > 0)
-            image->Images()->SubImages(activeImage)->Bitmap();
+            image->Images()->SubImages(activeImage)->GetBitmap();
         });
         if (empty || Stopped())
           break;

@@ -339,7 +339,7 @@ TBitmap* TGIFImage::Bitmap() {
   TGIFSubImage* first = images->SubImages(0);
   if (images->GetCount() == 1 && first->Left() == 0 && first->Top() == 0 &&
       first->Width() == Width() && first->Height() == Height()) {
-    result->Assign(first->Bitmap());
+    result->Assign(first->GetBitmap());
   } else {
     result->SetPixelFormat(pf8bit);
     result->SetSize(Width(), Height());
@@ -539,7 +539,10 @@ void TGIFImage::SaveToStream(TStream* Stream) {
     header->SaveToStream(Stream);
     const int count = images->GetCount();
     for (int i = 0; i < count; ++i) {
-      images->SubImages(i)->SaveToStream(Stream);
+      if (i + 1 < count)
+        images->SubImages(i)->SaveBeforeFrame(Stream);
+      else
+        images->SubImages(i)->SaveToStream(Stream);
       Progress(this, psRunning, static_cast<uint8_t>((i + 1) * 100 / count), false, TRect{},
                sSaving);
     }
@@ -619,10 +622,19 @@ void TGIFImage::LoadFromClipboardFormat(WORD Format, uintptr_t Data, HPALETTE AP
 void TGIFImage::SaveToClipboardFormat(WORD& Format, uintptr_t& Data, HPALETTE& APalette) {
   if (GetEmpty())
     return;
-  TMemoryStream dib;
-  Bitmap()->SaveToStream(&dib);
+  TBitmap* picture = Bitmap();
+  const TPixelFormat format = picture->PixelFormat();
+  const TPixelFormat dibFormat =
+      format == pf1bit || format == pf4bit || format == pf8bit ? format : pf24bit;
+  int infoSize = 0;
+  int imageSize = 0;
+  InternalGetDIBSizes(picture, infoSize, imageSize, dibFormat);
+  std::vector<uint8_t> dib(static_cast<size_t>(infoSize) + static_cast<size_t>(imageSize));
+  if (!InternalGetDIB(picture, GetPalette(), reinterpret_cast<BITMAPINFO*>(dib.data()),
+                      dib.data() + infoSize, dibFormat))
+    throw GIFException(sDIBCreate);
   Format = CF_DIB;
-  Data = MakeBlock(dib.Memory() + 14, static_cast<size_t>(dib.Size() - 14));
+  Data = MakeBlock(dib.data(), dib.size());
   APalette = GetPalette();
   TMemoryStream gif;
   SaveToStream(&gif);

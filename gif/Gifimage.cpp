@@ -18,12 +18,15 @@ const char* const sBadTrailer = "Invalid Image trailer";
 const char* const sTooManyColors = "Color table overflow";
 const char* const sBadColorIndex = "Invalid color index";
 const char* const sEmptyColorMap = "Color table is empty";
+const char* const sScreenBadColorSize = "Invalid number of colors specified in Screen Descriptor";
+const char* const sImageBadColorSize = "Invalid number of colors specified in Image Descriptor";
 const char* const sEmptyImage = "Image is empty";
 const char* const sBadPixelCoordinates = "Invalid pixel coordinates";
 const char* const sDecodeTooFewBits = "Decoder bit buffer under-run";
 const char* const sDecodeCircular = "Circular decoder table entry";
 const char* const sBadCodeSize = "Invalid LZW minimum code size";
 const char* const sFrameTooLarge = "Image is larger than the limit of pixels";
+const char* const sEmptyFrameControl = "Graphic control of a frame without an image dropped";
 const char* const sInvalidColor = "Color not in color table";
 const char* const sInvalidStream = "Invalid stream operation";
 const char* const sNoAppDataReader = "Application Extension block too large for its class";
@@ -94,6 +97,21 @@ void SkipSubBlocks(TStream* Stream) {
     Stream->Seek(std::min<int64_t>(size, Stream->Size() - Stream->Position()), soCurrent);
 }
 
+// After a graphic control block of four whose terminator byte Size is not
+// 0. A conversion that put a byte into its fields pushed the terminator out:
+// it follows as a lone 0, or the next block follows at once. Else that byte
+// began data sub-blocks of an encoder's own, which are passed over.
+void SkipAfterUnterminated(TStream* Stream, uint8_t Size) {
+  uint8_t b = 0;
+  if (!ReadByte(Stream, b) || b == 0)
+    return;
+  StepBack(Stream);
+  if (b == '!' || b == ',' || b == ';')
+    return;
+  Stream->Seek(std::min<int64_t>(Size, Stream->Size() - Stream->Position()), soCurrent);
+  SkipSubBlocks(Stream);
+}
+
 TGIFColor ToGIFColor(TColor Color) {
   return TGIFColor{static_cast<uint8_t>(Color), static_cast<uint8_t>(Color >> 8),
                    static_cast<uint8_t>(Color >> 16)};
@@ -139,6 +157,7 @@ void TGIFItem::Warning(TGIFSeverity Severity, const AnsiString& Message) {
 void TGIFItem::SaveToFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(&stream);
+  stream.FlushBuffer();
 }
 
 void TGIFItem::LoadFromFile(const AnsiString& FileName) {
@@ -166,8 +185,12 @@ int TGIFList::Add(TGIFItem* Item) {
 }
 
 void TGIFList::Clear() {
-  while (!items.empty())
-    Delete(0);
+  // Front first as deleting the first one by one would, but all out of the
+  // list at once: moving all the others for each made this quadratic.
+  std::vector<TGIFItem*> gone;
+  gone.swap(items);
+  for (TGIFItem* item : gone)
+    delete item;
 }
 
 void TGIFList::Delete(int Index) {
@@ -343,6 +366,20 @@ HPALETTE TGIFColorMap::ExportPalette() const {
   return CreatePalette(log);
 }
 
+namespace {
+
+// The colours of the table a descriptor's size field announces. Three bits
+// cannot announce a size outside 2..256; the guard keeps the table reader
+// to what a GIF table can hold should the field ever be read otherwise.
+int DescriptorColors(uint8_t Packed, const char* BadSize) {
+  const int colors = 1 << ((Packed & 7) + 1);
+  if (colors < 2 || colors > 256)
+    throw GIFException(BadSize);
+  return colors;
+}
+
+} // namespace
+
 void TGIFColorMap::LoadFromStream(TStream* Stream, int Count) {
   std::vector<TGIFColor> triples(static_cast<size_t>(Count));
   ReadFixed(Stream, triples.data(), Count * 3);
@@ -421,7 +458,7 @@ void TGIFHeader::LoadFromStream(TStream* Stream) {
   BackgroundColorIndex = descriptor[5];
   AspectRatio = descriptor[6];
   if (Packed & 0x80)
-    colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
+    colorMap->LoadFromStream(Stream, DescriptorColors(Packed, sScreenBadColorSize));
   else
     colorMap->Clear();
 }
@@ -660,9 +697,13 @@ void TGIFGraphicControlExtension::SaveBody(TStream* Stream) {
   Stream->WriteBuffer(body, 6);
 }
 
-// The block is read by its declared size: the first four bytes are known,
-// anything after them and any further sub-blocks are skipped; a shorter
-// block leaves the fields it lacks at zero.
+// A block of the size the format gives is taken as its six bytes stand,
+// whatever its terminator holds: a line-end conversion that put a byte into
+// the fields leaves a stray byte there, and reading on by sub-blocks would
+// let that byte swallow the image descriptor.
+// Blocks of any other size are read by their declared size: the first four
+// bytes are known, anything after them and any further sub-blocks are
+// skipped; a shorter block leaves the fields it lacks at zero.
 void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
   uint8_t size = 0;
   if (!ReadByte(Stream, size)) {
@@ -670,14 +711,21 @@ void TGIFGraphicControlExtension::LoadBody(TStream* Stream) {
     return;
   }
   uint8_t body[255] = {};
-  if (Stream->Read(body, size) != size)
-    Warning(gsWarning, sOutOfData);
+  if (size == 4) {
+    if (Stream->Read(body, 5) != 5)
+      Warning(gsWarning, sOutOfData);
+    else if (body[4] != 0)
+      SkipAfterUnterminated(Stream, body[4]);
+  } else {
+    if (Stream->Read(body, size) != size)
+      Warning(gsWarning, sOutOfData);
+    SkipSubBlocks(Stream);
+  }
   BlockSize = 4;
   Packed = body[0];
   delay = GetWord(body + 1);
   transparentIndex = body[3];
   Terminator = 0;
-  SkipSubBlocks(Stream);
   if (Transparent() && frame != nullptr)
     frame->SetTransparent(true);
 }
@@ -1057,10 +1105,10 @@ void TGIFSubImage::LoadFromStream(TStream* Stream) {
     return;
   ReadDescriptor(Stream);
   if (Packed & 0x80)
-    colorMap->LoadFromStream(Stream, 1 << ((Packed & 7) + 1));
+    colorMap->LoadFromStream(Stream, DescriptorColors(Packed, sImageBadColorSize));
   Decompress(Stream);
   if (GIFImageRenderOnLoad)
-    Bitmap();
+    GetBitmap();
 }
 
 void TGIFSubImage::ReadDescriptor(TStream* Stream) {
@@ -1096,6 +1144,25 @@ void TGIFSubImage::SaveToStream(TStream* Stream) {
   Stream->WriteBuffer(descriptor, 10);
   colorMap->SaveToStream(Stream);
   Compress(Stream);
+}
+
+// The extensions of a frame without an image read back as the next frame's,
+// and a graphic control among them would then govern that frame: its delay,
+// disposal and transparency would change what the next frame shows. Such a
+// control governs no picture of its own, so it is left out; the other
+// extensions (comments, looping) mean the same wherever they stand.
+void TGIFSubImage::SaveBeforeFrame(TStream* Stream) {
+  if (!Empty()) {
+    SaveToStream(Stream);
+    return;
+  }
+  for (int i = 0; i < extensions->GetCount(); ++i) {
+    TGIFExtension* extension = extensions->Extensions(i);
+    if (dynamic_cast<TGIFGraphicControlExtension*>(extension) != nullptr)
+      Warning(gsWarning, sEmptyFrameControl);
+    else
+      extension->SaveToStream(Stream);
+  }
 }
 
 void TGIFImageList::LoadFromStream(TStream* Stream, TGIFImage* Parent) {

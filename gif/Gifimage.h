@@ -76,6 +76,7 @@ extern const char* const sDecodeTooFewBits;
 extern const char* const sDecodeCircular;
 extern const char* const sBadCodeSize;
 extern const char* const sFrameTooLarge;
+extern const char* const sEmptyFrameControl;
 extern const char* const sInvalidColor;
 extern const char* const sInvalidStream;
 extern const char* const sNoAppDataReader;
@@ -83,8 +84,14 @@ extern const char* const sBadWidth;
 extern const char* const sBadHeight;
 extern const char* const sUnsupportedClass;
 
+extern const char* const sScreenBadColorSize;
+extern const char* const sImageBadColorSize;
+
 extern const char* const sInvalidPixelFormat;
 extern const char* const sBadDimension;
+extern const char* const sNoDIB;
+extern const char* const sOutOfMemDIB;
+extern const char* const sDIBCreate;
 extern const char* const sInvalidBitmapList;
 extern const char* const sInvalidReduction;
 
@@ -147,6 +154,54 @@ struct TGIFColor {
   bool operator==(const TGIFColor&) const = default;
 };
 
+// Device-independent access to the rows of a bitmap.
+class TDIB : public TObject {
+public:
+  TDIB(TBitmap* ABitmap, TPixelFormat APixelFormat) : bitmap(ABitmap), pixelFormat(APixelFormat) {}
+  TDIB(const TDIB&) = delete;
+  TDIB& operator=(const TDIB&) = delete;
+  virtual void* GetScanline(int Row) = 0;
+
+protected:
+  TBitmap* bitmap;
+  TPixelFormat pixelFormat;
+};
+
+// The bitmap's own rows, once it is set to the pixel format.
+class TDIBReader : public TDIB {
+public:
+  TDIBReader(TBitmap* ABitmap, TPixelFormat APixelFormat);
+  void* GetScanline(int Row) override { return bitmap->ScanLine(Row); }
+};
+
+// Rows of 8 or 24 bits written into memory of its own, bottom-up and 32-bit
+// aligned, with the palette's colours; UpdateBitmap hands them to the bitmap
+// as a BMP file image.
+class TDIBWriter : public TDIB {
+public:
+  TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, int AWidth, int AHeight,
+             HPALETTE APalette);
+  void* GetScanline(int Row) override;
+  // The bitmap takes the rows written; the writer holds no image afterwards.
+  void UpdateBitmap();
+
+private:
+  int height;
+  int stride;
+  // The whole BMP file: its header, the bitmap information with a colour
+  // table of 256 entries, then the rows.
+  TMemoryStream image;
+};
+
+// The header (with its colour table) and pixel bytes a device-independent
+// copy of Bitmap in PixelFormat takes.
+void InternalGetDIBSizes(TBitmap* Bitmap, int& InfoHeaderSize, int& ImageSize,
+                         TPixelFormat PixelFormat);
+// Fills BitmapInfo (InfoHeaderSize bytes) and Bits (ImageSize bytes) with the
+// bottom-up copy; false when the bitmap could not be read.
+bool InternalGetDIB(TBitmap* Bitmap, HPALETTE Palette, BITMAPINFO* BitmapInfo, void* Bits,
+                    TPixelFormat PixelFormat);
+
 // Colour lookups: the index of a colour of their table and that colour.
 class TColorLookup : public TObject {
 public:
@@ -208,57 +263,79 @@ protected:
   int column = 0;
 };
 
-// One weight of an error-diffusion kernel: Rows below the current one,
-// Offset columns ahead in the walking direction.
-struct TDitherWeight {
-  int Row;
-  int Offset;
-  int Weight;
-};
+// Per kernel row, per channel: the errors to come, width + 2 * half entries.
+using TErrorRows = std::vector<std::array<std::vector<int32_t>, 3>>;
 
-// Spreads each pixel's error over the pixels still to come.
+// Spreads each pixel's error over the pixels still to come; each kernel
+// fills Distribute with its weights.
 class TErrorDiffusionDitherer : public TDitherEngine {
 public:
-  TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, std::vector<TDitherWeight> AKernel,
-                          int ADivisor);
   int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
   void NextLine() override;
 
+protected:
+  // Rows kernel rows, reaching Half columns either side.
+  TErrorDiffusionDitherer(int AWidth, TColorLookup* ALookup, int Rows, int Half, int ADivisor);
+  // The current pixel's error, per channel, over the pixels to come with the
+  // kernel's weights, mirrored when the row is walked backwards.
+  virtual void Distribute(TErrorRows& Rows, const int (&Error)[3]) = 0;
+  // The current column's place in the error rows.
+  size_t At() const { return static_cast<size_t>(column + half); }
+
 private:
-  std::vector<TDitherWeight> kernel;
   int divisor;
-  int half = 0;
-  // Per kernel row, per channel: width + 2 * half entries.
-  std::vector<std::array<std::vector<int32_t>, 3>> errors;
+  int half;
+  TErrorRows errors;
 };
 
 class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
 public:
   TFloydSteinbergDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
+// Kernels of two weights ahead on the current row and two rows of five
+// below.
 class T5by3Ditherer : public TErrorDiffusionDitherer {
-public:
-  T5by3Ditherer(int AWidth, TColorLookup* ALookup, const int (&Weights)[12], int ADivisor);
+protected:
+  T5by3Ditherer(int AWidth, TColorLookup* ALookup, int ADivisor);
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override = 0;
 };
 class TStuckiDitherer : public T5by3Ditherer {
 public:
   TStuckiDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TSierraDitherer : public T5by3Ditherer {
 public:
   TSierraDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TJaJuNiDitherer : public T5by3Ditherer {
 public:
   TJaJuNiDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TSteveArcheDitherer : public TErrorDiffusionDitherer {
 public:
   TSteveArcheDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 class TBurkesDitherer : public TErrorDiffusionDitherer {
 public:
   TBurkesDitherer(int AWidth, TColorLookup* ALookup);
+
+protected:
+  void Distribute(TErrorRows& Rows, const int (&Error)[3]) override;
 };
 
 std::unique_ptr<TDitherEngine> CreateDitherEngine(TDitherMode Mode, int Width,
@@ -673,6 +750,8 @@ public:
   TGIFVersion GetVersion() const override;
   void SaveToStream(TStream* Stream) override;
   void LoadFromStream(TStream* Stream) override;
+  // As SaveToStream, for a frame that another follows in the file.
+  void SaveBeforeFrame(TStream* Stream);
 
   void Clear();
   void NewImage();
@@ -710,7 +789,7 @@ public:
 
   // The frame as an 8-bit bitmap (dithered to the web palette when the image
   // dithers), built on first use with its transparency mask.
-  TBitmap* Bitmap();
+  TBitmap* GetBitmap();
   bool HasBitmap() const { return bitmap != nullptr; }
   void SetHasBitmap(bool Value);
   void NewBitmap();
@@ -745,6 +824,7 @@ private:
   void DecodeRows(TStream* Stream, int DataSize, uint8_t Fill);
   void DoSetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   void ReadDescriptor(TStream* Stream);
+  std::unique_ptr<TBitmap> NewFrameBitmap() const;
   std::unique_ptr<TBitmap> DirectBitmap();
   std::unique_ptr<TBitmap> DitheredBitmap();
   // Mask rows for the frame scaled to Width x Height; none without a

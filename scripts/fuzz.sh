@@ -29,7 +29,7 @@ case "$mode" in
 esac
 
 targets=(Http Decode Detect Anchors Fingerprint Sources News Ini Layout Region Picture Gif Wave
-         ProxyAnswer FileLink)
+         ProxyAnswer FileLink Wpad)
 [ $# -gt 0 ] && targets=("$@")
 
 if [ ! -f "$build/build.ninja" ]; then

@@ -13,6 +13,7 @@ packages=(
   locales
   xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
   libgif-dev libxml2-dev
+  libpsl-dev publicsuffix
 )
 
 missing=()

@@ -44,7 +44,7 @@ void DrawMediaBevel(TCanvas* Canvas, int W, int H, int N, TColor A, TColor Z) {
 
 // ---------------------------------------------------------------- TepCustomMediaPanel
 
-TepCustomMediaPanel::TepCustomMediaPanel(TComponent* AOwner) : TPanel(AOwner) {}
+TepCustomMediaPanel::TepCustomMediaPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 
 TepCustomMediaPanel::~TepCustomMediaPanel() {
   Destroying();
@@ -66,7 +66,7 @@ void TepCustomMediaPanel::SetWallpaper(TepBitmap* Value) {
 }
 
 void TepCustomMediaPanel::Notification(TComponent* AComponent, TOperation Operation) {
-  TPanel::Notification(AComponent, Operation);
+  TCustomPanel::Notification(AComponent, Operation);
   if (Operation == opRemove && ForgetRemoved(wallpaper, AComponent))
     Invalidate();
 }
@@ -235,15 +235,19 @@ WT_PUBLISH(TepBitmap, TComponent) {
   p.Object("Bitmap", &TepBitmap::Bitmap);
 }
 
-WT_PUBLISH(TepCustomMediaPanel, TPanel) {
-  p.Color("InnerColor", &TepCustomMediaPanel::InnerColor, &TepCustomMediaPanel::SetInnerColor)
-      .Default(clBtnHighlight);
-  p.Color("OuterColor", &TepCustomMediaPanel::OuterColor, &TepCustomMediaPanel::SetOuterColor)
-      .Default(clBtnShadow);
-  p.Property("Wallpaper", &TepCustomMediaPanel::Wallpaper, &TepCustomMediaPanel::SetWallpaper);
-}
+WT_PUBLISH(TepCustomMediaPanel, TCustomPanel) {}
 
-WT_PUBLISH(TepMediaPanel, TepCustomMediaPanel) {}
+// Of the panel's own properties only the widths, which size the media bevel
+// and the wallpaper's inset: its bevels and caption are not drawn.
+WT_PUBLISH(TepMediaPanel, TepCustomMediaPanel) {
+  p.Property("BevelWidth", &TepMediaPanel::BevelWidth, &TepMediaPanel::SetBevelWidth).Default(1);
+  p.Property("BorderWidth", &TepMediaPanel::BorderWidth, &TepMediaPanel::SetBorderWidth).Default(0);
+  p.Property("Wallpaper", &TepMediaPanel::Wallpaper, &TepMediaPanel::SetWallpaper);
+  p.Color("InnerColor", &TepMediaPanel::InnerColor, &TepMediaPanel::SetInnerColor)
+      .Default(clBtnHighlight);
+  p.Color("OuterColor", &TepMediaPanel::OuterColor, &TepMediaPanel::SetOuterColor)
+      .Default(clBtnShadow);
+}
 
 WT_PUBLISH(TepMediaBevel, TGraphicControl) {
   p.Color("InnerColor", &TepMediaBevel::InnerColor, &TepMediaBevel::SetInnerColor)

@@ -35,7 +35,7 @@ void DrawMediaBevel(TCanvas* Canvas, int W, int H, int N, TColor A, TColor Z);
 // The wallpaper's graphic when it can be drawn: present, with a positive size.
 TGraphic* WallpaperGraphic(const TepBitmap* Wallpaper);
 
-class TepCustomMediaPanel : public TPanel {
+class TepCustomMediaPanel : public TCustomPanel {
 public:
   explicit TepCustomMediaPanel(TComponent* AOwner);
   ~TepCustomMediaPanel() override;

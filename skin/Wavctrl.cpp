@@ -54,6 +54,7 @@ void TepWave::LoadFromFile(const AnsiString& FileName) {
 void TepWave::SaveToFile(const AnsiString& FileName) const {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(stream);
+  stream.FlushBuffer();
 }
 
 void TepWave::ReadData(TStream& Stream) {

@@ -1,6 +1,7 @@
 #include "platform/autoproxy/Autoproxy.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <libpsl.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -212,20 +214,45 @@ bool InternetGetProxyInfo(const char* url, uint32_t urlLength, const char* hostN
   return true;
 }
 
+namespace {
+
+// The system's public suffix list; null when neither its file nor the
+// library's own copy can be read.
+const psl_ctx_t* PublicSuffixes() {
+  static const std::unique_ptr<psl_ctx_t, void (*)(psl_ctx_t*)> latest(psl_latest(nullptr),
+                                                                       psl_free);
+  return latest ? latest.get() : psl_builtin();
+}
+
+// A name anybody may register beneath: a suffix of the list, such as "com"
+// or "co.uk". A top-level name the list does not know ("lan") is a local
+// one. Without the list every name is taken for public.
+bool IsPublicSuffix(const std::string& domain) {
+  const psl_ctx_t* list = PublicSuffixes();
+  if (list == nullptr)
+    return true;
+  std::string lower = domain;
+  for (char& c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return psl_is_public_suffix2(list, lower.c_str(), PSL_TYPE_ANY | PSL_TYPE_NO_STAR_RULE) != 0;
+}
+
+} // namespace
+
 std::vector<std::string> WpadCandidates(const std::string& domain) {
   std::vector<std::string> names;
   std::string rest = domain;
   while (!rest.empty() && rest.back() == '.')
     rest.pop_back();
-  if (rest.empty())
-    return names;
-  names.push_back("wpad." + rest);
-  // A top-level domain alone is never tried: its wpad host is anybody's.
-  for (size_t dot = rest.find('.'); dot != std::string::npos; dot = rest.find('.')) {
-    rest = rest.substr(dot + 1);
-    if (rest.find('.') == std::string::npos)
+  // The walk up stops before a public suffix: its wpad host belongs to
+  // whoever registers it, not to the user's organisation. A top-level name
+  // alone is tried only as the machine's own domain.
+  for (bool own = true; !rest.empty() && !IsPublicSuffix(rest); own = false) {
+    if (!own && rest.find('.') == std::string::npos)
       break;
     names.push_back("wpad." + rest);
+    const size_t dot = rest.find('.');
+    rest = dot == std::string::npos ? "" : rest.substr(dot + 1);
   }
   return names;
 }

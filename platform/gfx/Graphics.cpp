@@ -3,6 +3,7 @@
 #include "platform/gfx/GdiObjects.h"
 #include "platform/gfx/Jpeg.h"
 #include "platform/gfx/Raster.h"
+#include "platform/rtl/Stringlist.h"
 
 #include <algorithm>
 #include <cctype>
@@ -75,17 +76,6 @@ constexpr TColorIdent colorIdents[] = {
     {clDefault, "clDefault"},
 };
 
-bool SameText(const AnsiString& a, const char* b) {
-  const size_t n = std::strlen(b);
-  if (a.size() != n)
-    return false;
-  for (size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 } // namespace
 
 bool ColorToIdent(TColor Color, AnsiString& Ident) {
@@ -99,12 +89,12 @@ bool ColorToIdent(TColor Color, AnsiString& Ident) {
 
 bool IdentToColor(const AnsiString& Ident, TColor& Color) {
   // The light and dark greys share their values with silver and grey.
-  if (SameText(Ident, "clLtGray") || SameText(Ident, "clDkGray")) {
-    Color = SameText(Ident, "clLtGray") ? clLtGray : clDkGray;
+  if (AnsiSameText(Ident, "clLtGray") || AnsiSameText(Ident, "clDkGray")) {
+    Color = AnsiSameText(Ident, "clLtGray") ? clLtGray : clDkGray;
     return true;
   }
   for (const TColorIdent& c : colorIdents)
-    if (SameText(Ident, c.Ident)) {
+    if (AnsiSameText(Ident, c.Ident)) {
       Color = c.Color;
       return true;
     }
@@ -662,6 +652,7 @@ void TGraphic::LoadFromFile(const AnsiString& FileName) {
 void TGraphic::SaveToFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmCreate);
   SaveToStream(&stream);
+  stream.FlushBuffer();
 }
 
 void TGraphic::Changed(TObject*) {
@@ -1095,6 +1086,40 @@ void DecodeRle(const std::vector<uint8_t>& data, int bits, int width, int height
   }
 }
 
+HBITMAP NewDibBitmap(int width, int height, int bits, const std::vector<RGBQUAD>& colors) {
+  HBITMAP b = CreateBitmap(width, height, 1, static_cast<UINT>(bits), nullptr);
+  if (b == nullptr)
+    InvalidBitmap();
+  b->DibSection = true;
+  if (b->Indexed())
+    b->Colors = colors;
+  return b;
+}
+
+// 32-bit pixels keep no alpha.
+void ClearAlpha(HBITMAP b, int y) {
+  if (b->BitCount == 32)
+    for (int x = 0; x < b->Width; ++x)
+      b->Row(y)[4 * x + 3] = 0;
+}
+
+// Rows stored as the bitmap stores them go straight from the stream into it.
+HBITMAP ReadPlainRows(TStream* stream, int width, int height, int bits, bool topDown,
+                      const std::vector<RGBQUAD>& colors) {
+  HBITMAP b = NewDibBitmap(width, height, bits, colors);
+  try {
+    for (int i = 0; i < height; ++i) {
+      const int y = topDown ? i : height - 1 - i;
+      ReadExactly(stream, b->Row(y), static_cast<size_t>(b->Stride));
+      ClearAlpha(b, y);
+    }
+  } catch (...) {
+    DeleteObject(b);
+    throw;
+  }
+  return b;
+}
+
 HBITMAP ReadBmp(TStream* stream) {
   uint8_t file[14];
   ReadExactly(stream, file, sizeof file);
@@ -1169,6 +1194,9 @@ HBITMAP ReadBmp(TStream* stream) {
   const int64_t available = stream->Size() - stream->Position();
   if ((!rle && static_cast<int64_t>(rowBytes) > available) || (rle && rowBytes > (256u << 20)))
     InvalidBitmap();
+  const int storeBits = bits == 16 ? 24 : bits;
+  if (!rle && storeBits == bits && compression != BI_BITFIELDS)
+    return ReadPlainRows(stream, width, height, storeBits, topDown, colors);
   std::vector<uint8_t> rows(rowBytes, 0);
   if (rle) {
     const int64_t left = stream->Size() - stream->Position();
@@ -1178,11 +1206,7 @@ HBITMAP ReadBmp(TStream* stream) {
   } else {
     ReadExactly(stream, rows.data(), rows.size());
   }
-  const int storeBits = bits == 16 ? 24 : bits;
-  HBITMAP b = CreateBitmap(width, height, 1, static_cast<UINT>(storeBits), nullptr);
-  b->DibSection = true;
-  if (b->Indexed())
-    b->Colors = colors;
+  HBITMAP b = NewDibBitmap(width, height, storeBits, colors);
   for (int y = 0; y < height; ++y) {
     const int source = topDown && !rle ? y : height - 1 - y;
     const uint8_t* row = rows.data() + static_cast<ptrdiff_t>(source) * stride;
@@ -1196,9 +1220,7 @@ HBITMAP ReadBmp(TStream* stream) {
       continue;
     }
     std::memcpy(b->Row(y), row, static_cast<size_t>(stride));
-    if (bits == 32)
-      for (int x = 0; x < width; ++x)
-        b->Row(y)[4 * x + 3] = 0;
+    ClearAlpha(b, y);
   }
   return b;
 }

@@ -1,7 +1,7 @@
 #include "platform/gfx/Raster.h"
 
 #include "platform/gfx/Backend.h"
-#include "platform/rtl/Codepage.h"
+#include "platform/gfx/ScreenText.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -985,7 +985,7 @@ std::string FontKey(const LOGFONT& f) {
 }
 
 QString FamilyOf(const LOGFONT& f) {
-  return QString::fromStdString(Cp1252ToUtf8(f.lfFaceName));
+  return AnsiToQString(f.lfFaceName);
 }
 
 QFont MakeQFont(const LOGFONT& f) {
@@ -1029,7 +1029,7 @@ QString ToQString(const char* text, int length) {
   if (text == nullptr)
     return {};
   const size_t n = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-  return QString::fromStdString(Cp1252ToUtf8(std::string_view(text, n)));
+  return AnsiToQString(std::string_view(text, n));
 }
 
 // Draws one line of text with its cell's top-left at device (x, y).
@@ -1259,7 +1259,7 @@ int DrawText(HDC DC, const char* Text, int Length, RECT* Rect, UINT Format) {
 TGfxFontSpec GfxFontSpec(const LOGFONT& Font) {
   const QFont font = MakeQFont(Font);
   TGfxFontSpec spec;
-  spec.Family = Utf8ToCp1252(font.family().toStdString());
+  spec.Family = QStringToAnsi(font.family());
   spec.PixelSize = font.pixelSize();
   spec.Bold = font.bold();
   spec.Italic = font.italic();

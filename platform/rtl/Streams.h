@@ -6,7 +6,6 @@
 #include "platform/rtl/Sysutils.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 class EStreamError : public Exception {
@@ -89,8 +88,15 @@ enum : uint16_t {
 };
 
 // A file opened for the stream's lifetime. fmCreate makes or empties the file
-// (EFCreateError otherwise); the open modes need an existing file
-// (EFOpenError). The share flags have no meaning here and are ignored.
+// (EFCreateError otherwise); the open modes need an existing file that is not
+// a folder (EFOpenError). The share flags have no meaning here and are ignored.
+//
+// Readers ask for the position and the size per block, so both are kept here
+// and cost no call to the system; transfers go through one buffer, which a
+// seek inside it keeps. Writes wait in the buffer until the stream moves away
+// from it, is resized, flushed or destroyed. The size is the file's as it was
+// opened and as this stream changed it: another writer's growth meanwhile is
+// not followed.
 class TFileStream : public TStream {
 public:
   TFileStream(const AnsiString& FileName, uint16_t Mode);
@@ -101,10 +107,29 @@ public:
   int Read(void* Buffer, int Count) override;
   int Write(const void* Buffer, int Count) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override;
   void SetSize(int64_t NewSize) override;
+  // Hands the waiting writes to the file; EWriteError when it refuses them
+  // (a full disk), which the destructor could only keep quiet about.
+  void FlushBuffer();
 
 private:
-  std::FILE* file = nullptr;
+  bool InBuffer() const;
+  bool CanWriteInBuffer() const;
+  // Reads the buffer's worth at the position; false at the end of the file.
+  bool FillBuffer();
+  // Transfers at a file offset, past the buffer: what was moved.
+  int ReadDirect(uint8_t* Buffer, size_t Count, int64_t At);
+  int WriteDirect(const uint8_t* Buffer, size_t Count, int64_t At);
+
+  int handle = -1;
   bool readable = false;
   bool writable = false;
+  int64_t position = 0;
+  int64_t fileSize = 0;
+  std::vector<uint8_t> buffer;
+  int64_t bufferStart = 0; // the file offset of buffer[0]
+  size_t bufferLength = 0; // the bytes of buffer that hold the file
+  size_t dirtyFrom = 0;    // buffer[dirtyFrom, dirtyTo) is not written yet
+  size_t dirtyTo = 0;
 };

@@ -59,7 +59,12 @@ locale_t CaseLocale() {
   return locale;
 }
 
-// The screen's text in lower case.
+int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
+} // namespace
+
 std::string LowerScreenText(const AnsiString& s) {
   const std::string screen = Cp1252ToUtf8(s);
   std::string lower;
@@ -80,12 +85,6 @@ std::string LowerScreenText(const AnsiString& s) {
   }
   return lower;
 }
-
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
-
-} // namespace
 
 // In the user's collation of what the screen shows; texts it holds equal
 // are ordered by their bytes, so only texts equal (here but for case, there
@@ -108,6 +107,19 @@ bool AnsiSameText(const AnsiString& a, const AnsiString& b) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
+}
+
+std::string CaseBlindKey(const AnsiString& s) {
+  const bool ascii =
+      std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii)
+    return LowerScreenText(s);
+  // What the fold gives plain ASCII, without its conversions.
+  std::string key = s;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return key;
 }
 
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) {
@@ -364,6 +376,7 @@ void TStrings::LoadFromFile(const AnsiString& fileName) {
 void TStrings::SaveToFile(const AnsiString& fileName) const {
   TFileStream stream(fileName, fmCreate);
   SaveToStream(stream);
+  stream.FlushBuffer();
 }
 
 // ---- TStringList

@@ -21,6 +21,12 @@ int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
 // AnsiCompareText(a, b) == 0 without the collation: names of keys, classes
 // and properties are looked up often and are mostly plain ASCII.
 bool AnsiSameText(const AnsiString& a, const AnsiString& b);
+// The form of a text that two texts share exactly when AnsiCompareText finds
+// them equal: a key for sets of names compared without case.
+std::string CaseBlindKey(const AnsiString& s);
+// The text as the screen shows it (UTF-8), in lower case as AnsiCompareText
+// lowers it: every letter, whether the code page has it or not.
+std::string LowerScreenText(const AnsiString& s);
 
 class TStream;
 

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Backend.h"
 #include "platform/gfx/Graphics.h"
+#include "platform/gfx/ScreenText.h"
 #include "platform/ui/WindowImpl.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "platform/ui/WindowImpl.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -39,8 +40,8 @@ void FillWithColor(HDC DC, const TRect& R, TColor Color) {
 
 } // namespace
 
-void SetPopupMenuHandler(TPopupMenuHandler Handler) {
-  popupMenuHandler = Handler;
+TPopupMenuHandler SetPopupMenuHandler(TPopupMenuHandler Handler) {
+  return std::exchange(popupMenuHandler, Handler);
 }
 
 TControl* GetCaptureControl() {
@@ -1326,7 +1327,7 @@ TPropInfo CursorProperty(const char* Name, TCursor (TControl::*Get)() const,
     }
     if (v.Kind == TLayoutValue::vkIdent)
       for (auto& [name, value] : cursorIdents)
-        if (typinfo_detail::SameText(name, v.Text)) {
+        if (AnsiSameText(name, v.Text)) {
           (c.*Set)(value);
           return;
         }

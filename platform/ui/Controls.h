@@ -133,8 +133,9 @@ using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // Shows a control's PopupMenu at a screen point; the menus install it.
+// Answers the handler it replaces, for whoever puts it back.
 using TPopupMenuHandler = void (*)(TComponent* Menu, int X, int Y);
-void SetPopupMenuHandler(TPopupMenuHandler Handler);
+TPopupMenuHandler SetPopupMenuHandler(TPopupMenuHandler Handler);
 
 class TActionLink;
 class TBasicAction;

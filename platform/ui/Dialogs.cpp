@@ -1,6 +1,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/gfx/Backend.h"
+#include "platform/gfx/ScreenText.h"
 #include "platform/rtl/Messages.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,25 @@ struct TDragSession {
 };
 
 TDragSession session;
+// The sessions DragDone has taken out of the way while it tells the target
+// and the source (a handler may run a drag of its own to its end); a control
+// freed by their handlers is forgotten there too.
+std::vector<TDragSession*> ending;
+
+class TEndingScope {
+public:
+  explicit TEndingScope(TDragSession& Session) { ending.push_back(&Session); }
+  ~TEndingScope() { ending.pop_back(); }
+  TEndingScope(const TEndingScope&) = delete;
+  TEndingScope& operator=(const TEndingScope&) = delete;
+};
+
+void Forget(TDragSession& Session, TControl* Control) {
+  if (Session.Target == Control)
+    Session.Target = nullptr;
+  if (Session.Source == Control)
+    Session.Source = nullptr;
+}
 
 TObject* SourceOf(TDragObject* Object) {
   return Object != nullptr ? Object->Source() : nullptr;
@@ -46,43 +66,53 @@ void ShowCursor(TPoint Screen) {
 // The pointer moved to Screen: the target left, entered or moved over.
 void DragTo(TPoint Screen) {
   TControl* target = FindDragTarget(Screen, false);
+  TDragState state = dsDragMove;
   if (target != session.Target) {
     if (session.Target != nullptr)
       AskTarget(session.Target, Screen, dsDragLeave);
+    // The handler may have ended the drag or freed the source.
+    if (session.Source == nullptr)
+      return;
     session.Target = target;
-    session.Accepted = target != nullptr && AskTarget(target, Screen, dsDragEnter);
-  } else if (target != nullptr) {
-    session.Accepted = AskTarget(target, Screen, dsDragMove);
+    state = dsDragEnter;
   }
-  // A target may have ended the drag from its handler.
-  if (session.Source != nullptr)
-    ShowCursor(Screen);
+  const bool accepted = target != nullptr && AskTarget(target, Screen, state);
+  if (session.Source == nullptr)
+    return;
+  session.Accepted = accepted;
+  ShowCursor(Screen);
 }
 
 // The target leaves, takes the drop when it accepted, and the source is
-// told where it went (nowhere when refused or cancelled).
+// told where it went (nowhere when refused or cancelled). A control freed
+// by one of these handlers hears nothing more: a target gone takes no drop
+// and is no target to tell of, a source gone ends the drag at once.
 void DragDone(bool Drop) {
   if (session.Source == nullptr)
     return;
   TDragSession done = std::move(session);
   session = TDragSession{};
+  const TEndingScope scope(done);
   if (GetCaptureControl() == done.Source)
     SetCaptureControl(nullptr);
   ShowDragCursor(crDefault);
-  const TPoint screen = Mouse_CursorPos();
-  TControl* target = done.Started ? done.Target : nullptr;
-  const bool accepted = Drop && target != nullptr && done.Accepted;
+  if (!done.Started)
+    done.Target = nullptr;
   TPoint at{};
-  if (target != nullptr) {
-    at = target->ScreenToClient(screen);
+  if (done.Target != nullptr) {
+    at = done.Target->ScreenToClient(Mouse_CursorPos());
     bool ignored = false;
-    target->DragOver(SourceOf(done.Object), at.X, at.Y, dsDragLeave, ignored);
+    done.Target->DragOver(SourceOf(done.Object), at.X, at.Y, dsDragLeave, ignored);
   }
-  if (accepted)
-    target->DragDrop(SourceOf(done.Object), at.X, at.Y);
-  if (!accepted)
+  const bool accepted = Drop && done.Target != nullptr && done.Accepted;
+  if (accepted && done.Source != nullptr)
+    done.Target->DragDrop(SourceOf(done.Object), at.X, at.Y);
+  if (done.Source == nullptr)
+    return;
+  TControl* const target = accepted ? done.Target : nullptr; // none when the drop freed it
+  if (target == nullptr)
     at = TPoint{};
-  done.Source->DoEndDrag(accepted ? target : nullptr, at.X, at.Y);
+  done.Source->DoEndDrag(target, at.X, at.Y);
 }
 
 } // namespace
@@ -192,9 +222,12 @@ bool DragKey(uint16_t Key) {
 }
 
 void ForgetDragControl(TControl* Control) {
-  if (session.Target == Control)
-    session.Target = nullptr;
-  if (session.Source != Control)
+  for (TDragSession* s : ending)
+    Forget(*s, Control);
+  if (session.Source == nullptr)
+    return;
+  Forget(session, Control);
+  if (session.Source != nullptr)
     return;
   // The source goes: the drag ends without a word to anyone.
   session = TDragSession{};

@@ -17,41 +17,41 @@ void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, 
   }
 }
 
-// ---------------------------------------------------------------- TPanel
+// ---------------------------------------------------------------- TCustomPanel
 
-TPanel::TPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   ControlStyle << csAcceptsControls << csSetCaption << csOpaque;
   SetBounds(0, 0, 185, 41);
   SetColor(clBtnFace);
 }
 
-void TPanel::SetBevelInner(TPanelBevel Value) {
+void TCustomPanel::SetBevelInner(TPanelBevel Value) {
   bevelInner = Value;
   FrameChanged();
 }
-void TPanel::SetBevelOuter(TPanelBevel Value) {
+void TCustomPanel::SetBevelOuter(TPanelBevel Value) {
   bevelOuter = Value;
   FrameChanged();
 }
-void TPanel::SetBevelWidth(int Value) {
+void TCustomPanel::SetBevelWidth(int Value) {
   bevelWidth = std::max(1, Value);
   FrameChanged();
 }
-void TPanel::SetBorderWidth(int Value) {
+void TCustomPanel::SetBorderWidth(int Value) {
   borderWidth = std::max(0, Value);
   FrameChanged();
 }
-void TPanel::SetAlignment(TAlignment Value) {
+void TCustomPanel::SetAlignment(TAlignment Value) {
   alignment = Value;
   Invalidate();
 }
 
-void TPanel::FrameChanged() {
+void TCustomPanel::FrameChanged() {
   Realign();
   Invalidate();
 }
 
-int TPanel::FrameWidth() const {
+int TCustomPanel::FrameWidth() const {
   int w = borderWidth;
   if (bevelOuter != bvNone)
     w += bevelWidth;
@@ -60,19 +60,19 @@ int TPanel::FrameWidth() const {
   return w;
 }
 
-void TPanel::AlignControls(TControl* AControl, TRect& Rect) {
+void TCustomPanel::AlignControls(TControl* AControl, TRect& Rect) {
   const int w = FrameWidth();
   Rect = ::Rect(Rect.Left + w, Rect.Top + w, std::max(Rect.Left + w, Rect.Right - w),
                 std::max(Rect.Top + w, Rect.Bottom - w));
   TCustomControl::AlignControls(AControl, Rect);
 }
 
-void TPanel::CMTextChanged(TMessage& Message) {
+void TCustomPanel::CMTextChanged(TMessage& Message) {
   TCustomControl::CMTextChanged(Message);
   Invalidate();
 }
 
-void TPanel::Paint() {
+void TCustomPanel::Paint() {
   TCanvas* c = Canvas();
   TRect r = ClientRect();
   auto bevel = [&](TPanelBevel kind) {
@@ -96,7 +96,9 @@ void TPanel::Paint() {
   c->DrawText(Caption(), r, DT_VCENTER | DT_SINGLELINE | align[alignment]);
 }
 
-WT_PUBLISH(TPanel, TCustomControl) {
+WT_PUBLISH(TCustomPanel, TCustomControl) {}
+
+WT_PUBLISH(TPanel, TCustomPanel) {
   p.Property("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).Default(bvNone);
   p.Property("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
   p.Property("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).Default(1);

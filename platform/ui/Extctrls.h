@@ -11,9 +11,11 @@ void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, 
 
 enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
 
-class TPanel : public TCustomControl {
+// A panel's bevels, border and centred caption, with none of its properties
+// published: each descendant names those a layout may set.
+class TCustomPanel : public TCustomControl {
 public:
-  explicit TPanel(TComponent* AOwner);
+  explicit TCustomPanel(TComponent* AOwner);
 
   TPanelBevel BevelInner() const { return bevelInner; }
   void SetBevelInner(TPanelBevel Value);
@@ -43,6 +45,11 @@ private:
   int bevelWidth = 1;
   int borderWidth = 0;
   TAlignment alignment = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+public:
+  using TCustomPanel::TCustomPanel;
 };
 
 // Shows its picture: at the top left, centred or stretched to the control.
@@ -77,5 +84,6 @@ private:
   bool transparent = false;
 };
 
+WT_DECLARE_META(TCustomPanel)
 WT_DECLARE_META(TPanel)
 WT_DECLARE_META(TImage)

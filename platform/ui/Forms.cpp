@@ -1,6 +1,7 @@
 #include "platform/ui/Forms.h"
 
 #include "platform/gfx/Backend.h"
+#include "platform/gfx/ScreenText.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Kernel.h"
 #include "platform/rtl/Messages.h"

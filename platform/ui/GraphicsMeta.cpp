@@ -32,7 +32,7 @@ TPropInfo CharsetProperty() {
     }
     if (v.Kind == TLayoutValue::vkIdent)
       for (auto& [name, value] : charsetIdents)
-        if (typinfo_detail::SameText(name, v.Text)) {
+        if (AnsiSameText(name, v.Text)) {
           font.SetCharset(static_cast<TFontCharset>(value));
           return;
         }

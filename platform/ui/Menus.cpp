@@ -1,5 +1,6 @@
 #include "platform/ui/Menus.h"
 
+#include "platform/gfx/ScreenText.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowImpl.h"
 

@@ -1,5 +1,6 @@
 #include "platform/ui/Stdctrls.h"
 
+#include "platform/gfx/ScreenText.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"
@@ -341,7 +342,18 @@ struct TNativeEditor {
     }
   }
 
-  void SetText(const AnsiString& s) {
+  // A memo's document takes only what was added at the end: laying out the
+  // whole of a long trace again for every line would take ever longer.
+  void SetText(const AnsiString& s, size_t AppendedFrom = AnsiString::npos) {
+    if (memo && AppendedFrom <= s.size()) {
+      setting = true;
+      QTextCursor cursor(memo->document());
+      cursor.movePosition(QTextCursor::End);
+      cursor.insertText(AnsiToQString(std::string_view(s).substr(AppendedFrom)));
+      memo->moveCursor(QTextCursor::End);
+      setting = false;
+      return;
+    }
     const QString q = AnsiToQString(s);
     setting = true;
     if (line && line->text() != q)
@@ -477,7 +489,7 @@ void TEdit::EditorChanged(const AnsiString& Value) {
 void TEdit::CMTextChanged(TMessage& Message) {
   TWinControl::CMTextChanged(Message);
   if (editor && !fromEditor)
-    editor->SetText(Text());
+    editor->SetText(Text(), appendedFrom);
   Change();
 }
 
@@ -503,7 +515,38 @@ WT_PUBLISH(TEdit, TWinControl) {
   p.Event("OnChange", &TEdit::OnChange);
 }
 
-TMemo::TMemo(TComponent* AOwner) : TEdit(AOwner), lines(std::make_unique<TStringList>()) {
+namespace {
+
+// A memo's lines, which tell whether a change only added one line at the end.
+class TMemoLines : public TStringList {
+public:
+  int AddObject(const AnsiString& s, TObject* object) override {
+    const TAppending scope(appending, !Sorted());
+    return TStringList::AddObject(s, object);
+  }
+  void InsertObject(int index, const AnsiString& s, TObject* object) override {
+    const TAppending scope(appending, index == GetCount());
+    TStringList::InsertObject(index, s, object);
+  }
+  // True while the change told is the one line added at the end.
+  bool Appending() const { return appending && UpdateCount() == 0; }
+
+private:
+  // Set for one addition, cleared however it ends.
+  struct TAppending {
+    TAppending(bool& AFlag, bool Value) : flag(AFlag) { flag = Value; }
+    ~TAppending() { flag = false; }
+    TAppending(const TAppending&) = delete;
+    TAppending& operator=(const TAppending&) = delete;
+    bool& flag;
+  };
+
+  bool appending = false;
+};
+
+} // namespace
+
+TMemo::TMemo(TComponent* AOwner) : TEdit(AOwner), lines(std::make_unique<TMemoLines>()) {
   lines->OnChange = [this](TObject* Sender) { LinesChanged(Sender); };
   SetBounds(0, 0, 185, 89);
 }
@@ -524,23 +567,36 @@ void TMemo::LinesChanged(TObject*) {
     return;
   syncing = true;
   AnsiString text;
-  for (int i = 0; i < lines->Count(); ++i) {
-    if (i > 0)
+  if (textIsLines && static_cast<const TMemoLines*>(lines.get())->Appending()) {
+    // A trace grows a line at a time: only the line is joined and shown.
+    text = Text();
+    appendedFrom = text.size();
+    if (lines->Count() > 1)
       text += "\r\n";
-    text += lines->Strings(i);
+    text += lines->Strings(lines->Count() - 1);
+  } else {
+    for (int i = 0; i < lines->Count(); ++i) {
+      if (i > 0)
+        text += "\r\n";
+      text += lines->Strings(i);
+    }
   }
   try {
     SetText(text);
   } catch (...) {
+    appendedFrom = AnsiString::npos;
     syncing = false;
     throw;
   }
+  appendedFrom = AnsiString::npos;
+  textIsLines = true;
   syncing = false;
 }
 
 void TMemo::CMTextChanged(TMessage& Message) {
   if (!syncing) {
     syncing = true;
+    textIsLines = false;
     AnsiString text = Text();
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     lines->BeginUpdate();

@@ -136,6 +136,9 @@ protected:
   void WMGetDlgCode(TMessage& Message) override;
 
   std::unique_ptr<TNativeEditor> editor;
+  // Where the text given next begins to differ from the one before, when
+  // all it does is add to its end; npos otherwise.
+  size_t appendedFrom = AnsiString::npos;
 
 private:
   friend struct TNativeEditor;
@@ -171,6 +174,8 @@ private:
   std::unique_ptr<TStringList> lines;
   bool wordWrap = true;
   bool syncing = false;
+  // The text is the lines joined, as the lines last made it.
+  bool textIsLines = true;
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };

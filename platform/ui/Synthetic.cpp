@@ -1,5 +1,6 @@
 #include "platform/ui/Synthetic.h"
 
+#include "platform/gfx/ScreenText.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/WindowImpl.h"
 

@@ -73,7 +73,7 @@ bool TLayoutValue::operator==(const TLayoutValue& other) const {
   case vkString:
     return Text == other.Text;
   case vkIdent:
-    return typinfo_detail::SameText(Text, other.Text);
+    return AnsiSameText(Text, other.Text);
   case vkSet:
     return Idents == other.Idents;
   case vkList:
@@ -116,7 +116,7 @@ AnsiString TLayoutValue::Describe() const {
 const TPropInfo* TMetaClass::FindProperty(const AnsiString& Name) const {
   for (const TMetaClass* m = this; m != nullptr; m = m->Parent)
     for (const auto& p : m->Properties)
-      if (typinfo_detail::SameText(p.Name, Name))
+      if (AnsiSameText(p.Name, Name))
         return &p;
   return nullptr;
 }
@@ -124,7 +124,7 @@ const TPropInfo* TMetaClass::FindProperty(const AnsiString& Name) const {
 const TMethodInfo* TMetaClass::FindMethod(const AnsiString& Name) const {
   for (const TMetaClass* m = this; m != nullptr; m = m->Parent)
     for (const auto& method : m->Methods)
-      if (typinfo_detail::SameText(method.Name, Name))
+      if (AnsiSameText(method.Name, Name))
         return &method;
   return nullptr;
 }
@@ -160,10 +160,6 @@ namespace typinfo_detail {
 
 void WrongKind(const TLayoutValue& v, const char* expected) {
   throw EPropertyError(AnsiString("expected ") + expected + ", found " + v.Describe());
-}
-
-bool SameText(const AnsiString& a, const AnsiString& b) {
-  return AnsiSameText(a, b);
 }
 
 } // namespace typinfo_detail

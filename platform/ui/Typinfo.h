@@ -200,7 +200,6 @@ template <class E> bool RegisterEnum(std::initializer_list<std::pair<const char*
 namespace typinfo_detail {
 
 [[noreturn]] void WrongKind(const TLayoutValue& v, const char* expected);
-bool SameText(const AnsiString& a, const AnsiString& b);
 
 template <class T> struct IsSet : std::false_type {};
 template <class E> struct IsSet<TSet<E>> : std::true_type { using Element = E; };
@@ -211,7 +210,7 @@ template <class E> E EnumFromIdent(const TLayoutValue& v) {
   if (v.Kind != TLayoutValue::vkIdent)
     WrongKind(v, "an identifier");
   for (auto& [name, value] : TEnumIdents<E>::Table())
-    if (SameText(name, v.Text))
+    if (AnsiSameText(name, v.Text))
       return value;
   throw EPropertyError("'" + v.Text + "' is not a valid value");
 }
@@ -226,9 +225,9 @@ template <class E> AnsiString EnumToIdent(E e) {
 // Layout value -> C++ value.
 template <class V> V FromLayout(const TLayoutValue& v) {
   if constexpr (std::is_same_v<V, bool>) {
-    if (v.Kind == TLayoutValue::vkIdent && SameText(v.Text, "True"))
+    if (v.Kind == TLayoutValue::vkIdent && AnsiSameText(v.Text, "True"))
       return true;
-    if (v.Kind == TLayoutValue::vkIdent && SameText(v.Text, "False"))
+    if (v.Kind == TLayoutValue::vkIdent && AnsiSameText(v.Text, "False"))
       return false;
     WrongKind(v, "True or False");
   } else if constexpr (std::is_enum_v<V>) {
@@ -346,7 +345,7 @@ public:
       static_assert(std::is_base_of_v<TComponent, T>, "pointer properties refer to components");
       info.Kind = pkReference;
       info.Set = [Setter](TObject& o, const TLayoutValue& v, TLoadContext& ctx) {
-        if (v.Kind == TLayoutValue::vkIdent && typinfo_detail::SameText(v.Text, "nil")) {
+        if (v.Kind == TLayoutValue::vkIdent && AnsiSameText(v.Text, "nil")) {
           Apply(Setter, static_cast<C&>(o), static_cast<T*>(nullptr));
           return;
         }

@@ -1,8 +1,8 @@
 #include "platform/ui/WindowImpl.h"
 
 #include "platform/gfx/Backend.h"
+#include "platform/gfx/ScreenText.h"
 #include "platform/rtl/Classes.h"
-#include "platform/rtl/Codepage.h"
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
@@ -223,8 +223,7 @@ bool KeyDownTaken(TWinControl* c, QKeyEvent* e) {
 
 // The one character a key types, in the system's code page; 0 when none.
 char TypedChar(QKeyEvent* e) {
-  const QByteArray utf8 = e->text().toUtf8();
-  const std::string text = Utf8ToCp1252(std::string_view(utf8.constData(), utf8.size()));
+  const std::string text = QStringToAnsi(e->text());
   return text.size() == 1 ? text[0] : 0;
 }
 
@@ -290,8 +289,8 @@ private:
       return true;
     if (ch == typed)
       return false;
-    const std::string utf8 = Cp1252ToUtf8(std::string_view(&ch, 1));
-    QKeyEvent replaced(QEvent::KeyPress, 0, e->modifiers(), QString::fromUtf8(utf8.c_str()));
+    QKeyEvent replaced(QEvent::KeyPress, 0, e->modifiers(),
+                       AnsiToQString(std::string_view(&ch, 1)));
     replaying = true;
     QCoreApplication::sendEvent(watched, &replaced);
     replaying = false;
@@ -707,14 +706,6 @@ int TWindowImpl::ReleaseDC(HDC DC) {
   // What was drawn shows at once; the next paint redraws it all anyway.
   widget->update();
   return 1;
-}
-
-QString AnsiToQString(std::string_view Text) {
-  return QString::fromStdString(Cp1252ToUtf8(Text));
-}
-
-std::string QStringToAnsi(const QString& Text) {
-  return Utf8ToCp1252(Text.toStdString());
 }
 
 // ---------------------------------------------------------------- pointer

@@ -7,10 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <string_view>
-
-class QString;
 
 class TWindowImpl {
 public:
@@ -68,11 +64,6 @@ private:
   TWinControl* control;
   TWidget* widget;
 };
-
-// Our text is Windows-1252; the toolkit's is Unicode. Every string that
-// crosses to the screen or comes from the keyboard goes through these.
-QString AnsiToQString(std::string_view Text);
-std::string QStringToAnsi(const QString& Text);
 
 // The loop's hooks into input routing, used by the forms and the application.
 // Updates the control under the pointer, sending CM_MOUSELEAVE and

@@ -4,6 +4,7 @@
 #include "app/Umain.h"
 
 #include "app/Usmallview.h"
+#include "app/Usmallviewhost.h"
 #include "app/Uvclfunctions.h"
 #include "app/Uwizard.h"
 #include "app/Uwizardhost.h"
@@ -362,6 +363,35 @@ TEST_F(MainWindow, NewsArrivalBeepsAtMostTwicePerSecond) {
   EXPECT_EQ(form->lblNewsInfos->Caption(), "News    :        3[   3]");
 }
 
+// Arriving news keeps the selection on its item, also the row preselected
+// at start, but the view stays where the user left it: at the top, where the
+// new rows show, or further down on the same first item.
+TEST_F(MainWindow, ArrivingNewsKeepsTheViewWhereTheUserLeftIt) {
+  WriteFiles(FiveSources, {});
+  Make();
+  NewsSource* alpha = form->Sources()->GetSource(0);
+  const auto arrive = [&](int count) {
+    for (int i = 0; i < count; ++i)
+      Arrive(form, "item");
+    form->OnNewsReceived(alpha, count);
+  };
+  arrive(20);
+  ASSERT_EQ(form->sgNews->Row(), 1);
+  ASSERT_LT(form->sgNews->VisibleRowCount(), 12);
+  const NewsData* preselected = form->ItemOfRow(1);
+  arrive(12);
+  EXPECT_EQ(form->sgNews->Row(), 13);
+  EXPECT_EQ(form->ItemOfRow(13), preselected);
+  EXPECT_EQ(form->sgNews->TopRow(), 1) << "the newest rows went out of sight";
+
+  form->sgNews->SetTopRow(5);
+  const NewsData* top = form->ItemOfRow(5);
+  arrive(3);
+  EXPECT_EQ(form->sgNews->TopRow(), 8);
+  EXPECT_EQ(form->ItemOfRow(8), top);
+  EXPECT_EQ(form->ItemOfRow(form->sgNews->Row()), preselected);
+}
+
 TEST_F(MainWindow, ACountBeyondTheSourcesItemsAppendsNothing) {
   WriteFiles(FiveSources, {});
   Make();
@@ -417,7 +447,9 @@ TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
   WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
                            {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
   Make();
+  frmMain = form;
   frmSmallView = new TfrmSmallView(nullptr);
+  ConnectSmallViewToMain(frmSmallView);
   TfrmWizard* wizard = new TfrmWizard(nullptr);
   ConnectWizardToMain(wizard, form);
   wizard->ApplyLanguage(form->Settings());
@@ -433,12 +465,39 @@ TEST_F(MainWindow, ALanguageSwitchNeverMakesThePlaceholderAKeyword) {
     wizard->cbxLanguageClickCheck(nullptr);
     Seconds(3); // well past the filter delay
     EXPECT_EQ(form->edFilter->Text(), s.Placeholder);
-    EXPECT_EQ(frmSmallView->edtFilter->Text(), s.Placeholder);
+    EXPECT_EQ(frmSmallView->edtFilter->Text(), "") << "the placeholder passed as text";
     EXPECT_EQ(form->ShownItems().size(), 2u) << s.Placeholder;
     EXPECT_EQ(form->sgNews->RowCount(), 3);
     EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3);
   }
+  // Typed into the full-mode box, the keyword alone goes back and filters.
+  frmSmallView->edtFilter->SetText(frmSmallView->edtFilter->Text() + "storm");
+  EXPECT_EQ(form->edFilter->Text(), "storm");
+  Seconds(2);
+  ASSERT_EQ(form->ShownItems().size(), 1u);
+  EXPECT_EQ(form->ShownItems()[0]->headline, "Storm warning");
   delete wizard;
+  delete frmSmallView;
+  frmSmallView = nullptr;
+}
+
+// The full-mode window shows from the first second on; what is typed into
+// its box then is the main box's text and filters once the timer works.
+TEST_F(MainWindow, TheFullModeBoxFiltersFromTheFirstSecond) {
+  WriteFiles(FiveSources, {{"alpha", 60, "Storm warning", "/1.html", 0, ""},
+                           {"gamma", 70, "Rates go up", "/2.html", 0, ""}});
+  Make();
+  frmMain = form;
+  frmSmallView = new TfrmSmallView(nullptr);
+  ConnectSmallViewToMain(frmSmallView);
+  form->btnFullModeClick(nullptr);
+  EXPECT_EQ(frmSmallView->sgNews->RowCount(), 3) << "the rows show at once";
+  frmSmallView->edtFilter->SetText("rates");
+  EXPECT_EQ(form->edFilter->Text(), "rates");
+  Seconds(5);
+  ASSERT_EQ(form->ShownItems().size(), 1u);
+  EXPECT_EQ(form->ShownItems()[0]->headline, "Rates go up");
+  EXPECT_EQ(frmSmallView->sgNews->RowCount(), 2);
   delete frmSmallView;
   frmSmallView = nullptr;
 }

@@ -111,6 +111,7 @@ TEST(ShownNews, TextKeysSortInTheUsersCollation) {
   SortAscending = false;
 }
 
+// A day-old item is settled: the age is the whole time since reception.
 TEST(ShownNews, AgeBuckets) {
   const TDateTime now = 46000.5;
   const double second = 1.0 / 86400;
@@ -119,7 +120,10 @@ TEST(ShownNews, AgeBuckets) {
     int bucket;
   };
   const Case cases[] = {
-      {0, 0}, {3, 0}, {6, 1}, {12, 2}, {19, 3}, {21, 4}, {25, 4}, {86400 + 3, 0}, {-30, 0},
+      {0, 0},   {3, 0},         {6, 1},
+      {12, 2},  {19, 3},        {21, 4},
+      {25, 4},  {86400 + 3, 4}, {2 * 86400 - 1, 4},
+      {-30, 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(AgeBucket(now - c.ageSeconds * second, now, 5), c.bucket) << c.ageSeconds;

@@ -3,6 +3,7 @@
 // aborting without a late completion, an exhausted pool, and the proxy.
 #include "tests/app/WizardFixture.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/support/Compress.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TinyproxyServer.h"
@@ -89,6 +90,15 @@ protected:
     wizard->edtUrl->SetText(url);
     wizard->btnTestUrlClick(nullptr);
   }
+  // A whole URL test: its trace after the two lines that name the URL.
+  void ExpectTestTrace(const std::string& url, const std::vector<std::string>& tail) {
+    TestUrl(url);
+    ASSERT_TRUE(Serve(wizard));
+    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
+    wizard->btnTestFinishedClick(nullptr);
+  }
 
   TTempDir site;
   std::unique_ptr<TNginxServer> nginx;
@@ -147,13 +157,39 @@ TEST_F(WizardScanTest, UrlTestReportsPagesWithoutNewsAndFailures) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Page);
-    const std::string url = nginx->Url(c.Page);
-    TestUrl(url);
-    ASSERT_TRUE(Serve(wizard));
-    std::vector<std::string> expected{Line(58), "\"" + url + "\""};
-    expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-    EXPECT_EQ(Lines(wizard->meUrlTrace), expected);
-    wizard->btnTestFinishedClick(nullptr);
+    ExpectTestTrace(nginx->Url(c.Page), c.Tail);
+  }
+}
+
+// Pages that come gzip-encoded: the test reads the page the worker
+// inflated, here of two members as zcat reads them; a body that is not whole
+// is a failed request, never half a page or compressed bytes read as text.
+TEST_F(WizardScanTest, UrlTestReadsGzipPagesAndFailsDamagedOnes) {
+  const std::string page = DatedTablePage("Zipped", 8);
+  const std::string whole =
+      Gzip(page.substr(0, page.size() / 4)) + Gzip(page.substr(page.size() / 4));
+  struct TCase {
+    const char* Page;
+    std::string Body;
+    std::vector<std::string> Tail;
+  };
+  const TCase cases[] = {
+      {"zipped.html", whole, {Line(52, "0"), Line(51), Line(53, "8")}},
+      {"cut.html", whole.substr(0, whole.size() - 40), {Line(52, "-1"), Line(61)}},
+      {"trailed.html", whole + "trailing bytes", {Line(52, "-1"), Line(61)}},
+  };
+  TNginxOptions options;
+  options.DocumentRoot = site.Path();
+  for (const TCase& c : cases) {
+    const std::string stored = site.Write(std::string(c.Page) + ".gz", c.Body);
+    options.Locations += std::string("location = /") + c.Page +
+                         " { default_type text/html; add_header Content-Encoding gzip; alias " +
+                         stored + "; }\n";
+  }
+  TNginxServer zipped(options);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Page);
+    ExpectTestTrace(zipped.Url(c.Page), c.Tail);
   }
 }
 
@@ -217,6 +253,48 @@ TEST_F(WizardScanTest, ScanListsExactlyTheLinkedPagesWithNews) {
   EXPECT_TRUE(wizard->btnUrlScanConnect->Enabled());
   EXPECT_TRUE(wizard->btnUrlScanOk->Enabled());
   EXPECT_TRUE(wizard->btnUrlScanCancel->Visible());
+}
+
+// The names a scan gives its candidates: the link's text, or "Source name"
+// without one, numbered with the smallest number free among the scan's names
+// (compared without case) and the registered sources' (compared exactly).
+// Registered here besides "News_1": "Known", "Known_1" and "Exact".
+TEST_F(WizardScanTest, CandidatesAreNamedByTheirTextWithTheSmallestFreeNumber) {
+  AddSource("Known", nginx->Url("known.html"));
+  AddSource("Known_1", nginx->Url("known1.html"));
+  AddSource("Exact", nginx->Url("exact.html"));
+  const std::vector<std::pair<std::string, std::string>> links = {
+      {"News", "News"},
+      {"News", "News_2"}, // News_1 is registered
+      {"News", "News_3"},
+      {"news", "news_1"}, // taken by a candidate without case, not by a source
+      {"News_3", "News_3_1"},
+      {"news_2", "news_2_1"},
+      {"Read_1", "Read_1"},
+      {"Read", "Read"},
+      {"Read", "Read_2"},
+      {"read_2", "read_2_1"},
+      {"Known", "Known_2"},
+      {"Exact", "Exact_1"},
+      {"exact", "exact"}, // registered names are compared exactly
+      {"", "Source name"},
+      {"", "Source name_1"},
+      {"Source name", "Source name_2"},
+      {"   ", "Source name_3"}, // blank text: numbered from the default name
+      {"", "Source name_4"},
+  };
+  std::string page = "<html><body>\n";
+  std::vector<std::string> expected;
+  for (size_t i = 0; i < links.size(); ++i) {
+    page += "<a href=\"dated.html?link=" + std::to_string(i) + "\">" + links[i].first + "</a>\n";
+    expected.push_back(links[i].second);
+  }
+  site.Write("names.html", page + "</body></html>\n");
+  Scan(nginx->Url("names.html"));
+  std::vector<std::string> names;
+  for (const std::vector<std::string>& row : Candidates())
+    names.push_back(row[1]);
+  EXPECT_EQ(names, expected);
 }
 
 TEST_F(WizardScanTest, APageWithoutUsableLinksEndsWithNothingToCheck) {

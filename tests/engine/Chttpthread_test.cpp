@@ -155,6 +155,22 @@ TEST(HttpTransaction, ProxyHostLongerThanAUrlHostIsUsedWhole) {
   EXPECT_EQ(proxy.Request(0), RequestFor("http://news.example/a.html", "news.example"));
 }
 
+// A proxy port beyond 65535 is refused, never wrapped round to the port
+// 65536 below it, where this proxy listens.
+TEST(HttpTransaction, ProxyPortBeyondTheLastIsRefused) {
+  TScriptedServer proxy;
+  proxy.Add({.Bytes = Ok("via proxy")});
+  for (const std::string& port :
+       {std::to_string(proxy.Port() + 65536), std::string("-1"), std::string(30, '9')}) {
+    SCOPED_TRACE(port);
+    const THttpOutcome outcome = Fetch("http://news.example/a.html", "127.0.0.1", port.c_str());
+    EXPECT_EQ(outcome.Status, -1);
+    EXPECT_EQ(outcome.ErrorClass, hcBadPort);
+    EXPECT_EQ(outcome.ErrorMessage, "Error, bad proxy port.");
+  }
+  EXPECT_EQ(proxy.Connections(), 0);
+}
+
 TEST(HttpTransaction, UrlErrors) {
   TScriptedServer server;
   const std::string longHost(65, 'h');
@@ -347,6 +363,10 @@ TEST(HttpTransaction, BodiesCutShortFail) {
        "Error, damaged deflate body: "},
       {"whole deflate page", "Content-Encoding: deflate\r\n", zlib, ""},
       {"whole gzip page", "Content-Encoding: gzip\r\n", gzip, ""},
+      {"gzip page of two members", "Content-Encoding: gzip\r\n",
+       Gzip(page.substr(0, 1000)) + Gzip(page.substr(1000)), ""},
+      {"gzip page and trailing bytes", "Content-Encoding: gzip\r\n", gzip + "<p>more</p>",
+       "Error, damaged gzip body: data after the end of the compressed stream."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

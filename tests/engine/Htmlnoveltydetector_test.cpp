@@ -127,6 +127,35 @@ TEST_F(NoveltyDetector, NewPagesAreCopiedToNumberedFiles) {
   EXPECT_EQ(ReadFileBytes(folder + name + "00042.htm"), "<p>four</p>");
 }
 
+// Two URLs that differ only in a '_' where the other has another character
+// keep copies of their own; a URL without '_' keeps the name its copies
+// always had, so that they are still found.
+TEST_F(NoveltyDetector, UrlsApartByAnUnderscoreNeverShareACopy) {
+  struct {
+    const char* Url;
+    const char* Name;
+  } names[] = {
+      {"http://h/page/a-b", "http___h_page_a_b.htm"},
+      {"http://h/page/a_b", "http___h_page_a-5Fb.htm"},
+      {"http://h/page/a__b_", "http___h_page_a-5F-5Fb-5F.htm"},
+      {"http://h/p%20q?x=1&y=2#z", "http___h_p_20q_x_1_y_2_z.htm"},
+      {"http://h/a%5Fb", "http___h_a_5Fb.htm"},
+  };
+  for (const auto& n : names)
+    EXPECT_EQ(CNoveltyDetector(n.Url, false, false, false, false).GetFileName(), n.Name) << n.Url;
+
+  CNoveltyDetector dashed("http://h/page/a-b", true, false, false, false);
+  CNoveltyDetector underscored("http://h/page/a_b", true, false, false, false);
+  ASSERT_TRUE(dashed.IsNew("<p>dashed</p>"));
+  ASSERT_TRUE(underscored.IsNew("<p>underscored</p>"));
+  EXPECT_NE(dashed.GetLastCopyPath(), underscored.GetLastCopyPath());
+  EXPECT_EQ(ReadFileBytes(dashed.GetLastCopyPath()), "<p>dashed</p>");
+  EXPECT_EQ(ReadFileBytes(underscored.GetLastCopyPath()), "<p>underscored</p>");
+  underscored.DeleteCacheFiles();
+  EXPECT_EQ(FindFiles(CNoveltyDetector::GetCacheFolder(), "*"),
+            std::vector<AnsiString>{"http___h_page_a_b.htm00001.htm"});
+}
+
 // A copy is written whole through a temporary file or not at all: on a full
 // disk no copy, empty or cut, is left under the copy's name, the last copy
 // path names none, and the number goes to the next copy.

@@ -1,5 +1,7 @@
 #include "engine/Newstools.h"
 
+#include "platform/rtl/Codepage.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -329,6 +331,54 @@ TEST_F(DataMatcher, ClockIsReadAtMostOncePerSecond) {
   TestClock::tick -= 10; // a tick count that went back reads again
   EXPECT_TRUE(matcher.IsTooOld(&item));
   EXPECT_EQ(TestClock::reads, 3);
+}
+
+// Headlines hold Windows-1252 bytes and, for characters the code page lacks,
+// their UTF-8 bytes: a keyword matches the characters the grid shows, whole,
+// and ignores the case of every letter, as the case-blind sort does.
+TEST_F(DataMatcher, KeywordsMatchWholeCharactersInAnyCase) {
+  struct Case {
+    const char* keywords;
+    const char* headline;
+    bool match;
+  };
+  const Case cases[] = {
+      {"\x80", "Prix: 5 \x80", true},                      // the euro sign itself
+      {"\x80", "\xD0\x9C\xD0\xB8\xD1\x80", false},         // Cyrillic: ends in D1 80
+      {"\x80", "\xCF\x80\xCF\x8C\xCE\xBB\xCE\xB7", false}, // Greek: starts CF 80
+      {"\x80", "\xE3\x80\x8C\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x80\x8D \xF0\x9F\x98\x80",
+       false}, // Japanese, emoji
+      {"\x80",
+       "non\xE2\x80\x91"
+       "breaking",
+       false},                                         // U+2011
+      {"\x9D", "\xD0\x9D\xD0\xBE\xD0\xB2", false},     // a byte inside a sequence
+      {"\xBE\xD0", "\xD0\x9D\xD0\xBE\xD0\xB2", false}, // across two sequences
+      {".\xBE", "\xD0\x9D\xD0\xBE", false},            // a dot is one character
+      {"^.\xD0\xBE$", "\xD0\x9D\xD0\xBE", true},
+      {"\xE9lection", "\xC9lection pr\xE9sidentielle", true}, // é / É
+      {"\xC9LECTION", "\xE9lection", true},
+      {"\x9Cuvres", "Les \x8Cuvres compl\xE8tes", true}, // œ / Œ
+      {"\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2",       // москв / Москве
+       "\xD0\x92 \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB5", true},
+      {"\xD0\x9C\xD0\x9E\xD0\xA1\xD0\x9A\xD0\x92",
+       "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", true},
+      {"\\D\\d", "Top 5", true}, // escapes keep their case: \D is not \d
+      {"\\D\\d", "55", false},
+      {"\\p{L}\\d",
+       "\xC9"
+       "5",
+       true}, // a property keeps its name: any letter
+      {"\\p{L}\\d", "55", false},
+      {"( \xE9t\xE9", "L'\xC9T\xC9 \xE0 Paris", true}, // invalid pattern: plain words, any case
+      {"( \x80", "\xD0\x9D\xD0\xBE\xD0\xB2", false},
+  };
+  for (const auto& c : cases) {
+    CDataMatcher matcher;
+    matcher.SetKeywords(c.keywords);
+    EXPECT_EQ(matcher.MatchKeywords(c.headline), c.match)
+        << Cp1252ToUtf8(c.keywords) << " / " << Cp1252ToUtf8(c.headline);
+  }
 }
 
 TEST_F(DataMatcher, Keywords) {

@@ -90,6 +90,18 @@ TEST(ProxyConfig, ParsesTheFirstEntryOfAScriptAnswer) {
       {"DIRECT; PROXY p:3128", {0, "", ""}},
       {"PROXY p", {0, "", ""}},
       {"PROXY p; PROXY q:80", {0, "", ""}},
+      // A port that is not 1 to 65535 in digits spoils the entry like a
+      // missing one: 113348 would wrap round to port 47812.
+      {"PROXY 127.0.0.1:113348", {0, "", ""}},
+      {"PROXY p:65536", {0, "", ""}},
+      {"PROXY p:0", {0, "", ""}},
+      {"PROXY p:-80", {0, "", ""}},
+      {"PROXY p:80x; DIRECT", {0, "", ""}},
+      {"PROXY p:", {0, "", ""}},
+      {"PROXY p:000080", {0, "", ""}},
+      {"PROXY :3128", {0, "", ""}},
+      {"PROXY p:65535 ; DIRECT", {1, "p", "65535"}},
+      {"SOCKS s:1", {2, "s", "1"}},
       {"PROXY", {0, "", ""}},
       {"proxy p:3128", {0, "", ""}},
       {"", {0, "", ""}},

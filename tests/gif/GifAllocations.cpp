@@ -1,6 +1,7 @@
 #include "tests/gif/GifAllocations.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
@@ -9,8 +10,11 @@ namespace {
 
 std::atomic<size_t> inUse{0};
 std::atomic<size_t> peak{0};
+std::atomic<size_t> refusedAbove{SIZE_MAX};
 
 void* Allocate(size_t Size) {
+  if (Size > refusedAbove)
+    throw std::bad_alloc();
   void* p = std::malloc(Size == 0 ? 1 : Size);
   if (p == nullptr)
     throw std::bad_alloc();
@@ -70,4 +74,10 @@ TAllocationPeak::TAllocationPeak() : base(inUse) {
 
 size_t TAllocationPeak::Bytes() const {
   return peak > base ? peak - base : 0;
+}
+
+TAllocationRefusal::TAllocationRefusal(size_t Above) : before(refusedAbove.exchange(Above)) {}
+
+TAllocationRefusal::~TAllocationRefusal() {
+  refusedAbove = before;
 }

@@ -8,6 +8,7 @@
 #include "tests/support/TempDir.h"
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <type_traits>
@@ -135,6 +136,64 @@ TEST(GifCrafted, AFrameCutShortKeepsWhatItDecodedAndEveryFrameBefore) {
   EXPECT_EQ(Pixels(*again.Images()->SubImages(44)), expected);
 }
 
+// An interlaced 320 x 240 frame of one value a row, cut 60 bytes into its
+// data: too little data for the whole frame, so its rows are made as the
+// data reaches them, in the order of the first pass (0, 8, 16, ...). Each
+// row reached holds what the whole file holds there, the last one up to the
+// cut; every row between them, and the rest of the last, shows the fill
+// (the transparent index of a transparent frame, else 0); the frame ends
+// with the last row reached, and the cut is a warning.
+TEST(GifCrafted, AnInterlacedFrameCutShortKeepsTheRowsItsPassReached) {
+  for (const bool transparent : {false, true}) {
+    const int fill = transparent ? 3 : 0;
+    auto value = [&](int Row) { return transparent ? Row % 3 : Row % 3 + 1; };
+    TGIFImage whole;
+    whole.Header()->Width = 320;
+    whole.Header()->Height = 240;
+    for (TColor color : {clBlack, clRed, clLime, clBlue})
+      whole.GlobalColorMap()->Add(color);
+    auto* frame = new TGIFSubImage(&whole);
+    whole.Add(frame);
+    if (transparent) {
+      auto* control = new TGIFGraphicControlExtension(frame);
+      frame->Extensions()->Add(control);
+      control->SetTransparentColorIndex(3);
+      control->SetTransparent(true);
+    }
+    frame->SetBounds(3, 320);
+    frame->SetBounds(4, 240);
+    frame->SetInterlaced(true);
+    for (int y = 0; y < 240; ++y)
+      std::memset(frame->GetScanline(y), value(y), 320);
+    const std::string bytes = SaveToBytes(whole);
+    // Screen, table of 4, the control block, descriptor, code size byte.
+    const size_t data = 13 + 12 + (transparent ? 8 : 0) + 10 + 1;
+    ASSERT_EQ(bytes[data - 11], ',') << transparent;
+
+    TGIFImage cut;
+    TWarnings warnings(cut);
+    LoadFromBytes(cut, bytes.substr(0, data + 60));
+    EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData}) << transparent;
+    ASSERT_EQ(cut.Images()->GetCount(), 1);
+    const TGIFSubImage* shown = cut.Images()->SubImages(0);
+    EXPECT_EQ(shown->Width(), 320);
+    const int last = shown->Height() - 1;
+    // Far enough into the first pass that rows were skipped between rows.
+    ASSERT_GE(last, 16) << transparent;
+    EXPECT_EQ(last % 8, 0) << transparent;
+    int reached = 0;
+    while (reached < 320 && shown->GetPixel(reached, last) == value(last))
+      ++reached;
+    EXPECT_GT(reached, 0) << transparent;
+    for (int y = 0; y <= last; ++y)
+      for (int x = 0; x < 320; ++x) {
+        const bool decoded = y % 8 == 0 && (y < last || x < reached);
+        ASSERT_EQ(shown->GetPixel(x, y), decoded ? value(y) : fill)
+            << transparent << " " << x << "," << y;
+      }
+  }
+}
+
 // Two whole frames and a comment cut inside its sub-block: both frames are
 // kept, the cut block is a warning.
 TEST(GifCrafted, ABlockCutAfterTheLastWholeFrameKeepsTheFrames) {
@@ -146,6 +205,22 @@ TEST(GifCrafted, ABlockCutAfterTheLastWholeFrameKeepsTheFrames) {
   EXPECT_EQ(Pixels(*image.Images()->SubImages(0)), (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(Pixels(*image.Images()->SubImages(1)), (std::vector<int>{3, 2, 1, 0}));
   ExpectSavedTheSame(image, "cut-after-frames.gif");
+}
+
+// A 40 x 30 frame whose file ends right after its first whole data
+// sub-block (255 bytes of 3-bit codes, a clear before every two pixels):
+// the 453 pixels of that block stand, the rest is fill, and the cut is a
+// warning although no block was short.
+TEST(GifCrafted, AFrameCutAtASubBlockBoundaryIsReportedCut) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("cut-at-block.gif"));
+  EXPECT_EQ(warnings.Messages, std::vector<std::string>{sOutOfData});
+  ASSERT_EQ(image.Images()->GetCount(), 1);
+  std::vector<int> expected(40 * 30, 0);
+  for (int i = 0; i < 453; ++i)
+    expected[i] = (i % 40 * 3 + i / 40) % 4;
+  EXPECT_EQ(Pixels(*image.Images()->SubImages(0)), expected);
 }
 
 // A plain text block is read by its declared size (14: two bytes of no
@@ -229,10 +304,11 @@ TEST(GifCrafted, UnknownDisposalLeavesTheFrameInPlace) {
   EXPECT_EQ(SaveToBytes(image), DataFile("disposal-5.gif"));
 }
 
-// A graphic control block is read by its declared size; it is written with
-// the size the format gives, and other readers take the file.
+// A graphic control block is read by its declared size (one of 4 with data
+// sub-blocks after it: they are passed over); it is written with the size
+// the format gives, and other readers take the file.
 TEST(GifCrafted, GraphicControlOfAnyDeclaredSize) {
-  for (const char* name : {"gce-size5.gif", "gce-size3.gif"}) {
+  for (const char* name : {"gce-size5.gif", "gce-size3.gif", "gce-sub-block.gif"}) {
     TGIFImage image;
     LoadFromBytes(image, DataFile(name));
     ASSERT_EQ(image.Images()->GetCount(), 1) << name;
@@ -245,6 +321,23 @@ TEST(GifCrafted, GraphicControlOfAnyDeclaredSize) {
         << name;
     ExpectSavedTheSame(image, name);
   }
+}
+
+// A graphic control block whose fields took an extra byte from a line-end
+// conversion (0x0a turned into 0x0d 0x0a): its six bytes are read as they
+// stand, the terminator it pushed out is taken with it, and the frame keeps
+// its picture and its transparency, with nothing to warn of.
+TEST(GifCrafted, GraphicControlWithAStrayByteKeepsThePicture) {
+  TGIFImage image;
+  TWarnings warnings(image);
+  LoadFromBytes(image, DataFile("gce-line-ends.gif"));
+  EXPECT_TRUE(warnings.Messages.empty());
+  ASSERT_EQ(image.Images()->GetCount(), 1);
+  const TGIFSubImage* frame = image.Images()->SubImages(0);
+  ASSERT_NE(frame->GraphicControlExtension(), nullptr);
+  EXPECT_TRUE(frame->Transparent());
+  EXPECT_EQ(Pixels(*frame), (std::vector<int>{12, 1, 2, 12, 3, 12, 4, 5}));
+  ExpectSavedTheSame(image, "gce-line-ends.gif");
 }
 
 // Without any colour table the pixels take black and white, draw, turn into

@@ -157,7 +157,7 @@ TEST(GifFrame, TransparentIndexThatOccursNowhereGivesNoMask) {
 TEST(GifFrame, BitmapsOfFramesAndPictures) {
   TGIFImage image;
   MakeImage(image, 1000, 600, [](int x, int y) { return (x / 10 + y / 10) % 4; });
-  TBitmap* frameBitmap = image.Images()->SubImages(0)->Bitmap();
+  TBitmap* frameBitmap = image.Images()->SubImages(0)->GetBitmap();
   ASSERT_NE(frameBitmap, nullptr);
   EXPECT_EQ(frameBitmap->PixelFormat(), pf8bit);
   EXPECT_EQ(frameBitmap->Width(), 1000);
@@ -180,7 +180,7 @@ TEST(GifFrame, DitheredFramesUseTheWebPaletteAndKeepTheirMask) {
   ASSERT_TRUE(image.DoDither());
   MakeImage(image, 6, 6, [](int x, int) { return x == 0 ? 2 : 0; });
   MakeTransparent(image.Images()->SubImages(0), 2);
-  TBitmap* dithered = image.Images()->SubImages(0)->Bitmap();
+  TBitmap* dithered = image.Images()->SubImages(0)->GetBitmap();
   EXPECT_EQ(GetPaletteEntries(dithered->GetPalette(), 0, 0, nullptr), 216u);
   auto target = Canvas(6, 6, 0x808080);
   target->Canvas()->StretchDraw(TRect{0, 0, 6, 6}, &image);
@@ -203,7 +203,7 @@ TEST(GifFrame, AssignedFromBitmaps) {
 
   // An 8-bit bitmap keeps its palette; a transparent one marks its pixels.
   auto indexed = std::make_unique<TBitmap>();
-  indexed->Assign(image.Images()->SubImages(0)->Bitmap());
+  indexed->Assign(image.Images()->SubImages(0)->GetBitmap());
   ASSERT_EQ(indexed->PixelFormat(), pf8bit);
   indexed->SetTransparentColor(0x336699);
   indexed->SetTransparent(true);

@@ -163,6 +163,35 @@ TEST(GifDecoder, DataAfterTheEndCodeIsSkippedToTheTerminator) {
   EXPECT_TRUE(warnings.Messages.empty());
 }
 
+// The code after a clear code must give a pixel: the end code or a code no
+// table holds there means the data was cut, unless the frame is whole.
+TEST(GifDecoder, DataStoppingAfterAClearIsReportedCut) {
+  struct Case {
+    const char* Name;
+    std::string Data;
+    std::vector<int> Expected;
+    std::vector<std::string> Warnings;
+  } cases[] = {
+      {"end code", Pack({{4, 3}, {1, 3}, {2, 3}, {4, 3}, {5, 3}}), {1, 2, 0, 0}, {sOutOfData}},
+      {"beyond the end code",
+       Pack({{4, 3}, {1, 3}, {4, 3}, {6, 3}, {5, 3}}),
+       {1, 0, 0, 0},
+       {sOutOfData}},
+      {"frame whole",
+       Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}, {4, 4}, {5, 3}}),
+       {1, 2, 3, 0},
+       {}},
+  };
+  for (const Case& c : cases) {
+    TGIFImage image;
+    TWarnings warnings(image);
+    LoadFromBytes(image, MinimalGif(2, 2, c.Data));
+    ASSERT_EQ(image.Images()->GetCount(), 1) << c.Name;
+    EXPECT_EQ(Pixels(*image.Images()->SubImages(0)), c.Expected) << c.Name;
+    EXPECT_EQ(warnings.Messages, c.Warnings) << c.Name;
+  }
+}
+
 TEST(GifDecoder, TruncatedDataKeepsWhatWasDecodedAndFillsTheRest) {
   // The sub-block announces 5 bytes, two arrive, and the file ends there.
   const std::string codes = Pack({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {5, 4}});

@@ -461,3 +461,43 @@ TEST(MediaLayout, PanelWallpaperReferenceIsResolvedByName) {
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->Wallpaper(), root.FindComponent("bmpEmpty"));
 }
+
+// The media panel publishes the panel's widths beside its own properties;
+// the panel's bevel kinds and caption alignment, which it does not draw,
+// are refused from a layout where a plain panel takes them.
+TEST(MediaLayout, MediaPanelPublishesOnlyThePanelsWidths) {
+  Application->Initialize();
+  const AnsiString text = "object frm: TForm\n"
+                          "  object bmpEmpty: TepBitmap\n  end\n"
+                          "  object pnl: TepMediaPanel\n"
+                          "    BevelWidth = 3\n    BorderWidth = 2\n    Wallpaper = bmpEmpty\n"
+                          "    InnerColor = clRed\n    OuterColor = clBlue\n"
+                          "  end\n"
+                          "end\n";
+  TForm root(nullptr);
+  ReadComponentLayout(&root, text, "frm");
+  TForm copy(nullptr);
+  ReadComponentLayout(&copy, WriteComponentLayout(&root), "copy");
+  for (TForm* f : {&root, &copy}) {
+    auto* panel = dynamic_cast<TepMediaPanel*>(f->FindComponent("pnl"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->BevelWidth(), 3);
+    EXPECT_EQ(panel->BorderWidth(), 2);
+    EXPECT_EQ(panel->Wallpaper(), f->FindComponent("bmpEmpty"));
+    EXPECT_EQ(panel->InnerColor(), clRed);
+    EXPECT_EQ(panel->OuterColor(), clBlue);
+  }
+
+  for (const char* line :
+       {"BevelOuter = bvNone", "BevelInner = bvRaised", "Alignment = taLeftJustify"}) {
+    SCOPED_TRACE(line);
+    auto layout = [line](const char* cls) {
+      return AnsiString("object frm: TForm\n  object pnl: ") + cls + "\n    " + line +
+             "\n  end\nend\n";
+    };
+    TForm plain(nullptr);
+    EXPECT_NO_THROW(ReadComponentLayout(&plain, layout("TPanel"), "frm"));
+    TForm media(nullptr);
+    EXPECT_THROW(ReadComponentLayout(&media, layout("TepMediaPanel"), "frm"), EReadError);
+  }
+}

@@ -43,7 +43,7 @@ std::string ReadText(const fs::path& Path) {
 }
 
 TLayoutObject* FindObject(TLayoutObject& Object, const std::string& Name) {
-  if (typinfo_detail::SameText(Object.Name, Name))
+  if (AnsiSameText(Object.Name, Name))
     return &Object;
   for (TLayoutObject& child : Object.Children)
     if (TLayoutObject* found = FindObject(child, Name))
@@ -53,7 +53,7 @@ TLayoutObject* FindObject(TLayoutObject& Object, const std::string& Name) {
 
 TLayoutProperty& PropertyOf(TLayoutObject& Object, const std::string& Name) {
   for (TLayoutProperty& p : Object.Properties)
-    if (typinfo_detail::SameText(p.Name, Name))
+    if (AnsiSameText(p.Name, Name))
       return p;
   Object.Properties.push_back(TLayoutProperty{Name, {}, 0});
   return Object.Properties.back();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,6 +16,23 @@ int CountColor(TCanvas* c, const TRect& r, TColor color) {
     for (int x = r.Left; x < r.Right; ++x)
       n += c->Pixels(x, y) == color;
   return n;
+}
+
+// Colour identifiers, as layouts write them, match blind to case; the two
+// greys that share their values with others are known by their own names.
+TEST(Colours, IdentifiersMatchBlindToCase) {
+  const std::pair<const char*, TColor> known[] = {{"clRed", clRed},         {"CLRED", clRed},
+                                                  {"clbtnface", clBtnFace}, {"CLLTGRAY", clLtGray},
+                                                  {"clDkGray", clDkGray},   {"clSilver", clSilver}};
+  for (const auto& [ident, color] : known) {
+    TColor found = clNone;
+    EXPECT_TRUE(IdentToColor(ident, found)) << ident;
+    EXPECT_EQ(found, color) << ident;
+  }
+  for (const char* unknown : {"", "cl", "clRedd", "clR\xC9t"}) {
+    TColor found = clNone;
+    EXPECT_FALSE(IdentToColor(unknown, found)) << unknown;
+  }
 }
 
 TEST(Canvas, RectangleFillsInsideThePenFrame) {
@@ -128,6 +146,42 @@ TEST(Font, SizeHeightStyleAndChangeNotice) {
   EXPECT_EQ(g.Height(), -16);
   EXPECT_TRUE(g.Style().Contains(fsUnderline));
   EXPECT_EQ(f.LogFont().lfWeight, FW_BOLD);
+}
+
+// Text reaches the drawing as Windows-1252 where the code page has the
+// character, and as the character itself where the system kept its UTF-8
+// bytes: 0x80 and the kept bytes of the euro sign draw the same glyph, while
+// the two UTF-8 bytes of an e acute, a character the code page has, are two
+// characters of their own.
+TEST(Text, WindowsBytesAndKeptUtf8DrawAsTheirCharacters) {
+  TBitmap b;
+  b.SetSize(60, 30);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName("Arial");
+  c->Font()->SetSize(14);
+  c->Font()->SetColor(clBlack);
+  auto shot = [&](const char* text) {
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(TRect{0, 0, 60, 30});
+    c->TextOut(2, 2, text);
+    std::vector<TColor> pixels;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 60; ++x)
+        pixels.push_back(c->Pixels(x, y));
+    return pixels;
+  };
+  const std::vector<TColor> blank = shot("");
+  EXPECT_NE(shot("\x80"), blank);
+  EXPECT_EQ(shot("\x80"), shot("\xE2\x82\xAC"));
+  EXPECT_EQ(c->TextWidth("\x80"), c->TextWidth("\xE2\x82\xAC"));
+
+  EXPECT_NE(shot("\xE9"), shot("e"));
+  EXPECT_EQ(c->TextWidth("\xE9"), c->TextWidth("e")) << "the same advance, with its accent";
+  EXPECT_EQ(c->TextWidth("\xC3\xA9"), c->TextWidth("\xC3") + c->TextWidth("\xA9"));
+
+  // An omega, which the code page lacks, kept as its bytes: one character.
+  EXPECT_LT(c->TextWidth("\xCE\xA9"), c->TextWidth("\xCE") + c->TextWidth("\xA9"));
+  EXPECT_NE(shot("\xCE\xA9"), blank);
 }
 
 TEST(DrawText, CalcRectAlignmentAndPrefix) {

@@ -64,6 +64,17 @@ TEST(Backend, SurfacePixelsAndFontSpec) {
   EXPECT_FALSE(spec.Family.empty());
 }
 
+// A font's family crosses to the toolkit and back unchanged, whether its
+// name holds Windows-1252 letters or the kept UTF-8 bytes of one the code
+// page lacks.
+TEST(Backend, FontFamilyKeepsItsNonAsciiName) {
+  for (const char* name : {"Caf\xE9 Sans", "\x80uro Mono", "\xCE\xA9mega Serif"}) {
+    TFont font;
+    font.SetName(name);
+    EXPECT_EQ(GfxFontSpec(font.LogFont()).Family, name);
+  }
+}
+
 } // namespace
 
 namespace {

@@ -85,8 +85,22 @@ TEST(Collation, OnlyEqualTextsCompareEqual) {
       EXPECT_EQ(AnsiCompareText(c.a, c.b), c.text) << name << " " << c.a << " " << c.b;
       EXPECT_EQ(AnsiCompareText(c.b, c.a), -c.text) << name << " " << c.b << " " << c.a;
       EXPECT_EQ(AnsiSameText(c.a, c.b), c.text == 0) << name << " " << c.a << " " << c.b;
+      EXPECT_EQ(CaseBlindKey(c.a) == CaseBlindKey(c.b), c.text == 0)
+          << name << " " << c.a << " " << c.b;
+      // The keyword filter lowers as the case-blind comparison does.
+      EXPECT_EQ(LowerScreenText(c.a) == LowerScreenText(c.b), c.text == 0) << name << " " << c.a;
     }
   }
+}
+
+// The screen's text in lower case: Windows-1252 letters, the code page's
+// own above 0x7F among them, and letters kept as their UTF-8 bytes.
+TEST(LowerScreenText, EveryLetterAsTheScreenShowsIt) {
+  EXPECT_EQ(LowerScreenText("\xC9LECTION"), "\xC3\xA9lection");
+  EXPECT_EQ(LowerScreenText("\x8Cuvres"), "\xC5\x93uvres");
+  EXPECT_EQ(LowerScreenText("\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"),
+            "\xD0\xBC\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0");
+  EXPECT_EQ(LowerScreenText("5 \x80"), "5 \xE2\x82\xAC");
 }
 
 } // namespace

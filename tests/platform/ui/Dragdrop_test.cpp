@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -168,5 +169,127 @@ TEST_F(DragTest, AControlFreedMidDragIsForgotten) {
   SimulateMouseUp(At(accepting, 10, 10), mbLeft);
   EXPECT_EQ(log.back(), "accepting: over enter from source");
 }
+
+// A handler that frees a control of the drag, its own or another: the freed
+// control is neither asked nor told anything more, the drag ends where it
+// stands, and the next drag starts clean. A target that goes while the drop
+// is still to be told leaves the source with no target to hear of.
+enum TRole { Source, Accepting, Refusing };
+
+struct TFreeCase {
+  const char* Name;
+  TRole Handler;    // whose handler frees
+  const char* When; // "enter", "leave", "move", "drop" or "end"
+  TRole Victim;
+  size_t Heard; // how much of the whole drag's log still happens
+  bool EndsWithNoTarget;
+};
+
+class DragFreeTest : public DragTest, public testing::WithParamInterface<TFreeCase> {
+protected:
+  TCustomControl*& Control(TRole Role) {
+    switch (Role) {
+    case Source:
+      return source;
+    case Accepting:
+      return accepting;
+    default:
+      return refusing;
+    }
+  }
+
+  // Frees the victim as the last thing its caller does: the handler being
+  // run may be the victim's own.
+  void Free(TRole Victim) {
+    TCustomControl* doomed = Control(Victim);
+    Control(Victim) = nullptr;
+    delete doomed;
+  }
+
+  void Arm(const TFreeCase& c) {
+    TCustomControl* handler = Control(c.Handler);
+    const std::string when = c.When;
+    const TRole victim = c.Victim;
+    if (when == "drop") {
+      handler->OnDragDrop = [this, old = handler->OnDragDrop, victim](TObject* s, TObject* src,
+                                                                      int x, int y) {
+        old(s, src, x, y);
+        Free(victim);
+      };
+    } else if (when == "end") {
+      handler->OnEndDrag = [this, old = handler->OnEndDrag, victim](TObject* s, TObject* t, int x,
+                                                                    int y) {
+        old(s, t, x, y);
+        Free(victim);
+      };
+    } else {
+      static const char* const states[] = {"enter", "leave", "move"};
+      handler->OnDragOver = [this, old = handler->OnDragOver, victim,
+                             when](TObject* s, TObject* src, int x, int y, TDragState state,
+                                   bool& accept) {
+        old(s, src, x, y, state, accept);
+        if (when == states[state])
+          Free(victim);
+      };
+    }
+  }
+};
+
+TEST_P(DragFreeTest, AControlFreedInAHandlerIsForgottenAtOnce) {
+  const TFreeCase& c = GetParam();
+  Arm(c);
+  source->SetDragMode(dmAutomatic);
+  SimulateMouseDown(At(source, 5, 5), mbLeft);
+  SimulateMouseMove(At(refusing, 10, 10));
+  const TPoint drop = At(accepting, 20, 12);
+  SimulateMouseMove(At(accepting, 10, 10));
+  SimulateMouseMove(drop);
+  SimulateMouseUp(drop, mbLeft);
+
+  const std::vector<std::string> whole = {"source: start",
+                                          "refusing: over enter from source",
+                                          "refusing: over leave from source",
+                                          "accepting: over enter from source",
+                                          "accepting: over move from source",
+                                          "accepting: over leave from source",
+                                          "accepting: drop source 20,12",
+                                          "source: end accepting 20,12"};
+  std::vector<std::string> heard(whole.begin(), whole.begin() + static_cast<long>(c.Heard));
+  if (c.EndsWithNoTarget)
+    heard.push_back("source: end none 0,0");
+  EXPECT_EQ(log, heard);
+  EXPECT_EQ(Control(c.Victim), nullptr);
+  EXPECT_TRUE(source == nullptr || !source->Dragging());
+  EXPECT_EQ(CursorShown(), Qt::ArrowCursor);
+
+  // Nothing of the ended drag is left over to the next: no stale target is
+  // told it was left, and the new one is asked about the new source.
+  log.clear();
+  auto* other = Make<TCustomControl>(200, 100, 40, 30);
+  other->SetDragMode(dmAutomatic);
+  other->OnEndDrag = [this](TObject* s, TObject* target, int x, int y) {
+    Log(s, "end " + Name(target) + " " + std::to_string(x) + "," + std::to_string(y));
+  };
+  SimulateMouseDown(At(other, 5, 5), mbLeft);
+  SimulateMouseMove(At(refusing, 10, 10));
+  SimulateMouseUp(At(refusing, 10, 10), mbLeft);
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"refusing: over enter from other",
+                                      "refusing: over leave from other", "other: end none 0,0"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, DragFreeTest,
+    testing::Values(TFreeCase{"DropBinsTheSource", Accepting, "drop", Source, 7, false},
+                    TFreeCase{"DropFreesTheTarget", Accepting, "drop", Accepting, 7, true},
+                    TFreeCase{"LeaveOfTheDropFreesTheTarget", Accepting, "leave", Accepting, 6,
+                              true},
+                    TFreeCase{"LeaveOfTheDropFreesTheSource", Accepting, "leave", Source, 6, false},
+                    TFreeCase{"LeaveOfAMoveFreesTheSource", Refusing, "leave", Source, 3, false},
+                    TFreeCase{"EnterFreesTheSource", Accepting, "enter", Source, 4, false},
+                    TFreeCase{"EnterFreesTheTarget", Accepting, "enter", Accepting, 4, true},
+                    TFreeCase{"MoveFreesTheTarget", Accepting, "move", Accepting, 5, true},
+                    TFreeCase{"EndFreesTheSource", Source, "end", Source, 8, false}),
+    [](const testing::TestParamInfo<TFreeCase>& info) { return std::string(info.param.Name); });
 
 } // namespace

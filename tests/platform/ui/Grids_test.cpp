@@ -380,7 +380,8 @@ bool popupShown = false;
 TPoint lastPopupAt;
 
 TEST_F(GridTest, ContextPopupComesFirstAndMayKeepTheMenuAway) {
-  SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
+  const TPopupMenuHandler menus =
+      SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
   TComponent menu(nullptr);
   grid->SetPopupMenu(&menu);
   TGridCoord seen{-9, -9};
@@ -398,13 +399,14 @@ TEST_F(GridTest, ContextPopupComesFirstAndMayKeepTheMenuAway) {
   EXPECT_EQ(seen, (TGridCoord{0, 0}));
   EXPECT_TRUE(popupShown);
   grid->SetPopupMenu(nullptr);
-  SetPopupMenuHandler(nullptr);
+  SetPopupMenuHandler(menus);
 }
 
 TEST_F(GridTest, TheMenuKeyAndShiftF10AskForTheContextMenuToo) {
   TPoint menuAt{-9, -9};
   int menus = 0;
-  SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
+  const TPopupMenuHandler installed =
+      SetPopupMenuHandler([](TComponent*, int, int) { popupShown = true; });
   popupShown = false;
   TComponent menu(nullptr);
   grid->SetPopupMenu(&menu);
@@ -446,7 +448,7 @@ TEST_F(GridTest, TheMenuKeyAndShiftF10AskForTheContextMenuToo) {
   Click(AtCell(1, 2), mbRight);
   EXPECT_EQ(menus, 2);
   EXPECT_EQ(menuAt, form->ScreenToClient(AtCell(1, 2)));
-  SetPopupMenuHandler(nullptr);
+  SetPopupMenuHandler(installed);
 }
 
 TEST_F(GridTest, SizesKeepTheFixedRowsAndCellsConsistent) {

@@ -135,4 +135,56 @@ TEST_F(KeyRouting, KeysOfOtherScriptsHaveAKeyDownByTheirPlace) {
   }
 }
 
+// Typed characters reach OnKeyPress as the system's Windows-1252 bytes, on a
+// control that draws itself as through an editor; one the code page lacks
+// is more than one byte and so no key press, yet the editor keeps it as its
+// UTF-8 bytes. A press handler's non-ASCII replacement is what the editor
+// types.
+TEST_F(KeyRouting, TypedCharactersCrossAsWindows1252Bytes) {
+  struct TTyped {
+    const char* Text; // as the keyboard gives it
+    int Pressed;      // the byte OnKeyPress sees; -1 for no press
+  };
+  const TTyped typed[] = {{"\u20ac", 0x80}, {"\u00e9", 0xE9}, {"\u03a9", -1}};
+  auto send = [](const char* text) {
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(text));
+    QApplication::sendEvent(target, &press);
+    Pump();
+  };
+  const std::vector<std::pair<const char*, std::function<TWinControl*()>>> controls = {
+      {"edit", [this] { return Make<TEdit>(10, 10, 150, 22); }},
+      {"grid", [this] { return Make<TStringGrid>(10, 10, 200, 120); }}};
+  for (const auto& [name, make] : controls) {
+    SCOPED_TRACE(name);
+    TWinControl* c = make();
+    std::vector<int> pressed;
+    c->OnKeyPress = [&](TObject*, char& key) {
+      pressed.push_back(static_cast<unsigned char>(key));
+    };
+    form->FocusControl(c);
+    Pump();
+    for (const TTyped& t : typed) {
+      pressed.clear();
+      send(t.Text);
+      EXPECT_EQ(pressed, t.Pressed < 0 ? std::vector<int>{} : std::vector<int>{t.Pressed})
+          << t.Text;
+    }
+    if (auto* edit = dynamic_cast<TEdit*>(c)) {
+      EXPECT_EQ(edit->Text(), "\x80\xE9\xCE\xA9");
+      edit->SetText("");
+      edit->OnKeyPress = [](TObject*, char& key) {
+        if (key == 'a')
+          key = '\x80';
+        else if (key == 'b')
+          key = '\xE9';
+      };
+      Type("ab");
+      EXPECT_EQ(edit->Text(), "\x80\xE9");
+    }
+    delete c;
+  }
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 // Labels, buttons, editors, panels and images on a real (offscreen) form.
+#include "platform/rtl/Codepage.h"
 #include "platform/ui/Extctrls.h"
 #include "platform/ui/Layout.h"
 #include "platform/ui/Stdctrls.h"
@@ -7,8 +8,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +109,83 @@ TEST_F(StdControls, MemoLinesAndTextAreOne) {
   Type("c");
   EXPECT_EQ(memo->Lines()->Count(), 3);
   EXPECT_EQ(memo->Lines()->Strings(2), "c");
+}
+
+// Lines added one at a time reach the editor as additions; every other change
+// shows the whole text again. Either way the text is the lines joined and the
+// editor shows the text.
+TEST_F(StdControls, MemoEditorShowsTheLinesHoweverTheyChange) {
+  auto* memo = Make<TMemo>(10, 10, 200, 100);
+  form->FocusControl(memo);
+  Pump();
+  QPlainTextEdit* editor = nullptr;
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+      editor = plain;
+  ASSERT_NE(editor, nullptr);
+  const auto joined = [&] {
+    AnsiString text;
+    for (int i = 0; i < memo->Lines()->Count(); ++i)
+      text += (i > 0 ? "\r\n" : "") + memo->Lines()->Strings(i);
+    return text;
+  };
+  const auto shown = [&] {
+    std::string text = memo->Text();
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return QString::fromStdString(Cp1252ToUtf8(text));
+  };
+  struct TStep {
+    const char* Name;
+    std::function<void()> Change;
+    bool TextIsJoined;
+  };
+  TStrings* lines = memo->Lines();
+  const std::vector<TStep> steps = {
+      {"a first line", [&] { lines->Add("first"); }, true},
+      {"a second line", [&] { lines->Add("second"); }, true},
+      {"an empty line", [&] { lines->Add(""); }, true},
+      {"a line after the empty one", [&] { lines->Add("caf\xE9"); }, true},
+      {"a line put first", [&] { lines->Insert(0, "zero"); }, true},
+      {"a line inserted at the end", [&] { lines->Insert(lines->Count(), "end"); }, true},
+      {"the text set with bare line feeds", [&] { memo->SetText("x\ny\n"); }, false},
+      {"a line after the text was set", [&] { lines->Add("after set"); }, true},
+      {"lines added in one update",
+       [&] {
+         lines->BeginUpdate();
+         lines->Add("a");
+         lines->Add("b");
+         lines->EndUpdate();
+       },
+       true},
+      {"the first line gone, one added",
+       [&] {
+         lines->Delete(0);
+         lines->Add("last");
+       },
+       true},
+      {"typed by the user",
+       [&] {
+         memo->SetSelStart(static_cast<int>(memo->Text().size()));
+         Type("t");
+       },
+       false},
+      {"a line after typing", [&] { lines->Add("after typing"); }, true},
+      {"all lines cleared, one added",
+       [&] {
+         lines->Clear();
+         lines->Add("alone");
+       },
+       true},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Name);
+    step.Change();
+    if (step.TextIsJoined) {
+      EXPECT_EQ(memo->Text(), joined());
+    }
+    EXPECT_EQ(editor->toPlainText(), shown());
+  }
+  EXPECT_EQ(memo->Text(), "alone");
 }
 
 TEST_F(StdControls, ReturnInAnEditPressesTheDefaultButtonAndEscapeTheCancelButton) {
