@@ -65,7 +65,6 @@ TMainFiles MainFilesFromExe(const AnsiString& exePath) {
   TMainFiles files;
   files.ExePath = exePath;
   files.IniFile = IniPathFromExe(exePath);
-  files.ProxyScriptFile = ProxyScriptPathFromExe(exePath);
   const AnsiString folder = IncludeTrailingPathDelimiter(ExtractFileDir(exePath));
   files.CacheFolder = folder + "cache/";
   files.HelpFolder = folder + "help/";
@@ -120,7 +119,6 @@ void TfrmMain::Construct(const AnsiString& exePath) {
   if (Application->Terminated())
     return;
   files = MainFilesFromExe(exePath);
-  ProxyScriptPath = files.ProxyScriptFile;
   CNoveltyDetector::SetCacheFolder(files.CacheFolder);
   if (!ProxyConfig)
     CreateProxyConfig();
@@ -177,8 +175,6 @@ TfrmMain::~TfrmMain() {
     settings.reset();
     FreeNewsTools();
     DeleteProxyConfig();
-    if (!files.ProxyScriptFile.empty() && FileExists(files.ProxyScriptFile))
-      DeleteFile(files.ProxyScriptFile);
   }
   if (frmMain == this)
     frmMain = nullptr;

@@ -48,7 +48,6 @@ using TMillisecondClock = std::function<uint64_t()>;
 struct TMainFiles {
   AnsiString ExePath;
   AnsiString IniFile;
-  AnsiString ProxyScriptFile;
   AnsiString CacheFolder; // ends with a path delimiter
   AnsiString HelpFolder;  // ends with a path delimiter
 };

@@ -155,11 +155,6 @@ AnsiString IniPathFromExe(const AnsiString& exePath) {
   return dot == AnsiString::npos ? exePath + ".INI" : exePath.substr(0, dot + 1) + "INI";
 }
 
-AnsiString ProxyScriptPathFromExe(const AnsiString& exePath) {
-  const auto dot = FindFinalExtension(exePath, ".EXE");
-  return (dot == AnsiString::npos ? exePath : exePath.substr(0, dot)) + "_TMPPXY.$$$";
-}
-
 CSystemConfigurator::CSystemConfigurator() {
   if (!NormalFont)
     NormalFont = MakeGridFont();

@@ -72,12 +72,10 @@ private:
 // The one message a settings file that is there but cannot be read gets.
 AnsiString UnreadableSettingsText(const AnsiString& iniFile);
 
-// The files beside the executable: a final extension ".EXE" of its file name,
-// in any case, gives way to "INI" (otherwise ".INI" is appended) and, for the
-// temporary copy of a proxy script, to "_TMPPXY.$$$". Dots in folder names
-// never count.
+// The settings file beside the executable: a final extension ".EXE" of its
+// file name, in any case, gives way to "INI" (otherwise ".INI" is appended).
+// Dots in folder names never count.
 AnsiString IniPathFromExe(const AnsiString& exePath);
-AnsiString ProxyScriptPathFromExe(const AnsiString& exePath);
 
 // The grids' fonts, made by the first settings object and freed by its
 // destructor.

@@ -154,6 +154,9 @@ void TfrmWizard::OnHttpResponse(const THttpResponse& response) {
   AnsiString page;
   ::PageOfResponse(response, prWhatCanBeShown, page);
   const int status = response.Status;
+  // A proxy script that could not be used is why there was no access.
+  if (mode != wmIdle && response.Problem != nullptr)
+    (mode == wmUrlTest ? meUrlTrace : meUrlScanTrace)->Lines()->Add(response.Problem);
   switch (mode) {
   case wmUrlTest:
     TestResult(status, page);

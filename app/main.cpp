@@ -31,6 +31,8 @@ int main() {
   } catch (const std::exception& e) {
     Application->ShowException(e);
   }
+  // The windows leave the screen before the requests are stopped.
+  Application->HideAllForms();
   StopAllTransactions();
   // The windows go while the rest of the program still stands.
   Application->DestroyComponents();

@@ -10,6 +10,9 @@
 #include <new>
 #include <string>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <crypto++/gzip.h>
 #include <crypto++/queue.h>
 #include <crypto++/zlib.h>
@@ -201,30 +204,27 @@ void DetachCallback(const CHttpCallback* callback) {
       transaction->Terminate();
 }
 
-bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists) {
-  if (skipIfExists) {
-    if (FILE* existing = std::fopen(fileName, "r")) {
-      std::fclose(existing);
-      return true;
-    }
+bool DownloadUrl(const char* url, int timeOutMs, std::string& text, AnsiString& problem,
+                 const std::function<void(CHTTPTransaction*)>& running) {
+  text.clear();
+  problem.clear();
+  CHTTPTransaction transaction;
+  transaction.SetTimeOut(timeOutMs);
+  transaction.SetUrl(url);
+  if (running)
+    running(&transaction);
+  transaction.RunTransaction(url);
+  if (running)
+    running(nullptr);
+  if (transaction.Status() != 0) {
+    problem = transaction.Terminated() ? "stopped" : transaction.ErrorMessage();
+    return false;
   }
-  std::unique_ptr<CHTTPTransaction> transaction(AcquireTransaction());
-  if (!transaction)
-    return false;
-  transaction->SetTimeOut(timeOutMs);
-  transaction->SetUrl(url);
-  transaction->RunTransaction(url);
-  if (transaction->Status() != 0)
-    return false;
-  FILE* file = std::fopen(fileName, "w");
-  if (!file)
-    return false;
-  const unsigned length = transaction->ResultBodyLength();
-  const bool written = std::fwrite(transaction->ResultBody(), 1, length, file) == length;
-  return std::fclose(file) == 0 && written;
+  text.assign(transaction.ResultBody(), transaction.ResultBodyLength());
+  return true;
 }
 
-CHTTPTransaction::CHTTPTransaction() {
+CHTTPTransaction::CHTTPTransaction() : stopEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   std::lock_guard lock(PoolLock);
   if (TransactionCount++ != 0)
     return;
@@ -238,11 +238,20 @@ CHTTPTransaction::CHTTPTransaction() {
 CHTTPTransaction::~CHTTPTransaction() {
   Terminate();
   CloseSocket();
+  if (stopEvent >= 0)
+    close(stopEvent);
   std::lock_guard lock(PoolLock);
   if (--TransactionCount == 0)
     WSACleanup();
   if (poolSlot != -1)
     Pool[poolSlot] = nullptr;
+}
+
+void CHTTPTransaction::Terminate() {
+  TThread::Terminate();
+  const uint64_t one = 1;
+  if (stopEvent >= 0) [[maybe_unused]]
+    auto written = write(stopEvent, &one, sizeof one);
 }
 
 void CHTTPTransaction::SetUrl(const char* newUrl) {
@@ -270,10 +279,16 @@ void CHTTPTransaction::SetTimeOut(int milliseconds) {
 
 void CHTTPTransaction::Execute() {
   if (proxyLookup) {
-    AnsiString proxyHost, proxyPort;
-    proxyLookup(url.get(), proxyHost, proxyPort, [this] { return Terminated(); });
+    AnsiString proxyHost, proxyPort, problem;
+    const bool usable =
+        proxyLookup(url.get(), proxyHost, proxyPort, problem, [this] { return Terminated(); });
     if (Terminated())
       return;
+    // A proxy the user asked for is never bypassed in silence.
+    if (!usable) {
+      SetError(hcProxyScript, 0, "Error, proxy script unusable: %s", problem.c_str());
+      return;
+    }
     SetProxy(proxyHost.c_str(), proxyPort.c_str());
   }
   RunTransaction(url.get());
@@ -281,7 +296,11 @@ void CHTTPTransaction::Execute() {
 
 int CHTTPTransaction::RunTransaction(const char* requestUrl) {
   redirectCount = 0;
-  return RunRequest(requestUrl);
+  // Whichever thread runs it, a Terminate reaches its socket waits.
+  SetStopDescriptor(stopEvent);
+  const int result = RunRequest(requestUrl);
+  SetStopDescriptor(-1);
+  return result;
 }
 
 int CHTTPTransaction::RunRequest(const char* requestUrl) {
@@ -762,6 +781,8 @@ void CHTTPTransaction::Notify(int newStatus) {
       return;
     THttpResponse response;
     response.Status = status;
+    if (status != 0 && errorClass == hcProxyScript)
+      response.Problem = errorMessage;
     if (status == 0)
       response = {status,
                   resultBody.get(),

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,9 @@
 // A completion as the worker hands it over: the status and, on success, the
 // transaction's result copies of body and header (each NUL-terminated, the
 // lengths without the NUL) and, for a gzip or deflate body, the page the
-// worker inflated from it (null otherwise). Valid only during the call.
+// worker inflated from it (null otherwise); for a request that failed because
+// its proxy script could not be used, the reason (null otherwise). Valid only
+// during the call.
 struct THttpResponse {
   int Status = -1;
   const char* Body = nullptr;
@@ -24,6 +27,7 @@ struct THttpResponse {
   unsigned HeaderLength = 0;
   const char* Decoded = nullptr;
   unsigned DecodedLength = 0;
+  const char* Problem = nullptr;
 };
 
 // The listener of a transaction, called on the main thread. status: 0 success
@@ -60,6 +64,7 @@ enum THttpErrorClass : int {
   hcNoHeader = 12,
   hcRedirect = 13,     // a redirect that cannot be followed
   hcBodyNotWhole = 14, // cut short, or a compressed stream that is damaged
+  hcProxyScript = 15,  // the proxy script could not be downloaded or run
 };
 
 class CHTTPTransaction : public TThread {
@@ -79,15 +84,22 @@ public:
   CHTTPTransaction();
   ~CHTTPTransaction() override;
 
+  // Sets the terminate flag and wakes the worker wherever its socket waits
+  // (connect, send, receive), so a stop never waits out a time-out.
+  void Terminate();
+
   // Configuration, only while the thread is suspended.
   void SetUrl(const char* url);
   void SetProxy(const char* host, const char* port);
   void SetTimeOut(int milliseconds);
   void SetCallback(CHttpCallback* callback) { listener = callback; }
-  // The proxy of a URL, host empty for a direct connection; cancelled tells
-  // when the transaction was told to terminate.
-  using TProxyLookup = std::function<void(const char* url, AnsiString& host, AnsiString& port,
-                                          const std::function<bool()>& cancelled)>;
+  // The proxy of a URL, host empty for a direct connection; false with the
+  // reason in problem when no connection may be made (a proxy script that
+  // cannot be used). cancelled tells when the transaction was told to
+  // terminate.
+  using TProxyLookup =
+      std::function<bool(const char* url, AnsiString& host, AnsiString& port, AnsiString& problem,
+                         const std::function<bool()>& cancelled)>;
   // In place of SetProxy: the worker asks lookup before it connects, so a
   // slow proxy script never holds up the thread that starts the request.
   void SetProxyLookup(TProxyLookup lookup) { proxyLookup = std::move(lookup); }
@@ -183,6 +195,8 @@ private:
   int status = -1;
   CHttpCallback* listener = nullptr;
   TProxyLookup proxyLookup;
+  // Readable once told to terminate: wakes the worker's socket waits.
+  int stopEvent = -1;
 };
 
 constexpr int TransactionPoolSize = 10;
@@ -201,10 +215,12 @@ void DetachCallback(const CHttpCallback* callback);
 // True for a URL beginning with "HTTP://" in any case, without "javascript:"
 // or "JAVASCRIPT:", and without quotes.
 bool IsValidUrl(const char* url);
-// Fetches url synchronously on the calling thread and writes the body to
-// fileName; true only when the file was written. With skipIfExists, a readable
-// existing file counts as done.
-bool DownloadUrlToFile(const char* url, const char* fileName, int timeOutMs, bool skipIfExists);
+// Fetches url synchronously on the calling thread, outside the pool: true
+// with the body in text, false with the transaction's error message in
+// problem. running, when given, is told the transaction before the fetch and
+// null after it, so that another thread may terminate it meanwhile.
+bool DownloadUrl(const char* url, int timeOutMs, std::string& text, AnsiString& problem,
+                 const std::function<void(CHTTPTransaction*)>& running = nullptr);
 // The name of a socket error code, or fallback for the codes without one.
 const char* WsaErrorName(int code, const char* fallback);
 

@@ -77,7 +77,6 @@ bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& p
 }
 
 CHttpProxyConfig* ProxyConfig = nullptr;
-AnsiString ProxyScriptPath;
 
 namespace {
 // Shared with the lookups handed to transactions: a worker still asking
@@ -95,11 +94,12 @@ void CreateProxyConfig() {
 CHTTPTransaction::TProxyLookup ProxyLookup() {
   if (!SharedProxyConfig)
     return nullptr;
-  return [config = SharedProxyConfig,
-          scriptPath = ProxyScriptPath](const char* url, AnsiString& host, AnsiString& port,
-                                        const std::function<bool()>& cancelled) {
-    if (config->GetProxyForUrl(url, host, port, scriptPath, cancelled) == pkDirect)
+  return [config = SharedProxyConfig](const char* url, AnsiString& host, AnsiString& port,
+                                      AnsiString& problem, const std::function<bool()>& cancelled) {
+    const int kind = config->GetProxyForUrl(url, host, port, cancelled, &problem);
+    if (kind == pkDirect)
       host = port = "";
+    return kind != pkUnusable;
   };
 }
 

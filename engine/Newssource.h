@@ -193,9 +193,6 @@ bool PageOfResponse(const THttpResponse& response, TPageRule rule, AnsiString& p
 
 // The one proxy configuration of the process; null until created.
 extern CHttpProxyConfig* ProxyConfig;
-// The file proxy scripts are downloaded to, set by the program at start;
-// empty lets the proxy configuration choose one.
-extern AnsiString ProxyScriptPath;
 void CreateProxyConfig();
 void DeleteProxyConfig();
 // What a transaction asks on its worker for the proxy of its URL: the

@@ -6,14 +6,12 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <netdb.h>
 #include <thread>
 #include <unistd.h>
 
 #include "engine/Chttpthread.h"
-#include "platform/rtl/Fileutils.h"
 
 namespace {
 
@@ -59,13 +57,6 @@ bool IsPortText(const AnsiString& text) {
   return value >= 1 && value <= 65535;
 }
 
-bool WriteWholeFile(const AnsiString& fileName, const std::string& text) {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.close();
-  return !file.fail();
-}
-
 bool ParseIPv4(const char* text, uint32_t& address) {
   in_addr parsed;
   if (text == nullptr || inet_pton(AF_INET, text, &parsed) != 1)
@@ -104,17 +95,22 @@ public:
   }
 
   // The kept text of the script at url; waits for its first download to end
-  // while cancelled does not say to give up. False without a whole script.
-  bool Script(const AnsiString& url, const std::function<bool()>& cancelled, std::string& text) {
+  // while cancelled does not say to give up. False without a whole script,
+  // with the reason in problem.
+  bool Script(const AnsiString& url, const std::function<bool()>& cancelled, std::string& text,
+              AnsiString& problem) {
     std::unique_lock guard(Lock);
     for (;;) {
       const TKept& kept = Entry(url);
       if (kept.Tried) {
         text = kept.Text;
+        problem = kept.Problem;
         return kept.Whole;
       }
-      if (Stopping || (cancelled && cancelled()))
+      if (Stopping || (cancelled && cancelled())) {
+        problem = "stopped before the script came";
         return false;
+      }
       Changed.wait_for(guard, std::chrono::milliseconds(CancelCheckMs));
     }
   }
@@ -135,6 +131,7 @@ private:
     std::string Text;
     bool Whole = false;
     bool Tried = false;
+    AnsiString Problem;
     TClock::time_point Due = TClock::now();
     int RetryMs = 0;
   };
@@ -166,32 +163,35 @@ private:
       const AnsiString url = next->first;
       const unsigned generation = Generation;
       std::string text;
-      const bool whole = Download(guard, url, text);
+      AnsiString problem;
+      const bool whole = Download(guard, url, text, problem);
       auto kept = Scripts.find(url);
       if (generation == Generation && kept != Scripts.end())
-        Record(kept->second, whole, text);
+        Record(kept->second, whole, text, problem);
       Changed.notify_all();
     }
   }
 
-  // Fetches url with the lock released; the destructor may terminate it.
-  bool Download(std::unique_lock<std::mutex>& guard, const AnsiString& url, std::string& text) {
-    auto transaction = std::make_unique<CHTTPTransaction>();
-    transaction->SetTimeOut(TimeOutMs);
-    transaction->SetUrl(url.c_str());
-    Downloading = transaction.get();
+  // Fetches url with the lock released; the destructor may terminate it,
+  // also before it has begun.
+  bool Download(std::unique_lock<std::mutex>& guard, const AnsiString& url, std::string& text,
+                AnsiString& problem) {
     guard.unlock();
-    transaction->RunTransaction(url.c_str());
+    const bool whole =
+        DownloadUrl(url.c_str(), TimeOutMs, text, problem, [this](CHTTPTransaction* running) {
+          std::lock_guard registering(Lock);
+          Downloading = running;
+          if (running != nullptr && Stopping)
+            running->Terminate();
+        });
     guard.lock();
-    Downloading = nullptr;
-    if (transaction->Status() != 0)
-      return false;
-    text.assign(transaction->ResultBody(), transaction->ResultBodyLength());
-    return true;
+    return whole;
   }
 
-  void Record(TKept& kept, bool whole, std::string& text) {
+  void Record(TKept& kept, bool whole, std::string& text, const AnsiString& problem) {
     kept.Tried = true;
+    if (!whole)
+      kept.Problem = "the download failed: " + problem;
     if (whole) {
       kept.Text = std::move(text);
       kept.Whole = true;
@@ -220,15 +220,11 @@ CHttpProxyConfig::CHttpProxyConfig(const TAutoProxyEntries& entries, const TScri
       DetectEntry(entries.Detect), ProxyInfoEntry(entries.ProxyInfo),
       Keeper(std::make_unique<TScriptKeeper>(refresh, ScriptDownloadTimeOutMs)) {}
 
-CHttpProxyConfig::~CHttpProxyConfig() {
-  Keeper.reset();
-  DeleteTempScript();
-}
+CHttpProxyConfig::~CHttpProxyConfig() = default;
 
 bool CHttpProxyConfig::SetProxySettings(bool autoDetect, bool useScript, const char* scriptUrl,
                                         bool manualProxy, const char* host, const char* port) {
   std::lock_guard guard(Lock);
-  DeleteTempScript();
   Keeper->Forget();
   ++Generation;
   SettingsChanged = true;
@@ -247,18 +243,6 @@ bool CHttpProxyConfig::SetProxySettings(bool autoDetect, bool useScript, const c
   return AutoDetect || UseScript || ManualProxy;
 }
 
-void CHttpProxyConfig::DeleteTempScript() {
-  if (TempFileMadeHere && !TempScriptFile.empty())
-    DeleteFile(TempScriptFile);
-  TempScriptFile.clear();
-  TempFileMadeHere = false;
-}
-
-AnsiString CHttpProxyConfig::GetTempScriptFile() {
-  std::lock_guard guard(Lock);
-  return TempScriptFile;
-}
-
 CHttpProxyConfig::TSettings CHttpProxyConfig::CurrentSettings() {
   std::lock_guard guard(Lock);
   SettingsChanged = false;
@@ -266,12 +250,13 @@ CHttpProxyConfig::TSettings CHttpProxyConfig::CurrentSettings() {
 }
 
 int CHttpProxyConfig::GetProxyForUrl(const AnsiString& url, AnsiString& host, AnsiString& port,
-                                     const AnsiString& tempPath,
-                                     const std::function<bool()>& cancelled) {
+                                     const std::function<bool()>& cancelled, AnsiString* problem) {
   AnsiString hostName = UrlHostName(url);
   LastResult = 0;
   host.clear();
   port.clear();
+  if (problem != nullptr)
+    problem->clear();
   const TSettings settings = CurrentSettings();
   if (settings.ManualProxy) {
     host = settings.Host;
@@ -279,13 +264,17 @@ int CHttpProxyConfig::GetProxyForUrl(const AnsiString& url, AnsiString& host, An
     return pkProxy;
   }
   int kind = pkDirect;
+  AnsiString reason;
   if (settings.AutoDetect) {
     const AnsiString detected = DetectedUrl(settings.Generation);
     if (!detected.empty())
-      kind = ScriptKind(detected, url, hostName, tempPath, cancelled, host, port);
+      kind = ScriptKind(detected, url, hostName, cancelled, host, port, reason);
   }
-  if (kind == pkDirect && settings.UseScript)
-    kind = ScriptKind(settings.ScriptUrl, url, hostName, tempPath, cancelled, host, port);
+  // The configured script decides where the discovered one could not.
+  if (kind <= pkDirect && settings.UseScript)
+    kind = ScriptKind(settings.ScriptUrl, url, hostName, cancelled, host, port, reason);
+  if (kind == pkUnusable && problem != nullptr)
+    *problem = reason;
   return kind;
 }
 
@@ -309,13 +298,15 @@ AnsiString CHttpProxyConfig::DetectedUrl(unsigned generation) {
 }
 
 int CHttpProxyConfig::ScriptKind(const AnsiString& scriptUrl, const AnsiString& url,
-                                 const AnsiString& hostName, const AnsiString& tempPath,
-                                 const std::function<bool()>& cancelled, AnsiString& host,
-                                 AnsiString& port) {
+                                 const AnsiString& hostName, const std::function<bool()>& cancelled,
+                                 AnsiString& host, AnsiString& port, AnsiString& problem) {
   AnsiString answer;
-  LastResult = EvaluateScript(scriptUrl, url, hostName, tempPath, answer, cancelled);
-  if (LastResult != 0)
+  LastResult = EvaluateScript(scriptUrl, url, hostName, answer, cancelled, &problem);
+  // Without the script library the script modes give direct connections.
+  if (LastResult == NoScriptLibrary)
     return pkDirect;
+  if (LastResult != 0)
+    return pkUnusable;
   return ParseProxyAnswer(answer.c_str(), host, port);
 }
 
@@ -335,60 +326,44 @@ int CHttpProxyConfig::DetectScriptUrl(AnsiString& scriptUrl) {
   return error;
 }
 
-bool CHttpProxyConfig::ChooseTempScriptFile(const AnsiString& tempPath, AnsiString& file) {
-  std::lock_guard guard(Lock);
-  if (!tempPath.empty()) {
-    if (tempPath != TempScriptFile)
-      DeleteTempScript();
-    TempScriptFile = tempPath;
-    TempFileMadeHere = false;
-  } else if (TempScriptFile.empty()) {
-    const char* base = std::getenv("TMPDIR");
-    AnsiString pattern =
-        IncludeTrailingPathDelimiter(base && *base ? base : "/tmp") + "wtpxyXXXXXX";
-    int fd = mkstemp(pattern.data());
-    if (fd < 0)
-      return false;
-    close(fd);
-    TempScriptFile = pattern;
-    TempFileMadeHere = true;
-  }
-  file = TempScriptFile;
-  return true;
-}
-
 int CHttpProxyConfig::EvaluateScript(const AnsiString& scriptUrl, const AnsiString& url,
-                                     const AnsiString& hostName, const AnsiString& tempPath,
-                                     AnsiString& answer, const std::function<bool()>& cancelled) {
+                                     const AnsiString& hostName, AnsiString& answer,
+                                     const std::function<bool()>& cancelled, AnsiString* problem) {
   answer.clear();
   if (ProxyInfoEntry == nullptr || InitializeEntry == nullptr)
     return NoScriptLibrary;
-  AnsiString file;
   std::string script;
-  // Another script left in the file must not answer for this one.
-  if (!ChooseTempScriptFile(tempPath, file) || !Keeper->Script(scriptUrl, cancelled, script))
-    return ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
-  return Evaluate(file, script, url, hostName, answer);
+  AnsiString reason;
+  int result = ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
+  if (Keeper->Script(scriptUrl, cancelled, script, reason))
+    result = Evaluate(script, url, hostName, answer, reason);
+  if (result != 0 && problem != nullptr)
+    *problem = "the script " + scriptUrl + ": " + reason;
+  return result;
 }
 
-// Both script sources share the one file, so each evaluation writes its own
-// script there first.
-int CHttpProxyConfig::Evaluate(const AnsiString& file, const std::string& script,
-                               const AnsiString& url, const AnsiString& hostName,
-                               AnsiString& answer) {
+// The script goes to the library in memory: no file of it is ever written.
+int CHttpProxyConfig::Evaluate(const std::string& script, const AnsiString& url,
+                               const AnsiString& hostName, AnsiString& answer,
+                               AnsiString& problem) {
   std::lock_guard evaluating(EvaluationLock);
-  if (!WriteWholeFile(file, script))
-    return ScriptLoadFailure + static_cast<int>(ERROR_FILE_NOT_FOUND);
-  if (!InitializeEntry(0, file.c_str(), nullptr, &ScriptHelpers, nullptr))
-    return ScriptLoadFailure + static_cast<int>(GetLastError());
+  const TAutoProxyScriptBuffer buffer{sizeof(TAutoProxyScriptBuffer), script.data(),
+                                      static_cast<uint32_t>(script.size())};
+  if (!InitializeEntry(0, nullptr, nullptr, &ScriptHelpers, &buffer)) {
+    const int error = static_cast<int>(GetLastError());
+    problem = "it could not be loaded (error " + std::to_string(error) + ")";
+    return ScriptLoadFailure + error;
+  }
   std::unique_ptr<char[]> text;
   uint32_t length = 0;
   int result = 0;
   if (ProxyInfoEntry(url.c_str(), static_cast<uint32_t>(url.size() + 1), hostName.c_str(),
-                     static_cast<uint32_t>(hostName.size() + 1), text, length))
+                     static_cast<uint32_t>(hostName.size() + 1), text, length)) {
     answer.assign(text.get(), length);
-  else
+  } else {
     result = static_cast<int>(GetLastError());
+    problem = "it gave no answer (error " + std::to_string(result) + ")";
+  }
   if (DeInitializeEntry != nullptr)
     DeInitializeEntry(nullptr, 0);
   return result;

@@ -15,8 +15,9 @@
 #include "platform/autoproxy/Autoproxy.h"
 #include "platform/rtl/Sysutils.h"
 
-// Kinds of proxy GetProxyForUrl answers.
-enum : int { pkDirect = 0, pkProxy = 1, pkSocks = 2 };
+// Kinds of proxy GetProxyForUrl answers; pkUnusable: a script mode is on
+// but its script could not be used, so no connection may be made.
+enum : int { pkUnusable = -1, pkDirect = 0, pkProxy = 1, pkSocks = 2 };
 
 // The entry points of the proxy script library; any of them may be missing,
 // and the script modes then give direct connections.
@@ -49,29 +50,27 @@ public:
   bool SetProxySettings(bool autoDetect, bool useScript, const char* scriptUrl, bool manualProxy,
                         const char* host, const char* port);
   // 0 for a direct connection (host and port empty), else pkProxy or pkSocks
-  // with the proxy's host and port text. tempPath, when not empty, is the file
-  // a script is evaluated from. Any thread may ask, several at once; a script
-  // not downloaded yet is waited for until its first download ends or
-  // cancelled (when given) says to give up, which gives a direct connection.
+  // with the proxy's host and port text, or pkUnusable with the reason in
+  // problem (when given). Any thread may ask, several at once; a script not
+  // downloaded yet is waited for until its first download ends or cancelled
+  // (when given) says to give up.
   int GetProxyForUrl(const AnsiString& url, AnsiString& host, AnsiString& port,
-                     const AnsiString& tempPath = "",
-                     const std::function<bool()>& cancelled = nullptr);
-  // Deletes the downloaded script when this object chose its file name.
-  void DeleteTempScript();
+                     const std::function<bool()>& cancelled = nullptr,
+                     AnsiString* problem = nullptr);
 
   // The script URL discovery found; 0, -3 without discovery, or the error.
   int DetectScriptUrl(AnsiString& scriptUrl);
   // Runs the kept script of scriptUrl for url: 0 with the script's answer,
   // -3 without the script library, the error code otherwise (plus 1000000
-  // when no whole script was downloaded or it could not be loaded).
+  // when no whole script was downloaded or it could not be loaded), with
+  // the reason in problem (when given).
   int EvaluateScript(const AnsiString& scriptUrl, const AnsiString& url, const AnsiString& hostName,
-                     const AnsiString& tempPath, AnsiString& answer,
-                     const std::function<bool()>& cancelled = nullptr);
+                     AnsiString& answer, const std::function<bool()>& cancelled = nullptr,
+                     AnsiString* problem = nullptr);
   // The first entry of a script answer: pkDirect, pkProxy or pkSocks.
   static int ParseProxyAnswer(const char* answer, AnsiString& host, AnsiString& port);
 
   int GetLastResult() const { return LastResult; }
-  AnsiString GetTempScriptFile();
 
   // The host services handed to the script library.
   static bool ScriptIsResolvable(const char* host);
@@ -89,19 +88,18 @@ private:
   };
   TSettings CurrentSettings();
   AnsiString DetectedUrl(unsigned generation);
-  bool ChooseTempScriptFile(const AnsiString& tempPath, AnsiString& file);
-  int Evaluate(const AnsiString& file, const std::string& script, const AnsiString& url,
-               const AnsiString& hostName, AnsiString& answer);
+  int Evaluate(const std::string& script, const AnsiString& url, const AnsiString& hostName,
+               AnsiString& answer, AnsiString& problem);
   int ScriptKind(const AnsiString& scriptUrl, const AnsiString& url, const AnsiString& hostName,
-                 const AnsiString& tempPath, const std::function<bool()>& cancelled,
-                 AnsiString& host, AnsiString& port);
+                 const std::function<bool()>& cancelled, AnsiString& host, AnsiString& port,
+                 AnsiString& problem);
 
   decltype(&InternetInitializeAutoProxyDll) InitializeEntry;
   decltype(&InternetDeInitializeAutoProxyDll) DeInitializeEntry;
   decltype(&DetectAutoProxyUrl) DetectEntry;
   decltype(&InternetGetProxyInfo) ProxyInfoEntry;
 
-  // Guards the settings, the discovery result and the file name; never held
+  // Guards the settings and the discovery result; never held
   // while waiting on anything.
   std::mutex Lock;
   // Discovery runs once per settings, by the first worker that needs it.
@@ -119,7 +117,5 @@ private:
   bool DetectionDone = false;
   AnsiString DetectedScriptUrl;
   bool SettingsChanged = false;
-  AnsiString TempScriptFile;
-  bool TempFileMadeHere = false;
   std::atomic<int32_t> LastResult = 0;
 };

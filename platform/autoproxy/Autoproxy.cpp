@@ -1,5 +1,6 @@
 #include "platform/autoproxy/Autoproxy.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -9,9 +10,11 @@
 #include <optional>
 #include <sstream>
 
+#include <fcntl.h>
 #include <libpsl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,13 +73,39 @@ bool ReadAnswer(int fd, std::string& answer) {
   }
 }
 
+// The evaluating child holds nothing of its parent's but the answer pipe
+// (not the data lock, the sockets or the X connection, which would outlive
+// a killed parent), ends with its parent, and ends by itself once its time
+// is spent, whether anyone waits for it or not.
+constexpr int AnswerFd = STDERR_FILENO + 1;
+
+void BecomeEvaluator(pid_t parent, int answerFd) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The parent may have gone before the line above.
+  if (getppid() != parent)
+    _exit(1);
+  // Out of the way of the standard descriptors, should they have been closed.
+  answerFd = fcntl(answerFd, F_DUPFD, AnswerFd + 1);
+  const int nothing = open("/dev/null", O_RDWR);
+  for (int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    dup2(nothing, standard);
+  dup2(answerFd, AnswerFd);
+  close_range(AnswerFd + 1, ~0U, 0);
+  rlimit noCore{0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
+  const rlim_t seconds = (AutoProxyScriptTimeLimitMs + 999) / 1000;
+  rlimit cpu{seconds, seconds + 1};
+  setrlimit(RLIMIT_CPU, &cpu);
+}
+
 // A script may throw, loop or exhaust its memory: it runs in a child process
 // that is killed when its time is up, so only a sound answer comes back.
 bool RunBounded(const TLoadedScript& script, const std::string& url, const std::string& host,
                 std::string& answer) {
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0)
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0)
     return false;
+  const pid_t parent = getpid();
   pid_t child = fork();
   if (child < 0) {
     close(pipeEnds[0]);
@@ -85,12 +114,11 @@ bool RunBounded(const TLoadedScript& script, const std::string& url, const std::
   }
   if (child == 0) {
     close(pipeEnds[0]);
-    rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
+    BecomeEvaluator(parent, pipeEnds[1]);
     std::string result, error;
     if (!RunProxyScript(script.Text, url, host, script.Helpers, result, error))
       _exit(1);
-    WriteAll(pipeEnds[1], result);
+    WriteAll(AnswerFd, result);
     _exit(0);
   }
   close(pipeEnds[1]);
@@ -136,9 +164,20 @@ std::string LocalDomain() {
 } // namespace
 
 bool InternetInitializeAutoProxyDll(uint32_t, const char* downloadedTempFile, const char*,
-                                    const TAutoProxyHelpers* helpers, void*) {
+                                    const TAutoProxyHelpers* helpers,
+                                    const TAutoProxyScriptBuffer* scriptBuffer) {
   Loaded.reset();
-  if (downloadedTempFile == nullptr || helpers == nullptr)
+  if (helpers == nullptr)
+    return Fail(ERROR_INVALID_PARAMETER);
+  if (scriptBuffer != nullptr) {
+    if (scriptBuffer->StructSize != sizeof *scriptBuffer ||
+        (scriptBuffer->ScriptBuffer == nullptr && scriptBuffer->ScriptBufferSize != 0))
+      return Fail(ERROR_INVALID_PARAMETER);
+    Loaded = TLoadedScript{std::string(scriptBuffer->ScriptBuffer, scriptBuffer->ScriptBufferSize),
+                           *helpers};
+    return true;
+  }
+  if (downloadedTempFile == nullptr)
     return Fail(ERROR_INVALID_PARAMETER);
   std::ifstream file(downloadedTempFile, std::ios::binary);
   if (!file)

@@ -29,13 +29,22 @@ constexpr DWORD ERROR_INTERNET_AUTODETECTION_FAILED = 12180;
 constexpr DWORD PROXY_AUTO_DETECT_TYPE_DHCP = 1;
 constexpr DWORD PROXY_AUTO_DETECT_TYPE_DNS_A = 2;
 
-// How long one evaluation of a script may run before it counts as failed.
+// How long one evaluation of a script may run before it counts as failed;
+// the evaluating process also ends by itself after this much processor time.
 const int AutoProxyScriptTimeLimitMs = 3000;
 
-// Loads the script file that later InternetGetProxyInfo calls evaluate.
+// A script handed over in memory.
+struct TAutoProxyScriptBuffer {
+  uint32_t StructSize;
+  const char* ScriptBuffer;
+  uint32_t ScriptBufferSize;
+};
+
+// Loads the script that later InternetGetProxyInfo calls evaluate: the one in
+// scriptBuffer when given, else the file downloadedTempFile.
 bool InternetInitializeAutoProxyDll(uint32_t version, const char* downloadedTempFile,
                                     const char* mimeType, const TAutoProxyHelpers* helpers,
-                                    void* scriptBuffer);
+                                    const TAutoProxyScriptBuffer* scriptBuffer);
 bool InternetDeInitializeAutoProxyDll(const char* mimeType, uint32_t reserved);
 // Runs FindProxyForURL(url, host) of the loaded script. The answer is the
 // script's text ("DIRECT", "PROXY host:port; ...") with its length.

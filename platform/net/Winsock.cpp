@@ -1,8 +1,10 @@
 #include "platform/net/Winsock.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +17,7 @@ namespace {
 
 std::atomic<int> StartCount{0};
 thread_local int LastError = 0;
+thread_local int StopDescriptor = -1;
 
 int Fail(int error) {
   LastError = error;
@@ -30,13 +33,55 @@ bool IsBlocking(SOCKET s) {
   return flags >= 0 && !(flags & O_NONBLOCK);
 }
 
-// A blocking call that ran out of its time-out reports a time-out, as the
-// socket library does, rather than "would block".
-int FailTransfer(SOCKET s) {
-  const int error = errno;
-  if ((error == EAGAIN || error == EWOULDBLOCK) && IsBlocking(s))
+// The time-out option of a socket in milliseconds; -1 for none.
+int OptionTimeOutMs(SOCKET s, int optname) {
+  timeval tv{};
+  socklen_t length = sizeof tv;
+  if (::getsockopt(s, SOL_SOCKET, optname, &tv, &length) != 0 ||
+      (tv.tv_sec == 0 && tv.tv_usec == 0))
+    return -1;
+  return static_cast<int>(tv.tv_sec * 1000 + tv.tv_usec / 1000);
+}
+
+enum TWait { wtReady, wtTimedOut, wtStopped, wtFailed };
+
+// Waits until the socket is ready for events, its time-out option runs out
+// or the thread's stop descriptor turns readable. A blocking call never
+// blocks in the system: it waits here, then makes the call without waiting.
+TWait WaitReady(SOCKET s, short events, int optname) {
+  const int timeOutMs = OptionTimeOutMs(s, optname);
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    int left = -1;
+    if (timeOutMs >= 0) {
+      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+      left = std::max(0, timeOutMs - static_cast<int>(spent));
+    }
+    pollfd polls[2] = {{s, events, 0}, {StopDescriptor, POLLIN, 0}};
+    const int n = ::poll(polls, StopDescriptor >= 0 ? 2 : 1, left);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return wtFailed;
+    if (n == 0)
+      return wtTimedOut;
+    if (StopDescriptor >= 0 && polls[1].revents)
+      return wtStopped;
+    return wtReady;
+  }
+}
+
+int FailWait(TWait wait) {
+  switch (wait) {
+  case wtTimedOut:
     return Fail(WSAETIMEDOUT);
-  return Fail(WSAErrorFromErrno(error));
+  case wtStopped:
+    return Fail(WSAEINTR);
+  default:
+    return FailErrno();
+  }
 }
 
 // Per-thread answer of gethostbyname, as the socket library keeps it.
@@ -253,13 +298,35 @@ in_addr_t inet_addr(const char* cp) {
   return cp ? ::inet_addr(cp) : INADDR_NONE;
 }
 
+// A blocking connect waits at most the send time-out, as the system's does,
+// and gives up when the thread is told to stop.
 int connect(SOCKET s, const sockaddr* name, int namelen) {
-  if (::connect(s, name, static_cast<socklen_t>(namelen)) == 0)
-    return 0;
-  // A blocking connect cut short by the send time-out.
-  if (errno == EINPROGRESS && IsBlocking(s))
-    return Fail(WSAETIMEDOUT);
-  return FailErrno();
+  const bool blocking = IsBlocking(s);
+  if (!blocking) {
+    if (::connect(s, name, static_cast<socklen_t>(namelen)) == 0)
+      return 0;
+    return FailErrno();
+  }
+  const int flags = fcntl(s, F_GETFL);
+  if (flags < 0 || fcntl(s, F_SETFL, flags | O_NONBLOCK) != 0)
+    return FailErrno();
+  int result = 0;
+  if (::connect(s, name, static_cast<socklen_t>(namelen)) != 0) {
+    if (errno != EINPROGRESS) {
+      result = FailErrno();
+    } else if (const TWait wait = WaitReady(s, POLLOUT, SO_SNDTIMEO); wait != wtReady) {
+      result = FailWait(wait);
+    } else {
+      int error = 0;
+      socklen_t length = sizeof error;
+      if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        error = errno;
+      if (error != 0)
+        result = Fail(WSAErrorFromErrno(error));
+    }
+  }
+  fcntl(s, F_SETFL, flags);
+  return result;
 }
 
 // A blocking send returns once every byte is on its way, as the socket
@@ -268,11 +335,15 @@ int send(SOCKET s, const char* buf, int len, int flags) {
   const bool blocking = IsBlocking(s);
   int sent = 0;
   while (sent < len) {
-    const ssize_t n = ::send(s, buf + sent, static_cast<size_t>(len - sent), flags | MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR)
+    if (blocking)
+      if (const TWait wait = WaitReady(s, POLLOUT, SO_SNDTIMEO); wait != wtReady)
+        return FailWait(wait);
+    const ssize_t n =
+        ::send(s, buf + sent, static_cast<size_t>(len - sent), flags | MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || (blocking && (errno == EAGAIN || errno == EWOULDBLOCK))))
       continue;
     if (n < 0)
-      return FailTransfer(s);
+      return FailErrno();
     sent += static_cast<int>(n);
     if (!blocking)
       break;
@@ -281,11 +352,18 @@ int send(SOCKET s, const char* buf, int len, int flags) {
 }
 
 int recv(SOCKET s, char* buf, int len, int flags) {
-  ssize_t n;
-  do {
-    n = ::recv(s, buf, static_cast<size_t>(len), flags);
-  } while (n < 0 && errno == EINTR);
-  return n < 0 ? FailTransfer(s) : static_cast<int>(n);
+  const bool blocking = IsBlocking(s);
+  for (;;) {
+    if (blocking)
+      if (const TWait wait = WaitReady(s, POLLIN, SO_RCVTIMEO); wait != wtReady)
+        return FailWait(wait);
+    const ssize_t n = ::recv(s, buf, static_cast<size_t>(len), flags | MSG_DONTWAIT);
+    if (n >= 0)
+      return static_cast<int>(n);
+    if (errno == EINTR || (blocking && (errno == EAGAIN || errno == EWOULDBLOCK)))
+      continue;
+    return FailErrno();
+  }
 }
 
 int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
@@ -302,6 +380,10 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
 
 int closesocket(SOCKET s) {
   return ::close(s) == 0 ? 0 : FailErrno();
+}
+
+void SetStopDescriptor(int fd) {
+  StopDescriptor = fd;
 }
 
 void FdZero(fd_set* set) {

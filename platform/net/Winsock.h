@@ -14,7 +14,10 @@
 // - a blocking call that runs out of its time-out fails with WSAETIMEDOUT;
 // - send never raises SIGPIPE;
 // - gethostbyname keeps its answer per thread and gives IPv4 addresses only;
-// - select takes sets of sockets (any socket numbers) and ignores nfds.
+// - select takes sets of sockets (any socket numbers) and ignores nfds;
+// - a blocking connect, send or recv of a thread that has a stop descriptor
+//   (SetStopDescriptor) gives up with WSAEINTR as soon as that descriptor
+//   becomes readable, so a thread told to stop never waits out a time-out.
 #include <cstdint>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -121,6 +124,9 @@ int recv(SOCKET s, char* buf, int len, int flags);
 // FIONBIO with *argp non-zero switches the socket to non-blocking mode.
 int ioctlsocket(SOCKET s, long cmd, u_long* argp);
 int closesocket(SOCKET s);
+// The descriptor (an eventfd, a pipe's read end...) whose readability stops
+// the blocking socket calls of the calling thread; -1 for none.
+void SetStopDescriptor(int fd);
 
 // A set of sockets for select. The library's FD_ZERO, FD_SET and FD_ISSET
 // macros would clash with the system's, so they are functions here.

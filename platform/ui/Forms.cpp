@@ -23,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 #include <xcb/xproto.h>
 
@@ -611,7 +612,7 @@ void TApplication::Initialize() {
   QApplication::setQuitOnLastWindowClosed(false);
   if (QGuiApplication::platformName() == "xcb")
     qApp->installNativeEventFilter(new TDestroyedWindowFilter);
-  if (::pipe(signalPipe) == 0) {
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
       char buffer[16];
@@ -622,8 +623,9 @@ void TApplication::Initialize() {
         HandleEventException();
       }
     });
-    std::signal(SIGINT, &OnSignal);
-    std::signal(SIGTERM, &OnSignal);
+    // A closed terminal (SIGHUP) ends the program as a close does.
+    for (int number : {SIGINT, SIGTERM, SIGHUP})
+      std::signal(number, &OnSignal);
   }
   std::atexit(&FinishApplication);
 }
@@ -651,6 +653,13 @@ void TApplication::ProcessMessages() {
   Initialize();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   CheckSynchronize();
+}
+
+void TApplication::HideAllForms() {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    Screen->Forms(i)->Hide();
+  if (qApp != nullptr)
+    QGuiApplication::sync();
 }
 
 void TApplication::HandleMessage() {

@@ -230,6 +230,10 @@ public:
   bool Running() const { return running; }
   // Serves what is waiting, without sleeping.
   void ProcessMessages();
+  // Takes every form's window off the screen at once, without serving
+  // anything, so that the windows of an ending program go before its last
+  // work does.
+  void HideAllForms();
   // Serves what is waiting; with nothing waiting, runs OnIdle and sleeps until
   // something comes.
   void HandleMessage();

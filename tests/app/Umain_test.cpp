@@ -633,7 +633,6 @@ TEST_F(MainWindow, HeaderDoubleClickSortsAndFlips) {
 TEST(MainFiles, BesideTheExecutable) {
   const TMainFiles files = MainFilesFromExe("/opt/my.exe.d/welkatidor");
   EXPECT_EQ(files.IniFile, "/opt/my.exe.d/welkatidor.INI");
-  EXPECT_EQ(files.ProxyScriptFile, "/opt/my.exe.d/welkatidor_TMPPXY.$$$");
   EXPECT_EQ(files.CacheFolder, "/opt/my.exe.d/cache/");
   EXPECT_EQ(files.HelpFolder, "/opt/my.exe.d/help/");
 }

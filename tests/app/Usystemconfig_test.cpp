@@ -250,22 +250,18 @@ TEST(SettingsFileNames, BesideTheExecutable) {
   struct Case {
     const char* exe;
     const char* ini;
-    const char* proxyScript;
   };
   const Case cases[] = {
-      {"/apps/Watch.exe", "/apps/Watch.INI", "/apps/Watch_TMPPXY.$$$"},
-      {"/apps/WATCH.EXE", "/apps/WATCH.INI", "/apps/WATCH_TMPPXY.$$$"},
-      {"/apps/welkatidor", "/apps/welkatidor.INI", "/apps/welkatidor_TMPPXY.$$$"},
+      {"/apps/Watch.exe", "/apps/Watch.INI"},
+      {"/apps/WATCH.EXE", "/apps/WATCH.INI"},
+      {"/apps/welkatidor", "/apps/welkatidor.INI"},
       // Only the file name's own extension counts, never a folder's.
-      {"/apps/my.exe.d/welkatidor", "/apps/my.exe.d/welkatidor.INI",
-       "/apps/my.exe.d/welkatidor_TMPPXY.$$$"},
-      {"/apps/my.EXE.d/Watch.exe", "/apps/my.EXE.d/Watch.INI", "/apps/my.EXE.d/Watch_TMPPXY.$$$"},
-      {"/apps/Watch.exe.bak", "/apps/Watch.exe.bak.INI", "/apps/Watch.exe.bak_TMPPXY.$$$"},
+      {"/apps/my.exe.d/welkatidor", "/apps/my.exe.d/welkatidor.INI"},
+      {"/apps/my.EXE.d/Watch.exe", "/apps/my.EXE.d/Watch.INI"},
+      {"/apps/Watch.exe.bak", "/apps/Watch.exe.bak.INI"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
     EXPECT_EQ(IniPathFromExe(c.exe), c.ini);
-    EXPECT_EQ(ProxyScriptPathFromExe(c.exe), c.proxyScript);
-  }
   CSystemConfigurator settings;
   settings.SetFileNames(IniPathFromExe("/apps/Watch.exe"));
   EXPECT_EQ(settings.sourcesFile, "/apps/Watch.NSC");

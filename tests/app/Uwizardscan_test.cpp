@@ -128,6 +128,24 @@ TEST_F(WizardScanTest, UrlTestTracesTheResponseAndTheNewsFound) {
   EXPECT_TRUE(wizard->btnSourceCancel->Enabled());
 }
 
+// A proxy script that cannot be downloaded fails the test with the reason in
+// the trace: the page is never fetched past the proxy the user asked for.
+TEST_F(WizardScanTest, UrlTestTracesAProxyScriptThatCannotBeUsed) {
+  CreateProxyConfig();
+  const std::string script = nginx->Url("missing.pac");
+  ProxyConfig->SetProxySettings(false, true, script.c_str(), false, "", "");
+  const std::string url = nginx->Url("plain.html");
+  TestUrl(url);
+  ASSERT_TRUE(Serve(wizard));
+  EXPECT_EQ(Lines(wizard->meUrlTrace),
+            (std::vector<std::string>{Line(58), "\"" + url + "\"",
+                                      "Error, proxy script unusable: the script " + script +
+                                          ": the download failed: Not Found",
+                                      Line(52, "-1"), Line(61)}));
+  wizard->btnTestFinishedClick(nullptr);
+  DeleteProxyConfig();
+}
+
 TEST_F(WizardScanTest, UrlTestReportsPagesWithoutNewsAndFailures) {
   struct TCase {
     const char* Page;

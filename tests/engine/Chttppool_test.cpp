@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/rtl/Kernel.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/SilentServer.h"
 
 namespace {
 
@@ -17,14 +22,15 @@ public:
   int Calls = 0;
 };
 
-CHTTPTransaction* StartFetch(const std::string& url, CHttpCallback* listener) {
+CHTTPTransaction* StartFetch(const std::string& url, CHttpCallback* listener,
+                             int timeOutMs = 20000) {
   CHTTPTransaction* transaction = AcquireTransaction();
   if (!transaction)
     return nullptr;
   transaction->SetUrl(url.c_str());
   transaction->SetProxy("", nullptr);
   transaction->SetCallback(listener);
-  transaction->SetTimeOut(20000);
+  transaction->SetTimeOut(timeOutMs);
   transaction->Start();
   return transaction;
 }
@@ -106,4 +112,66 @@ TEST(HttpPool, ASlotFreedByAnEndedTransactionIsUsedAgain) {
   EXPECT_EQ(next->PoolSlot(), TransactionPoolSize - 1);
   EXPECT_EQ(listener.Calls, 1);
   delete next;
+}
+
+// A stop reaches a worker in any state: waiting for a connect that is never
+// answered, or for the rest of a response that trickles. Each waits far
+// longer than the deadline here unless the stop wakes it.
+TEST(HttpPool, StopReachesWorkersStuckInConnectAndInAReceive) {
+  TSilentServer silent;
+  ASSERT_TRUE(silent.ConnectStalls(200));
+  TScriptedServer trickling;
+  trickling.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\n", .DelayMs = 60000});
+  TCountingListener listener;
+  for (int i = 0; i < 3; ++i)
+    ASSERT_NE(StartFetch(silent.Url("page.html"), &listener, 60000), nullptr);
+  ASSERT_NE(StartFetch(trickling.Url("page.html"), &listener, 60000), nullptr);
+  ASSERT_TRUE(trickling.WaitForConnections(1));
+  Sleep(200);
+  const auto start = std::chrono::steady_clock::now();
+  StopAllTransactions();
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  std::printf("stop of workers in connect and in a receive: %lld ms\n",
+              static_cast<long long>(spent.count()));
+  EXPECT_LT(spent, std::chrono::seconds(20));
+  EXPECT_EQ(listener.Calls, 0);
+}
+
+// A synchronous download on another thread, stuck in its connect, ends as
+// soon as it is told to.
+TEST(HttpPool, ADownloadStuckInConnectEndsWhenTerminated) {
+  TSilentServer silent;
+  std::mutex lock;
+  CHTTPTransaction* running = nullptr;
+  std::string text;
+  AnsiString problem;
+  bool whole = true;
+  std::thread downloader([&] {
+    whole = DownloadUrl(silent.Url("p.pac").c_str(), 60000, text, problem,
+                        [&](CHTTPTransaction* transaction) {
+                          std::lock_guard guard(lock);
+                          running = transaction;
+                        });
+  });
+  for (int i = 0; i < 500; ++i) {
+    std::lock_guard guard(lock);
+    if (running)
+      break;
+    Sleep(10);
+  }
+  Sleep(200);
+  const auto start = std::chrono::steady_clock::now();
+  {
+    std::lock_guard guard(lock);
+    ASSERT_NE(running, nullptr);
+    running->Terminate();
+  }
+  downloader.join();
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  std::printf("terminated download: %lld ms\n", static_cast<long long>(spent.count()));
+  EXPECT_LT(spent, std::chrono::seconds(20));
+  EXPECT_FALSE(whole);
+  EXPECT_EQ(problem, "stopped");
 }

@@ -544,21 +544,19 @@ TEST(HttpTransaction, WsaErrorNames) {
   EXPECT_STREQ(WsaErrorName(0, "Unknown WinsockError"), "Unknown WinsockError");
 }
 
-TEST(HttpTransaction, DownloadUrlToFile) {
-  TTempDir tmp;
+TEST(HttpTransaction, DownloadUrl) {
   TScriptedServer server;
   server.Add({.Bytes = Ok("function FindProxyForURL(u, h) { return \"DIRECT\"; }")});
   server.Add({.Bytes = "HTTP/1.0 404 Not Found\r\n\r\n"});
-  const std::string script = tmp.File("proxy.pac");
-  EXPECT_TRUE(DownloadUrlToFile(server.Url("proxy.pac").c_str(), script.c_str(), 5000, false));
-  EXPECT_EQ(ReadFileBytes(script), "function FindProxyForURL(u, h) { return \"DIRECT\"; }");
-  // An existing file is kept without asking the server.
-  EXPECT_TRUE(DownloadUrlToFile(server.Url("proxy.pac").c_str(), script.c_str(), 5000, true));
-  EXPECT_EQ(server.Connections(), 1);
-  const std::string missing = tmp.File("missing.pac");
-  EXPECT_FALSE(DownloadUrlToFile(server.Url("missing.pac").c_str(), missing.c_str(), 5000, true));
-  EXPECT_FALSE(FileExists(missing));
-  // Every transaction was deleted: the whole pool is free.
+  std::string text = "stale";
+  AnsiString problem = "stale";
+  EXPECT_TRUE(DownloadUrl(server.Url("proxy.pac").c_str(), 5000, text, problem));
+  EXPECT_EQ(text, "function FindProxyForURL(u, h) { return \"DIRECT\"; }");
+  EXPECT_EQ(problem, "");
+  EXPECT_FALSE(DownloadUrl(server.Url("missing.pac").c_str(), 5000, text, problem));
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(problem, "Not Found");
+  // The downloads never take a slot of the pool.
   std::unique_ptr<CHTTPTransaction> all[TransactionPoolSize];
   for (auto& t : all)
     EXPECT_TRUE((t.reset(AcquireTransaction()), t != nullptr));

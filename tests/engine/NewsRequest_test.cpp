@@ -340,7 +340,7 @@ TEST_F(NewsRequestTest, AProxyScriptNeverHoldsUpTheRequestStart) {
     const char* Name;
     std::string Script; // "{proxy}" stands for the proxy's host and port
     int ScriptDelayMs;
-    bool ThroughProxy;
+    bool ThroughProxy; // else the request fails without connecting anywhere
   };
   // A start that waited would take at least this: the slow server's delay and
   // the looping script's time limit. Its own speed is the engine bench's.
@@ -369,9 +369,9 @@ TEST_F(NewsRequestTest, AProxyScriptNeverHoldsUpTheRequestStart) {
     EXPECT_LT(GetTickCount() - start, HoldUpMs) << "the start waited for the script";
     DeleteProxyConfig();
     ASSERT_TRUE(ServeUntil([&] { return !updater.Reports.empty(); }, 20000));
-    EXPECT_EQ(updater.Reports, std::vector<int>{8});
+    EXPECT_EQ(updater.Reports, std::vector<int>{c.ThroughProxy ? 8 : 0});
     EXPECT_EQ(proxy.Connections(), c.ThroughProxy ? 1 : 0);
-    EXPECT_EQ(site.Connections(), c.ThroughProxy ? 0 : 1);
+    EXPECT_EQ(site.Connections(), 0);
   }
 }
 

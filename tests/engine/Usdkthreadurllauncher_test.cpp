@@ -1,7 +1,10 @@
 #include "engine/Usdkthreadurllauncher.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -12,6 +15,7 @@
 #include "platform/rtl/Kernel.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/SilentServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TinyproxyServer.h"
 
@@ -22,9 +26,9 @@ struct TAnswer {
   AnsiString Host, Port;
 };
 
-TAnswer Ask(CHttpProxyConfig& config, const std::string& url, const std::string& tempPath = "") {
-  TAnswer answer{-1, "stale", "stale"};
-  answer.Kind = config.GetProxyForUrl(url, answer.Host, answer.Port, tempPath);
+TAnswer Ask(CHttpProxyConfig& config, const std::string& url) {
+  TAnswer answer{-9, "stale", "stale"};
+  answer.Kind = config.GetProxyForUrl(url, answer.Host, answer.Port);
   return answer;
 }
 
@@ -217,50 +221,99 @@ TEST_F(ProxyScripts, ScriptSendsEachRequestTheRightWay) {
   EXPECT_GE(ProxiedRequests(), 1u) << Proxy.Log();
 }
 
-TEST_F(ProxyScripts, BrokenScriptsLeadToDirectConnections) {
-  for (const char* script : {"throws.pac", "loops.pac", "missing.pac"}) {
-    SCOPED_TRACE(script);
+// A script that cannot be used never lets the request go direct, past the
+// proxy the user asked for: the lookup says why, and the request fails with it
+// before it connects anywhere.
+TEST_F(ProxyScripts, UnusableScriptsFailTheRequestInsteadOfGoingDirect) {
+  struct {
+    const char* Script;
+    const char* Reason;
+  } cases[] = {
+      {"throws.pac", "gave no answer"},
+      {"loops.pac", "gave no answer"},
+      {"missing.pac", "Not Found"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Script);
     CHttpProxyConfig config;
-    config.SetProxySettings(false, true, ScriptUrl(script).c_str(), false, "", "");
-    int kind = -1;
-    EXPECT_TRUE(FetchThrough(config, PageUrl("localhost"), kind));
-    EXPECT_EQ(kind, pkDirect);
+    config.SetProxySettings(false, true, ScriptUrl(c.Script).c_str(), false, "", "");
+    AnsiString host = "stale", port = "stale", problem;
+    EXPECT_EQ(config.GetProxyForUrl(PageUrl("localhost"), host, port, nullptr, &problem),
+              pkUnusable);
+    EXPECT_EQ(host, "");
+    EXPECT_EQ(port, "");
+    EXPECT_NE(problem.find(ScriptUrl(c.Script)), std::string::npos) << problem;
+    EXPECT_NE(problem.find(c.Reason), std::string::npos) << problem;
     EXPECT_NE(config.GetLastResult(), 0);
-    EXPECT_EQ(ProxiedRequests(), 0u) << Proxy.Log();
   }
+
+  // A request whose lookup refuses fails with the reason and connects nowhere.
+  TScriptedServer page;
+  page.Add({.Bytes = "HTTP/1.0 200 OK\r\n\r\npage"});
+  struct TListener : CHttpCallback {
+    int Status = 1;
+    std::string Problem;
+    void OnHttpEvent(int, const char*, unsigned, const char*, unsigned) override {}
+    void OnHttpResponse(const THttpResponse& response) override {
+      Status = response.Status;
+      Problem = response.Problem ? response.Problem : "";
+    }
+  } listener;
+  CHTTPTransaction* transaction = AcquireTransaction();
+  ASSERT_NE(transaction, nullptr);
+  transaction->SetUrl(page.Url("page.html").c_str());
+  transaction->SetProxyLookup(
+      [](const char*, AnsiString&, AnsiString&, AnsiString& problem, const std::function<bool()>&) {
+        problem = "the script http://pac/ gave no answer";
+        return false;
+      });
+  transaction->SetCallback(&listener);
+  transaction->Start();
+  for (int i = 0; i < 1000 && listener.Status == 1; ++i)
+    CheckSynchronize(10);
+  EXPECT_EQ(listener.Status, -1);
+  EXPECT_EQ(listener.Problem,
+            "Error, proxy script unusable: the script http://pac/ gave no answer");
+  StopAllTransactions();
+  EXPECT_EQ(page.Connections(), 0);
 }
 
 TEST_F(ProxyScripts, ScriptIsDownloadedAgainOnlyAfterNewSettings) {
   CHttpProxyConfig config;
   config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
   EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
-  AnsiString file = config.GetTempScriptFile();
-  EXPECT_TRUE(FileExists(file));
 
   WriteScript("proxy.pac", "function FindProxyForURL(url, host) { return 'SOCKS s:1080'; }");
-  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy) << "the downloaded file is reused";
+  EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy) << "the downloaded script is reused";
   config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
-  EXPECT_FALSE(FileExists(file)) << "new settings delete a file this object named";
   TAnswer answer = Ask(config, PageUrl("localhost"));
   EXPECT_EQ(answer.Kind, pkSocks);
   EXPECT_EQ(answer.Host, "s");
   EXPECT_EQ(answer.Port, "1080");
 }
 
-TEST_F(ProxyScripts, FailedDownloadNeverEvaluatesAnotherScript) {
-  TTempDir own;
-  std::string tempPath = own.Write("startup_TMPPXY.$$$", "function FindProxyForURL(u, h) {"
-                                                         " return 'PROXY stale:1'; }");
-  CHttpProxyConfig config;
-  config.SetProxySettings(false, true, ScriptUrl("missing.pac").c_str(), false, "", "");
-  EXPECT_EQ(Ask(config, PageUrl("localhost"), tempPath).Kind, pkDirect);
-  EXPECT_NE(config.GetLastResult(), 0);
-  EXPECT_FALSE(FileExists(tempPath + ".part"));
-
-  // Once a script came whole, a later failing download keeps using it.
-  config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
-  EXPECT_EQ(Ask(config, PageUrl("localhost"), tempPath).Kind, pkProxy);
-  EXPECT_TRUE(FileExists(tempPath)) << "a path given by the caller is not this object's to delete";
+// The script goes to the evaluator in memory: no file of it is written
+// anywhere (a read-only folder or a link planted at the file's name could
+// otherwise bypass the proxy or redirect the write), and a failed download
+// never lets an earlier script answer.
+TEST_F(ProxyScripts, ScriptsAreNeverWrittenToAFile) {
+  TTempDir temporary;
+  const char* before = std::getenv("TMPDIR");
+  const std::string saved = before ? before : "";
+  setenv("TMPDIR", temporary.Path().c_str(), 1);
+  {
+    CHttpProxyConfig config;
+    config.SetProxySettings(false, true, ScriptUrl("missing.pac").c_str(), false, "", "");
+    EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkUnusable);
+    config.SetProxySettings(false, true, ScriptUrl("proxy.pac").c_str(), false, "", "");
+    EXPECT_EQ(Ask(config, PageUrl("localhost")).Kind, pkProxy);
+    EXPECT_TRUE(std::filesystem::is_empty(temporary.Path()));
+  }
+  if (before)
+    setenv("TMPDIR", saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  EXPECT_TRUE(std::filesystem::is_empty(temporary.Path()));
 }
 
 // Discovery that offers the script in OfferedScript ("" for none) and counts
@@ -352,7 +405,7 @@ TEST(ProxyScriptRefresh, RetriesWithBackOffAndKeepsAScriptThroughFailedRefreshes
         .count();
   };
   config.SetProxySettings(false, true, scripts.Url("p.pac").c_str(), false, "", "");
-  EXPECT_EQ(Ask(config, "http://h/").Kind, pkDirect) << "the first download failed";
+  EXPECT_EQ(Ask(config, "http://h/").Kind, pkUnusable) << "the first download failed";
   // Tries at 0, 100, 300 and 700 ms.
   ASSERT_TRUE(scripts.WaitForConnections(4));
   EXPECT_GE(elapsedMs(), 700);
@@ -385,6 +438,22 @@ TEST(ProxyScriptRefresh, NewSettingsAndTheEndNeverWaitForADownload) {
   ASSERT_TRUE(scripts.WaitForConnections(2)) << "new settings are not held up by the old script";
   config.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, Stall / 2) << "the end waited for it";
+}
+
+// The end of the configuration stops a download stuck in a connect that is
+// never answered, well before its 45 s time-out.
+TEST(ProxyScriptRefresh, TheEndStopsADownloadStuckInConnect) {
+  TSilentServer silent;
+  auto config = std::make_unique<CHttpProxyConfig>();
+  config->SetProxySettings(false, true, silent.Url("p.pac").c_str(), false, "", "");
+  Sleep(300);
+  const auto start = std::chrono::steady_clock::now();
+  config.reset();
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
+  std::printf("end of the configuration during a stuck download: %lld ms\n",
+              static_cast<long long>(spent.count()));
+  EXPECT_LT(spent, std::chrono::seconds(20));
 }
 
 } // namespace

@@ -66,7 +66,13 @@ int Fetch(const TProbeArgs& given) {
     // The proxy configuration with that script decides, as for a news source.
     CHttpProxyConfig config;
     config.SetProxySettings(false, true, pac.c_str(), false, "", "");
-    if (config.GetProxyForUrl(args[0], proxyHost, proxyPort) == pkDirect)
+    AnsiString problem;
+    const int kind = config.GetProxyForUrl(args[0], proxyHost, proxyPort, nullptr, &problem);
+    if (kind == pkUnusable) {
+      std::fprintf(stderr, "newsprobe fetch: proxy script unusable: %s\n", problem.c_str());
+      return 1;
+    }
+    if (kind == pkDirect)
       proxyHost.clear();
   }
 

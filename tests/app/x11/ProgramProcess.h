@@ -121,6 +121,7 @@ public:
     return -1;
   }
   bool Alive() const { return !ended && kill(pid, 0) == 0; }
+  pid_t Pid() const { return pid; }
   bool Ended() const { return ended; }
   void Signal(int number) const { kill(pid, number); }
 

@@ -1,10 +1,20 @@
 #include "platform/autoproxy/Autoproxy.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -237,6 +247,148 @@ TEST_F(AutoProxyScript, MissingScriptFileOrNoInitialisationFails) {
   EXPECT_FALSE(InternetGetProxyInfo("http://a/", 10, "a", 2, answer, length));
   EXPECT_EQ(length, 0u);
   EXPECT_EQ(answer, nullptr);
+}
+
+TEST_F(AutoProxyScript, ScriptHandedOverInMemory) {
+  const std::string script = "function FindProxyForURL(url, host) { return 'PROXY m:1'; }";
+  const TAutoProxyScriptBuffer buffer{sizeof buffer, script.data(),
+                                      static_cast<uint32_t>(script.size())};
+  ASSERT_TRUE(InternetInitializeAutoProxyDll(0, nullptr, nullptr, &FakeHelpers, &buffer));
+  std::unique_ptr<char[]> text;
+  uint32_t length = 0;
+  ASSERT_TRUE(InternetGetProxyInfo("http://a/", 10, "a", 2, text, length));
+  EXPECT_EQ(std::string(text.get(), length), "PROXY m:1");
+  const TAutoProxyScriptBuffer wrongSize{1, script.data(), 3};
+  SetLastError(0);
+  EXPECT_FALSE(InternetInitializeAutoProxyDll(0, nullptr, nullptr, &FakeHelpers, &wrongSize));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// The children of this process, from the system's process table.
+std::vector<pid_t> Children() {
+  std::vector<pid_t> children;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos)
+      continue;
+    std::istringstream rest(line.substr(close + 2));
+    char state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (parent == getpid())
+      children.push_back(std::stoi(name));
+  }
+  return children;
+}
+
+// The descriptors a process holds, in order.
+std::vector<int> Descriptors(const std::string& proc) {
+  std::vector<int> descriptors;
+  std::error_code error;
+  for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd", error))
+    descriptors.push_back(std::stoi(fd.path().filename()));
+  std::sort(descriptors.begin(), descriptors.end());
+  return descriptors;
+}
+
+std::vector<pid_t> WaitForChildren(size_t atLeast) {
+  std::vector<pid_t> found;
+  for (int i = 0; i < 1000 && (found = Children()).size() < atLeast; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return found;
+}
+
+// The evaluator of a script holds none of its parent's descriptors (it
+// would keep the data lock, sockets and the X connection past the parent's
+// end), reads nothing of the terminal, and carries its own limit of
+// processor time.
+TEST_F(AutoProxyScript, TheEvaluatorHoldsNothingOfItsParent) {
+  int inherited[2];
+  ASSERT_EQ(pipe(inherited), 0); // without close-on-exec, as a careless open is
+  bool answered = true;
+  std::thread asking([&] {
+    std::string answer;
+    answered = Ask("function FindProxyForURL(url, host) { for (;;) {} }", answer);
+  });
+  const std::vector<pid_t> children = WaitForChildren(1);
+  ASSERT_EQ(children.size(), 1u);
+  const std::string proc = "/proc/" + std::to_string(children[0]);
+  // Between the fork and the script the child still closes what it holds:
+  // wait until it has settled, however slowly the machine runs it.
+  const std::vector<int> settled{0, 1, 2, 3};
+  std::vector<int> descriptors;
+  for (int i = 0; i < 2000 && descriptors != settled; ++i) {
+    if (i > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    descriptors = Descriptors(proc);
+  }
+  EXPECT_EQ(descriptors, settled);
+  for (int standard : {0, 1, 2})
+    EXPECT_EQ(std::filesystem::read_symlink(proc + "/fd/" + std::to_string(standard)), "/dev/null");
+  std::ifstream limits(proc + "/limits");
+  std::string line, cpu;
+  while (std::getline(limits, line))
+    if (line.starts_with("Max cpu time"))
+      cpu = line;
+  EXPECT_NE(cpu.find(" 3 "), std::string::npos) << cpu;
+  asking.join();
+  EXPECT_FALSE(answered);
+  close(inherited[0]);
+  close(inherited[1]);
+}
+
+// A parent killed while its evaluator loops takes the evaluator with it.
+TEST(AutoProxyEvaluator, EndsWithItsParent) {
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  const pid_t parent = fork();
+  if (parent == 0) {
+    const std::string script = "function FindProxyForURL(url, host) { for (;;) {} }";
+    const TAutoProxyScriptBuffer buffer{sizeof buffer, script.data(),
+                                        static_cast<uint32_t>(script.size())};
+    InternetInitializeAutoProxyDll(0, nullptr, nullptr, &FakeHelpers, &buffer);
+    std::unique_ptr<char[]> text;
+    uint32_t length = 0;
+    InternetGetProxyInfo("http://a/", 10, "a", 2, text, length);
+    _exit(0);
+  }
+  ASSERT_GT(parent, 0);
+  // The parent and its evaluator.
+  ASSERT_EQ(WaitForChildren(1).size(), 1u);
+  const std::string parentProc = "/proc/" + std::to_string(parent) + "/task";
+  bool forked = false;
+  for (int i = 0; i < 500 && !forked; ++i) {
+    for (const auto& task : std::filesystem::directory_iterator(parentProc)) {
+      std::ifstream children(task.path() / "children");
+      pid_t child = 0;
+      forked = forked || static_cast<bool>(children >> child);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(forked);
+  kill(parent, SIGKILL);
+  waitpid(parent, nullptr, 0);
+  // An evaluator left behind comes to this process, its subreaper.
+  const auto start = std::chrono::steady_clock::now();
+  int status = 0;
+  pid_t reaped = 0;
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+    reaped = waitpid(-1, &status, WNOHANG);
+    if (reaped < 0)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
+  EXPECT_TRUE(Children().empty()) << "an evaluator outlived its parent";
+  std::printf("evaluator gone %lld ms after its parent was killed\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start)
+                                         .count()));
 }
 
 // The walk up the domain stops before a public suffix of the system's list,
