@@ -32,8 +32,11 @@ bool IsExecutable(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// The inodes of the sockets listening on 127.0.0.1:port (from /proc/net/tcp).
-std::set<unsigned long> ListeningSockets(int port) {
+enum TTcpState : unsigned { tsSynSent = 0x02, tsListen = 0x0A };
+
+// The inodes of the sockets in that state whose local end (or remote end) is
+// 127.0.0.1:port, from /proc/net/tcp.
+std::set<unsigned long> LoopbackSockets(int port, TTcpState state, bool remote) {
   std::set<unsigned long> inodes;
   FILE* table = std::fopen("/proc/net/tcp", "r");
   if (table == nullptr)
@@ -41,33 +44,36 @@ std::set<unsigned long> ListeningSockets(int port) {
   char line[512];
   std::fgets(line, sizeof line, table); // the heading
   while (std::fgets(line, sizeof line, table) != nullptr) {
-    unsigned address = 0, localPort = 0, state = 0;
+    unsigned local = 0, localPort = 0, peer = 0, peerPort = 0, found = 0;
     unsigned long inode = 0;
-    if (std::sscanf(line, " %*d: %x:%x %*x:%*x %x %*x:%*x %*x:%*x %*x %*u %*d %lu", &address,
-                    &localPort, &state, &inode) == 4 &&
-        address == htonl(INADDR_LOOPBACK) && static_cast<int>(localPort) == port &&
-        state == 0x0A) // LISTEN
+    if (std::sscanf(line, " %*d: %x:%x %x:%x %x %*x:%*x %*x:%*x %*x %*u %*d %lu", &local,
+                    &localPort, &peer, &peerPort, &found, &inode) != 6)
+      continue;
+    const unsigned address = remote ? peer : local;
+    const unsigned endPort = remote ? peerPort : localPort;
+    if (address == htonl(INADDR_LOOPBACK) && static_cast<int>(endPort) == port && found == state)
       inodes.insert(inode);
   }
   std::fclose(table);
   return inodes;
 }
 
-// Whether the process holds one of the sockets.
-bool HoldsSocket(int pid, const std::set<unsigned long>& inodes) {
+// How many of the sockets the process holds.
+int HeldSockets(int pid, const std::set<unsigned long>& inodes) {
   const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
   DIR* fds = opendir(folder.c_str());
   if (fds == nullptr)
-    return false;
-  bool held = false;
-  for (dirent* entry; !held && (entry = readdir(fds)) != nullptr;) {
+    return 0;
+  int held = 0;
+  for (dirent* entry; (entry = readdir(fds)) != nullptr;) {
     char target[64];
     const ssize_t n = readlink((folder + "/" + entry->d_name).c_str(), target, sizeof target - 1);
     unsigned long inode = 0;
-    if (n > 0) {
-      target[n] = '\0';
-      held = std::sscanf(target, "socket:[%lu]", &inode) == 1 && inodes.count(inode) != 0;
-    }
+    if (n <= 0)
+      continue;
+    target[n] = '\0';
+    if (std::sscanf(target, "socket:[%lu]", &inode) == 1 && inodes.count(inode) != 0)
+      ++held;
   }
   closedir(fds);
   return held;
@@ -102,6 +108,10 @@ bool WaitForLoopbackPort(int port, int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
+}
+
+int ConnectsWaiting(int pid, int port) {
+  return HeldSockets(pid, LoopbackSockets(port, tsSynSent, true));
 }
 
 std::string LoopbackUrl(int port, const std::string& path) {
@@ -165,7 +175,7 @@ bool TServerProcess::Running() {
 bool TServerProcess::WaitUntilListening(int port) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (Running()) {
-    if (HoldsSocket(pid_, ListeningSockets(port)))
+    if (HeldSockets(pid_, LoopbackSockets(port, tsListen, false)) > 0)
       return true;
     if (std::chrono::steady_clock::now() >= deadline)
       break;

@@ -10,6 +10,9 @@
 int FreeLoopbackPort();
 // True once a TCP connection to 127.0.0.1:port succeeds within timeoutMs.
 bool WaitForLoopbackPort(int port, int timeoutMs);
+// How many connects the process has begun to 127.0.0.1:port that are still
+// waiting for an answer.
+int ConnectsWaiting(int pid, int port);
 // "http://127.0.0.1:port/" followed by path (without its leading '/').
 std::string LoopbackUrl(int port, const std::string& path);
 

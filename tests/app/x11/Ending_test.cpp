@@ -7,6 +7,7 @@
 // the minute a stuck connect used to hold the program.
 #include "tests/app/x11/ProgramProcess.h"
 #include "tests/engine/NewsPages.h"
+#include "tests/support/Loopback.h"
 #include "tests/support/NginxServer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/SilentServer.h"
@@ -45,7 +46,7 @@ class Ending : public testing::Test {
 protected:
   void SetUp() override {
     display = XDisplay();
-    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    ASSERT_FALSE(display.empty()) << "no X server could be started for the test";
     PlaceProgram(folder);
   }
 
@@ -81,14 +82,15 @@ protected:
           std::to_string(window));
   }
 
-  // Closes the program while its requests are stuck; the window goes and the
-  // process ends, then a new start shows its window at once.
-  void ExpectPromptEnd(const char* state) {
+  // Closes the program once it has that many connects waiting on the silent
+  // server; the window goes and the process ends, then a new start shows its
+  // window at once.
+  void ExpectPromptEnd(const char* state, const TSilentServer& silent, int stuck) {
     TProgram program(Exe(), display);
     const unsigned long window = WindowId();
     ASSERT_NE(window, 0u) << ReadFileBytes(folder.File("program.log"));
-    // Requests start on the 4th second, one a second.
-    std::this_thread::sleep_for(7s);
+    ASSERT_TRUE(WaitUntil([&] { return ConnectsWaiting(program.Pid(), silent.Port()) >= stuck; }))
+        << "the program never connected to the silent server";
     const auto closing = std::chrono::steady_clock::now();
     CloseByWindowManager(window);
     EXPECT_TRUE(WindowGone());
@@ -111,7 +113,8 @@ TEST_F(Ending, ClosesAtOnceWithEverySourceStuckInConnect) {
   TSilentServer silent;
   WriteSources({silent.Url("a.html"), silent.Url("b.html"), silent.Url("c.html")});
   WriteFirstRunSettings(folder, "");
-  ExpectPromptEnd("sources stuck in connect");
+  // Three requests at a time unless set otherwise.
+  ExpectPromptEnd("sources stuck in connect", silent, 3);
 }
 
 TEST_F(Ending, ClosesAtOnceWithTheProxyScriptDownloadStuckInConnect) {
@@ -120,7 +123,7 @@ TEST_F(Ending, ClosesAtOnceWithTheProxyScriptDownloadStuckInConnect) {
   WriteSources({site.Url("a.html")});
   WriteFirstRunSettings(
       folder, "[Connection]\nUseProxyScript=1\nProxyScript=" + silent.Url("proxy.pac") + "\n");
-  ExpectPromptEnd("proxy script download stuck in connect");
+  ExpectPromptEnd("proxy script download stuck in connect", silent, 1);
 }
 
 // The program's own terminal closed under it: it saves and ends as a close
@@ -157,9 +160,14 @@ TEST_F(Ending, AClosedTerminalSavesAndEndsCleanly) {
     _exit(127);
   }
   ASSERT_GT(pid, 0);
-  ASSERT_NE(WindowId(), 0u);
-  // The source is asked on the 4th second; its items come at once.
-  std::this_thread::sleep_for(7s);
+  const unsigned long window = WindowId();
+  ASSERT_NE(window, 0u);
+  // The page served, then its items in the grid.
+  ASSERT_TRUE(
+      WaitUntil([&] { return nginx.AccessLog().find("harbour.html") != std::string::npos; }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return GridColours(PhotographWindow(display, window, "ending-terminal.png")) > 3;
+  })) << "no items shown";
   const auto closing = std::chrono::steady_clock::now();
   close(master);
   int status = -1;

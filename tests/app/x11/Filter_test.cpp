@@ -112,7 +112,7 @@ class FilterProgram : public testing::Test {
 protected:
   void SetUp() override {
     display = XDisplay();
-    ASSERT_FALSE(display.empty()) << "WT_X_DISPLAY names no X server (scripts/test.sh starts one)";
+    ASSERT_FALSE(display.empty()) << "no X server could be started for the test";
     pages.Write("mondial.html", HeadlinesPage());
     pages.Write("harbour.html", DatedTablePage("harbour", 12));
     pages.Write("railway.html", DatedTablePage("railway", 12));
@@ -164,9 +164,7 @@ protected:
   void ClickAndWaitForChange(unsigned long window, int x, int y) const {
     const std::string before = Look(window);
     Click(window, x, y);
-    const auto until = std::chrono::steady_clock::now() + 10s;
-    while (Look(window) == before && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(100ms);
+    WaitUntil([&] { return Look(window) != before; });
   }
   // Keywords typed as a user types them: what was in the box goes first.
   void TypeKeywords(const std::string& text) const {
@@ -176,15 +174,15 @@ protected:
 
   // The program's shown window other than `other`, 0 when none shows soon.
   unsigned long OtherWindow(unsigned long other) const {
-    for (int i = 0; i < 100; ++i) {
-      std::istringstream ids(
-          Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^Welka Tidor$'"));
-      for (unsigned long id = 0; ids >> id;)
+    unsigned long found = 0;
+    WaitUntil([&] {
+      std::istringstream ids(VisibleWindows(display, "Welka Tidor"));
+      for (unsigned long id = 0; found == 0 && ids >> id;)
         if (id != other)
-          return id;
-      std::this_thread::sleep_for(100ms);
-    }
-    return 0;
+          found = id;
+      return found != 0;
+    });
+    return found;
   }
 
   // The grid's whole rows in view, top first, from a photograph of window.
@@ -223,16 +221,9 @@ protected:
   // the last rows seen.
   std::vector<TRow> WaitForRows(unsigned long window, const TGridColumn& column,
                                 const std::string& name,
-                                const std::function<bool(const std::vector<TRow>&)>& done,
-                                std::chrono::seconds deadline = 20s) const {
-    const auto until = std::chrono::steady_clock::now() + deadline;
+                                const std::function<bool(const std::vector<TRow>&)>& done) const {
     std::vector<TRow> rows;
-    do {
-      rows = Rows(window, column, name);
-      if (done(rows))
-        return rows;
-      std::this_thread::sleep_for(200ms);
-    } while (std::chrono::steady_clock::now() < until);
+    WaitUntil([&] { return done(rows = Rows(window, column, name)); });
     return rows;
   }
   static std::function<bool(const std::vector<TRow>&)> Count(size_t n) {
@@ -380,7 +371,7 @@ TEST_F(FilterProgram, ArrivingNewsKeepsTheGridShowingItsTop) {
     return rows.front().Colour != kBase; // a new row, in its fresh colour
   };
   const std::vector<TRow> rows =
-      WaitForRows(main, kMainGrid, "filter-arrival.png", topWithoutSelection, 30s);
+      WaitForRows(main, kMainGrid, "filter-arrival.png", topWithoutSelection);
   EXPECT_TRUE(topWithoutSelection(rows)) << "the grid scrolled after the preselected row";
   Stop();
 }
