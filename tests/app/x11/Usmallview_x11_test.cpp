@@ -173,8 +173,6 @@ protected:
     ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
     ASSERT_TRUE(WaitFor([&] { return (mainWindow = ShownWindowBut(0)) != 0; }))
         << "the main window never showed";
-    // The main window hands its list over once a second from the fourth.
-    Sleep(4500);
   }
   // SIGTERM closes the program through its main window; its exit status.
   int Stop() {
