@@ -53,12 +53,7 @@ protected:
   fs::path Exe() const { return folder.File("welkatidor"); }
 
   void WriteSources(const std::vector<std::string>& urls) const {
-    std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";
-    int n = 0;
-    for (const std::string& url : urls)
-      text += "----\r\n" + url + "\r\nSource " + std::to_string(++n) +
-              "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n";
-    folder.Write("welkatidor.NSC", text);
+    folder.Write("welkatidor.NSC", NumberedSourcesFile(urls));
   }
 
   unsigned long WindowId() const { return VisibleWindow(display, "Welka Tidor"); }

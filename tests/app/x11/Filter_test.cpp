@@ -55,14 +55,6 @@ std::string HeadlinesPage() {
          "</table></body></html>\n";
 }
 
-std::string SourcesFile(const std::vector<std::pair<std::string, std::string>>& sources) {
-  std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";
-  for (const auto& [name, url] : sources)
-    text += "----\r\n" + url + "\r\n" + name +
-            "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n";
-  return text;
-}
-
 // One row of a grid as a screenshot shows it: its background and whether it
 // is the selected one (no separator under it).
 struct TRow {

@@ -152,4 +152,22 @@ inline void WriteFirstRunSettings(const TTempDir& folder, const std::string& mor
   folder.Write("welkatidor.INI", text.str() + more);
 }
 
+// A sources file of enabled sources, (name, URL) each, that extract news and
+// track changes.
+inline std::string SourcesFile(const std::vector<std::pair<std::string, std::string>>& sources) {
+  std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";
+  for (const auto& [name, url] : sources)
+    text += "----\r\n" + url + "\r\n" + name +
+            "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n";
+  return text;
+}
+
+// The same for URLs alone, named "Source 1", "Source 2" and so on.
+inline std::string NumberedSourcesFile(const std::vector<std::string>& urls) {
+  std::vector<std::pair<std::string, std::string>> named;
+  for (const std::string& url : urls)
+    named.emplace_back("Source " + std::to_string(named.size() + 1), url);
+  return SourcesFile(named);
+}
+
 } // namespace program_process

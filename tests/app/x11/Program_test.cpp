@@ -51,14 +51,9 @@ protected:
   void WriteSettings(const std::string& more) const { WriteFirstRunSettings(folder, more); }
 
   std::string SourcesFile() const {
-    std::string text = "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n";
-    const std::pair<const char*, const char*> sources[] = {{"Harbour news", "harbour.html"},
-                                                           {"Railway news", "railway.html"},
-                                                           {"Videos", "videos.html"}};
-    for (const auto& [name, page] : sources)
-      text += "----\r\n" + nginx->Url(page) + "\r\n" + name +
-              "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n";
-    return text;
+    return program_process::SourcesFile({{"Harbour news", nginx->Url("harbour.html")},
+                                         {"Railway news", nginx->Url("railway.html")},
+                                         {"Videos", nginx->Url("videos.html")}});
   }
 
   // The program's window, 0 when none shows within the time.

@@ -42,10 +42,7 @@ protected:
     nginx = std::make_unique<TNginxServer>(options);
     PlaceProgram(folder);
     WriteFirstRunSettings(folder, "[Main.Window]\nLeft=20\nTop=20\n");
-    folder.Write("welkatidor.NSC",
-                 "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n----\r\n" +
-                     nginx->Url("headlines.html") + "\r\n" + kSourceName +
-                     "\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n3\r\n0\r\n");
+    folder.Write("welkatidor.NSC", SourcesFile({{kSourceName, nginx->Url("headlines.html")}}));
   }
 
   fs::path Exe() const { return folder.File("welkatidor"); }

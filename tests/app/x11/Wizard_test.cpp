@@ -157,11 +157,7 @@ TEST_F(WizardProgram, ASourceTypedInTheWizardIsFetchedOnceItCloses) {
 
 TEST_F(WizardProgram, EveryPageInFrench) {
   WriteSettings("[Misc]\nLanguage=1000\n");
-  folder.Write("welkatidor.NSC",
-               "Source definition version 1.020b\r\n1.020b\r\n\r\n\r\n----\r\n" +
-                   nginx->Url("harbour.html") +
-                   "\r\nNouvelles du port\r\n\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\n"
-                   "true\r\ntrue\r\ntrue\r\n3\r\n0\r\n");
+  folder.Write("welkatidor.NSC", SourcesFile({{"Nouvelles du port", nginx->Url("harbour.html")}}));
   TProgram program(folder.File("welkatidor"), display);
   const unsigned long main = Window("Welka Tidor");
   ASSERT_NE(main, 0u) << ReadFileBytes(folder.File("program.log"));
