@@ -11,7 +11,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   nginx tinyproxy
   locales
-  xvfb xauth x11-utils x11-xkb-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
+  xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xdotool imagemagick libjpeg-turbo-progs xdg-utils libx11-dev
   libgif-dev libxml2-dev
   libpsl-dev publicsuffix
 )

@@ -7,7 +7,7 @@ start_xvfb() {
   local fifo number
   fifo=$(mktemp -u /tmp/xvfb-display.XXXXXX)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   # Xvfb writes the number once it accepts clients; EOF when it failed.
   read -r number <"$fifo" || true

@@ -65,8 +65,11 @@ TXvfb::TXvfb(const std::string& screen) {
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
+    // Without -noreset the server starts afresh whenever its last client
+    // leaves, as each xdotool call does, and a program connecting just then
+    // is refused.
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
+           "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
