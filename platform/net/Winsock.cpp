@@ -18,6 +18,17 @@ namespace {
 std::atomic<int> StartCount{0};
 thread_local int LastError = 0;
 thread_local int StopDescriptor = -1;
+// A connect whose peer reset the connection before the connect looked at it
+// succeeded all the same; the reset, which reading the connect's outcome
+// took off the socket, is the next transfer's to report.
+thread_local SOCKET ResetSocket = INVALID_SOCKET;
+
+bool TakeReset(SOCKET s) {
+  if (s != ResetSocket)
+    return false;
+  ResetSocket = INVALID_SOCKET;
+  return true;
+}
 
 int Fail(int error) {
   LastError = error;
@@ -321,7 +332,9 @@ int connect(SOCKET s, const sockaddr* name, int namelen) {
       socklen_t length = sizeof error;
       if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
         error = errno;
-      if (error != 0)
+      if (error == ECONNRESET)
+        ResetSocket = s;
+      else if (error != 0)
         result = Fail(WSAErrorFromErrno(error));
     }
   }
@@ -332,6 +345,8 @@ int connect(SOCKET s, const sockaddr* name, int namelen) {
 // A blocking send returns once every byte is on its way, as the socket
 // library's does; a signal never cuts a call short.
 int send(SOCKET s, const char* buf, int len, int flags) {
+  if (TakeReset(s))
+    return Fail(WSAECONNRESET);
   const bool blocking = IsBlocking(s);
   int sent = 0;
   while (sent < len) {
@@ -352,6 +367,8 @@ int send(SOCKET s, const char* buf, int len, int flags) {
 }
 
 int recv(SOCKET s, char* buf, int len, int flags) {
+  if (TakeReset(s))
+    return Fail(WSAECONNRESET);
   const bool blocking = IsBlocking(s);
   for (;;) {
     if (blocking)
@@ -379,6 +396,7 @@ int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
 }
 
 int closesocket(SOCKET s) {
+  TakeReset(s);
   return ::close(s) == 0 ? 0 : FailErrno();
 }
 
