@@ -238,13 +238,17 @@ CHTTPTransaction::CHTTPTransaction() : stopEvent(eventfd(0, EFD_CLOEXEC | EFD_NO
 CHTTPTransaction::~CHTTPTransaction() {
   Terminate();
   CloseSocket();
+  {
+    // Out of its slot first: whoever finds it there under the lock may still
+    // wake it through its stop descriptor.
+    std::lock_guard lock(PoolLock);
+    if (--TransactionCount == 0)
+      WSACleanup();
+    if (poolSlot != -1)
+      Pool[poolSlot] = nullptr;
+  }
   if (stopEvent >= 0)
     close(stopEvent);
-  std::lock_guard lock(PoolLock);
-  if (--TransactionCount == 0)
-    WSACleanup();
-  if (poolSlot != -1)
-    Pool[poolSlot] = nullptr;
 }
 
 void CHTTPTransaction::Terminate() {
